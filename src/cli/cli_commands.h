@@ -1,0 +1,19 @@
+#pragma once
+// Entry points of corvane-cli's command groups. Each receives the arguments after the group
+// name and returns the process exit status (0 success, 1 failure, 2 usage error).
+
+#include <QStringList>
+
+namespace corvane::cli {
+
+int runSettingsCommand(const QStringList& args);
+int runLogCommand(const QStringList& args);
+int runApfCommand(const QStringList& args);
+int runHeaderCommand(const QStringList& args);
+int runModemCommand(const QStringList& args);
+
+// Prints to stdout / stderr as UTF-8 with a newline.
+void out(const QString& line);
+void err(const QString& line);
+
+}  // namespace corvane::cli

@@ -1,0 +1,60 @@
+// corvane-cli: inspects and manipulates Corvane's data without the windows.
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "cli/cli_commands.h"
+
+namespace corvane::cli {
+
+void out(const QString& line) {
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void err(const QString& line) {
+    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace corvane::cli
+
+namespace {
+
+void usage() {
+    corvane::cli::err(
+        "usage: corvane-cli --version\n"
+        "       corvane-cli settings show\n"
+        "       corvane-cli log ...      (fax logs and phone book)\n"
+        "       corvane-cli apf ...      (APF fax files)\n"
+        "       corvane-cli header ...   (render the fax header line)\n"
+        "       corvane-cli modem ...    (probe the modem and list ports)\n"
+        "Data lives in $CORVANE_HOME when set.");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("corvane-cli");
+    QCoreApplication::setApplicationVersion("3.07");
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+        usage();
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString group = args.takeFirst();
+    using namespace corvane::cli;
+    if (group == "--version") {
+        out("corvane-cli " + QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (group == "settings") return runSettingsCommand(args);
+    if (group == "log") return runLogCommand(args);
+    if (group == "apf") return runApfCommand(args);
+    if (group == "header") return runHeaderCommand(args);
+    if (group == "modem") return runModemCommand(args);
+    err("corvane-cli: unknown command \"" + group + "\"");
+    usage();
+    return 2;
+}
