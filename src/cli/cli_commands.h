@@ -17,3 +17,8 @@ void out(const QString& line);
 void err(const QString& line);
 
 }  // namespace corvane::cli
+
+namespace corvane::cli {
+// `apf from-image ...`: reached through `apf`, implemented beside the converter.
+int runApfFromImage(const QStringList& args);
+}  // namespace corvane::cli

@@ -1,0 +1,64 @@
+#pragma once
+// An INI file read into memory and written back whole. Section and key names compare without
+// regard to case; sections, keys and comment lines the program does not know are kept where
+// they stand, and a changed value is written back in its place. Saving writes a new file and
+// renames it over the old one, so a crash mid-write cannot leave a truncated file.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace corvane {
+
+class IniFile {
+public:
+    IniFile() = default;
+    // Reads `path`; a missing or unreadable file gives an empty IniFile.
+    explicit IniFile(const QString& path);
+
+    const QString& path() const { return path_; }
+
+    bool hasSection(const QString& section) const;
+    bool hasKey(const QString& section, const QString& key) const;
+    QStringList sections() const;
+    QStringList keys(const QString& section) const;
+
+    // Missing keys give the default. Integers are decimal (optional sign); anything else reads
+    // as the default. Truth values are numbers, non-zero meaning true.
+    QString readString(const QString& section, const QString& key,
+                       const QString& defaultValue = QString()) const;
+    int readInteger(const QString& section, const QString& key, int defaultValue) const;
+    bool readBool(const QString& section, const QString& key, bool defaultValue) const;
+
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value);
+    void eraseSection(const QString& section);
+    void eraseKey(const QString& section, const QString& key);
+
+    QByteArray toBytes() const;
+    // Writes to path() (or `path`); false when the file cannot be written, leaving the old file.
+    bool save() const;
+    bool saveAs(const QString& path) const;
+
+private:
+    struct Line {
+        QString key;  // empty for comments and blank lines
+        QString value;
+        QString raw;  // the line as read, for lines that are not key=value
+    };
+    struct Section {
+        QString name;  // empty for lines before the first section header
+        std::vector<Line> lines;
+    };
+
+    const Section* findSection(const QString& name) const;
+    Section& sectionForWrite(const QString& name);
+    const Line* findKey(const QString& section, const QString& key) const;
+    void parse(const QByteArray& bytes);
+
+    QString path_;
+    std::vector<Section> sections_;
+};
+
+}  // namespace corvane
