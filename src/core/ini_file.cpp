@@ -156,11 +156,10 @@ void IniFile::eraseKey(const QString& section, const QString& key) {
 
 QByteArray IniFile::toBytes() const {
     QString text;
-    bool first = true;
     for (const auto& s : sections_) {
         if (!s.name.isEmpty()) {
             // A blank line between sections, as profile writers do.
-            if (!first && !text.endsWith(QStringLiteral("\n\n"))) text += '\n';
+            if (!text.isEmpty() && !text.endsWith(QStringLiteral("\n\n"))) text += '\n';
             text += '[' + s.name + "]\n";
         }
         for (const auto& l : s.lines) {
@@ -169,7 +168,6 @@ QByteArray IniFile::toBytes() const {
             else
                 text += l.raw + '\n';
         }
-        first = false;
     }
     return text.toUtf8();
 }

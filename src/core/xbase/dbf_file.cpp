@@ -1,0 +1,366 @@
+#include "core/xbase/dbf_file.h"
+
+#include <QDate>
+#include <QFile>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane::xbase {
+
+namespace {
+
+constexpr uint8_t kVersionFoxPro = 0x03;       // FoxPro 2.x / dBASE III table without memo
+constexpr uint8_t kCodePageWindowsAnsi = 0x03;  // code page mark 1252
+constexpr int kHeaderSize = 32;
+constexpr int kDescriptorSize = 32;
+constexpr char kHeaderTerminator = 0x0D;
+constexpr char kEndOfFile = 0x1A;
+constexpr size_t kCacheBytes = 256 * 1024;
+constexpr int kMaxFields = 255;
+
+uint32_t le32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+void put32(char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
+}
+void put16(char* p, uint16_t v) {
+    p[0] = char(v & 0xFF);
+    p[1] = char(v >> 8);
+}
+
+bool preadAll(int fd, char* buf, size_t len, off_t offset) {
+    while (len > 0) {
+        ssize_t n = ::pread(fd, buf, len, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        buf += n;
+        len -= size_t(n);
+        offset += n;
+    }
+    return true;
+}
+
+bool pwriteAll(int fd, const char* buf, size_t len, off_t offset) {
+    while (len > 0) {
+        ssize_t n = ::pwrite(fd, buf, len, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        buf += n;
+        len -= size_t(n);
+        offset += n;
+    }
+    return true;
+}
+
+void setError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+bool validFieldName(const std::string& name) {
+    if (name.empty() || name.size() > 10) return false;
+    if (!std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+void stampDate(char* header) {
+    const QDate today = QDate::currentDate();
+    header[1] = char(today.year() - 1900);
+    header[2] = char(today.month());
+    header[3] = char(today.day());
+}
+
+}  // namespace
+
+DbfFile::~DbfFile() { close(); }
+
+bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields,
+                     bool structuralIndex, std::string* error) {
+    if (fields.empty() || int(fields.size()) > kMaxFields) {
+        setError(error, "a table needs 1 to 255 fields");
+        return false;
+    }
+    std::string header(kHeaderSize + kDescriptorSize * fields.size() + 1, '\0');
+    int offset = 1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const FieldDef& f = fields[i];
+        const std::string name = upper(f.name);
+        if (!validFieldName(name)) {
+            setError(error, "invalid field name \"" + f.name + "\"");
+            return false;
+        }
+        int width = f.width;
+        int decimals = 0;
+        switch (f.type) {
+            case 'C':
+                if (width < 1 || width > 254) width = -1;
+                break;
+            case 'D': width = 8; break;
+            case 'L': width = 1; break;
+            case 'N':
+                if (width < 1 || width > 20) width = -1;
+                decimals = f.decimals;
+                if (decimals < 0 || (decimals > 0 && decimals > width - 2)) width = -1;
+                break;
+            default: width = -1;
+        }
+        if (width < 0) {
+            setError(error, "invalid type or width for field \"" + f.name + "\"");
+            return false;
+        }
+        char* d = header.data() + kHeaderSize + kDescriptorSize * i;
+        std::memcpy(d, name.data(), name.size());
+        d[11] = f.type;
+        put32(d + 12, uint32_t(offset));
+        d[16] = char(width);
+        d[17] = char(decimals);
+        offset += width;
+    }
+    header[0] = char(kVersionFoxPro);
+    stampDate(header.data());
+    put16(header.data() + 8, uint16_t(header.size()));
+    put16(header.data() + 10, uint16_t(offset));
+    header[28] = structuralIndex ? char(kStructuralIndexFlag) : '\0';
+    header[29] = char(kCodePageWindowsAnsi);
+    header.back() = kHeaderTerminator;
+    header.push_back(kEndOfFile);
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(header.data(), qint64(header.size())) != qint64(header.size()) ||
+        !file.flush()) {
+        setError(error, "cannot write " + path.toStdString());
+        return false;
+    }
+    ::fsync(file.handle());
+    return true;
+}
+
+bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& fields,
+                          uint32_t& recordCount, int& headerLength, int& recordLength,
+                          uint8_t& flags, std::string* error) {
+    if (bytes.size() < size_t(kHeaderSize) + 1) {
+        setError(error, "file too short for a DBF header");
+        return false;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    recordCount = le32(p + 4);
+    headerLength = le16(p + 8);
+    recordLength = le16(p + 10);
+    flags = p[28];
+    if (headerLength < kHeaderSize + kDescriptorSize + 1 || size_t(headerLength) > bytes.size()) {
+        setError(error, "bad DBF header length");
+        return false;
+    }
+    fields.clear();
+    int offset = 1;
+    for (size_t pos = kHeaderSize; pos + kDescriptorSize <= size_t(headerLength);
+         pos += kDescriptorSize) {
+        if (p[pos] == 0x0D) break;
+        FieldDef f;
+        const char* name = bytes.data() + pos;
+        f.name = upper(std::string(name, strnlen(name, 11)));
+        f.type = char(std::toupper(p[pos + 11]));
+        f.width = p[pos + 16];
+        f.decimals = p[pos + 17];
+        // Character fields wider than 255 keep the high byte in the decimals slot.
+        if (f.type == 'C') {
+            f.width += f.decimals * 256;
+            f.decimals = 0;
+        }
+        f.offset = offset;
+        if (f.name.empty() || f.width == 0) {
+            setError(error, "bad field descriptor");
+            return false;
+        }
+        offset += f.width;
+        fields.push_back(f);
+    }
+    if (fields.empty()) {
+        setError(error, "table without fields");
+        return false;
+    }
+    if (offset != recordLength) {
+        setError(error, "record length does not match the fields");
+        return false;
+    }
+    return true;
+}
+
+bool DbfFile::open(const QString& path, OpenMode mode, std::string* error) {
+    close();
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(),
+                          (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, "cannot open " + path.toStdString() + ": " + std::strerror(errno));
+        return false;
+    }
+    const int lockKind = mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH;
+    if (::flock(fd, lockKind | LOCK_NB) != 0) {
+        ::close(fd);
+        setError(error, path.toStdString() + " is in use by another program");
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        setError(error, "cannot read " + path.toStdString());
+        return false;
+    }
+    // The header is at most 32 + 255 * 32 + 1 bytes plus the 263-byte backlink of newer
+    // flavours; read a generous block and parse.
+    std::string head(std::min<off_t>(st.st_size, 16384), '\0');
+    if (!preadAll(fd, head.data(), head.size(), 0)) {
+        ::close(fd);
+        setError(error, "cannot read " + path.toStdString());
+        return false;
+    }
+    if (!parseHeader(head, fields_, recordCount_, headerLength_, recordLength_, flags_, error)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    mode_ = mode;
+    path_ = path;
+    repaired_ = false;
+    cacheCount_ = 0;
+
+    // The file length is the truth: whole records present beyond the header's count were
+    // written before a crash could update the count; a torn tail is cut.
+    const uint64_t dataBytes = uint64_t(st.st_size) - uint64_t(headerLength_);
+    const uint32_t wholeRecords = uint32_t(dataBytes / uint64_t(recordLength_));
+    const uint64_t expectedLength = uint64_t(headerLength_) +
+                                    uint64_t(wholeRecords) * uint64_t(recordLength_);
+    bool needsRepair = wholeRecords != recordCount_;
+    const uint64_t tail = uint64_t(st.st_size) - expectedLength;
+    if (tail > 1) needsRepair = true;
+    if (tail == 1) {
+        char marker = 0;
+        preadAll(fd_, &marker, 1, off_t(expectedLength));
+        if (marker != kEndOfFile) needsRepair = true;
+    }
+    if (needsRepair) {
+        recordCount_ = wholeRecords;
+        repaired_ = true;
+        if (mode != OpenMode::ReadOnly) {
+            if (::ftruncate(fd_, off_t(expectedLength)) != 0 ||
+                !pwriteAll(fd_, &kEndOfFile, 1, off_t(expectedLength)) || !writeHeaderCount()) {
+                setError(error, "cannot repair " + path.toStdString());
+                close();
+                return false;
+            }
+            ::fdatasync(fd_);
+        }
+    }
+    return true;
+}
+
+void DbfFile::close() {
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+    }
+    fd_ = -1;
+    fields_.clear();
+    recordCount_ = 0;
+    cacheCount_ = 0;
+    cache_.clear();
+}
+
+int DbfFile::fieldIndex(const std::string& name) const {
+    const std::string wanted = upper(name);
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i].name == wanted) return int(i);
+    return -1;
+}
+
+void DbfFile::setStructuralIndex(bool on) {
+    if (fd_ < 0 || readOnly() || hasStructuralIndex() == on) return;
+    flags_ = on ? uint8_t(flags_ | kStructuralIndexFlag) : uint8_t(flags_ & ~kStructuralIndexFlag);
+    const char flag = char(flags_);
+    pwriteAll(fd_, &flag, 1, 28);
+}
+
+std::string DbfFile::blankRecord() const { return std::string(size_t(recordLength_), ' '); }
+
+bool DbfFile::fillCache(uint32_t recno) {
+    const uint32_t perBlock = std::max<uint32_t>(1, uint32_t(kCacheBytes / size_t(recordLength_)));
+    const uint32_t count = std::min(perBlock, recordCount_ - recno + 1);
+    cache_.resize(size_t(count) * size_t(recordLength_));
+    const off_t at = off_t(headerLength_) + off_t(recno - 1) * recordLength_;
+    if (!preadAll(fd_, cache_.data(), cache_.size(), at)) {
+        cacheCount_ = 0;
+        return false;
+    }
+    cacheFirst_ = recno;
+    cacheCount_ = count;
+    return true;
+}
+
+bool DbfFile::readRecord(uint32_t recno, std::string& out) {
+    if (fd_ < 0 || recno < 1 || recno > recordCount_) return false;
+    if (cacheCount_ == 0 || recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
+        if (!fillCache(recno)) return false;
+    }
+    out.assign(cache_, size_t(recno - cacheFirst_) * size_t(recordLength_),
+               size_t(recordLength_));
+    return true;
+}
+
+bool DbfFile::writeRecord(uint32_t recno, const std::string& record) {
+    if (fd_ < 0 || readOnly() || recno < 1 || recno > recordCount_ ||
+        record.size() != size_t(recordLength_))
+        return false;
+    const off_t at = off_t(headerLength_) + off_t(recno - 1) * recordLength_;
+    if (!pwriteAll(fd_, record.data(), record.size(), at)) return false;
+    if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
+        cache_.replace(size_t(recno - cacheFirst_) * size_t(recordLength_), record.size(), record);
+    return true;
+}
+
+uint32_t DbfFile::appendRecord(const std::string& record) {
+    if (fd_ < 0 || readOnly() || record.size() != size_t(recordLength_)) return 0;
+    std::string bytes = record;
+    bytes.push_back(kEndOfFile);
+    const off_t at = off_t(headerLength_) + off_t(recordCount_) * recordLength_;
+    // Record first, count second: see the header comment.
+    if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return 0;
+    ++recordCount_;
+    if (!writeHeaderCount()) {
+        --recordCount_;
+        return 0;
+    }
+    return recordCount_;
+}
+
+bool DbfFile::writeHeaderCount() {
+    char head[8];
+    head[0] = char(kVersionFoxPro);
+    if (!preadAll(fd_, head, 1, 0)) return false;
+    stampDate(head);
+    put32(head + 4, recordCount_);
+    return pwriteAll(fd_, head + 1, 7, 1);
+}
+
+bool DbfFile::commit() {
+    if (fd_ < 0) return false;
+    if (readOnly()) return true;
+    return ::fdatasync(fd_) == 0;
+}
+
+}  // namespace corvane::xbase
