@@ -1,10 +1,12 @@
+// corvane: the desktop fax program.
+
 #include <QApplication>
 
-#include "logwindow/main_screen.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    corvane::TMainScreen window;
-    window.show();
-    return app.exec();
+    QApplication::setApplicationName("Corvane");
+    QApplication::setApplicationVersion("3.07");
+    return corvane::RunCorvane(app);
 }

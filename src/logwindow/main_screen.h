@@ -1,10 +1,17 @@
 #pragma once
-// TMainScreen: the program's only top-level window.
+// TMainScreen: the program's only top-level window, over the outgoing and incoming logs.
+// Its decisions live in MainScreenState; this class builds the widgets and forwards commands.
 
 #include <QMainWindow>
 
-class QTabBar;
+#include "logwindow/main_screen_state.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
 class QStackedWidget;
+class QTabBar;
+class QTableView;
 
 namespace corvane {
 
@@ -13,9 +20,40 @@ class TMainScreen : public QMainWindow {
 public:
     explicit TMainScreen(QWidget* parent = nullptr);
 
+    MainScreenState& state() { return state_; }
+    QTabBar* tabStrip() const { return tabs_; }
+    QStackedWidget* notebook() const { return notebook_; }
+    QPushButton* exitButton() const { return exitButton_; }
+
+public slots:
+    // Brings the window to the front; a minimised window is restored first (a second start of
+    // the program asks for this).
+    void BringToFront();
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
 private:
+    struct LogPage {
+        QComboBox* view = nullptr;
+        QComboBox* sort = nullptr;
+        QTableView* grid = nullptr;
+    };
+
+    void buildMenus();
+    QWidget* buildButtonBar();
+    QWidget* buildLogPage(LogPage& page, const QStringList& views, const QStringList& sorts);
+    void FormActivate();
+    void WidenToShowExitButton();
+
+    MainScreenState state_;
     QTabBar* tabs_ = nullptr;
     QStackedWidget* notebook_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    LogPage outgoing_;
+    LogPage incoming_;
 };
 
 }  // namespace corvane
