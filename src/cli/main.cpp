@@ -1,6 +1,6 @@
 // corvane-cli: inspects and manipulates Corvane's data without the windows.
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 
 #include "cli/cli_commands.h"
@@ -35,7 +35,9 @@ void usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // A GUI application object without a screen: rendering header lines needs system fonts.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("corvane-cli");
     QCoreApplication::setApplicationVersion("3.07");
     QStringList args = app.arguments().mid(1);

@@ -1,9 +1,150 @@
+// `modem probe [--port N | --device NAME]`: opens the port (directly or as a telephony device),
+// checks that a modem answers and prints its replies to "ATI" and "AT+FCLASS=?".
+// `modem ports`: COM1..COM8 with their device paths, and the named telephony devices.
+
+#include <QFileInfo>
+
 #include "cli/cli_commands.h"
+#include "core/port_map.h"
+#include "core/settings.h"
+#include "transport/fax_errors.h"
+#include "transport/fx_port.h"
+#include "transport/fx_tapi.h"
+#include "transport/port_operations.h"
+#include "transport/ticks.h"
 
 namespace corvane::cli {
 
-int runModemCommand(const QStringList&) {
-    err("corvane-cli modem: not available yet");
+namespace {
+
+constexpr int kPollMs = 5;
+
+void usage() {
+    err("usage: corvane-cli modem probe [--port N | --device NAME]\n"
+        "       corvane-cli modem ports");
+}
+
+int listPorts() {
+    for (int n = kFirstComNumber; n <= kLastComNumber; ++n) {
+        const QString path = PortDevicePath(n);
+        out(QStringLiteral("COM%1  %2  %3")
+                .arg(n)
+                .arg(path, -20)
+                .arg(QFileInfo::exists(path) ? "present" : "missing"));
+    }
+    const QList<TelephonyDevice> devices = TelephonyDevices();
+    out("Telephony devices:");
+    if (devices.isEmpty()) out("  (none)");
+    for (const TelephonyDevice& d : devices) out("  " + d.name + "  " + d.path);
+    return 0;
+}
+
+// Sends `command` and collects the reply lines up to the final "OK" or "ERROR" (the echo of the
+// command left out); false when no final result came within the reply wait.
+bool QueryModem(TFxComPort& port, const QString& command, QStringList& lines) {
+    port.PurgeInput();
+    port.SendString(command + "\r");
+    EventTimer timer;
+    timer.set(kModemReplyTicks);
+    QByteArray line;
+    while (!timer.expired()) {
+        if (!port.CharReady()) {
+            DelayMs(kPollMs, false);
+            continue;
+        }
+        const char c = port.GetChar();
+        if (c != '\r' && c != '\n') {
+            line.append(c);
+            continue;
+        }
+        const QString text = QString::fromLatin1(line).trimmed();
+        line.clear();
+        if (text.isEmpty() || text.compare(command, Qt::CaseInsensitive) == 0) continue;
+        lines << text;
+        if (text == "OK" || text.contains("ERROR")) return true;
+    }
+    return false;
+}
+
+int probe(const QStringList& args) {
+    LoadSettings();
+    const Settings& settings = GlobalSettings();
+    int comNumber = settings.ComPort >= 0 ? settings.ComPort + 1 : 1;
+    QString deviceName;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--port" && i + 1 < args.size()) {
+            bool ok = false;
+            comNumber = args[++i].toInt(&ok);
+            if (!ok || comNumber < kFirstComNumber || comNumber > kLastComNumber) {
+                err("corvane-cli modem: --port takes 1 to 8");
+                return 2;
+            }
+        } else if (args[i] == "--device" && i + 1 < args.size()) {
+            deviceName = args[++i];
+        } else {
+            usage();
+            return 2;
+        }
+    }
+
+    TFxComPort port;
+    TFxTapiDevice tapi;
+    ApplyProgramPortSettings(port, PortUse::Setup, false);
+    PortOpenResult opened;
+    if (!deviceName.isEmpty()) {
+        port.SetTapiMode(TapiMode::Auto);
+        opened = OpenPortWithTapi(port, tapi, deviceName);
+    } else {
+        port.SetTapiMode(TapiMode::Off);
+        port.SetComNumber(comNumber);
+        opened = OpenPortDirectly(port);
+    }
+    const QString where =
+        deviceName.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : deviceName;
+    if (!opened.ok) {
+        QString line = where + ": " + opened.message;
+        if (opened.lastError != -1)
+            line += QStringLiteral(" (%1 %2)")
+                        .arg(opened.lastError)
+                        .arg(FaxErrorTextOr(opened.lastError, "Unknown Error"));
+        err(line);
+        return 1;
+    }
+    out(where + ": opened " + port.DevicePath());
+
+    int status = 0;
+    try {
+        if (!CheckForModem(port, settings.ResetString)) {
+            out("No modem answered \"AT\"");
+            status = 1;
+        } else {
+            out("Modem answered OK");
+            for (const QString& command : {QStringLiteral("ATI"), QStringLiteral("AT+FCLASS=?")}) {
+                QStringList lines;
+                const bool complete = QueryModem(port, command, lines);
+                out(command + ":");
+                for (const QString& l : lines) out("  " + l);
+                if (!complete) out("  (no final result)");
+            }
+        }
+    } catch (const EFaxError& e) {
+        err(QStringLiteral("%1: error %2 %3").arg(where).arg(e.code()).arg(e.text()));
+        status = 1;
+    }
+    if (!deviceName.isEmpty())
+        ReleaseTapiPort(port, tapi);
+    else
+        port.SetOpen(false);
+    return status;
+}
+
+}  // namespace
+
+int runModemCommand(const QStringList& args) {
+    const QString verb = args.value(0);
+    if (verb == "ports" && args.size() == 1) return listPorts();
+    if (verb == "probe") return probe(args);
+    usage();
     return 2;
 }
 

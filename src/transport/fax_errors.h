@@ -1,0 +1,55 @@
+#pragma once
+// Error codes of the modem transport and the fax engines, and the exception that carries one.
+// Codes are negative, 0 is success; fax status codes (4801..4843) share the same text table.
+// The text of a code is looked up by its absolute value.
+
+#include <QString>
+#include <optional>
+#include <stdexcept>
+
+namespace corvane {
+
+// Codes the transport raises or returns; the engines add their own beside these.
+enum FaxErrorCode : int {
+    ecOK = 0,
+    ecEventObjects = -8,
+    ecDeviceNotOpen = -103,
+    ecPortNotAssigned = -1005,
+    ecNetworkPort = -1009,
+    ecBadId = -2001,
+    ecPortInUse = -2005,
+    ecAlreadyOpen = -2008,
+    ecNoComNumber = -2011,
+    ecNotOpenedByTapi = -2012,
+    ecPutBlockFailed = -3004,
+    ecOutputBufferTooSmall = -3006,
+    ecNoMoreTriggers = -5001,
+};
+
+// The text stored for `code` (sign ignored), or nothing when the table has none.
+std::optional<QString> FaxErrorText(int code);
+// The text for `code`, or `fallback` when the table has none.
+QString FaxErrorTextOr(int code, const QString& fallback);
+
+// Raised by port and fax operations; carries the code and the table's text (or a text of its
+// own for failures the table does not name, such as "Dispatcher already started").
+class EFaxError : public std::runtime_error {
+  public:
+    explicit EFaxError(int code);
+    EFaxError(int code, const QString& text);
+
+    int code() const { return code_; }
+    QString text() const { return text_; }
+
+  private:
+    int code_;
+    QString text_;
+};
+
+// Failures of opening or using the serial line.
+class EFaxPortError : public EFaxError {
+  public:
+    using EFaxError::EFaxError;
+};
+
+}  // namespace corvane

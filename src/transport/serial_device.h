@@ -1,0 +1,90 @@
+#pragma once
+// One open serial device: a termios line in raw mode, opened exclusively and non-blocking.
+// The dispatcher's threads share it: the reader polls it, the dispatcher reads from it, the
+// writer writes to it; the calls used from several threads are safe on a file descriptor.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace corvane {
+
+// The modem status byte: current lines in the high nibble, changes in the low nibble.
+enum ModemStatusBits : std::uint8_t {
+    msDeltaCTS = 0x01,
+    msDeltaDSR = 0x02,
+    msTrailingEdgeRing = 0x04,
+    msDeltaDCD = 0x08,
+    msCTS = 0x10,
+    msDSR = 0x20,
+    msRI = 0x40,
+    msDCD = 0x80,
+    msLineMask = 0xF0,
+};
+
+// Line error bits, accumulated until read.
+enum LineErrorBits : std::uint8_t {
+    leOverrun = 0x02,
+    leParity = 0x04,
+    leFraming = 0x08,
+    leBreak = 0x10,
+};
+
+enum class Parity { None, Odd, Even, Mark, Space };
+
+struct LineSettings {
+    int baud = 19200;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    int stopBits = 1;
+    bool hardwareFlow = true;  // RTS/CTS
+};
+
+class SerialDevice {
+  public:
+    SerialDevice() = default;
+    ~SerialDevice();
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
+
+    // Opens `path` for exclusive use. Returns 0 or a port error code: -2001 when the device
+    // does not exist, -2008 when another process holds it, the negated errno otherwise.
+    int open(const QString& path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    QString path() const { return path_; }
+
+    // Raw mode with the given parameters; false when the driver refused them.
+    bool applySettings(const LineSettings& settings);
+    // The rate the driver reports, 0 when unknown.
+    int currentBaud() const;
+
+    void setDTR(bool on);
+    void setRTS(bool on);
+    // Current lines as msCTS/msDSR/msRI/msDCD. Devices without modem lines (pseudo-terminals)
+    // report CTS, DSR and DCD up.
+    std::uint8_t readModemLines() const;
+    // Error and ring counts of the driver where it keeps them; false when it does not.
+    struct Counters {
+        std::uint32_t overrun = 0, parity = 0, frame = 0, brk = 0, ring = 0;
+    };
+    bool readCounters(Counters& counters) const;
+
+    // Non-blocking: bytes read (0 when none), or -1 when the line is gone.
+    int readSome(char* data, int max);
+    // Non-blocking: bytes written (0 when the driver queue is full), or -1 on failure.
+    int writeSome(const char* data, int size);
+    int bytesInDriver() const;
+    void flushInput();
+    void flushOutput();
+
+  private:
+    int fd_ = -1;
+    QString path_;
+};
+
+// Human-readable description of a device open failure for logs and the command line.
+QString DescribeOpenFailure(int code, const QString& path);
+
+}  // namespace corvane
