@@ -1,0 +1,251 @@
+#include "faxdoc/apf_page_ops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+
+#include "core/file_naming.h"
+#include "faxdoc/apf_format.h"
+#include "faxdoc/apf_page_data.h"
+#include "faxdoc/apf_reader.h"
+#include "faxdoc/fax_errors.h"
+#include "faxdoc/t4_decoder.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kMaxPageCount = 0xFFFF;
+
+// Copies `count` bytes from the input's position; false when the input ends first or the
+// output fails.
+bool copyBytes(QIODevice& in, QIODevice& out, qint64 count) {
+    char block[kApfBlockSize];
+    while (count > 0) {
+        const qint64 got = in.read(block, std::min<qint64>(count, sizeof block));
+        if (got <= 0 || out.write(block, got) != got) return false;
+        count -= got;
+    }
+    return true;
+}
+
+// Copies everything from the input's position to its end.
+bool copyRest(QIODevice& in, QIODevice& out) {
+    char block[kApfBlockSize];
+    for (;;) {
+        const qint64 got = in.read(block, sizeof block);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (out.write(block, got) != got) return false;
+    }
+}
+
+void openOutput(QSaveFile& out, const QString& path) {
+    out.setFileName(path);
+    if (!out.open(QIODevice::WriteOnly)) ThrowCreateError(path);
+}
+
+bool exists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+// Copies the page at the input's position (header plus data); false when it is cut short.
+bool copyPage(QIODevice& in, QIODevice& out) {
+    char header[kApfPageHeaderSize];
+    if (in.read(header, sizeof header) != sizeof header) return false;
+    if (out.write(header, sizeof header) != sizeof header) return false;
+    return copyBytes(in, out, ApfPageHeader::fromBytes(header).imageLength);
+}
+
+bool skipPage(QIODevice& in) {
+    char header[kApfPageHeaderSize];
+    if (in.read(header, sizeof header) != sizeof header) return false;
+    const qint64 next = in.pos() + ApfPageHeader::fromBytes(header).imageLength;
+    return next <= in.size() && in.seek(next);
+}
+
+// Writes the pages of `source` for which keep(i) holds, behind its header with `pageCount`.
+template <typename Keep>
+bool copySelectedPages(const QString& source, const QString& destination, int pageCount, Keep keep,
+                       int lastPage) {
+    try {
+        QFile in;
+        OpenApfForReading(in, source);
+        ApfFileHeader header = ReadApfFileHeader(in);
+        header.pageCount = static_cast<quint16>(pageCount);
+        QSaveFile out;
+        openOutput(out, destination);
+        const QByteArray bytes = header.toBytes();
+        if (out.write(bytes) != bytes.size() || !in.seek(header.firstPageOffset)) return false;
+        for (int page = 1; page <= lastPage; ++page) {
+            const bool ok = keep(page) ? copyPage(in, out) : skipPage(in);
+            if (!ok) return false;
+        }
+        return out.commit();
+    } catch (const FaxError&) {
+        return false;
+    }
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+}  // namespace
+
+bool SameApfResolution(const QString& pathA, const QString& pathB) {
+    try {
+        return ReadApfPageHeader(pathA, 1).isHighRes() == ReadApfPageHeader(pathB, 1).isHighRes();
+    } catch (const FaxError&) {
+        return false;
+    }
+}
+
+bool IsHighResApf(const QString& path) {
+    if (!exists(path)) return false;
+    try {
+        return ReadApfPageHeader(path, 1).isHighRes();
+    } catch (const FaxError&) {
+        return false;
+    }
+}
+
+void JoinApfFiles(const QStringList& paths, const QString& destination) {
+    if (paths.isEmpty()) throw EFaxBadArgument();
+    QSaveFile out;
+    openOutput(out, destination);
+    ApfFileHeader first;
+    int total = 0;
+    for (int i = 0; i < paths.size(); ++i) {
+        QFile in;
+        OpenApfForReading(in, paths[i]);
+        const ApfFileHeader header = ReadApfFileHeader(in);
+        if (i == 0) first = header;
+        total += header.pageCount;
+        // The first file is copied whole, header included; the others from offset 64.
+        if (!in.seek(i == 0 ? 0 : kApfFileHeaderSize) || !copyRest(in, out)) ThrowWriteError();
+    }
+    // A count beyond 16 bits would be stored wrapped and lose pages.
+    if (total > kMaxPageCount) throw EFaxBadArgument();
+    first.pageCount = static_cast<quint16>(total);
+    const QByteArray bytes = first.toBytes();
+    if (!out.seek(0) || out.write(bytes) != bytes.size() || !out.commit()) ThrowWriteError();
+}
+
+bool JoinApfFileList(const QString& destination, const QStringList& paths) {
+    QStringList present;
+    for (const QString& path : paths)
+        if (exists(path)) present << path;
+    if (present.size() < 2) return false;
+    try {
+        JoinApfFiles(present, destination);
+    } catch (const FaxError&) {
+        return false;
+    }
+    return exists(destination);
+}
+
+bool JoinTwoApfFiles(const QString& destination, const QString& first, const QString& second) {
+    return JoinApfFileList(destination, {first, second});
+}
+
+bool AppendApfFile(const QString& source, const QString& target, bool deleteSource) {
+    int a = 0, b = 0;
+    try {
+        a = GetApfPageCount(source);
+        b = GetApfPageCount(target);
+    } catch (const FaxError&) {
+        return false;
+    }
+    if (a <= 0 || b <= 0 || !SameApfResolution(source, target)) return false;
+    // The joined copy is made beside the target so that renaming it over the target is a
+    // single atomic step.
+    const QString work =
+        GetUniqueFiveDigitName(QFileInfo(target).absolutePath(), QStringLiteral("Temp"));
+    bool done = false;
+    try {
+        JoinApfFiles({target, source}, work);
+        done = GetApfPageCount(work) == a + b && replaceFile(work, target) &&
+               GetApfPageCount(target) == a + b;
+    } catch (const FaxError&) {
+        done = false;
+    }
+    if (QFileInfo::exists(work)) QFile::remove(work);
+    if (done && deleteSource) QFile::remove(source);
+    return done;
+}
+
+bool ExtractApfPages(const QString& source, const QString& destination, int first, int last) {
+    if (!exists(source) || first <= 0 || (last != -1 && last < first)) return false;
+    int count = 0;
+    try {
+        count = ReadApfFileHeader(source).pageCount;
+    } catch (const FaxError&) {
+        return false;
+    }
+    if (count < first) return false;
+    if (last == -1 || last > count) last = count;
+    return copySelectedPages(
+        source, destination, last - first + 1, [&](int page) { return page >= first; }, last);
+}
+
+bool DeleteApfPages(const QString& source, const QString& destination, int first, int last) {
+    if (!exists(source)) return false;
+    int count = 0;
+    try {
+        count = ReadApfFileHeader(source).pageCount;
+    } catch (const FaxError&) {
+        return false;
+    }
+    if (first < 1 || last < first || last > count) return false;
+    return copySelectedPages(
+        source, destination, count - (last - first + 1),
+        [&](int page) { return page < first || page > last; }, count);
+}
+
+int CountDecodablePages(const QString& path, int* headerCount) {
+    int total = 0;
+    try {
+        total = GetApfPageCount(path);
+    } catch (const FaxError&) {
+        total = 0;
+    }
+    if (headerCount) *headerCount = total;
+    // One walk along the page chain: a hostile page count costs one header read per page.
+    struct NoLines : T4LineSink {
+        void acceptLine(const uchar*, int) override {}
+    } sink;
+    T4Decoder decoder(sink);
+    ApfPageDataReader reader;
+    int good = 0;
+    try {
+        for (int page = 1; page <= total; ++page) {
+            if (page == 1)
+                reader.open(path, 1);
+            else
+                reader.nextPage();
+            decoder.reset();
+            DecodeApfPageData(reader, decoder);
+            good = page;
+        }
+    } catch (const FaxError&) {
+    }
+    return good;
+}
+
+int TrimToDecodablePages(const QString& path, bool deleteWhenNone) {
+    int total = 0;
+    const int good = CountDecodablePages(path, &total);
+    if (good == total) return total;
+    if (good == 0) {
+        if (deleteWhenNone) QFile::remove(path);
+        return 0;
+    }
+    // Extracting in place writes a new file and renames it over the old one.
+    if (!ExtractApfPages(path, path, 1, good)) return CountDecodablePages(path);
+    return good;
+}
+
+}  // namespace corvane

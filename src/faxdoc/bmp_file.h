@@ -1,0 +1,24 @@
+#pragma once
+// Windows BMP files: a writer for one-bit images and a reader.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace corvane {
+
+// Codes `image` as an uncompressed 1-bit bottom-up BMP (BITMAPINFOHEADER, two palette
+// entries: 0 black, 1 white). Other formats are reduced to black and white first (pixels
+// darker than mid-grey become black). The resolution is taken from the image's dots per
+// metre. Returns an empty array for a null image.
+QByteArray EncodeMonoBmp(const QImage& image);
+// Writes EncodeMonoBmp(image) to `path`; false (and `error` set) on failure.
+bool WriteMonoBmp(const QImage& image, const QString& path, QString* error = nullptr);
+
+// Reads a BMP. One-bit files (top-down or bottom-up, any two palette colours) come back as
+// Format_Mono with the file's palette; other depths are read through Qt's BMP reader. A null
+// image (and `error` set) when the data are not a readable BMP.
+QImage DecodeBmp(const QByteArray& bytes, QString* error = nullptr);
+QImage ReadBmpFile(const QString& path, QString* error = nullptr);
+
+}  // namespace corvane
