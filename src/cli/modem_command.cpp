@@ -7,7 +7,7 @@
 #include "cli/cli_commands.h"
 #include "core/port_map.h"
 #include "core/settings.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/fx_port.h"
 #include "transport/fx_tapi.h"
 #include "transport/port_operations.h"

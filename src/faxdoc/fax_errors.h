@@ -3,7 +3,8 @@
 // the user; the texts are fixed and callers compare against the constants below.
 
 #include <QString>
-#include <stdexcept>
+
+#include "core/fax_errors.h"
 
 namespace corvane {
 
@@ -33,16 +34,11 @@ inline constexpr int kErrFaxBadFormat = -8001;
 inline constexpr int kErrFaxBadArgument = -8002;
 inline constexpr int kErrCantMakeBitmap = -8003;
 
-class FaxError : public std::runtime_error {
+// The fax-document branch of the program's error family: callers that only need the code and
+// the text catch EFaxError.
+class FaxError : public EFaxError {
   public:
-    FaxError(int code, const QString& text)
-        : std::runtime_error(text.toStdString()), code_(code), text_(text) {}
-    int code() const { return code_; }
-    const QString& text() const { return text_; }
-
-  private:
-    int code_;
-    QString text_;
+    FaxError(int code, const QString& text) : EFaxError(code, text) {}
 };
 
 // Not an APF file, a page beyond the page count, page data ending early.

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/trigger_delivery.h"
 
 namespace corvane {

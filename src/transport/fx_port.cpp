@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/port_map.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/fx_port.h"
 #include "transport/fx_tapi.h"
 #include "transport/ticks.h"

@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 
 namespace corvane {
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "port_fixture.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 
 namespace corvane::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "port_fixture.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 
 namespace corvane::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "port_fixture.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/fx_tapi.h"
 
 namespace corvane::testing {

@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "fixtures/temp_home.h"
 #include "transport/byte_ring.h"
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Error codes of the modem transport and the fax engines, and the exception that carries one.
+// Error codes of the program (modem transport, fax engines, fax documents) and the exception
+// that carries a code with its text.
 // Codes are negative, 0 is success; fax status codes (4801..4843) share the same text table.
 // The text of a code is looked up by its absolute value.
 

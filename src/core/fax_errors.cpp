@@ -1,4 +1,4 @@
-#include "transport/fax_errors.h"
+#include "core/fax_errors.h"
 
 #include <algorithm>
 #include <cstdlib>
