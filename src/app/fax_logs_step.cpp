@@ -3,7 +3,9 @@
 namespace corvane {
 
 // The log tables are wired in here as they become available.
-bool FaxLogsStep::open() { return true; }
+bool FaxLogsStep::open() {
+    return true;
+}
 void FaxLogsStep::attach(TMainScreen&) {}
 void FaxLogsStep::close() {}
 

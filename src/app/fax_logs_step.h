@@ -6,7 +6,7 @@ namespace corvane {
 class TMainScreen;
 
 class FaxLogsStep {
-public:
+  public:
     // Opens or creates both logs; false (after telling the user) when the program must end.
     bool open();
     // Connects the open logs to the main window.

@@ -14,7 +14,7 @@ namespace corvane {
 
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
-public:
+  public:
     // `programName` is the executable's file name; `dataFolder` scopes the guard, so separate
     // data folders (CORVANE_HOME) can each have their own instance.
     SingleInstanceGuard(const QString& programName, const QString& dataFolder,
@@ -32,10 +32,10 @@ public:
     QString lockPath() const { return base_ + ".lock"; }
     QString socketPath() const { return base_ + ".sock"; }
 
-signals:
+  signals:
     void activationRequested();
 
-private:
+  private:
     void onNewConnection();
 
     QString base_;

@@ -1,10 +1,10 @@
 #include "app/termination_signals.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace corvane {
 

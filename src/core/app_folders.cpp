@@ -21,7 +21,9 @@ QString WithTrailingSlash(const QString& folder) {
     return folder + '/';
 }
 
-void setAppFolderOverride(const QString& folder) { g_override = WithTrailingSlash(folder); }
+void setAppFolderOverride(const QString& folder) {
+    g_override = WithTrailingSlash(folder);
+}
 
 QString AppFolder() {
     if (!g_override.isEmpty()) return g_override;
@@ -44,9 +46,8 @@ QString ResolveName(const QString& folder, const QString& name) {
         QString chosen = part;
         QDir dir(current);
         if (dir.exists() && !QFileInfo::exists(current + part)) {
-            const QStringList entries =
-                dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                              QDir::Name);
+            const QStringList entries = dir.entryList(
+                QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
             for (const QString& entry : entries) {
                 if (entry.compare(part, Qt::CaseInsensitive) == 0) {
                     chosen = entry;
@@ -60,11 +61,21 @@ QString ResolveName(const QString& folder, const QString& name) {
     return current;
 }
 
-QString AppPath(const QString& name) { return ResolveName(AppFolder(), name); }
+QString AppPath(const QString& name) {
+    return ResolveName(AppFolder(), name);
+}
 
-QString SendFolder() { return AppPath("SEND/"); }
-QString ReceiveFolder() { return AppPath("RECEIVE/"); }
-QString CoversFolder() { return AppPath("Covers/"); }
-QString SettingsFileName() { return AppPath("QX.INI"); }
+QString SendFolder() {
+    return AppPath("SEND/");
+}
+QString ReceiveFolder() {
+    return AppPath("RECEIVE/");
+}
+QString CoversFolder() {
+    return AppPath("Covers/");
+}
+QString SettingsFileName() {
+    return AppPath("QX.INI");
+}
 
 }  // namespace corvane

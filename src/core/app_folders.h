@@ -26,9 +26,9 @@ QString ResolveName(const QString& folder, const QString& name);
 // The same relative to AppFolder().
 QString AppPath(const QString& name);
 
-QString SendFolder();      // AppFolder + "SEND/"
-QString ReceiveFolder();   // AppFolder + "RECEIVE/"
-QString CoversFolder();    // AppFolder + "Covers/"
+QString SendFolder();        // AppFolder + "SEND/"
+QString ReceiveFolder();     // AppFolder + "RECEIVE/"
+QString CoversFolder();      // AppFolder + "Covers/"
 QString SettingsFileName();  // AppFolder + "QX.INI"
 
 // Appends '/' when missing.

@@ -20,14 +20,15 @@ constexpr int kCopyBlockSize = 2048;
 // The names of the plain files in a folder, folded to lower case, read once per search so that
 // a folder with thousands of faxes costs one listing instead of one listing per candidate.
 class FolderFiles {
-public:
+  public:
     explicit FolderFiles(const QString& folder) {
-        const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const QStringList entries =
+            QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& e : entries) names_.insert(e.toLower());
     }
     bool contains(const QString& fileName) const { return names_.contains(fileName.toLower()); }
 
-private:
+  private:
     QSet<QString> names_;
 };
 

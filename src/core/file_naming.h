@@ -9,7 +9,7 @@ namespace corvane {
 
 // Thrown when every name of a rule's range is taken. Existing fax files are never handed out.
 class NamingRangeExhausted : public std::runtime_error {
-public:
+  public:
     explicit NamingRangeExhausted(const QString& message)
         : std::runtime_error(message.toStdString()) {}
 };

@@ -15,7 +15,8 @@ QString PlacementSectionName(const QString& className, int logicalDpi) {
     return name;
 }
 
-FormPlacement ReadFormPlacement(const IniFile& ini, const QString& section, bool designedMaximized) {
+FormPlacement ReadFormPlacement(const IniFile& ini, const QString& section,
+                                bool designedMaximized) {
     FormPlacement p;
     p.bounds.left = ini.readInteger(section, "Left", 0);
     p.bounds.top = ini.readInteger(section, "Top", 0);

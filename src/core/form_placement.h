@@ -21,7 +21,9 @@ struct Bounds {
     int height() const { return bottom - top; }
     bool operator==(const Bounds&) const = default;
 
-    static Bounds fromRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
+    static Bounds fromRect(const QRect& r) {
+        return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+    }
     QRect toRect() const { return QRect(left, top, width(), height()); }
 };
 

@@ -6,7 +6,9 @@
 namespace corvane {
 
 namespace {
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 }  // namespace
 
 IniFile::IniFile(const QString& path) : path_(path) {
@@ -59,7 +61,9 @@ const IniFile::Line* IniFile::findKey(const QString& section, const QString& key
     return nullptr;
 }
 
-bool IniFile::hasSection(const QString& section) const { return findSection(section) != nullptr; }
+bool IniFile::hasSection(const QString& section) const {
+    return findSection(section) != nullptr;
+}
 
 bool IniFile::hasKey(const QString& section, const QString& key) const {
     return findKey(section, key) != nullptr;
@@ -86,8 +90,8 @@ QString IniFile::readString(const QString& section, const QString& key,
     if (!l) return defaultValue;
     QString v = l->value;
     // Quotes around a whole value are not part of it.
-    if (v.size() >= 2 && ((v.startsWith('"') && v.endsWith('"')) ||
-                          (v.startsWith('\'') && v.endsWith('\''))))
+    if (v.size() >= 2 &&
+        ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
         v = v.mid(1, v.size() - 2);
     return v;
 }
@@ -172,7 +176,9 @@ QByteArray IniFile::toBytes() const {
     return text.toUtf8();
 }
 
-bool IniFile::save() const { return saveAs(path_); }
+bool IniFile::save() const {
+    return saveAs(path_);
+}
 
 bool IniFile::saveAs(const QString& path) const {
     if (path.isEmpty()) return false;

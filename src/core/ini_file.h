@@ -11,7 +11,7 @@
 namespace corvane {
 
 class IniFile {
-public:
+  public:
     IniFile() = default;
     // Reads `path`; a missing or unreadable file gives an empty IniFile.
     explicit IniFile(const QString& path);
@@ -41,7 +41,7 @@ public:
     bool save() const;
     bool saveAs(const QString& path) const;
 
-private:
+  private:
     struct Line {
         QString key;  // empty for comments and blank lines
         QString value;

@@ -8,8 +8,12 @@ namespace {
 MessageBoxes* g_boxes = nullptr;
 }
 
-void setMessageBoxes(MessageBoxes* boxes) { g_boxes = boxes; }
-MessageBoxes* messageBoxes() { return g_boxes; }
+void setMessageBoxes(MessageBoxes* boxes) {
+    g_boxes = boxes;
+}
+MessageBoxes* messageBoxes() {
+    return g_boxes;
+}
 
 void ShowInformation(const QString& text) {
     if (g_boxes) {

@@ -10,7 +10,7 @@
 namespace corvane {
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Information icon, title "Information", OK button.
     virtual void showInformation(const QString& text) = 0;
@@ -31,7 +31,7 @@ bool AskYesNoDefaultNo(const QString& text, const QString& title);
 
 // Records every box shown and answers questions from a queue (No when it runs dry).
 class ScriptedMessageBoxes : public MessageBoxes {
-public:
+  public:
     struct Shown {
         enum Kind { Information, YesNo, YesNoDefaultNo } kind;
         QString text;
@@ -46,7 +46,7 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     bool askYesNoDefaultNo(const QString& text, const QString& title) override;
 
-private:
+  private:
     bool nextAnswer();
     std::deque<bool> answers_;
     std::vector<Shown> shown_;
@@ -54,11 +54,11 @@ private:
 
 // Installs a ScriptedMessageBoxes for the lifetime of the object (tests).
 class ScopedScriptedMessageBoxes : public ScriptedMessageBoxes {
-public:
+  public:
     ScopedScriptedMessageBoxes() : previous_(messageBoxes()) { setMessageBoxes(this); }
     ~ScopedScriptedMessageBoxes() override { setMessageBoxes(previous_); }
 
-private:
+  private:
     MessageBoxes* previous_;
 };
 

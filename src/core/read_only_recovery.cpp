@@ -11,9 +11,9 @@ namespace corvane {
 
 namespace {
 
-const char* const kPatterns[] = {"*.dbf", "*.cdx", "*.ini", "*.log", "*.wav",   "*.gco",
-                                 "*.gcs", "*.hlp", "*.txt", "covers/*", "*.dll", "unwise.*",
-                                 "qxpb.exe"};
+const char* const kPatterns[] = {"*.dbf", "*.cdx",    "*.ini",   "*.log", "*.wav",
+                                 "*.gco", "*.gcs",    "*.hlp",   "*.txt", "covers/*",
+                                 "*.dll", "unwise.*", "qxpb.exe"};
 
 bool isWritable(const QString& path) {
     return QFile::permissions(path) & QFileDevice::WriteOwner;
@@ -49,7 +49,8 @@ int RecoverReadOnlyFiles(const QString& folder) {
         for (const QString& entry : d.entryList(QDir::Files | QDir::System)) {
             const QString relative = subFolder + entry;
             const QString path = dir + relative;
-            if (IsRecoverableDataFile(relative) && !isWritable(path) && makeWritable(path)) ++changed;
+            if (IsRecoverableDataFile(relative) && !isWritable(path) && makeWritable(path))
+                ++changed;
         }
     };
     visit(QString());

@@ -94,9 +94,12 @@ const std::vector<SettingDescriptor>& SettingDescriptors() {
 
 QString SettingValueText(const Settings& s, const SettingDescriptor& d) {
     switch (d.type) {
-        case D::Bool: return (s.*d.boolMember) ? QStringLiteral("1") : QStringLiteral("0");
-        case D::Int: return QString::number(s.*d.intMember);
-        case D::String: return s.*d.stringMember;
+        case D::Bool:
+            return (s.*d.boolMember) ? QStringLiteral("1") : QStringLiteral("0");
+        case D::Int:
+            return QString::number(s.*d.intMember);
+        case D::String:
+            return s.*d.stringMember;
     }
     return {};
 }
@@ -130,7 +133,8 @@ void LoadSettings(Settings& s, const IniFile& ini) {
     }
 
     s.LastUsedCoversheetTemplate = s.LastUsedCoversheetTemplate.trimmed();
-    if (s.LastUsedCoversheetTemplate.isEmpty()) s.LastUsedCoversheetTemplate = kDefaultCoverTemplate;
+    if (s.LastUsedCoversheetTemplate.isEmpty())
+        s.LastUsedCoversheetTemplate = kDefaultCoverTemplate;
     s.LastUsedImageFilePath = s.LastUsedImageFilePath.trimmed();
     if (!s.LastUsedImageFilePath.isEmpty() && !QFileInfo(s.LastUsedImageFilePath).isDir())
         s.LastUsedImageFilePath = AppFolder();
@@ -148,9 +152,15 @@ void StoreSettings(Settings& s, IniFile& ini) {
     if (s.PortUnconfigured) s.ComPort = -1;
     for (const auto& d : SettingDescriptors()) {
         switch (d.type) {
-            case D::Bool: ini.writeBool(d.section, d.key, s.*d.boolMember); break;
-            case D::Int: ini.writeInteger(d.section, d.key, s.*d.intMember); break;
-            case D::String: ini.writeString(d.section, d.key, s.*d.stringMember); break;
+            case D::Bool:
+                ini.writeBool(d.section, d.key, s.*d.boolMember);
+                break;
+            case D::Int:
+                ini.writeInteger(d.section, d.key, s.*d.intMember);
+                break;
+            case D::String:
+                ini.writeString(d.section, d.key, s.*d.stringMember);
+                break;
         }
     }
     ini.writeString("Version", "Version", kProgramVersion);
@@ -161,7 +171,9 @@ Settings& GlobalSettings() {
     return settings;
 }
 
-void LoadSettings() { LoadSettings(GlobalSettings(), IniFile(SettingsFileName())); }
+void LoadSettings() {
+    LoadSettings(GlobalSettings(), IniFile(SettingsFileName()));
+}
 
 bool SaveSettings() {
     IniFile ini(SettingsFileName());
@@ -186,7 +198,8 @@ void StorePrintSettings(const PrintSettings& p, IniFile& ini) {
     ini.writeBool("Printing", "Footer", p.Footer);
     ini.writeBool("Printing", "Stretch", p.Stretch);
     ini.writeBool("Printing", "UseAlternatePrintMethod", p.UseAlternatePrintMethod);
-    ini.writeBool("Printing", "UseDDBPrintMethod", p.UseDDBPrintMethod && p.UseAlternatePrintMethod);
+    ini.writeBool("Printing", "UseDDBPrintMethod",
+                  p.UseDDBPrintMethod && p.UseAlternatePrintMethod);
 }
 
 PrintSettings& GlobalPrintSettings() {
@@ -194,7 +207,9 @@ PrintSettings& GlobalPrintSettings() {
     return print;
 }
 
-void LoadPrintSettings() { LoadPrintSettings(GlobalPrintSettings(), IniFile(SettingsFileName())); }
+void LoadPrintSettings() {
+    LoadPrintSettings(GlobalPrintSettings(), IniFile(SettingsFileName()));
+}
 
 bool SavePrintSettings() {
     IniFile ini(SettingsFileName());
@@ -205,16 +220,22 @@ bool SavePrintSettings() {
 
 QString FaxClassName(int faxClass) {
     switch (faxClass) {
-        case 0: return QStringLiteral("AutoDetect");
-        case 1: return QStringLiteral("Class 1");
-        case 2: return QStringLiteral("Class 2");
-        case 3: return QStringLiteral("Class 2.0");
-        default: return QStringLiteral("unknown");
+        case 0:
+            return QStringLiteral("AutoDetect");
+        case 1:
+            return QStringLiteral("Class 1");
+        case 2:
+            return QStringLiteral("Class 2");
+        case 3:
+            return QStringLiteral("Class 2.0");
+        default:
+            return QStringLiteral("unknown");
     }
 }
 
 int TransferRateFromIndex(int index) {
-    if (index < 0 || index >= int(std::size(kTransferRates))) return kTransferRates[kDefaultRateIndex];
+    if (index < 0 || index >= int(std::size(kTransferRates)))
+        return kTransferRates[kDefaultRateIndex];
     return kTransferRates[index];
 }
 
@@ -224,6 +245,8 @@ int TransferRateIndex(int bitsPerSecond) {
     return kDefaultRateIndex;
 }
 
-void SetTimerChoiceHook(TimerChoiceHook hook) { g_timerHook = hook; }
+void SetTimerChoiceHook(TimerChoiceHook hook) {
+    g_timerHook = hook;
+}
 
 }  // namespace corvane

@@ -46,14 +46,13 @@ TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent) {
     tabs_->addTab("Incoming Faxes");
     tabs_->setToolTip("Click here to view either the Outgoing or Incoming faxes");
     notebook_ = new QStackedWidget(central);
-    notebook_->addWidget(buildLogPage(outgoing_,
-                                      {"All Outgoing Faxes", "Only Unsent Faxes", "Only Sent Faxes",
-                                       "Only Archived Faxes"},
-                                      {"Date Sent", "Subject", "Recipient"}));
-    notebook_->addWidget(buildLogPage(incoming_,
-                                      {"All Received Faxes", "Only non-Archived Faxes",
-                                       "Only Archived Faxes"},
-                                      {"Date Received", "From"}));
+    notebook_->addWidget(buildLogPage(
+        outgoing_,
+        {"All Outgoing Faxes", "Only Unsent Faxes", "Only Sent Faxes", "Only Archived Faxes"},
+        {"Date Sent", "Subject", "Recipient"}));
+    notebook_->addWidget(buildLogPage(
+        incoming_, {"All Received Faxes", "Only non-Archived Faxes", "Only Archived Faxes"},
+        {"Date Received", "From"}));
     notebook_->widget(0)->setObjectName("Sent");
     notebook_->widget(1)->setObjectName("Received");
     layout->addWidget(tabs_);
@@ -128,7 +127,8 @@ QWidget* TMainScreen::buildButtonBar() {
     return bar;
 }
 
-QWidget* TMainScreen::buildLogPage(LogPage& page, const QStringList& views, const QStringList& sorts) {
+QWidget* TMainScreen::buildLogPage(LogPage& page, const QStringList& views,
+                                   const QStringList& sorts) {
     auto* w = new QWidget(this);
     auto* col = new QVBoxLayout(w);
     auto* top = new QHBoxLayout;

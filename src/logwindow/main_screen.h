@@ -17,7 +17,7 @@ namespace corvane {
 
 class TMainScreen : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TMainScreen(QWidget* parent = nullptr);
 
     MainScreenState& state() { return state_; }
@@ -25,16 +25,16 @@ public:
     QStackedWidget* notebook() const { return notebook_; }
     QPushButton* exitButton() const { return exitButton_; }
 
-public slots:
+  public slots:
     // Brings the window to the front; a minimised window is restored first (a second start of
     // the program asks for this).
     void BringToFront();
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     struct LogPage {
         QComboBox* view = nullptr;
         QComboBox* sort = nullptr;

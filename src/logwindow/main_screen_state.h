@@ -7,7 +7,7 @@
 namespace corvane {
 
 class MainScreenState {
-public:
+  public:
     bool FirstActivation = true;
     bool InReceiveMode = false;
     bool ReceivingCall = false;

@@ -6,7 +6,7 @@
 namespace corvane {
 
 class GuiMessageBoxes : public MessageBoxes {
-public:
+  public:
     void showInformation(const QString& text) override;
     bool askYesNo(const QString& text, const QString& title) override;
     bool askYesNoDefaultNo(const QString& text, const QString& title) override;

@@ -41,8 +41,12 @@ Bounds centeredBounds(const QWidget* w) {
 
 }  // namespace
 
-void SetMainWindow(QWidget* window) { g_mainWindow = window; }
-QWidget* MainWindow() { return g_mainWindow.data(); }
+void SetMainWindow(QWidget* window) {
+    g_mainWindow = window;
+}
+QWidget* MainWindow() {
+    return g_mainWindow.data();
+}
 
 QString PlacementSectionFor(const QWidget* window) {
     QString className = QString::fromLatin1(window->metaObject()->className());
@@ -55,7 +59,8 @@ void LoadFormPlacement(QWidget* window, bool designedMaximized) {
     const IniFile ini(SettingsFileName());
     const FormPlacement saved =
         ReadFormPlacement(ini, PlacementSectionFor(window), designedMaximized);
-    const PlacementDecision d = DecideFormPlacement(saved, centeredBounds(window), screenSize(window));
+    const PlacementDecision d =
+        DecideFormPlacement(saved, centeredBounds(window), screenSize(window));
     if (d.maximize) {
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
         return;
@@ -65,10 +70,13 @@ void LoadFormPlacement(QWidget* window, bool designedMaximized) {
 
 bool SaveFormPlacement(const QWidget* window) {
     IniFile ini(SettingsFileName());
-    WriteFormPlacement(ini, PlacementSectionFor(window), {normalBounds(window), window->isMaximized()});
+    WriteFormPlacement(ini, PlacementSectionFor(window),
+                       {normalBounds(window), window->isMaximized()});
     return ini.save();
 }
 
-void CenterForm(QWidget* window) { window->setGeometry(centeredBounds(window).toRect()); }
+void CenterForm(QWidget* window) {
+    window->setGeometry(centeredBounds(window).toRect());
+}
 
 }  // namespace corvane

@@ -5,8 +5,8 @@
 #include <QStackedWidget>
 #include <QTabBar>
 
-#include "core/ini_file.h"
 #include "core/app_folders.h"
+#include "core/ini_file.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
 #include "logwindow/main_screen.h"

@@ -11,7 +11,7 @@
 namespace {
 
 class StartedCorvane {
-public:
+  public:
     explicit StartedCorvane(const QString& home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("CORVANE_HOME", home);

@@ -29,7 +29,7 @@ TEST(AppFolders, ExistingEntriesAreFoundWithoutRegardToCase) {
         {"RECEIVE/", "Receive/"},
         {"RECEIVE/FAX0001.APF", "Receive/fax0001.apf"},
         {"QX.INI", "qx.ini"},
-        {"SEND/", "SEND/"},                      // missing: spelled as asked
+        {"SEND/", "SEND/"},  // missing: spelled as asked
         {"Receive/FAX0002.APF", "Receive/FAX0002.APF"},
     };
     for (const auto& c : cases)

@@ -62,7 +62,8 @@ TEST(ReceiveNaming, DatePrefixUsesMonthAndDayAndFolderGetsTrailingSlash) {
 TEST(ReceiveNaming, ExistingNamesAreMatchedWithoutRegardToCase) {
     TempHome home;
     home.touch("Receive/fax0001.apf");
-    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), home.path() + "Receive/FAX0002.APF");
+    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false),
+              home.path() + "Receive/FAX0002.APF");
 }
 
 TEST(ReceiveNaming, ExhaustedRangeFailsInsteadOfReturningAnExistingName) {
@@ -73,7 +74,8 @@ TEST(ReceiveNaming, ExhaustedRangeFailsInsteadOfReturningAnExistingName) {
     const QString prefix = "Z";
     makeReceived(home, prefix, 1, 9999);
     for (int n = 10000; n <= 65000; ++n) {
-        QFile f(home.file("RECEIVE/" + prefix + QString::number(n, 16).rightJustified(4, '0') + ".APF"));
+        QFile f(home.file("RECEIVE/" + prefix + QString::number(n, 16).rightJustified(4, '0') +
+                          ".APF"));
         f.open(QIODevice::WriteOnly);
     }
     EXPECT_THROW(GetUniqueReceiveFileNameWithPrefix(ReceiveFolder(), prefix), NamingRangeExhausted);

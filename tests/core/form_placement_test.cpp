@@ -51,7 +51,8 @@ TEST(FormPlacement, LoadDecision) {
     // Nothing saved (Bottom 0): the centred bounds.
     EXPECT_EQ(DecideFormPlacement({{0, 0, 0, 0}, false}, centered, kScreen).bounds, centered);
     // Right=5000 on a 1024 screen: ignored, centred.
-    EXPECT_EQ(DecideFormPlacement({{10, 10, 5000, 410}, false}, centered, kScreen).bounds, centered);
+    EXPECT_EQ(DecideFormPlacement({{10, 10, 5000, 410}, false}, centered, kScreen).bounds,
+              centered);
     // Good bounds are kept.
     EXPECT_EQ(DecideFormPlacement({{10, 20, 610, 420}, false}, centered, kScreen).bounds,
               (Bounds{10, 20, 610, 420}));

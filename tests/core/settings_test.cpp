@@ -53,7 +53,8 @@ TEST(Settings, FallBacksAndAdjustments) {
         std::function<bool(const Settings&)> holds;
         const char* what;
     } cases[] = {
-        {"[Modem]\nComPort=-1\nUseTAPI=1\n", [](auto& s) { return !s.PortUnconfigured && s.ComPort == -1; },
+        {"[Modem]\nComPort=-1\nUseTAPI=1\n",
+         [](auto& s) { return !s.PortUnconfigured && s.ComPort == -1; },
          "telephony device counts as configured"},
         {"[Modem]\nComPort=2\n", [](auto& s) { return !s.PortUnconfigured && s.ComPort == 2; },
          "configured port"},
@@ -64,24 +65,31 @@ TEST(Settings, FallBacksAndAdjustments) {
         {"[Modem]\nMaximumBPS=14400\nInitString=AT&F\n",
          [](auto& s) { return s.MaximumBPSReceive == 14400 && s.InitStringReceive == "AT&F"; },
          "receive rate and init string fall back"},
-        {"[Dialing]\nECM=1\n", [](auto& s) { return s.ECMReceive; }, "ECMReceive falls back to ECM"},
+        {"[Dialing]\nECM=1\n", [](auto& s) { return s.ECMReceive; },
+         "ECMReceive falls back to ECM"},
         {"[Other]\nLastUsedCoversheetTemplate=   \n",
          [](auto& s) { return s.LastUsedCoversheetTemplate == "qx0001.fct"; }, "empty template"},
         {"[Other]\nLastUsedCoversheetTemplate=  mine.fct \n",
          [](auto& s) { return s.LastUsedCoversheetTemplate == "mine.fct"; }, "template trimmed"},
         {"[Other]\nLastUsedImageFilePath=/no/such/folder\n",
          [](auto& s) { return s.LastUsedImageFilePath == AppFolder(); }, "missing image folder"},
-        {"[Other]\nLastUsedImageFilePath=\n", [](auto& s) { return s.LastUsedImageFilePath.isEmpty(); },
+        {"[Other]\nLastUsedImageFilePath=\n",
+         [](auto& s) { return s.LastUsedImageFilePath.isEmpty(); },
          "empty image folder stays empty"},
-        {"[Dialing]\nDialAttempts=abc\nRetryWait=\n", [](auto& s) { return s.DialAttempts == 3 && s.RetryWait == 60; },
+        {"[Dialing]\nDialAttempts=abc\nRetryWait=\n",
+         [](auto& s) { return s.DialAttempts == 3 && s.RetryWait == 60; },
          "non-numbers read as the default"},
         {"[dialing]\ndialattempts=7\n", [](auto& s) { return s.DialAttempts == 7; },
          "names compare without case"},
-        {"[Receive]\nAtStartup=5\n", [](auto& s) { return s.AtStartup; }, "any non-zero number is true"},
+        {"[Receive]\nAtStartup=5\n", [](auto& s) { return s.AtStartup; },
+         "any non-zero number is true"},
         {"[Printing]\nUseDDBPrintMethod=1\n", [](auto& s) { return !s.UseDDBPrintMethod; },
          "DDB only with the alternate method"},
         {"[Report]\nReportInOut=1\nReportShadeAlt=0\nReportRange=3\nReportSort=1\n",
-         [](auto& s) { return s.ReportInOut == 1 && !s.ReportShadeAlt && s.ReportRange == 3 && s.ReportSort == 1; },
+         [](auto& s) {
+             return s.ReportInOut == 1 && !s.ReportShadeAlt && s.ReportRange == 3 &&
+                    s.ReportSort == 1;
+         },
          "report choices"},
     };
     for (const auto& c : cases) EXPECT_TRUE(c.holds(load(home, c.ini))) << c.what;
@@ -124,12 +132,15 @@ TEST(Settings, AFileThatCannotBeWrittenIsReportedAndMemoryIsKept) {
 }
 
 TEST(Settings, ValueCodings) {
-    const std::pair<int, const char*> classes[] = {
-        {0, "AutoDetect"}, {1, "Class 1"}, {2, "Class 2"}, {3, "Class 2.0"}, {4, "unknown"}, {-1, "unknown"}};
+    const std::pair<int, const char*> classes[] = {{0, "AutoDetect"}, {1, "Class 1"},
+                                                   {2, "Class 2"},    {3, "Class 2.0"},
+                                                   {4, "unknown"},    {-1, "unknown"}};
     for (auto [n, name] : classes) EXPECT_EQ(FaxClassName(n), name);
-    const std::pair<int, int> indexToRate[] = {{0, 2400}, {3, 9600}, {5, 14400}, {6, 9600}, {-1, 9600}};
+    const std::pair<int, int> indexToRate[] = {
+        {0, 2400}, {3, 9600}, {5, 14400}, {6, 9600}, {-1, 9600}};
     for (auto [i, r] : indexToRate) EXPECT_EQ(TransferRateFromIndex(i), r) << i;
-    const std::pair<int, int> rateToIndex[] = {{2400, 0}, {12000, 4}, {14400, 5}, {28800, 3}, {0, 3}};
+    const std::pair<int, int> rateToIndex[] = {
+        {2400, 0}, {12000, 4}, {14400, 5}, {28800, 3}, {0, 3}};
     for (auto [r, i] : rateToIndex) EXPECT_EQ(TransferRateIndex(r), i) << r;
 }
 

@@ -11,18 +11,20 @@ using corvane::testing::TempHome;
 namespace corvane {
 namespace {
 
-bool writable(const QString& path) { return QFile::permissions(path) & QFileDevice::WriteOwner; }
+bool writable(const QString& path) {
+    return QFile::permissions(path) & QFileDevice::WriteOwner;
+}
 void makeReadOnly(const QString& path) {
-    QFile::setPermissions(path, QFile::permissions(path) & ~(QFileDevice::WriteOwner |
-                                                             QFileDevice::WriteUser));
+    QFile::setPermissions(
+        path, QFile::permissions(path) & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser));
 }
 
 TEST(ReadOnlyRecovery, PatternsMatchWithoutCaseAndOnlyInTheirFolder) {
     const std::pair<const char*, bool> cases[] = {
-        {"QXOUT.DBF", true}, {"qxout.cdx", true}, {"QX.INI", true},     {"Lastrec.log", true},
-        {"ring.WAV", true},  {"UNWISE.EXE", true}, {"qxpb.exe", true},  {"Covers/qx0001.fcs", true},
-        {"covers/README", true}, {"SEND/FAX00000.APF", false}, {"FAX0001.APF", false},
-        {"SEND/x.dbf", false},
+        {"QXOUT.DBF", true},          {"qxout.cdx", true},         {"QX.INI", true},
+        {"Lastrec.log", true},        {"ring.WAV", true},          {"UNWISE.EXE", true},
+        {"qxpb.exe", true},           {"Covers/qx0001.fcs", true}, {"covers/README", true},
+        {"SEND/FAX00000.APF", false}, {"FAX0001.APF", false},      {"SEND/x.dbf", false},
     };
     for (auto [name, expected] : cases) EXPECT_EQ(IsRecoverableDataFile(name), expected) << name;
 }
