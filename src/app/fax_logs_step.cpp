@@ -1,12 +1,21 @@
 #include "app/fax_logs_step.h"
 
+#include "core/locale_formats.h"
+#include "core/logs/FaxDataModule.h"
+#include "logwindow/main_screen.h"
+
 namespace corvane {
 
-// The log tables are wired in here as they become available.
+FaxLogsStep::FaxLogsStep() : fdm_(std::make_unique<TFDM>()) {}
+FaxLogsStep::~FaxLogsStep() = default;
+
 bool FaxLogsStep::open() {
-    return true;
+    fdm_->Formats = GlobalLocaleFormats();
+    return OpenFaxLogs(*fdm_);
 }
-void FaxLogsStep::attach(TMainScreen&) {}
-void FaxLogsStep::close() {}
+
+void FaxLogsStep::attach(TMainScreen& window) { window.SetDataModule(fdm_.get()); }
+
+void FaxLogsStep::close() { fdm_->CloseTables(); }
 
 }  // namespace corvane

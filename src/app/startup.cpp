@@ -55,7 +55,7 @@ int RunCorvane(QApplication& app) {
     QDir().mkpath(AppFolder());
     RecoverReadOnlyFiles(AppFolder());
 
-    // 7. The fax logs; without them the program cannot run.
+    // 2. and 7. The data module and the fax logs; without them the program cannot run.
     FaxLogsStep logs;
     if (!logs.open()) return 1;
 

@@ -12,8 +12,8 @@ struct LocaleFormats {
     QString longDate = QStringLiteral("mmmm d, yyyy");
     QString dateSeparator = QStringLiteral("/");
     QString timeSeparator = QStringLiteral(":");
-    QString amString = QStringLiteral("am");
-    QString pmString = QStringLiteral("pm");
+    QString amString = QStringLiteral("AM");
+    QString pmString = QStringLiteral("PM");
     QString shortTime = QStringLiteral("h:mm AMPM");
     QString longTime = QStringLiteral("h:mm:ss AMPM");
 };

@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/logs/FaxDataModule.h"
+#include "core/logs/rebuild_indexes.h"
 #include "core/settings.h"
 #include "uicommon/window_placement.h"
 
@@ -170,8 +172,23 @@ void TMainScreen::FormActivate() {
     if (!state_.FirstActivation) return;
     QApplication::processEvents();
     BringToFront();
+    RebuildOldIndexes();
     outgoing_.grid->show();
     state_.FirstActivation = false;
+}
+
+// Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once,
+// with the progress shown in the status line.
+void TMainScreen::RebuildOldIndexes() {
+    if (!fdm_ || !fdm_->IndexesNeedRebuild()) return;
+    TRebuildIndexes rebuild;
+    rebuild.onStatus = [this](const QString& text) {
+        statusPanel_->setText(text);
+        QApplication::processEvents();
+    };
+    rebuild.onGauge = [](int) { QApplication::processEvents(); };
+    rebuild.Run(*fdm_);
+    statusPanel_->clear();
 }
 
 void TMainScreen::BringToFront() {

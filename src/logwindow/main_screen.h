@@ -15,12 +15,16 @@ class QTableView;
 
 namespace corvane {
 
+class TFDM;
+
 class TMainScreen : public QMainWindow {
     Q_OBJECT
   public:
     explicit TMainScreen(QWidget* parent = nullptr);
 
     MainScreenState& state() { return state_; }
+    // The fax logs, owned by the start-up; none in tests that only need the window.
+    void SetDataModule(TFDM* fdm) { fdm_ = fdm; }
     QTabBar* tabStrip() const { return tabs_; }
     QStackedWidget* notebook() const { return notebook_; }
     QPushButton* exitButton() const { return exitButton_; }
@@ -45,9 +49,11 @@ class TMainScreen : public QMainWindow {
     QWidget* buildButtonBar();
     QWidget* buildLogPage(LogPage& page, const QStringList& views, const QStringList& sorts);
     void FormActivate();
+    void RebuildOldIndexes();
     void WidenToShowExitButton();
 
     MainScreenState state_;
+    TFDM* fdm_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QStackedWidget* notebook_ = nullptr;
     QPushButton* exitButton_ = nullptr;

@@ -1,21 +1,21 @@
 #include "core/xbase/dbf_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDate>
 #include <QFile>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane::xbase {
 
 namespace {
 
-constexpr uint8_t kVersionFoxPro = 0x03;       // FoxPro 2.x / dBASE III table without memo
+constexpr uint8_t kVersionFoxPro = 0x03;        // FoxPro 2.x / dBASE III table without memo
 constexpr uint8_t kCodePageWindowsAnsi = 0x03;  // code page mark 1252
 constexpr int kHeaderSize = 32;
 constexpr int kDescriptorSize = 32;
@@ -27,7 +27,9 @@ constexpr int kMaxFields = 255;
 uint32_t le32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t le16(const unsigned char* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 void put32(char* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
 }
@@ -86,10 +88,12 @@ void stampDate(char* header) {
 
 }  // namespace
 
-DbfFile::~DbfFile() { close(); }
+DbfFile::~DbfFile() {
+    close();
+}
 
-bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields,
-                     bool structuralIndex, std::string* error) {
+bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields, bool structuralIndex,
+                     std::string* error) {
     if (fields.empty() || int(fields.size()) > kMaxFields) {
         setError(error, "a table needs 1 to 255 fields");
         return false;
@@ -109,14 +113,19 @@ bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields,
             case 'C':
                 if (width < 1 || width > 254) width = -1;
                 break;
-            case 'D': width = 8; break;
-            case 'L': width = 1; break;
+            case 'D':
+                width = 8;
+                break;
+            case 'L':
+                width = 1;
+                break;
             case 'N':
                 if (width < 1 || width > 20) width = -1;
                 decimals = f.decimals;
                 if (decimals < 0 || (decimals > 0 && decimals > width - 2)) width = -1;
                 break;
-            default: width = -1;
+            default:
+                width = -1;
         }
         if (width < 0) {
             setError(error, "invalid type or width for field \"" + f.name + "\"");
@@ -204,8 +213,8 @@ bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& field
 bool DbfFile::open(const QString& path, OpenMode mode, std::string* error) {
     close();
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(),
-                          (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    const int fd =
+        ::open(native.constData(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) {
         setError(error, "cannot open " + path.toStdString() + ": " + std::strerror(errno));
         return false;
@@ -244,8 +253,8 @@ bool DbfFile::open(const QString& path, OpenMode mode, std::string* error) {
     // written before a crash could update the count; a torn tail is cut.
     const uint64_t dataBytes = uint64_t(st.st_size) - uint64_t(headerLength_);
     const uint32_t wholeRecords = uint32_t(dataBytes / uint64_t(recordLength_));
-    const uint64_t expectedLength = uint64_t(headerLength_) +
-                                    uint64_t(wholeRecords) * uint64_t(recordLength_);
+    const uint64_t expectedLength =
+        uint64_t(headerLength_) + uint64_t(wholeRecords) * uint64_t(recordLength_);
     bool needsRepair = wholeRecords != recordCount_;
     const uint64_t tail = uint64_t(st.st_size) - expectedLength;
     if (tail > 1) needsRepair = true;
@@ -296,18 +305,30 @@ void DbfFile::setStructuralIndex(bool on) {
     pwriteAll(fd_, &flag, 1, 28);
 }
 
-std::string DbfFile::blankRecord() const { return std::string(size_t(recordLength_), ' '); }
+std::string DbfFile::blankRecord() const {
+    return std::string(size_t(recordLength_), ' ');
+}
 
 bool DbfFile::fillCache(uint32_t recno) {
+    // Scans read ahead (or behind) in large blocks; a jump elsewhere (a seek) reads only the
+    // record, so that random access costs the same in a large table as in a small one.
+    const bool forward = recno == 1 || (cacheCount_ > 0 && recno == cacheFirst_ + cacheCount_);
+    const bool backward = cacheCount_ > 0 && recno + 1 == cacheFirst_;
     const uint32_t perBlock = std::max<uint32_t>(1, uint32_t(kCacheBytes / size_t(recordLength_)));
-    const uint32_t count = std::min(perBlock, recordCount_ - recno + 1);
+    uint32_t first = recno, count = 1;
+    if (forward) {
+        count = std::min(perBlock, recordCount_ - recno + 1);
+    } else if (backward) {
+        count = std::min(perBlock, recno);
+        first = recno - count + 1;
+    }
     cache_.resize(size_t(count) * size_t(recordLength_));
-    const off_t at = off_t(headerLength_) + off_t(recno - 1) * recordLength_;
+    const off_t at = off_t(headerLength_) + off_t(first - 1) * recordLength_;
     if (!preadAll(fd_, cache_.data(), cache_.size(), at)) {
         cacheCount_ = 0;
         return false;
     }
-    cacheFirst_ = recno;
+    cacheFirst_ = first;
     cacheCount_ = count;
     return true;
 }
@@ -317,8 +338,7 @@ bool DbfFile::readRecord(uint32_t recno, std::string& out) {
     if (cacheCount_ == 0 || recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
         if (!fillCache(recno)) return false;
     }
-    out.assign(cache_, size_t(recno - cacheFirst_) * size_t(recordLength_),
-               size_t(recordLength_));
+    out.assign(cache_, size_t(recno - cacheFirst_) * size_t(recordLength_), size_t(recordLength_));
     return true;
 }
 
@@ -355,6 +375,54 @@ bool DbfFile::writeHeaderCount() {
     stampDate(head);
     put32(head + 4, recordCount_);
     return pwriteAll(fd_, head + 1, 7, 1);
+}
+
+bool DbfFile::createEmptyCopy(const QString& path, std::string* error) {
+    if (fd_ < 0) return false;
+    std::string header(size_t(headerLength_), '\0');
+    if (!preadAll(fd_, header.data(), header.size(), 0)) {
+        setError(error, "cannot read " + path_.toStdString());
+        return false;
+    }
+    stampDate(header.data());
+    put32(header.data() + 4, 0);
+    header.push_back(kEndOfFile);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(header.data(), qint64(header.size())) != qint64(header.size()) ||
+        !file.flush()) {
+        setError(error, "cannot write " + path.toStdString());
+        return false;
+    }
+    return true;
+}
+
+namespace {
+constexpr off_t kRecordLockBase = off_t(0x40000000);
+bool setRecordLock(int fd, uint32_t recno, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kRecordLockBase + off_t(recno);
+    lock.l_len = 1;
+    return ::fcntl(fd, F_SETLK, &lock) == 0;
+}
+}  // namespace
+
+bool DbfFile::lockRecord(uint32_t recno) {
+    return fd_ >= 0 && setRecordLock(fd_, recno, mode_ == OpenMode::ReadOnly ? F_RDLCK : F_WRLCK);
+}
+
+void DbfFile::unlockRecord(uint32_t recno) {
+    if (fd_ >= 0) setRecordLock(fd_, recno, F_UNLCK);
+}
+
+bool DbfFile::renameTo(const QString& newPath) {
+    if (fd_ < 0) return false;
+    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(newPath).constData()) != 0)
+        return false;
+    path_ = newPath;
+    return true;
 }
 
 bool DbfFile::commit() {

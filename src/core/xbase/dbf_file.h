@@ -20,7 +20,7 @@ namespace corvane::xbase {
 enum class OpenMode { Exclusive, Shared, ReadOnly };
 
 class DbfFile {
-public:
+  public:
     DbfFile() = default;
     ~DbfFile();
     DbfFile(const DbfFile&) = delete;
@@ -57,6 +57,13 @@ public:
     uint32_t appendRecord(const std::string& record);
     // Forces written data to the disk.
     bool commit();
+    // Writes an empty table at `path` with this table's header (fields, flags) verbatim.
+    bool createEmptyCopy(const QString& path, std::string* error);
+    // Advisory record locks (shared mode), far beyond any data offset.
+    bool lockRecord(uint32_t recno);
+    void unlockRecord(uint32_t recno);
+    // Renames the open file (the lock stays with it); used to move a packed copy into place.
+    bool renameTo(const QString& newPath);
 
     // A record of blanks in this table's layout.
     std::string blankRecord() const;
@@ -69,7 +76,7 @@ public:
 
     static constexpr uint8_t kStructuralIndexFlag = 0x01;
 
-private:
+  private:
     bool writeHeaderCount();
     bool fillCache(uint32_t recno);
 

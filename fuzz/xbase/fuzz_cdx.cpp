@@ -1,0 +1,73 @@
+// The CDX reader: arbitrary bytes as the structural index of a small valid table, opened
+// read-only (navigation must survive damage) and for writing (damage must lead to a rebuild).
+
+#include <QFile>
+
+#include "core/xbase/cdx_node.h"
+#include "core/xbase/xbase_table.h"
+#include "fuzz_scratch.h"
+
+using namespace corvane::xbase;
+
+namespace {
+
+const QString& tablePath() {
+    static const QString path = [] {
+        const QString p = FuzzScratch("C.DBF");
+        XbaseTable::create(p, {{"NAME", 'C', 12, 0, 0}, {"D", 'D', 8, 0, 0}, {"N", 'N', 5, 0, 0}},
+                           nullptr);
+        XbaseTable t;
+        t.open(p, OpenMode::Exclusive);
+        for (int i = 0; i < 40; ++i) {
+            t.appendBlank();
+            t.replaceText("NAME", QString("name%1").arg(i * 7 % 40));
+            t.replaceNumber("N", i);
+        }
+        return p;
+    }();
+    return path;
+}
+
+void walk(XbaseTable& t) {
+    for (int order = 0; order <= t.tagCount(); ++order) {
+        t.setOrder(order);
+        int steps = 0;
+        for (bool ok = t.goTop(); ok && steps < 200; ok = t.skip(1), ++steps) {
+        }
+        for (bool ok = t.goBottom(); ok && steps < 400; ok = t.skip(-1), ++steps) {
+        }
+        t.seek("name1");
+        t.queryRecCount();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size >= size_t(kCdxPageSize)) {
+        CdxNode node;
+        for (int keyLength : {1, 10, 12, 240})
+            DecodeCdxNode(reinterpret_cast<const char*>(data), keyLength, ' ', node, nullptr);
+    }
+    const QString& table = tablePath();
+    const QString index = XbaseTable::indexPathFor(table);
+    WriteFile(index, data, size);
+    {
+        XbaseTable t;
+        if (t.open(table, OpenMode::ReadOnly)) walk(t);
+    }
+    {
+        XbaseTable t;
+        if (t.open(table, OpenMode::Exclusive)) {
+            walk(t);
+            if (t.tagCount() > 0) {
+                t.go(3);
+                t.replaceText("NAME", "changed");
+                t.deleteRecord();
+                t.recall();
+                t.commit();
+            }
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,201 @@
+#pragma once
+// A work area: one open DBF table with its structural compound index (same base name,
+// extension ".CDX"), the current record, the current order (0 is record order, n the n-th tag
+// in creation order), a filter and the environment switches. This is the engine interface
+// the fax logs use: navigation, field access, append/replace/delete with index maintenance,
+// tags, filters, seek, locate, pack and reindex.
+//
+// Field changes of the current record are written, and its tags updated, when the record is
+// left (any navigation, search, order change), on commit and on close.
+//
+// Shared mode lets several readers in; it does not coordinate writers in several processes
+// (each keeps its own index nodes), so the program writes only to tables it holds exclusively.
+//
+// Records marked for deletion keep their number until pack; with deleted records hidden they
+// are skipped by every navigation and count. At end of file recNo() is recCount() + 1.
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/xbase/cdx_index.h"
+#include "core/xbase/dbf_file.h"
+#include "core/xbase/expression.h"
+#include "core/xbase/field_def.h"
+
+namespace corvane::xbase {
+
+struct TagDef {
+    std::string name;
+    std::string keyExpression;
+    std::string forExpression;  // e.g. ".not. deleted()"; empty for every record
+    bool unique = false;
+    bool descending = false;
+};
+
+class XbaseTable {
+  public:
+    using Progress = std::function<void(int percent)>;
+
+    XbaseTable();
+    ~XbaseTable();
+    XbaseTable(const XbaseTable&) = delete;
+    XbaseTable& operator=(const XbaseTable&) = delete;
+
+    // Creates an empty table (FoxPro flavour); an existing file is replaced.
+    static bool create(const QString& path, const std::vector<FieldDef>& fields,
+                       std::string* error);
+    // The structural index file of a table: same folder and base name, extension ".CDX"
+    // (an existing file is found whatever the letter case of its extension).
+    static QString indexPathFor(const QString& tablePath);
+
+    // Opens the table and, when present, its structural index. An index that cannot be read
+    // (damaged, or left unflushed by a crash) is rebuilt from the table when its tag
+    // definitions survive, and otherwise removed so that the caller recreates the tags.
+    bool open(const QString& path, OpenMode mode, std::string* error = nullptr);
+    void close();
+    bool isOpen() const;
+    QString path() const;
+    bool indexWasRebuilt() const { return indexRebuilt_; }
+
+    // Environment.
+    void setDeletedHidden(bool on) { deletedHidden_ = on; }
+    bool deletedHidden() const { return deletedHidden_; }
+    void setProgress(Progress progress) { progress_ = std::move(progress); }
+
+    // Structure.
+    const std::vector<FieldDef>& fields() const;
+    int fieldIndex(const std::string& name) const;
+
+    // Navigation (honours order, filter and hidden deleted records).
+    bool goTop();
+    bool goBottom();
+    bool skip(int count = 1);
+    bool go(uint32_t recno);  // any record, visible or not; false (and EOF) when out of range
+    uint32_t recNo() const { return recno_; }
+    uint32_t recCount() const;
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+
+    // Current record.
+    bool deleted() const;
+    std::string fieldBytes(const std::string& name) const;  // raw, padded
+    QString fieldText(const std::string& name) const;       // Latin-1, trailing blanks removed
+    QDate fieldDate(const std::string& name) const;         // invalid when empty
+    double fieldNumber(const std::string& name) const;
+    bool fieldLogical(const std::string& name) const;
+    Value fieldValue(const std::string& name) const;
+
+    bool replaceText(const std::string& name, const QString& text);  // cut to the width
+    bool replaceDate(const std::string& name, const QDate& date);    // invalid: empty date
+    bool replaceNumber(const std::string& name, double number);
+    bool replaceLogical(const std::string& name, bool value);
+    bool appendBlank();
+    bool deleteRecord();
+    bool recall();
+    bool commit();
+    // Record locks for shared mode; exclusive tables always succeed.
+    bool rlock();
+    void unlock();
+
+    // Orders.
+    bool createTag(const TagDef& tag, std::string* error = nullptr);
+    int tagCount() const { return int(tags_.size()); }
+    int tagArea(const std::string& name) const;  // 0 when there is no such tag
+    bool setOrder(int order);
+    int indexOrd() const { return order_; }
+    std::string indexKey() const;  // key expression of the current order, "" for order 0
+    std::string tagName(int order) const;
+    bool hasIndex() const;
+    void closeIndexes();
+
+    // Filter: returns the number of matching records, -1 when the expression is not a valid
+    // logical expression (the filter is then unchanged). An empty expression clears it.
+    int query(const std::string& expression, std::string* error = nullptr);
+    int queryRecCount();
+    std::string filter() const;
+
+    // Search.
+    bool seek(const std::string& key);
+    bool found() const { return found_; }
+    // Moves to the next record (in the current order) satisfying `expression`: from the top
+    // (or bottom, backwards) or, with `continueSearch`, from the record after the current one.
+    // Returns its number, or 0 with the position unchanged.
+    uint32_t locate(const std::string& expression, bool forward, bool continueSearch,
+                    std::string* error = nullptr);
+    bool evalLogical(const std::string& expression, std::string* error = nullptr);
+
+    // Removes records marked for deletion by writing a new table file and renaming it into
+    // place, then rebuilds every tag. Needs exclusive use.
+    bool pack(std::string* error = nullptr);
+    bool reindex(std::string* error = nullptr);
+
+  private:
+    struct OpenTag {
+        CdxTag* tag = nullptr;
+        std::unique_ptr<Expression> key;
+        std::unique_ptr<Expression> condition;
+        // Unique tags: how many records have each key (built on first need), so that a
+        // replacement for a removed entry is searched only when one exists.
+        std::unordered_map<std::string, uint32_t> keyCounts;
+        bool countsReady = false;
+    };
+
+    bool openIndex(std::string* error);
+    bool recoverIndex();
+    bool goTopOnce();
+    bool goBottomOnce();
+    bool skipOnce(int count);
+    int queryRecCountOnce();
+    bool seekOnce(const std::string& key);
+    bool attachTags(std::string* error);
+    bool rebuildIndex(const std::vector<CdxTagInfo>& definitions, std::string* error);
+    bool buildTag(const CdxTagInfo& info, const Expression& key, const Expression* condition,
+                  std::string* error);
+    bool visible(const std::string& record, uint32_t recno) const;
+    bool inTag(const OpenTag& t, const std::string& record, uint32_t recno) const;
+    void updateIndexes(const std::string* before, const std::string& after, uint32_t recno);
+    void refillUnique(OpenTag& t, const std::string& key, uint32_t removed);
+    void countKeys(OpenTag& t);
+    bool writeCurrent(std::string record);
+    // Writes a changed current record and updates the tags once for all its changes.
+    bool flushRecord();
+    bool setField(const std::string& name, const std::string& bytes);
+    void load(uint32_t recno, const std::string& record);
+    void setEof();
+    CdxPos currentPosition(OpenTag& t);
+    bool scanTag(OpenTag& t, CdxPos pos, bool forward);
+    bool scanRecords(uint32_t from, bool forward);
+    void report(int percent);
+
+    std::unique_ptr<DbfFile> dbf_;
+    CdxFile cdx_;
+    std::vector<OpenTag> tags_;
+    int order_ = 0;
+    std::unique_ptr<Expression> filter_;
+    bool deletedHidden_ = false;
+    Progress progress_;
+    uint32_t recno_ = 0;
+    std::string record_;
+    bool eof_ = true;
+    bool bof_ = true;
+    bool found_ = false;
+    bool indexRebuilt_ = false;
+    // Where the current record was last seen in the current tag (skips avoid a descent).
+    CdxPos hint_;
+    uint64_t hintVersion_ = 0;
+    uint64_t indexVersion_ = 1;
+    std::string scratch_;
+    uint32_t lockedRecord_ = 0;
+    // Changes to the current record are kept until the record is left or committed.
+    bool recordDirty_ = false;
+    bool recordIsNew_ = false;
+    std::string original_;
+};
+
+}  // namespace corvane::xbase

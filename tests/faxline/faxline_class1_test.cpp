@@ -1,0 +1,140 @@
+// efax drives the Class 1 modem of the simulated line against the software fax machine.
+
+#include <gtest/gtest.h>
+
+#include "faxline_harness.h"
+
+namespace corvane::faxline::testing {
+namespace {
+
+// efax puts a 20-row header line above each page it sends.
+constexpr int kEfaxHeaderRows = 20;
+// Rows at the top of a source page that the header may touch; the test pages are white there.
+constexpr int kHeaderBand = 8;
+
+struct Pages {
+    std::vector<std::string> files;
+    std::vector<Bitmap> bitmaps;
+};
+
+Pages MakePages(const ScratchFolder& dir, int count) {
+    Pages pages;
+    const char* texts[] = {"FAXLINE TEST PAGE ONE", "SECOND PAGE OF THE TEST"};
+    const int rows[] = {200, 900};
+    for (int i = 0; i < count; ++i) {
+        pages.files.push_back(dir.MakePage("page" + std::to_string(i + 1), texts[i], rows[i]));
+        auto bitmap = ReadTiffPages(pages.files.back());
+        if (!bitmap.empty()) pages.bitmaps.push_back(bitmap.front());
+    }
+    return pages;
+}
+
+std::string Joined(const std::vector<std::string>& files) {
+    std::string out;
+    for (const std::string& f : files) out += " '" + f + "'";
+    return out;
+}
+
+class EfaxSendsClass1 : public ::testing::TestWithParam<int> {};
+
+TEST_P(EfaxSendsClass1, RemoteMachineReceivesTheSamePixels) {
+    const int page_count = GetParam();
+    ScratchFolder dir;
+    const Pages pages = MakePages(dir, page_count);
+    ASSERT_EQ(pages.bitmaps.size(), static_cast<size_t>(page_count));
+
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--file", dir / "remote.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o1 -t 123" +
+                           Joined(pages.files) + " > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["pages"], std::to_string(page_count));
+    EXPECT_EQ(summary["resolution"], "fine");
+    EXPECT_EQ(summary["rate"], "14400");
+    EXPECT_EQ(summary["underruns"], "0");
+
+    const auto received = ReadTiffPages(dir / "remote.tif");
+    ASSERT_EQ(received.size(), static_cast<size_t>(page_count));
+    for (int i = 0; i < page_count; ++i) {
+        EXPECT_EQ(received[i].width, 1728);
+        EXPECT_EQ(DifferingRows(received[i], pages.bitmaps[i], kEfaxHeaderRows, kHeaderBand), 0)
+            << "page " << i + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OneAndTwoFinePages, EfaxSendsClass1, ::testing::Values(1, 2));
+
+TEST(EfaxReceivesClass1, PageFromRemoteMachineAfterTwoRings) {
+    ScratchFolder dir;
+    const Pages pages = MakePages(dir, 1);
+    ASSERT_EQ(pages.bitmaps.size(), 1u);
+
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--remote", "send", "--file", pages.files[0],
+                          "--remote-id", "REMOTE 42"});
+    ASSERT_TRUE(line.WaitReady());
+    // -w with S0=2: the modem itself answers on the second ring.
+    const int efax =
+        Shell("timeout 100 efax -d '" + dir / "modem" + "' -o1 -l 'EFAX 7' -w -iS0=2 -r '" +
+              dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["pages"], "1");
+    EXPECT_EQ(summary["remote_id"], "EFAX 7");
+
+    const auto received = ReadTiffPages(dir / "received.001");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rows.size(), pages.bitmaps[0].rows.size());
+    EXPECT_EQ(DifferingRows(received[0], pages.bitmaps[0], 0, 0), 0);
+}
+
+struct FaultCase {
+    const char* name;
+    std::vector<std::string> line_options;
+    std::string efax_options;
+    int pages;
+    int efax_exit;  // efax: 1 busy, 2 dial failed, 3 protocol failure
+    std::string status;
+    std::string pages_through;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EfaxMeetsLineFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(EfaxMeetsLineFault, EndsAsExpected) {
+    const FaultCase& c = GetParam();
+    ScratchFolder dir;
+    const Pages pages = MakePages(dir, c.pages);
+    std::vector<std::string> args = {"--modem",          dir / "modem", "--file",
+                                     dir / "remote.tif", "--expect",    c.status};
+    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+    FaxlineRun line(dir, args);
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o1 " + c.efax_options +
+                           " -t 123" + Joined(pages.files) + " > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, c.efax_exit);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], c.status);
+    EXPECT_EQ(summary["pages"], c.pages_through);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, EfaxMeetsLineFault,
+    ::testing::Values(
+        FaultCase{"busy", {"--busy"}, "", 1, 1, "busy", "0"},
+        FaultCase{"no_answer", {"--no-answer"}, "-iS7=30", 1, 2, "no-answer", "0"},
+        FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace corvane::faxline::testing

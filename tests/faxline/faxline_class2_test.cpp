@@ -1,0 +1,172 @@
+// efax (Class 2 and 2.0) and mgetty's sendfax drive the Class 2/2.0 modem of the simulated
+// line against the software fax machine.
+
+#include <gtest/gtest.h>
+
+#include "faxline_harness.h"
+
+namespace corvane::faxline::testing {
+namespace {
+
+constexpr int kEfaxHeaderRows = 20;
+constexpr int kHeaderBand = 8;
+
+struct Page {
+    std::string tif;
+    std::string g3;
+    Bitmap bitmap;  // the page as drawn, 1728 x 2200 (what sendfax sends)
+    Bitmap tiff;    // the page as efix coded it (what efax sends)
+};
+
+std::vector<Page> MakePages(const ScratchFolder& dir, int count) {
+    std::vector<Page> pages;
+    const char* texts[] = {"CLASS TWO PAGE ONE", "CLASS TWO PAGE TWO"};
+    const int rows[] = {300, 1500};
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "page" + std::to_string(i + 1);
+        Page page;
+        page.tif = dir.MakePage(name, texts[i], rows[i]);
+        page.g3 = dir / (name + ".g3");
+        page.bitmap = ReadPbm(dir / (name + ".pbm"));
+        const auto coded = ReadTiffPages(page.tif);
+        if (!coded.empty()) page.tiff = coded.front();
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+struct EfaxCase {
+    const char* name;
+    const char* efax_class;  // efax -o option: 2 for Class 2, 0 for Class 2.0
+};
+
+void PrintTo(const EfaxCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EfaxClass2 : public ::testing::TestWithParam<EfaxCase> {};
+
+TEST_P(EfaxClass2, SendsTwoPagesToTheRemoteMachine) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 2);
+    ASSERT_FALSE(pages[0].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" +
+                           GetParam().efax_class + " -t 123 '" + pages[0].tif + "' '" +
+                           pages[1].tif + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["pages"], "2");
+    EXPECT_EQ(summary["resolution"], "fine");
+
+    const auto received = ReadTiffPages(dir / "remote.tif");
+    ASSERT_EQ(received.size(), 2u);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(DifferingRows(received[i], pages[i].tiff, kEfaxHeaderRows, kHeaderBand), 0)
+            << "page " << i + 1;
+}
+
+TEST_P(EfaxClass2, ReceivesFromTheRemoteMachine) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 1);
+    ASSERT_FALSE(pages[0].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          pages[0].tif});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax =
+        Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" + GetParam().efax_class +
+              " -w -iS0=2 -r '" + dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["status"], "ok");
+
+    const auto received = ReadTiffPages(dir / "received.001");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rows.size(), pages[0].tiff.rows.size());
+    EXPECT_EQ(DifferingRows(received[0], pages[0].tiff, 0, 0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, EfaxClass2,
+                         ::testing::Values(EfaxCase{"class2", "2"}, EfaxCase{"class2_0", "0"}),
+                         [](const ::testing::TestParamInfo<EfaxCase>& info) {
+                             return info.param.name;
+                         });
+
+TEST(SendfaxClass2, SendsTwoPagesToTheRemoteMachine) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 2);
+    ASSERT_FALSE(pages[1].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    // sendfax only opens devices below /dev: use the pseudo-terminal's own name.
+    const std::string tty = line.ReadyField("tty");
+    ASSERT_EQ(tty.rfind("/dev/", 0), 0u) << line.Output();
+    const int sendfax =
+        Shell("timeout 100 sendfax -v -l " + tty.substr(5) + " 123 '" + pages[0].g3 + "' '" +
+              pages[1].g3 + "' > '" + dir / "sendfax.log" + "' 2>&1");
+    EXPECT_EQ(sendfax, 0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["pages"], "2");
+
+    const auto received = ReadTiffPages(dir / "remote.tif");
+    ASSERT_EQ(received.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(received[i].rows.size(), pages[i].bitmap.rows.size());
+        EXPECT_EQ(DifferingRows(received[i], pages[i].bitmap, 0, 0), 0) << "page " << i + 1;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::faxline::testing
+
+namespace corvane::faxline::testing {
+namespace {
+
+struct Class2FaultCase {
+    const char* name;
+    std::vector<std::string> line_options;
+    int efax_exit;  // efax: 1 busy, 2 the modem reported an abnormal hang-up
+    std::string status;
+    std::string pages_through;
+};
+
+void PrintTo(const Class2FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EfaxClass2MeetsLineFault : public ::testing::TestWithParam<Class2FaultCase> {};
+
+TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
+    const Class2FaultCase& c = GetParam();
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 2);
+    ASSERT_FALSE(pages[1].tif.empty());
+    std::vector<std::string> args = {"--modem", dir / "modem",      "--class",  "2",
+                                     "--file",  dir / "remote.tif", "--expect", c.status};
+    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+    FaxlineRun line(dir, args);
+    ASSERT_TRUE(line.WaitReady());
+    const int efax =
+        Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -t 123 '" + pages[0].tif + "' '" +
+              pages[1].tif + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, c.efax_exit);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], c.status);
+    EXPECT_EQ(summary["pages"], c.pages_through);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, EfaxClass2MeetsLineFault,
+    ::testing::Values(Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
+                      Class2FaultCase{
+                          "drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"}),
+    [](const ::testing::TestParamInfo<Class2FaultCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace corvane::faxline::testing

@@ -1,0 +1,206 @@
+#include "faxline_harness.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace corvane::faxline::testing {
+
+std::vector<Bitmap> ReadTiffPages(const std::filesystem::path& file) {
+    std::vector<Bitmap> pages;
+    TIFFSetWarningHandler(nullptr);
+    TIFF* tiff = TIFFOpen(file.c_str(), "r");
+    if (!tiff) return pages;
+    do {
+        uint32_t width = 0, length = 0;
+        uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
+        TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+        Bitmap page;
+        page.width = static_cast<int>(width);
+        const tmsize_t row_bytes = TIFFScanlineSize(tiff);
+        for (uint32_t y = 0; y < length; ++y) {
+            std::vector<unsigned char> row(row_bytes);
+            if (TIFFReadScanline(tiff, row.data(), y) < 0) break;
+            if (photometric == PHOTOMETRIC_MINISBLACK)
+                for (unsigned char& b : row) b = static_cast<unsigned char>(~b);
+            page.rows.push_back(std::move(row));
+        }
+        pages.push_back(std::move(page));
+    } while (TIFFReadDirectory(tiff));
+    TIFFClose(tiff);
+    return pages;
+}
+
+Bitmap ReadPbm(const std::filesystem::path& file) {
+    Bitmap page;
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0;
+    in >> magic >> width >> height;
+    in.get();
+    if (magic != "P4" || width <= 0 || height <= 0) return page;
+    page.width = width;
+    const size_t row_bytes = (width + 7) / 8;
+    for (int y = 0; y < height; ++y) {
+        std::vector<unsigned char> row(row_bytes);
+        if (!in.read(reinterpret_cast<char*>(row.data()), row_bytes)) break;
+        page.rows.push_back(std::move(row));
+    }
+    return page;
+}
+
+int DifferingRows(const Bitmap& received, const Bitmap& source, int offset, int first_row) {
+    int differing = 0;
+    for (size_t k = first_row; k < source.rows.size(); ++k) {
+        const size_t r = k + offset;
+        if (r >= received.rows.size() || received.rows[r] != source.rows[k]) ++differing;
+    }
+    return differing;
+}
+
+int Shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    if (status == -1) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "faxline-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    if (!std::getenv("FAXLINE_KEEP_SCRATCH")) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchFolder::MakePage(const std::string& name, const std::string& text,
+                                    int row) const {
+    const std::string tif = *this / (name + ".tif");
+    const std::string base = *this / name;
+    const std::string command =
+        "pbmtext -builtin fixed '" + text + "' | pamenlarge 4 > '" + base + ".txt.pbm' && " +
+        "pbmmake -white 1728 2200 > '" + base + ".blank.pbm' && " + "pnmpaste '" + base +
+        ".txt.pbm' 100 " + std::to_string(row) + " '" + base + ".blank.pbm' > '" + base +
+        ".pbm' && pbm2g3 '" + base + ".pbm' > '" + base + ".g3' && " +
+        "efix -v '' -i pbm -o tiffg3 -r 204x196 '" + base + ".pbm' > '" + tif + "'";
+    if (Shell(command) != 0) return {};
+    return tif;
+}
+
+FaxlineRun::FaxlineRun(const ScratchFolder& folder, std::vector<std::string> args) {
+    static int counter = 0;
+    output_file_ = folder / ("faxline-" + std::to_string(++counter) + ".out");
+    const std::string error_file = output_file_ + ".err";
+    pid_ = fork();
+    if (pid_ == 0) {
+        std::vector<char*> argv;
+        std::string program = FAXLINE_PATH;
+        argv.push_back(program.data());
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (!freopen(output_file_.c_str(), "w", stdout)) _exit(127);
+        if (!freopen(error_file.c_str(), "w", stderr)) _exit(127);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+}
+
+FaxlineRun::~FaxlineRun() {
+    if (pid_ > 0 && exit_status_ == -1) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::string FaxlineRun::Output() const {
+    std::ifstream in(output_file_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool FaxlineRun::WaitReady(int timeout_ms) {
+    for (int waited = 0; waited < timeout_ms; waited += 20) {
+        if (Output().find("READY") != std::string::npos) return true;
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+int FaxlineRun::Wait(int timeout_ms) {
+    if (exit_status_ != -1) return exit_status_;
+    for (int waited = 0; waited < timeout_ms; waited += 20) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exit_status_;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    exit_status_ = -2;
+    return -1;
+}
+
+std::string FaxlineRun::ReadyField(const std::string& key) const {
+    const std::string out = Output();
+    const size_t ready = out.find("READY ");
+    if (ready == std::string::npos) return {};
+    const std::string line = out.substr(ready, out.find('\n', ready) - ready);
+    const size_t start = line.find(" " + key + "=");
+    if (start == std::string::npos) return {};
+    const size_t value = start + key.size() + 2;
+    return line.substr(value, line.find(' ', value) - value);
+}
+
+std::map<std::string, std::string> FaxlineRun::Summary() const {
+    std::map<std::string, std::string> fields;
+    const std::string out = Output();
+    const size_t start = out.find("FAXLINE-SUMMARY ");
+    if (start == std::string::npos) return fields;
+    const std::string line = out.substr(start + 16, out.find('\n', start) - start - 16);
+    size_t pos = 0;
+    while (pos < line.size()) {
+        const size_t eq = line.find('=', pos);
+        if (eq == std::string::npos) break;
+        const std::string key = line.substr(pos, eq - pos);
+        std::string value;
+        size_t next = eq + 1;
+        if (next < line.size() && line[next] == '"') {
+            for (++next; next < line.size() && line[next] != '"'; ++next) {
+                if (line[next] == '\\' && next + 1 < line.size()) ++next;
+                value += line[next];
+            }
+            ++next;
+        } else {
+            const size_t space = line.find(' ', next);
+            value =
+                line.substr(next, space == std::string::npos ? std::string::npos : space - next);
+            next = space == std::string::npos ? line.size() : space;
+        }
+        fields[key] = value;
+        pos = next;
+        while (pos < line.size() && line[pos] == ' ') ++pos;
+    }
+    return fields;
+}
+
+}  // namespace corvane::faxline::testing

@@ -1,0 +1,68 @@
+#pragma once
+
+// Runs the faxline tool and fax programs against it in a scratch folder, and compares pages.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace corvane::faxline::testing {
+
+// A black-and-white page: rows of packed pixels, bit 7 of byte 0 leftmost, 1 black.
+struct Bitmap {
+    int width = 0;
+    std::vector<std::vector<unsigned char>> rows;
+};
+
+std::vector<Bitmap> ReadTiffPages(const std::filesystem::path& file);
+Bitmap ReadPbm(const std::filesystem::path& file);  // raw PBM (P4)
+
+// Number of rows that differ when received.rows[offset + k] is set against source.rows[k],
+// for k from first_row on; a missing row counts as different.
+int DifferingRows(const Bitmap& received, const Bitmap& source, int offset, int first_row);
+
+// Runs a shell command; returns its exit status (or 128 + signal).
+int Shell(const std::string& command);
+
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::filesystem::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+    // A fine-resolution 1728 x 2200 page with a line of large text at the given row, as
+    // name.pbm, name.g3 (raw G3, for sendfax) and name.tif (TIFF G3, from efix, which adds
+    // five white rows). Returns the TIFF's path, empty when a tool failed.
+    std::string MakePage(const std::string& name, const std::string& text, int row) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The faxline tool, started in the background; its standard output goes to a file.
+class FaxlineRun {
+  public:
+    explicit FaxlineRun(const ScratchFolder& folder, std::vector<std::string> args);
+    ~FaxlineRun();
+
+    // True once the tool printed READY.
+    bool WaitReady(int timeout_ms = 10000);
+    // Waits for the tool to end; returns its exit status (-1 on time-out, after killing it).
+    int Wait(int timeout_ms = 60000);
+    // Fields of the summary line (status, pages, rate, resolution, remote_id, ...).
+    std::map<std::string, std::string> Summary() const;
+    std::string Output() const;
+    // A field of the READY line, e.g. "tty" (the pseudo-terminal's /dev path).
+    std::string ReadyField(const std::string& key) const;
+
+  private:
+    pid_t pid_ = -1;
+    std::string output_file_;
+    int exit_status_ = -1;
+};
+
+}  // namespace corvane::faxline::testing

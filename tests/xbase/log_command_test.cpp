@@ -1,0 +1,96 @@
+// corvane-cli log ... over a fresh data folder, run as a separate process.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "core/xbase/xbase_table.h"
+#include "fixtures/temp_home.h"
+#include "xbase_test_util.h"
+
+namespace corvane {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QStringList lines;
+    QString err;
+};
+
+// The test binary lives in <build>/tests/xbase; the tool in <build>/src/cli.
+QString cliPath() {
+    QString build = qEnvironmentVariable("CORVANE_BUILD_DIR");
+    if (build.isEmpty()) build = QCoreApplication::applicationDirPath() + "/../..";
+    return QDir::cleanPath(build + "/src/cli/corvane-cli");
+}
+
+class LogCommand : public ::testing::Test {
+  protected:
+    CliRun cli(const QStringList& args) {
+        const QString exe = cliPath();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("CORVANE_HOME", home_.path());
+        p.setProcessEnvironment(env);
+        p.start(exe, QStringList{"log"} + args);
+        CliRun r;
+        if (!p.waitForFinished(60000)) return r;
+        r.exitCode = p.exitCode();
+        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo(cliPath()).isExecutable()) << cliPath().toStdString();
+    }
+    testing::TempHome home_;
+};
+
+TEST_F(LogCommand, AddListDeleteAndPack) {
+    EXPECT_EQ(cli({"add", "out", "Invoice 42|Acme|555-1|FAX00000.APF||note|B7"}).lines,
+              QStringList{"1"});
+    EXPECT_EQ(cli({"add", "out", "quote|Bob|555-2"}).lines, QStringList{"2"});
+    EXPECT_EQ(cli({"add", "in", "20240301|10:30|+47 555|120|FAX0001.APF"}).lines, QStringList{"1"});
+    EXPECT_EQ(cli({"add", "in", "2024-03-01|10:30"}).exitCode, 2);
+
+    EXPECT_EQ(cli({"list", "in"}).lines,
+              QStringList{"1\t20240301\t10:30\t+47 555\t99\tFAX0001.APF\t\tF"});
+    EXPECT_EQ(cli({"list", "out", "--tag", "subject"}).lines,
+              (QStringList{"1\tInvoice 42\t\t\tAcme\t555-1\t\tFAX00000.APF\t\tnote\tB7\tF",
+                           "2\tquote\t\t\tBob\t555-2\t\t\t\t\t\tF"}));
+    const CliRun filtered = cli({"list", "out", "--filter", "\"INV\"$UPPER(SUBJECT)"});
+    ASSERT_EQ(filtered.lines.size(), 1);
+    EXPECT_TRUE(filtered.lines[0].startsWith("1\tInvoice 42"));
+    const CliRun bad = cli({"list", "out", "--filter", "UPPER("});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains("position 7")) << bad.err.toStdString();
+    EXPECT_EQ(cli({"list", "out", "--tag", "NOSUCH"}).exitCode, 1);
+
+    EXPECT_EQ(cli({"delete", "out", "1"}).exitCode, 0);
+    EXPECT_EQ(cli({"delete", "out", "1"}).exitCode, 1);  // already gone
+    EXPECT_EQ(cli({"delete", "in", "7"}).exitCode, 1);
+    ASSERT_EQ(cli({"list", "out"}).lines.size(), 1);
+    EXPECT_EQ(cli({"pack"}).lines.first(), "Removing FAX file records marked for deletion");
+    const CliRun packed = cli({"list", "out", "--tag", "DATESENT"});
+    ASSERT_EQ(packed.lines.size(), 1);
+    EXPECT_TRUE(packed.lines[0].startsWith("1\tquote")) << packed.lines[0].toStdString();
+}
+
+TEST_F(LogCommand, ASecondProgramFindsTheLogLocked) {
+    ASSERT_EQ(cli({"add", "out", "x"}).exitCode, 0);
+    xbase::XbaseTable holder;
+    ASSERT_TRUE(holder.open(home_.file("QXOUT.DBF"), xbase::OpenMode::Exclusive));
+    const CliRun r = cli({"list", "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Unable to open/create the FAX datafile - closing program"))
+        << r.err.toStdString();
+    holder.close();
+    EXPECT_EQ(cli({"list", "out"}).lines.size(), 1);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace corvane::faxline {
+
+// The outcome of the call as the far end saw it, printed as one machine-readable line.
+struct CallSummary {
+    std::string status = "not-called";  // ok, failed, busy, no-answer, dropped, not-called
+    int t30_code = -1;                  // spandsp completion code, -1 when T.30 never ran
+    std::string t30_text;
+    int pages = 0;
+    int rate = 0;
+    std::string resolution = "none";  // standard, fine, superfine, none
+    std::string remote_id;
+    double simulated_seconds = 0;
+    double wall_seconds = 0;
+    int underruns = 0;  // page data under-runs at the modems
+    int overflows = 0;  // page data lost to a full modem buffer
+};
+
+// "FAXLINE-SUMMARY status=ok pages=2 ..." with quoted strings escaped.
+std::string FormatSummary(const CallSummary& summary);
+
+}  // namespace corvane::faxline

@@ -1,0 +1,234 @@
+#include "class1_modem.h"
+
+#include <algorithm>
+
+#include "spandsp_api.h"
+#include "telephone_line.h"
+
+namespace corvane::faxline {
+namespace {
+
+constexpr int kDefaultS7Seconds = 60;
+
+bool IsHighSpeed(int modem) {
+    switch (modem) {
+        case FAX_MODEM_V17_TX:
+        case FAX_MODEM_V27TER_TX:
+        case FAX_MODEM_V29_TX:
+        case FAX_MODEM_V17_RX:
+        case FAX_MODEM_V27TER_RX:
+        case FAX_MODEM_V29_RX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+Class1Modem::Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose)
+    : line_(line), to_dte_(std::move(to_dte)) {
+    t31_ = t31_init(nullptr, &Class1Modem::AtToDte, this, &Class1Modem::ModemControl, this, nullptr,
+                    nullptr);
+    t31_set_transmit_on_idle(t31_, 1);
+    if (verbose) {
+        const int level = SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW;
+        span_log_set_level(t31_get_logging_state(t31_), level);
+        span_log_set_tag(t31_get_logging_state(t31_), "T31");
+        span_log_set_level(&t31_->at_state.logging, level);
+        span_log_set_tag(&t31_->at_state.logging, "AT");
+    }
+}
+
+Class1Modem::~Class1Modem() {
+    t31_free(t31_);
+}
+
+int Class1Modem::AtToDte(at_state_s*, void* user_data, const uint8_t* buf, size_t len) {
+    auto* self = static_cast<Class1Modem*>(user_data);
+    self->modem_step_ = ++self->step_;
+    self->to_dte_(buf, len);
+    return static_cast<int>(len);
+}
+
+int Class1Modem::ModemControl(t31_state_s*, void* user_data, int op, const char* num) {
+    auto* self = static_cast<Class1Modem*>(user_data);
+    switch (op) {
+        case AT_MODEM_CONTROL_CALL:
+            self->dial_requested_ = true;
+            self->dial_number_ = num ? num : "";
+            break;
+        case AT_MODEM_CONTROL_ANSWER:
+            self->answer_requested_ = true;
+            break;
+        case AT_MODEM_CONTROL_HANGUP:
+            self->hang_up_requested_ = true;
+            break;
+        case AT_MODEM_CONTROL_CTS:
+            self->holding_ = (num == nullptr);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void Class1Modem::RunDeferredRequests() {
+    if (hang_up_requested_) {
+        hang_up_requested_ = false;
+        dial_requested_ = false;
+        answer_requested_ = false;
+        EndCall();
+    }
+    if (dial_requested_) {
+        dial_requested_ = false;
+        dialling_ = true;
+        int s7 = t31_->at_state.p.s_regs[7];
+        if (s7 <= 0) s7 = kDefaultS7Seconds;
+        dial_deadline_ = line_.now_samples() + MsToSamples(s7 * 1000LL);
+        line_.Dial(this, dial_number_.c_str());
+    }
+    if (answer_requested_) {
+        answer_requested_ = false;
+        in_call_ = true;
+        line_.Answer(this);
+        t31_call_event(t31_, AT_CALL_EVENT_ANSWERED);
+    }
+}
+
+void Class1Modem::EndCall() {
+    if (dialling_ || in_call_) line_.HangUp(this);
+    dialling_ = false;
+    in_call_ = false;
+    dial_deadline_ = -1;
+}
+
+size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
+    size_t taken = 0;
+    // T.31 drops whatever follows DLE ETX within one chunk, so bytes go in one at a time.
+    while (taken < len && !holding_) {
+        at_state_t& at = t31_->at_state;
+        if (at.at_rx_mode == AT_MODE_STUFFED &&
+            t31_->tx.in_bytes - t31_->tx.out_bytes >= T31_TX_BUF_LEN - 1)
+            ++overflows_;
+        const char c = static_cast<char>(data[taken++]);
+        const bool command_mode =
+            at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
+        if (!command_mode || c == '\r') dte_step_ = ++step_;
+        t31_at_rx(t31_, &c, 1);
+        RunDeferredRequests();
+    }
+    return taken;
+}
+
+void Class1Modem::DteHungUp() {
+    if (!dialling_ && !in_call_) return;
+    EndCall();
+    t31_call_event(t31_, AT_CALL_EVENT_HANGUP);
+    holding_ = false;
+}
+
+bool Class1Modem::WaitsForDte() const {
+    const int mode = t31_->at_state.at_rx_mode;
+    // The modem has answered the DTE's last command (a result code, or CONNECT asking for
+    // frame data) and nothing else has come from the DTE since.
+    const bool answered = modem_step_ > dte_step_;
+    switch (mode) {
+        case AT_MODE_ONHOOK_COMMAND: {
+            // Rings the DTE must answer itself come in real time; auto-answer needs no DTE.
+            constexpr int64_t kRingGapSamples = MsToSamples(7000);
+            return last_ring_ >= 0 && line_.now_samples() - last_ring_ < kRingGapSamples &&
+                   t31_->at_state.p.s_regs[0] == 0;
+        }
+        case AT_MODE_OFFHOOK_COMMAND:
+            return !dialling_ && answered;
+        case AT_MODE_HDLC:
+            return answered;
+        case AT_MODE_STUFFED:
+            return !t31_->tx.final && t31_->tx.in_bytes - t31_->tx.out_bytes < T31_TX_BUF_LOW_TIDE;
+        default:
+            return false;
+    }
+}
+
+bool Class1Modem::InPageData() const {
+    return CarriesPageData();
+}
+
+bool Class1Modem::OffHook() const {
+    return dialling_ || in_call_;
+}
+
+bool Class1Modem::IdleOnHook() const {
+    return !OffHook() && t31_->at_state.at_rx_mode == AT_MODE_ONHOOK_COMMAND;
+}
+
+bool Class1Modem::CarriesPageData() const {
+    const int mode = t31_->at_state.at_rx_mode;
+    return (mode == AT_MODE_STUFFED || mode == AT_MODE_DELIVERY) && IsHighSpeed(t31_->modem);
+}
+
+void Class1Modem::Transmit(int16_t* amp, int len) {
+    const int produced = t31_tx(t31_, amp, len);
+    std::fill(amp + produced, amp + len, 0);
+    // A buffer that runs dry in the middle of page data makes the modem insert zero bytes,
+    // which cut the coded line that was being sent.
+    const bool starved = t31_->at_state.at_rx_mode == AT_MODE_STUFFED && t31_->tx.data_started &&
+                         !t31_->tx.final && t31_->tx.out_bytes >= t31_->tx.in_bytes &&
+                         IsHighSpeed(t31_->modem);
+    if (starved && !starved_) ++underruns_;
+    starved_ = starved;
+    RunDeferredRequests();
+}
+
+void Class1Modem::NoticeFarEndGone() {
+    // A modem that transmits or sits in command mode hears nothing of the line: it finds out
+    // once the DTE makes it listen again (NO CARRIER instead of a frame or page).
+    if (!far_end_gone_ || t31_->at_state.at_rx_mode != AT_MODE_DELIVERY) return;
+    far_end_gone_ = false;
+    if (!in_call_) return;
+    in_call_ = false;
+    t31_call_event(t31_, AT_CALL_EVENT_HANGUP);
+}
+
+void Class1Modem::Receive(int16_t* amp, int len) {
+    t31_rx(t31_, amp, len);
+    NoticeFarEndGone();
+    RunDeferredRequests();
+    if (dialling_ && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
+        // No answer within S7: a modem reports NO CARRIER. T.31 is still in on-hook command
+        // mode while it dials, where its hang-up event says nothing.
+        EndCall();
+        if (t31_->at_state.at_rx_mode == AT_MODE_ONHOOK_COMMAND)
+            at_put_response_code(&t31_->at_state, AT_RESPONSE_CODE_NO_CARRIER);
+        else
+            t31_call_event(t31_, AT_CALL_EVENT_HANGUP);
+        RunDeferredRequests();
+    }
+}
+
+void Class1Modem::OnLineEvent(LineEvent event) {
+    switch (event) {
+        case LineEvent::kRing:
+            last_ring_ = line_.now_samples();
+            t31_call_event(t31_, AT_CALL_EVENT_ALERTING);
+            break;
+        case LineEvent::kAnswered:
+            dialling_ = false;
+            in_call_ = true;
+            dial_deadline_ = -1;
+            t31_call_event(t31_, AT_CALL_EVENT_CONNECTED);
+            break;
+        case LineEvent::kBusy:
+            EndCall();
+            t31_call_event(t31_, AT_CALL_EVENT_BUSY);
+            break;
+        case LineEvent::kFarEndHungUp:
+            far_end_gone_ = in_call_;
+            NoticeFarEndGone();
+            break;
+    }
+    RunDeferredRequests();
+}
+
+}  // namespace corvane::faxline

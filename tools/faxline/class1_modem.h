@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+
+#include "modem.h"
+
+struct t31_state_s;
+struct at_state_s;
+
+namespace corvane::faxline {
+
+class TelephoneLine;
+
+// A Class 1 fax modem: spandsp's T.31 modem on the simulated line.
+class Class1Modem : public Modem {
+  public:
+    Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose);
+    ~Class1Modem() override;
+    Class1Modem(const Class1Modem&) = delete;
+    Class1Modem& operator=(const Class1Modem&) = delete;
+
+    size_t FromDte(const uint8_t* data, size_t len) override;
+    void DteHungUp() override;
+    bool WaitsForDte() const override;
+    bool InPageData() const override;
+    bool OffHook() const override;
+    bool IdleOnHook() const override;
+
+    void Transmit(int16_t* amp, int len) override;
+    void Receive(int16_t* amp, int len) override;
+    void OnLineEvent(LineEvent event) override;
+    bool CarriesPageData() const override;
+
+  private:
+    static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);
+    static int ModemControl(t31_state_s* s, void* user_data, int op, const char* num);
+
+    // Line requests made from inside spandsp run once spandsp has returned.
+    void RunDeferredRequests();
+    void EndCall();
+    void NoticeFarEndGone();
+
+    TelephoneLine& line_;
+    DteWriter to_dte_;
+    t31_state_s* t31_ = nullptr;
+    bool holding_ = false;  // the modem's buffer is above its high tide: DTE must wait
+    bool dial_requested_ = false;
+    std::string dial_number_;
+    bool answer_requested_ = false;
+    bool hang_up_requested_ = false;
+    bool dialling_ = false;
+    bool in_call_ = false;
+    int64_t dial_deadline_ = -1;
+    int64_t last_ring_ = -1;     // when the last ring of an unanswered call came
+    bool far_end_gone_ = false;  // noticed once the modem stops transmitting
+    bool starved_ = false;       // the last block ran the page data buffer dry
+    // Whose turn it is: the step numbers of the DTE's last command or data byte and of the
+    // modem's last output to the DTE.
+    uint64_t step_ = 0;
+    uint64_t dte_step_ = 0;
+    uint64_t modem_step_ = 0;
+};
+
+}  // namespace corvane::faxline

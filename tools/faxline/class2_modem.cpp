@@ -1,0 +1,622 @@
+#include "class2_modem.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "pty_port.h"
+#include "spandsp_api.h"
+#include "telephone_line.h"
+
+namespace corvane::faxline {
+namespace {
+
+constexpr uint8_t kDle = 0x10;
+constexpr uint8_t kEtx = 0x03;
+constexpr uint8_t kXon = 0x11;
+constexpr uint8_t kDc2 = 0x12;
+// A DTE that never sends DC2 gets its page anyway after this wait, as some modems do.
+constexpr int64_t kDc2WaitMs = 2000;
+// How long the modem holds the line for a DTE that does not hand over its page.
+constexpr int64_t kDteHoldLimitMs = 60000;
+// Bytes a page may run ahead of the paced rate when it starts.
+constexpr double kPageHeadStartBytes = 512;
+constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
+
+bool IsHighSpeed(int type) {
+    switch (type) {
+        case FAX_MODEM_V17_TX:
+        case FAX_MODEM_V27TER_TX:
+        case FAX_MODEM_V29_TX:
+        case FAX_MODEM_V17_RX:
+        case FAX_MODEM_V27TER_RX:
+        case FAX_MODEM_V29_RX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// T.30 frames as spandsp passes them: address, control, FCF, then the FIF octets, with the
+// first bit of each octet in its lowest bit (DIS/DCS bit 9 is 0x01 of octet 2).
+constexpr uint8_t kRateBits = 0x3C;
+constexpr uint8_t kFineBit = 0x40;
+
+int RateCodeFromDcs(uint8_t octet2) {
+    switch (octet2 & kRateBits) {
+        case 0x00:
+            return 0;  // V.27ter 2400
+        case 0x08:
+            return 1;  // V.27ter 4800
+        case 0x04:
+            return 3;  // V.29 9600
+        case 0x0C:
+            return 2;  // V.29 7200
+        case 0x20:
+            return 5;  // V.17 14400
+        case 0x28:
+            return 4;  // V.17 12000
+        case 0x24:
+            return 3;  // V.17 9600
+        case 0x2C:
+            return 2;  // V.17 7200
+        default:
+            return 3;
+    }
+}
+
+int BestRateCodeFromDis(uint8_t octet2) {
+    const uint8_t bits = octet2 & kRateBits;
+    if ((bits & 0x2C) == 0x2C) return 5;  // V.17
+    if (bits & 0x04) return 3;            // V.29
+    if (bits & 0x08) return 1;            // V.27ter 4800
+    return 0;
+}
+
+}  // namespace
+
+Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed)
+    : line_(line), to_dte_(std::move(to_dte)), verbose_(verbose), page_speed_(page_speed) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "faxline-XXXXXX").string();
+    if (mkdtemp(pattern.data())) work_dir_ = pattern;
+    ResetProfile();
+}
+
+Class2Modem::~Class2Modem() {
+    if (fax_) fax_free(fax_);
+    std::error_code ignored;
+    if (!work_dir_.empty()) std::filesystem::remove_all(work_dir_, ignored);
+}
+
+// Page data from the DTE is taken in line order (first bit in the lowest bit of each byte).
+// Class 2 modems hand received pages to the DTE with the bits of each byte reversed, which
+// fax programs for Class 2 expect; Class 2.0 keeps line order both ways. +FBOR/+FBO bit 0
+// flips the bit order of page data.
+bool Class2Modem::DteBitsReversed(bool to_dte) const {
+    const bool reversed = to_dte && fclass_ != "2.0";
+    return reversed != ((bit_order_ & 1) != 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Bytes from the DTE (AT commands: class2_at_commands.cpp)
+
+size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
+    size_t taken = 0;
+    while (taken < len) {
+        switch (input_) {
+            case Input::kPageIn: {
+                const size_t n = TakePageData(data + taken, len - taken);
+                if (n == 0) return taken;  // paced: the DTE waits
+                taken += n;
+                break;
+            }
+            case Input::kWaitDc2:
+                if (data[taken] == kDc2 || data[taken] == kXon) StartPageOut();
+                ++taken;
+                break;
+            case Input::kPageOut:
+                ++taken;  // flow control bytes and stray input while the page goes out
+                break;
+            case Input::kCommand:
+                CommandByte(data[taken++]);
+                break;
+        }
+    }
+    return taken;
+}
+
+// ---------------------------------------------------------------------------------------
+// Page data
+
+double Class2Modem::PageBytesPerMs() const {
+    return kRates[std::clamp(PredictedRateCode(), 0, 5)] * page_speed_ / 8000.0;
+}
+
+size_t Class2Modem::TakePageData(const uint8_t* data, size_t len) {
+    // Paced like a modem that sends the page at line speed: fax programs time their pages.
+    const double allowed =
+        kPageHeadStartBytes + (WallMs() - page_start_ms_) * PageBytesPerMs() - page_in_.size();
+    size_t taken = 0;
+    while (taken < len && (taken < allowed || dle_)) {
+        const uint8_t c = data[taken++];
+        if (dle_) {
+            dle_ = false;
+            if (c == kDle) {
+                page_in_.push_back(kDle);
+            } else if (c == kEtx || c == ',' || c == ';' || c == '.') {
+                FinishPageIn(c);
+                return taken;
+            }
+            continue;
+        }
+        if (c == kDle) {
+            dle_ = true;
+            continue;
+        }
+        page_in_.push_back(c);
+    }
+    return taken;
+}
+
+void Class2Modem::ReportHangUp() {
+    hang_up_report_due_ = false;
+    Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+    if (result_pending_) {
+        result_pending_ = false;
+        Reply("OK");
+    }
+}
+
+void Class2Modem::FinishPageIn(uint8_t end) {
+    input_ = Input::kCommand;
+    if (session_over_) {
+        result_pending_ = true;
+        ReportHangUp();
+        return;
+    }
+    page_end_ = end;
+    page_ready_ = true;
+    post_page_ = end == ',' ? 0 : end == ';' ? 1 : end == '.' ? 2 : -1;
+    // Class 2: OK comes once the page is out on the line; Class 2.0: once the remote
+    // confirmed it.
+    result_pending_ = true;
+}
+
+void Class2Modem::ServeFdr() {
+    if (!fdr_outstanding_ || input_ != Input::kCommand) return;
+    if (!received_.empty()) {
+        Reply(std::string(fclass_ == "2.0" ? "+FCS" : "+FDCS") + ":" + Format(SessionParams()));
+        Reply("CONNECT");
+        input_ = Input::kWaitDc2;
+        page_out_start_ms_ = WallMs();
+        return;
+    }
+    if (session_over_) {
+        Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+        fdr_outstanding_ = false;
+        result_pending_ = false;
+        Reply("OK");
+    }
+}
+
+void Class2Modem::StartPageOut() {
+    ReceivedPage& page = received_.front();
+    page_out_.clear();
+    PageBytes data = page.data;
+    if (DteBitsReversed(true)) ReverseBitsInPlace(data);
+    for (uint8_t b : data) {
+        page_out_.push_back(b);
+        if (b == kDle) page_out_.push_back(kDle);
+    }
+    page_out_.push_back(kDle);
+    page_out_.push_back(kEtx);
+    page_out_pos_ = 0;
+    page_out_start_ms_ = WallMs();
+    input_ = Input::kPageOut;
+}
+
+void Class2Modem::ServiceDte() {
+    if (input_ == Input::kWaitDc2 && WallMs() - page_out_start_ms_ > kDc2WaitMs) StartPageOut();
+    if (input_ != Input::kPageOut) return;
+    const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
+    const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));
+    if (until > page_out_pos_) {
+        to_dte_(page_out_.data() + page_out_pos_, until - page_out_pos_);
+        page_out_pos_ = until;
+    }
+    if (page_out_pos_ < page_out_.size()) return;
+    const ReceivedPage page = received_.front();
+    received_.pop_front();
+    input_ = Input::kCommand;
+    last_page_status_ = page.good ? 1 : 2;
+    if (fclass_ == "2.0")
+        Reply("+FPS:" + std::to_string(last_page_status_) + ",0,0,0,0");
+    else
+        Reply("+FPTS:" + std::to_string(last_page_status_));
+    Reply("+FET:" + std::to_string(page.post_page));
+    fdr_outstanding_ = false;
+    result_pending_ = false;
+    Reply("OK");
+}
+
+// ---------------------------------------------------------------------------------------
+// The call
+
+void Class2Modem::AnswerCall() {
+    line_.Answer(this);
+    call_ = Call::kConnected;
+    calling_ = false;
+    StartT30(false);
+}
+
+void Class2Modem::StartT30(bool calling) {
+    if (fax_) fax_free(fax_);
+    fax_ = fax_init(nullptr, calling);
+    fax_set_transmit_on_idle(fax_, 1);
+    session_over_ = false;
+    hang_up_report_due_ = false;
+    con_reported_ = false;
+    abort_ = false;
+    hang_up_code_ = 0;
+    remote_dis_len_ = remote_dcs_len_ = 0;
+    page_ready_ = false;
+    post_page_ = -1;
+    last_page_ = false;
+    pages_sent_ = 0;
+    rx_pages_taken_ = 0;
+    received_.clear();
+    t30_state_t* t30 = fax_get_t30_state(fax_);
+    t30_set_tx_ident(t30, local_id_.c_str());
+    const int br = calling ? dis_[1] : dcc_[1];
+    int modems = T30_SUPPORT_V27TER;
+    if (br >= 3) modems |= T30_SUPPORT_V29;
+    if (br >= 5) modems |= T30_SUPPORT_V17;
+    t30_set_supported_modems(t30, modems);
+    t30_set_ecm_capability(t30, 0);
+    t30_set_supported_compressions(t30,
+                                   T30_SUPPORT_T4_1D_COMPRESSION | T30_SUPPORT_T4_2D_COMPRESSION);
+    t30_set_supported_resolutions(t30,
+                                  T30_SUPPORT_STANDARD_RESOLUTION | T30_SUPPORT_FINE_RESOLUTION);
+    if (!calling) {
+        rx_path_ = work_dir_ + "/received.tif";
+        ::unlink(rx_path_.c_str());
+        t30_set_rx_file(t30, rx_path_.c_str(), -1);
+    }
+    t30_set_phase_b_handler(t30, &Class2Modem::PhaseB, this);
+    t30_set_phase_d_handler(t30, &Class2Modem::PhaseD, this);
+    t30_set_phase_e_handler(t30, &Class2Modem::PhaseE, this);
+    t30_set_document_handler(t30, &Class2Modem::Document, this);
+    t30_set_real_time_frame_handler(t30, &Class2Modem::Frame, this);
+    const int level =
+        verbose_ ? SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW : SPAN_LOG_NONE;
+    span_log_set_level(t30_get_logging_state(t30), level);
+    span_log_set_tag(t30_get_logging_state(t30), "C2MODEM");
+}
+
+void Class2Modem::EndCall() {
+    if (in_t30_ > 0) {
+        abort_ = true;
+        hang_up_requested_ = true;
+        return;
+    }
+    if (call_ != Call::kIdle) line_.HangUp(this);
+    if (fax_ && !session_over_) {
+        abort_ = true;
+        t30_terminate(fax_get_t30_state(fax_));
+    }
+    call_ = Call::kIdle;
+    calling_ = false;
+    rings_ = 0;
+    dial_deadline_ = -1;
+    if (input_ != Input::kCommand) input_ = Input::kCommand;
+}
+
+void Class2Modem::DteHungUp() {
+    if (call_ != Call::kIdle) EndCall();
+    result_pending_ = false;
+    fdr_outstanding_ = false;
+    input_ = Input::kCommand;
+    line_buf_.clear();
+}
+
+bool Class2Modem::HoldForDte(const std::function<bool()>& done) {
+    const int64_t start = WallMs();
+    while (!done()) {
+        if (abort_ || hang_up_requested_ || call_ == Call::kIdle) return false;
+        if (WallMs() - start > kDteHoldLimitMs || !pump_) return false;
+        pump_();
+    }
+    return true;
+}
+
+int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
+    auto* self = static_cast<Class2Modem*>(user);
+    if (!self->con_reported_) {
+        self->Reply(self->Name("+FCON", "+FCO"));
+        self->con_reported_ = true;
+    }
+    const char* remote = t30_get_rx_ident(s);
+    const std::string id = remote ? remote : "";
+    if (!self->calling_) {
+        // The caller's DCS arrived: this completes ATA.
+        self->Reply(self->Name("+FTSI", "+FTI") + ":\"" + id + "\"");
+        self->Reply(self->Name("+FDCS", "+FCS") + ":" + Format(self->SessionParams()));
+        if (self->result_pending_ && !self->fdr_outstanding_) {
+            self->result_pending_ = false;
+            self->Reply("OK");
+        }
+        return T30_ERR_OK;
+    }
+    if (self->pages_sent_ == 0) {
+        // The remote's DIS answers ATD.
+        self->Reply(self->Name("+FCSI", "+FCI") + ":\"" + id + "\"");
+        self->Reply(self->Name("+FDIS", "+FIS") + ":" + Format(self->RemoteCapabilities()));
+        if (self->result_pending_) {
+            self->result_pending_ = false;
+            self->Reply("OK");
+        }
+    }
+    // Simulated time stands still until the DTE has handed over the page.
+    if (!self->HoldForDte([self] { return self->page_ready_; })) return T30_ERR_CALLDROPPED;
+    const std::string page =
+        self->work_dir_ + "/page" + std::to_string(++self->pages_sent_) + ".tif";
+    PageBytes data = self->page_in_;
+    if (self->DteBitsReversed(false)) ReverseBitsInPlace(data);
+    const int width = self->dis_[2] == 1 ? 2048 : self->dis_[2] == 2 ? 2432 : 1728;
+    if (!WritePageTiff(data, self->dis_[0] == 1, width, page)) return T30_ERR_FILEERROR;
+    self->page_ready_ = false;
+    t30_set_tx_file(s, page.c_str(), -1, -1);
+    return T30_ERR_OK;
+}
+
+int Class2Modem::Document(t30_state_s*, void* user, int) {
+    auto* self = static_cast<Class2Modem*>(user);
+    if (self->page_end_ == kEtx) {
+        // Class 2: the page is on the line; the DTE says with AT+FET what follows.
+        self->post_page_ = -1;
+        self->result_pending_ = false;
+        self->Reply("OK");
+        if (!self->HoldForDte([self] { return self->post_page_ >= 0; })) {
+            self->last_page_ = true;
+            return 0;
+        }
+    }
+    self->last_page_ = self->post_page_ == 2;
+    return self->last_page_ ? 0 : 1;
+}
+
+int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
+    auto* self = static_cast<Class2Modem*>(user);
+    if (!self->calling_) {
+        // A post-page message: the page is written to the file once T.30 returns.
+        self->pending_post_page_ = result == T30_MPS ? 0 : result == T30_EOM ? 1 : 2;
+        return T30_ERR_OK;
+    }
+    int status = 0;
+    switch (result) {
+        case T30_MCF:
+            status = 1;
+            break;
+        case T30_RTN:
+            status = 2;
+            break;
+        case T30_RTP:
+            status = 3;
+            break;
+        case T30_PIN:
+            status = 4;
+            break;
+        case T30_PIP:
+            status = 5;
+            break;
+        default:
+            return T30_ERR_OK;
+    }
+    self->last_page_status_ = status;
+    if (self->fclass_ != "2.0") self->Reply("+FPTS:" + std::to_string(status));
+    if (self->last_page_ && (status == 1 || status == 3)) return T30_ERR_OK;  // OK after +FHNG
+    self->result_pending_ = false;
+    if (self->fclass_ == "2.0")
+        self->Reply(status == 1 || status == 3 ? "OK" : "ERROR");
+    else
+        self->Reply("OK");
+    return T30_ERR_OK;
+}
+
+void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
+    auto* self = static_cast<Class2Modem*>(user);
+    self->session_over_ = true;
+    self->hang_up_code_ = self->abort_ ? 2 : self->HangUpCode(result);
+    self->hang_up_requested_ = true;
+    // A DTE in the middle of a page hears of it once the page data has ended, as from a
+    // modem that buffers the page.
+    // A DTE between commands hears of it with its next command.
+    if (self->calling_ && self->input_ != Input::kPageIn && self->result_pending_)
+        self->ReportHangUp();
+    else if (self->calling_)
+        self->hang_up_report_due_ = true;
+}
+
+void Class2Modem::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg, int len) {
+    auto* self = static_cast<Class2Modem*>(user);
+    if (!incoming || len < 3) return;
+    const uint8_t fcf = msg[2] & 0xFE;
+    const int n = std::min<int>(len, 32);
+    if (fcf == T30_DIS) {
+        std::copy(msg, msg + n, self->remote_dis_.begin());
+        self->remote_dis_len_ = n;
+    } else if (fcf == T30_DCS) {
+        std::copy(msg, msg + n, self->remote_dcs_.begin());
+        self->remote_dcs_len_ = n;
+    }
+}
+
+void Class2Modem::CollectReceivedPage() {
+    if (pending_post_page_ < 0) return;
+    ReceivedPage page;
+    page.post_page = pending_post_page_;
+    pending_post_page_ = -1;
+    const int pages = TiffPageCount(rx_path_);
+    if (pages > rx_pages_taken_) {
+        page.good = ReadPageAsT4(rx_path_, pages - 1, page.data);
+        rx_pages_taken_ = pages;
+    } else {
+        page.good = false;
+    }
+    received_.push_back(std::move(page));
+    ServeFdr();
+}
+
+int Class2Modem::HangUpCode(int t30_code) const {
+    switch (t30_code) {
+        case T30_ERR_OK:
+            return 0;
+        case T30_ERR_T0_EXPIRED:
+        case T30_ERR_T1_EXPIRED:
+            return 11;
+        case T30_ERR_CANNOT_TRAIN:
+            return 27;
+        case T30_ERR_INCOMPATIBLE:
+        case T30_ERR_RX_INCAPABLE:
+        case T30_ERR_TX_INCAPABLE:
+        case T30_ERR_NORESSUPPORT:
+        case T30_ERR_NOSIZESUPPORT:
+            return 21;
+        case T30_ERR_TX_PHBDEAD:
+            return 25;
+        case T30_ERR_TX_PHDDEAD:
+            return 52;
+        default:
+            return calling_ ? 50 : 100;
+    }
+}
+
+Class2Modem::Params Class2Modem::RemoteCapabilities() const {
+    Params p{0, 0, 0, 2, 0, 0, 0, 0};
+    if (remote_dis_len_ >= 5) {
+        p[0] = (remote_dis_[4] & kFineBit) ? 1 : 0;
+        p[1] = BestRateCodeFromDis(remote_dis_[4]);
+    }
+    return p;
+}
+
+int Class2Modem::PredictedRateCode() const {
+    if (!calling_ && remote_dcs_len_ >= 5) return RateCodeFromDcs(remote_dcs_[4]);
+    const int local = std::clamp(calling_ ? dis_[1] : dcc_[1], 0, 5);
+    const int remote = remote_dis_len_ >= 5 ? BestRateCodeFromDis(remote_dis_[4]) : local;
+    // spandsp offers V.27ter, V.29 and V.17 only at their top rates.
+    int code = std::min(local, remote);
+    if (code == 4) code = 3;
+    if (code == 2) code = 1;
+    return code;
+}
+
+Class2Modem::Params Class2Modem::SessionParams() const {
+    Params p = calling_ ? dis_ : dcc_;
+    if (!calling_ && remote_dcs_len_ >= 5) p[0] = (remote_dcs_[4] & kFineBit) ? 1 : 0;
+    p[1] = PredictedRateCode();
+    p[3] = 2;
+    p[4] = 0;
+    p[5] = 0;
+    p[6] = 0;
+    p[7] = 0;
+    return p;
+}
+
+// ---------------------------------------------------------------------------------------
+// The line
+
+void Class2Modem::Transmit(int16_t* amp, int len) {
+    int produced = 0;
+    if (fax_ && !session_over_) {
+        ++in_t30_;
+        produced = fax_tx(fax_, amp, len);
+        --in_t30_;
+    }
+    std::fill(amp + produced, amp + len, 0);
+    CollectReceivedPage();
+    if (hang_up_requested_) {
+        hang_up_requested_ = false;
+        if (fax_ && !session_over_) t30_terminate(fax_get_t30_state(fax_));
+        if (call_ != Call::kIdle) line_.HangUp(this);
+        call_ = Call::kIdle;
+        ServeFdr();
+    }
+}
+
+void Class2Modem::Receive(int16_t* amp, int len) {
+    if (fax_ && !session_over_) {
+        ++in_t30_;
+        fax_rx(fax_, amp, len);
+        --in_t30_;
+    }
+    CollectReceivedPage();
+    if (call_ == Call::kDialling && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
+        EndCall();
+        result_pending_ = false;
+        Reply("NO CARRIER");
+    }
+}
+
+void Class2Modem::OnLineEvent(LineEvent event) {
+    switch (event) {
+        case LineEvent::kRing:
+            if (call_ == Call::kIdle) call_ = Call::kRinging;
+            if (call_ != Call::kRinging) return;
+            Reply("RING");
+            if (s_regs_[0] > 0 && ++rings_ >= s_regs_[0]) {
+                AnswerCall();
+                result_pending_ = true;
+            }
+            return;
+        case LineEvent::kAnswered:
+            if (call_ != Call::kDialling) return;
+            call_ = Call::kConnected;
+            dial_deadline_ = -1;
+            StartT30(true);
+            return;
+        case LineEvent::kBusy:
+            if (call_ != Call::kDialling) return;
+            EndCall();
+            result_pending_ = false;
+            Reply("BUSY");
+            return;
+        case LineEvent::kFarEndHungUp:
+            if (fax_ && !session_over_) {
+                abort_ = false;
+                ++in_t30_;
+                t30_terminate(fax_get_t30_state(fax_));
+                --in_t30_;
+            }
+            if (call_ != Call::kIdle) {
+                call_ = Call::kIdle;
+                ServeFdr();
+            }
+            return;
+    }
+}
+
+bool Class2Modem::WaitsForDte() const {
+    // T.30 runs in the modem and never waits for the DTE (where it would, simulated time
+    // stands still). Still, a sending DTE between commands and an unanswered ring run in
+    // real time, so that events on the line keep their place relative to the DTE's steps.
+    if (call_ == Call::kRinging) return s_regs_[0] == 0;
+    return call_ == Call::kConnected && calling_ && !session_over_ && input_ == Input::kCommand &&
+           !result_pending_;
+}
+
+bool Class2Modem::IdleOnHook() const {
+    return call_ == Call::kIdle && input_ == Input::kCommand && !result_pending_;
+}
+
+bool Class2Modem::CarriesPageData() const {
+    if (!fax_ || session_over_) return false;
+    const fax_modems_state_t& m = fax_->modems;
+    return IsHighSpeed(m.current_tx_type) || (IsHighSpeed(m.current_rx_type) && m.rx_trained);
+}
+
+}  // namespace corvane::faxline

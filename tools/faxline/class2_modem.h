@@ -1,0 +1,165 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "modem.h"
+#include "page_codec.h"
+
+struct fax_state_s;
+struct t30_state_s;
+
+namespace corvane::faxline {
+
+class TelephoneLine;
+
+// A Class 2 / Class 2.0 fax modem. spandsp has no such DCE, so this one parses the Class 2
+// and 2.0 AT commands itself and runs a spandsp T.30 fax terminal toward the line:
+//  - sending: when the remote's DIS arrives, simulated time stands still while the DTE hands
+//    over the next page (AT+FDT, data, DLE ETX or DLE , ; .); the page goes to T.30 as a
+//    one-page TIFF, and each page is its own document, so more pages travel as EOM with a new
+//    DIS. The receiver's MCF/RTN/RTP becomes the page status report.
+//  - receiving: each page T.30 took in is read back from its TIFF, coded as one-dimensional
+//    T.4 and handed to the DTE after AT+FDR, paced like line data.
+class Class2Modem : public Modem {
+  public:
+    // page_speed caps the page data rate at the serial port, in multiples of the line rate.
+    Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed);
+    ~Class2Modem() override;
+    Class2Modem(const Class2Modem&) = delete;
+    Class2Modem& operator=(const Class2Modem&) = delete;
+
+    // Serves the pseudo-terminals while simulated time stands still (set by the session).
+    void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // Paced page output toward the DTE; called on every turn of the session loop.
+    void ServiceDte() override;
+
+    size_t FromDte(const uint8_t* data, size_t len) override;
+    void DteHungUp() override;
+    bool WaitsForDte() const override;
+    bool InPageData() const override { return false; }
+    bool OffHook() const override { return call_ != Call::kIdle; }
+    bool IdleOnHook() const override;
+
+    void Transmit(int16_t* amp, int len) override;
+    void Receive(int16_t* amp, int len) override;
+    void OnLineEvent(LineEvent event) override;
+    bool CarriesPageData() const override;
+
+  private:
+    enum class Call { kIdle, kDialling, kRinging, kConnected };
+    enum class Input { kCommand, kPageIn, kWaitDc2, kPageOut };
+    using Params = std::array<int, 8>;  // vr, br, wd, ln, df, ec, bf, st
+
+    struct ReceivedPage {
+        PageBytes data;
+        int post_page = 2;  // the +FET value: 0 more pages, 1 new document, 2 end
+        bool good = true;
+    };
+
+    // AT command handling.
+    void CommandByte(uint8_t c);
+    void ExecuteLine(const std::string& line);
+    enum class Outcome { kOk, kError, kPending };
+    Outcome ExecuteExtended(const std::string& name, char op, const std::string& value);
+    Outcome ExecuteBasic(char letter, const std::string& arg);
+    void Reply(const std::string& text);
+    void Result(Outcome outcome);
+    void ResetProfile();
+    std::string Name(const char* class2, const char* class20) const;
+
+    // Page data.
+    size_t TakePageData(const uint8_t* data, size_t len);
+    void FinishPageIn(uint8_t end);
+    void ReportHangUp();
+    void ServeFdr();
+    void StartPageOut();
+    double PageBytesPerMs() const;
+    bool DteBitsReversed(bool to_dte) const;
+
+    // Call control.
+    void StartT30(bool calling);
+    void AnswerCall();
+    void EndCall();
+    void CollectReceivedPage();
+    bool HoldForDte(const std::function<bool()>& done);
+
+    static int PhaseB(t30_state_s* s, void* user, int result);
+    static int PhaseD(t30_state_s* s, void* user, int result);
+    static void PhaseE(t30_state_s* s, void* user, int result);
+    static int Document(t30_state_s* s, void* user, int status);
+    static void Frame(t30_state_s* s, void* user, int direction, const uint8_t* msg, int len);
+
+    Params RemoteCapabilities() const;
+    Params SessionParams() const;
+    int PredictedRateCode() const;
+    static std::string Format(const Params& p);
+    static bool ParseParams(const std::string& value, Params& p);
+    int HangUpCode(int t30_code) const;
+
+    TelephoneLine& line_;
+    DteWriter to_dte_;
+    bool verbose_;
+    double page_speed_;
+    std::function<void()> pump_;
+    std::string work_dir_;
+
+    // Profile.
+    bool echo_ = true;
+    bool quiet_ = false;
+    bool verbose_results_ = true;
+    std::array<int, 100> s_regs_{};
+    std::string fclass_ = "0";
+    Params dis_{1, 5, 0, 2, 0, 0, 0, 0};
+    Params dcc_{1, 5, 0, 2, 0, 0, 0, 0};
+    std::string local_id_;
+    int bit_order_ = 0;
+
+    // Command line assembly.
+    Input input_ = Input::kCommand;
+    std::string line_buf_;
+    bool result_pending_ = false;  // a command waits for the call to produce its result
+
+    // The call.
+    Call call_ = Call::kIdle;
+    int rings_ = 0;
+    int64_t dial_deadline_ = -1;
+    bool calling_ = false;
+    fax_state_s* fax_ = nullptr;
+    bool session_over_ = false;
+    int hang_up_code_ = 0;
+    bool hang_up_report_due_ = false;  // the session ended while the DTE had no command out
+    bool con_reported_ = false;
+    bool hang_up_requested_ = false;
+    bool abort_ = false;
+    int in_t30_ = 0;  // inside a spandsp call: T.30 must not be touched, only flagged
+    std::array<uint8_t, 32> remote_dis_{};
+    int remote_dis_len_ = 0;
+    std::array<uint8_t, 32> remote_dcs_{};
+    int remote_dcs_len_ = 0;
+
+    // Sending.
+    PageBytes page_in_;
+    bool dle_ = false;
+    bool page_ready_ = false;
+    uint8_t page_end_ = 0;
+    int post_page_ = -1;  // +FET value or the one implied by DLE , ; .
+    bool last_page_ = false;
+    int64_t page_start_ms_ = 0;
+    int pages_sent_ = 0;
+    int last_page_status_ = 1;
+
+    // Receiving.
+    std::string rx_path_;
+    int rx_pages_taken_ = 0;
+    int pending_post_page_ = -1;  // set by phase D, page collected after T.30 returns
+    std::deque<ReceivedPage> received_;
+    bool fdr_outstanding_ = false;
+    PageBytes page_out_;
+    size_t page_out_pos_ = 0;
+    int64_t page_out_start_ms_ = 0;
+};
+
+}  // namespace corvane::faxline

@@ -1,0 +1,274 @@
+#include "options.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace corvane::faxline {
+namespace {
+
+// The loop must stay paced: spandsp's modems and the DTE share no clock, and at some point
+// the DTE's replies can no longer keep up with the protocol timers.
+constexpr double kMaxSpeed = 100;
+
+bool ParseNumber(const std::string& text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool ParseInt(const std::string& text, int& out) {
+    double value = 0;
+    if (!ParseNumber(text, value) || value != static_cast<int>(value)) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool ParseKind(const std::string& text, ModemKind& out) {
+    if (text == "1") {
+        out = ModemKind::kClass1;
+        return true;
+    }
+    if (text == "2" || text == "2.0") {
+        out = ModemKind::kClass2;
+        return true;
+    }
+    return false;
+}
+
+bool ParseRates(const std::string& text, RemoteFaxOptions& remote) {
+    remote.v27ter = remote.v29 = remote.v17 = false;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item == "v27ter")
+            remote.v27ter = true;
+        else if (item == "v29")
+            remote.v29 = true;
+        else if (item == "v17")
+            remote.v17 = true;
+        else
+            return false;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return remote.v27ter || remote.v29 || remote.v17;
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return R"(Usage: faxline --modem PATH [options]
+
+Simulated fax line: pseudo-terminals that behave as fax modems, joined by a simulated
+telephone line to a software fax machine or to each other. Prints "READY pty=PATH" once the
+modem port exists, and at the end one line "FAXLINE-SUMMARY status=... pages=... rate=...
+resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... t30_code=...
+remote_id="..." t30_text="..."". Exit status 0 only when the status equals --expect.
+
+Modems:
+  --modem PATH         create the modem's pseudo-terminal and a symlink to it at PATH
+  --class 1|2          1: Class 1 modem (AT+FCLASS=1); 2: Class 2 and Class 2.0 modem
+                       (AT+FCLASS=2 or 2.0) [1]
+  --modem2 PATH        a second modem on the other end of the line instead of the fax
+                       machine: two programs can call each other
+  --class2 1|2         class of the second modem [1]
+
+Remote fax machine (when there is no second modem):
+  --remote receive|send  answer and receive, or call the modem and send [receive]
+  --file TIFF          the TIFF to send, or the TIFF to receive into (required)
+  --remote-id ID       the machine's station id ["FAXLINE REMOTE"]
+  --rates LIST         modems it offers, from v27ter,v29,v17 [v27ter,v29,v17]
+  --ecm                offer error correction mode [off]
+  --rings N            answer after N rings [1]
+  --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
+                       time with the modem on hook (it has finished its set-up) [1500]
+
+Line:
+  --busy               the called number is busy
+  --no-answer          the called number rings but nobody answers (a modem says NO CARRIER
+                       once its S7 wait is over)
+  --delay-ms N         one-way delay of the audio [0; 60 with two modems]
+  --noise DBM0         add white noise at this level, e.g. -50; above about -45 the
+                       modems' carrier detectors never drop and frames go unanswered
+  --drop-after-page N  the line drops once page N went through (fax machine mode)
+  --drop-after-ms N    the line drops after N ms of page data (high-speed modulation)
+
+Pacing: the line runs in blocks of 20 ms of simulated time and must be paced, since the
+fax protocol's timers measure simulated time while the DTE works in wall time.
+  --pace adaptive      real time while a modem waits for its DTE (command mode during a
+                       call, nearly empty transmit buffer, results unread by the DTE), faster
+                       while the DTE waits for the line [default]
+  --pace realtime      always real time
+  --speed N            always N times real time (at most 100)
+  --max-speed N        adaptive: cap on the speed-up [20]
+  --page-speed N       adaptive: cap while page data flows; fax programs measure the time
+                       a page takes and some fail when it is under one second [3]
+
+Ending:
+  --expect STATUS      the status that counts as success: ok, failed, busy, no-answer,
+                       dropped [ok]
+  --timeout S          give up after S seconds of wall time [300]
+  --linger S           after the call, wait up to S seconds for the DTE to close the port [10]
+  --verbose            spandsp protocol log on standard error
+  --trace              DTE traffic on standard error
+  --help               this text
+
+Differences from a hardware modem:
+  - A pseudo-terminal has no modem control lines: the DTE counts as present once it has
+    written a byte; closing the port or setting speed B0 stands for dropping DTR and hangs
+    up. Flow control toward the modem works by not reading the pseudo-terminal while the
+    modem's buffer is above its high tide (3072 of 4096 bytes); XON/XOFF and RTS/CTS
+    settings of the DTE make no difference.
+  - The Class 2/2.0 modem runs the whole T.30 session itself: pages from the DTE are
+    collected whole before they go out, simulated time stands still meanwhile; more pages
+    travel as EOM with a new DIS rather than MPS; received pages reach the DTE after the
+    modem has already confirmed them, so AT+FPTS= from the DTE cannot reject a page; only
+    one-dimensional coding (MH) is offered to the DTE; no ECM, no polling. Received pages
+    go to a Class 2 DTE with the bits of each byte reversed, as Class 2 programs expect
+    (Class 2.0: line order; +FBOR/+FBO bit 0 flips it). A session that ends while the DTE
+    has no command outstanding is reported (+FHNG/+FHS) with its next +FDT (after the page
+    data) or +FET.
+  - The line knows no dial tone and ignores the number dialled; NO DIALTONE never occurs.
+    A modem that transmits or sits in command mode learns of a far-end hang-up only when
+    it listens again (NO CARRIER instead of a frame).
+  - With two modems the summary cannot see into the pages: it says whether a call was made
+    and ended (ok) or dropped; --drop-after-page needs the fax machine.
+)";
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, bool& help) {
+    Options o;
+    help = false;
+    bool delay_given = false;
+    bool file_given = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = "missing value for " + arg;
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        double number = 0;
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return std::nullopt;
+        } else if (arg == "--modem") {
+            if (!value(o.modem_link)) return std::nullopt;
+        } else if (arg == "--modem2") {
+            if (!value(o.second_modem_link)) return std::nullopt;
+        } else if (arg == "--class" || arg == "--class2") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseKind(v, arg == "--class" ? o.modem_kind : o.second_modem_kind)) {
+                error = "bad class: " + v;
+                return std::nullopt;
+            }
+        } else if (arg == "--remote") {
+            if (!value(v)) return std::nullopt;
+            if (v == "receive")
+                o.remote.role = RemoteFaxOptions::Role::kReceive;
+            else if (v == "send")
+                o.remote.role = RemoteFaxOptions::Role::kSend;
+            else {
+                error = "bad --remote: " + v;
+                return std::nullopt;
+            }
+        } else if (arg == "--file") {
+            if (!value(o.remote.file)) return std::nullopt;
+            file_given = true;
+        } else if (arg == "--remote-id") {
+            if (!value(o.remote.ident)) return std::nullopt;
+        } else if (arg == "--rates") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseRates(v, o.remote)) {
+                error = "bad --rates: " + v;
+                return std::nullopt;
+            }
+        } else if (arg == "--ecm") {
+            o.remote.ecm = true;
+        } else if (arg == "--busy") {
+            o.line.callee = LineOptions::CalleeBehaviour::kBusy;
+        } else if (arg == "--no-answer") {
+            o.line.callee = LineOptions::CalleeBehaviour::kNoAnswer;
+        } else if (arg == "--verbose") {
+            o.verbose = true;
+            o.remote.verbose = true;
+        } else if (arg == "--trace") {
+            o.trace = true;
+        } else if (arg == "--pace") {
+            if (!value(v)) return std::nullopt;
+            if (v == "adaptive")
+                o.pacing.mode = Pacing::Mode::kAdaptive;
+            else if (v == "realtime")
+                o.pacing.mode = Pacing::Mode::kRealtime;
+            else {
+                error = "bad --pace: " + v;
+                return std::nullopt;
+            }
+        } else if (arg == "--expect") {
+            if (!value(o.expect)) return std::nullopt;
+        } else {
+            // Options with a numeric value.
+            if (!value(v)) {
+                error = "unknown option " + arg;
+                return std::nullopt;
+            }
+            if (!ParseNumber(v, number)) {
+                error = "bad number for " + arg + ": " + v;
+                return std::nullopt;
+            }
+            int whole = 0;
+            const bool is_int = ParseInt(v, whole);
+            if (arg == "--rings" && is_int && whole > 0) {
+                o.remote.answer_after_rings = whole;
+            } else if (arg == "--call-after-ms" && is_int && whole >= 0) {
+                o.call_after_ms = whole;
+            } else if (arg == "--delay-ms" && is_int && whole >= 0 && whole <= 2000) {
+                o.line.delay_ms = whole;
+                delay_given = true;
+            } else if (arg == "--noise") {
+                o.line.noise = true;
+                o.line.noise_dbm0 = number;
+            } else if (arg == "--drop-after-page" && is_int && whole > 0) {
+                o.line.drop_after_page = whole;
+            } else if (arg == "--drop-after-ms" && is_int && whole > 0) {
+                o.line.drop_after_page_data_ms = whole;
+            } else if (arg == "--speed" && number > 0 && number <= kMaxSpeed) {
+                o.pacing.mode = Pacing::Mode::kFixed;
+                o.pacing.speed = number;
+            } else if (arg == "--max-speed" && number >= 1 && number <= kMaxSpeed) {
+                o.pacing.max_speed = number;
+            } else if (arg == "--page-speed" && number >= 1 && number <= kMaxSpeed) {
+                o.pacing.page_speed = number;
+            } else if (arg == "--timeout" && number > 0) {
+                o.timeout_seconds = number;
+            } else if (arg == "--linger" && number >= 0) {
+                o.linger_seconds = number;
+            } else {
+                error = "bad option or value: " + arg + " " + v;
+                return std::nullopt;
+            }
+        }
+    }
+    if (o.modem_link.empty()) {
+        error = "--modem PATH is required";
+        return std::nullopt;
+    }
+    if (o.second_modem_link.empty() && !file_given) {
+        error = "--file TIFF is required for the fax machine";
+        return std::nullopt;
+    }
+    if (!o.second_modem_link.empty() && !delay_given) o.line.delay_ms = 60;
+    if (!o.second_modem_link.empty() && o.line.delay_ms < 60) {
+        error = "two modems need --delay-ms of at least 60";
+        return std::nullopt;
+    }
+    return o;
+}
+
+}  // namespace corvane::faxline

@@ -1,0 +1,64 @@
+#include "page_codec.h"
+
+#include <tiffio.h>
+
+#include "spandsp_api.h"
+
+namespace corvane::faxline {
+
+bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::string& tiff_path) {
+    t4_rx_state_t* rx = t4_rx_init(nullptr, tiff_path.c_str(), T4_COMPRESSION_ITU_T4_1D);
+    if (!rx) return false;
+    t4_rx_set_rx_encoding(rx, T4_COMPRESSION_ITU_T4_1D);
+    t4_rx_set_image_width(rx, width);
+    t4_rx_set_x_resolution(rx, T4_X_RESOLUTION_R8);
+    t4_rx_set_y_resolution(rx, fine ? T4_Y_RESOLUTION_FINE : T4_Y_RESOLUTION_STANDARD);
+    t4_rx_start_page(rx);
+    t4_rx_put_chunk(rx, data.data(), static_cast<int>(data.size()));
+    t4_rx_end_page(rx);
+    t4_rx_free(rx);
+    return true;
+}
+
+bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out) {
+    out.clear();
+    t4_tx_state_t* tx = t4_tx_init(nullptr, tiff_path.c_str(), page, page);
+    if (!tx) return false;
+    t4_tx_set_tx_encoding(tx, T4_COMPRESSION_ITU_T4_1D);
+    t4_tx_set_min_bits_per_row(tx, 0);
+    t4_tx_set_local_ident(tx, "");
+    if (t4_tx_start_page(tx) != 0) {
+        t4_tx_free(tx);
+        return false;
+    }
+    uint8_t chunk[4096];
+    for (;;) {
+        const int n = t4_tx_get_chunk(tx, chunk, sizeof chunk);
+        if (n <= 0) break;
+        out.insert(out.end(), chunk, chunk + n);
+    }
+    t4_tx_end_page(tx);
+    t4_tx_free(tx);
+    return !out.empty();
+}
+
+int TiffPageCount(const std::string& tiff_path) {
+    TIFFSetWarningHandler(nullptr);
+    TIFFSetErrorHandler(nullptr);
+    TIFF* tiff = TIFFOpen(tiff_path.c_str(), "r");
+    if (!tiff) return 0;
+    const int count = TIFFNumberOfDirectories(tiff);
+    TIFFClose(tiff);
+    return count;
+}
+
+void ReverseBitsInPlace(PageBytes& data) {
+    for (uint8_t& b : data) {
+        uint8_t r = 0;
+        for (int i = 0; i < 8; ++i)
+            if (b & (1 << i)) r |= static_cast<uint8_t>(0x80 >> i);
+        b = r;
+    }
+}
+
+}  // namespace corvane::faxline

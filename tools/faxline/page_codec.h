@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane::faxline {
+
+// Page data as it crosses a Class 2 modem's serial port: T.4 coded lines, the first bit of
+// the line in the lowest bit of each byte (DLE stuffing already removed).
+using PageBytes = std::vector<uint8_t>;
+
+// Decodes one page of one-dimensional T.4 data into a one-page TIFF that T.30 can send.
+// Returns false when the file cannot be written.
+bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::string& tiff_path);
+
+// Codes page `page` (0-based) of a TIFF as one-dimensional T.4 data ending in RTC.
+bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out);
+
+// Counts the pages in a TIFF (0 when it cannot be read).
+int TiffPageCount(const std::string& tiff_path);
+
+void ReverseBitsInPlace(PageBytes& data);
+
+}  // namespace corvane::faxline

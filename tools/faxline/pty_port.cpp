@@ -1,0 +1,173 @@
+#include "pty_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+
+namespace corvane::faxline {
+namespace {
+
+// The modem side reads at most this much ahead of what the modem has taken, so that a modem
+// holding the DTE back leaves the rest in the kernel and the DTE's writes block.
+constexpr size_t kInboxLimit = 256;
+
+std::runtime_error SystemError(const std::string& what) {
+    return std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+int64_t WallMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+PtyPort::PtyPort(const std::string& link_path) : link_path_(link_path) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master_ < 0) throw SystemError("posix_openpt");
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) throw SystemError("grantpt");
+    slave_path_ = ptsname(master_);
+    // The slave starts cooked with echo; a DTE that does not set raw mode itself would see
+    // its commands echoed and CR LF mangled. Terminal settings made on the master apply to
+    // the slave.
+    termios tio{};
+    if (tcgetattr(master_, &tio) == 0) {
+        cfmakeraw(&tio);
+        cfsetspeed(&tio, B19200);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tcsetattr(master_, TCSANOW, &tio);
+    }
+    ::unlink(link_path_.c_str());
+    if (::symlink(slave_path_.c_str(), link_path_.c_str()) != 0)
+        throw SystemError("symlink " + link_path_);
+    last_activity_ms_ = WallMs();
+}
+
+PtyPort::~PtyPort() {
+    char target[256] = {};
+    if (::readlink(link_path_.c_str(), target, sizeof target - 1) > 0 && slave_path_ == target)
+        ::unlink(link_path_.c_str());
+    if (master_ >= 0) ::close(master_);
+}
+
+short PtyPort::WantedEvents() const {
+    if (!present_) return 0;
+    short events = 0;
+    if (inbox_.size() < kInboxLimit) events |= POLLIN;
+    if (!outbox_.empty()) events |= POLLOUT;
+    return events;
+}
+
+void PtyPort::Service(short revents) {
+    CheckDtr();
+    if (!present_) {
+        // Not part of the blocking poll: look for a first byte from a new DTE.
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) ReadAvailable();
+        return;
+    }
+    if (revents & (POLLIN | POLLHUP | POLLERR)) ReadAvailable();
+    if (present_ && !outbox_.empty()) FlushOutbox();
+}
+
+void PtyPort::ReadAvailable() {
+    while (inbox_.size() < kInboxLimit) {
+        uint8_t buf[kInboxLimit];
+        const ssize_t n = ::read(master_, buf, kInboxLimit - inbox_.size());
+        if (n > 0) {
+            if (!present_) {
+                present_ = true;
+                hang_up_ = false;
+            }
+            inbox_.insert(inbox_.end(), buf, buf + n);
+            last_activity_ms_ = WallMs();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return;
+        // EIO (or end of file): the last slave descriptor was closed.
+        if (present_) DteGone();
+        return;
+    }
+}
+
+void PtyPort::DteGone() {
+    present_ = false;
+    hang_up_ = true;
+    inbox_.clear();
+    outbox_.clear();
+    // Whatever the last program left unread would greet the next one: throw it away.
+    const int slave = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave >= 0) {
+        tcflush(slave, TCIOFLUSH);
+        ::close(slave);
+    }
+}
+
+void PtyPort::CheckDtr() {
+    termios tio{};
+    if (tcgetattr(master_, &tio) != 0) return;
+    const bool down = cfgetospeed(&tio) == B0;
+    if (down && !dtr_down_ && present_) hang_up_ = true;
+    dtr_down_ = down;
+}
+
+bool PtyPort::TakeHangUp() {
+    const bool result = hang_up_;
+    hang_up_ = false;
+    return result;
+}
+
+void PtyPort::Write(const uint8_t* data, size_t len) {
+    if (!present_ || len == 0) return;
+    outbox_.insert(outbox_.end(), data, data + len);
+    last_activity_ms_ = WallMs();
+    last_write_ms_ = last_activity_ms_;
+    FlushOutbox();
+}
+
+void PtyPort::FlushOutbox() {
+    size_t done = 0;
+    while (done < outbox_.size()) {
+        const ssize_t n = ::write(master_, outbox_.data() + done, outbox_.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        break;
+    }
+    outbox_.erase(outbox_.begin(), outbox_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+int PtyPort::SlaveUnreadBytes() const {
+    const int slave = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0) return 0;
+    int count = 0;
+    if (::ioctl(slave, FIONREAD, &count) != 0) count = 0;
+    ::close(slave);
+    return count;
+}
+
+bool PtyPort::OutputPending() {
+    if (!present_) return false;
+    if (!outbox_.empty()) return true;
+    // Bytes just written may still be on their way into the slave's queue.
+    const int64_t since_write = WallMs() - last_write_ms_;
+    if (since_write < 30) return true;
+    if (since_write > 5000) return false;
+    return SlaveUnreadBytes() > 0;
+}
+
+int64_t PtyPort::IdleMs() const {
+    return WallMs() - last_activity_ms_;
+}
+
+}  // namespace corvane::faxline

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace corvane::faxline {
+
+// The master side of a pseudo-terminal that a fax program opens as its modem port, reachable
+// through a symlink of the caller's choosing.
+//
+// A pseudo-terminal has no DTR line, so the DTE counts as present once it has written a byte
+// since the last hang-up; its last close shows as POLLHUP (which stays set until the next open)
+// and EIO on read, and a speed of B0 stands for dropping DTR. Output while no DTE is present is
+// discarded, never left queued for the next program that opens the port.
+class PtyPort {
+  public:
+    explicit PtyPort(const std::string& link_path);
+    ~PtyPort();
+    PtyPort(const PtyPort&) = delete;
+    PtyPort& operator=(const PtyPort&) = delete;
+
+    const std::string& link_path() const { return link_path_; }
+    const std::string& slave_path() const { return slave_path_; }
+    int master_fd() const { return master_; }
+
+    // Poll events to ask for; 0 while the master should be left out of a blocking poll
+    // (POLLHUP would wake it at once).
+    short WantedEvents() const;
+    // Reads and writes what the poll result allows; checks DTR (speed B0).
+    void Service(short revents);
+
+    bool dte_present() const { return present_; }
+    // True once after the DTE hung up (closed the port or dropped DTR).
+    bool TakeHangUp();
+
+    // Bytes from the DTE not yet taken by the modem.
+    std::deque<uint8_t>& inbox() { return inbox_; }
+    void Write(const uint8_t* data, size_t len);
+    // True while output is still on its way to the DTE or unread by it.
+    bool OutputPending();
+    // Wall-clock milliseconds since the DTE last wrote, or the modem last wrote to it.
+    int64_t IdleMs() const;
+
+  private:
+    void ReadAvailable();
+    void FlushOutbox();
+    void DteGone();
+    void CheckDtr();
+    int SlaveUnreadBytes() const;
+
+    std::string link_path_;
+    std::string slave_path_;
+    int master_ = -1;
+    bool present_ = false;
+    bool hang_up_ = false;
+    bool dtr_down_ = false;
+    std::deque<uint8_t> inbox_;
+    std::vector<uint8_t> outbox_;
+    int64_t last_activity_ms_ = 0;
+    int64_t last_write_ms_ = 0;
+};
+
+int64_t WallMs();
+
+}  // namespace corvane::faxline

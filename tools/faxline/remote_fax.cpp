@@ -1,0 +1,186 @@
+#include "remote_fax.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "spandsp_api.h"
+#include "telephone_line.h"
+
+namespace corvane::faxline {
+namespace {
+
+bool IsPageModem(int type) {
+    switch (type) {
+        case FAX_MODEM_V17_TX:
+        case FAX_MODEM_V27TER_TX:
+        case FAX_MODEM_V29_TX:
+        case FAX_MODEM_V17_RX:
+        case FAX_MODEM_V27TER_RX:
+        case FAX_MODEM_V29_RX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string ResolutionName(int y_resolution) {
+    if (y_resolution >= T4_Y_RESOLUTION_SUPERFINE) return "superfine";
+    if (y_resolution >= T4_Y_RESOLUTION_FINE) return "fine";
+    if (y_resolution > 0) return "standard";
+    return "none";
+}
+
+}  // namespace
+
+RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
+    : options_(options), line_(line) {}
+
+RemoteFax::~RemoteFax() {
+    if (fax_) fax_free(fax_);
+}
+
+void RemoteFax::StartCall() {
+    if (call_started_) return;
+    call_started_ = true;
+    ring_deadline_ = line_.now_samples() + MsToSamples(options_.ring_wait_seconds * 1000LL);
+    line_.Dial(this, "1");
+}
+
+void RemoteFax::StartT30(bool calling) {
+    fax_ = fax_init(nullptr, calling);
+    fax_set_transmit_on_idle(fax_, 1);
+    t30_state_t* t30 = fax_get_t30_state(fax_);
+    t30_set_tx_ident(t30, options_.ident.c_str());
+    int modems = 0;
+    if (options_.v27ter) modems |= T30_SUPPORT_V27TER;
+    if (options_.v29) modems |= T30_SUPPORT_V29;
+    if (options_.v17) modems |= T30_SUPPORT_V17;
+    t30_set_supported_modems(t30, modems);
+    t30_set_ecm_capability(t30, options_.ecm);
+    if (options_.ecm) {
+        t30_set_supported_compressions(t30, T30_SUPPORT_T4_1D_COMPRESSION |
+                                                T30_SUPPORT_T4_2D_COMPRESSION |
+                                                T30_SUPPORT_T6_COMPRESSION);
+    }
+    t30_set_supported_resolutions(t30, T30_SUPPORT_STANDARD_RESOLUTION |
+                                           T30_SUPPORT_FINE_RESOLUTION |
+                                           T30_SUPPORT_SUPERFINE_RESOLUTION);
+    if (options_.role == RemoteFaxOptions::Role::kSend)
+        t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
+    else
+        t30_set_rx_file(t30, options_.file.c_str(), -1);
+    t30_set_phase_b_handler(t30, &RemoteFax::PhaseB, this);
+    t30_set_phase_d_handler(t30, &RemoteFax::PhaseD, this);
+    t30_set_phase_e_handler(t30, &RemoteFax::PhaseE, this);
+    const int level = options_.verbose ? SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL |
+                                             SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW
+                                       : SPAN_LOG_NONE;
+    span_log_set_level(t30_get_logging_state(t30), level);
+    span_log_set_tag(t30_get_logging_state(t30), "REMOTE");
+    span_log_set_level(fax_get_logging_state(fax_), level);
+    span_log_set_tag(fax_get_logging_state(fax_), "REMOTE");
+}
+
+int RemoteFax::PhaseB(t30_state_s*, void*, int) {
+    return T30_ERR_OK;
+}
+
+int RemoteFax::PhaseD(t30_state_s* s, void* user_data, int result) {
+    auto* self = static_cast<RemoteFax*>(user_data);
+    self->line_.NotePageDone();
+    if (self->options_.role == RemoteFaxOptions::Role::kReceive) {
+        // The sender's end of document; T.30 confirms it right after this handler.
+        ++self->post_page_messages_;
+        self->document_complete_ = result == T30_EOP;
+    } else {
+        t30_stats_t stats;
+        t30_get_transfer_statistics(s, &stats);
+        self->document_complete_ = (result == T30_MCF || result == T30_RTP) &&
+                                   stats.pages_in_file > 0 && stats.pages_tx >= stats.pages_in_file;
+    }
+    return T30_ERR_OK;
+}
+
+void RemoteFax::PhaseE(t30_state_s* s, void* user_data, int completion_code) {
+    auto* self = static_cast<RemoteFax*>(user_data);
+    t30_stats_t stats;
+    t30_get_transfer_statistics(s, &stats);
+    CallSummary& out = self->summary_;
+    out.t30_code = completion_code;
+    out.t30_text = t30_completion_code_to_str(completion_code);
+    out.pages =
+        self->options_.role == RemoteFaxOptions::Role::kSend ? stats.pages_tx : stats.pages_rx;
+    out.rate = stats.bit_rate;
+    out.resolution = ResolutionName(stats.y_resolution);
+    if (const char* id = t30_get_rx_ident(s)) out.remote_id = id;
+    // The terminal has sent or received DCN by now; hang up after this block.
+    self->hang_up_pending_ = true;
+    // A receiver that had to ask for a page again does not count as recovered.
+    const bool recovered =
+        self->document_complete_ && (self->options_.role == RemoteFaxOptions::Role::kSend ||
+                                     stats.pages_rx == self->post_page_messages_);
+    if (completion_code == T30_ERR_OK || recovered)
+        self->Finish("ok");
+    else
+        self->Finish(self->line_.dropped() ? "dropped" : "failed");
+}
+
+void RemoteFax::Finish(const std::string& status) {
+    if (finished_) return;
+    finished_ = true;
+    summary_.status = status;
+}
+
+void RemoteFax::Transmit(int16_t* amp, int len) {
+    int produced = 0;
+    if (fax_ && !finished_) produced = fax_tx(fax_, amp, len);
+    std::fill(amp + produced, amp + len, 0);
+    if (hang_up_pending_) {
+        hang_up_pending_ = false;
+        line_.HangUp(this);
+    }
+    if (ring_deadline_ >= 0 && !fax_ && !finished_ && line_.now_samples() >= ring_deadline_) {
+        line_.HangUp(this);
+        Finish("no-answer");
+    }
+}
+
+void RemoteFax::Receive(int16_t* amp, int len) {
+    if (fax_ && !finished_) fax_rx(fax_, amp, len);
+}
+
+void RemoteFax::OnLineEvent(LineEvent event) {
+    switch (event) {
+        case LineEvent::kRing:
+            if (fax_ || finished_ || options_.role != RemoteFaxOptions::Role::kReceive) return;
+            call_started_ = true;
+            if (++rings_ >= options_.answer_after_rings) {
+                line_.Answer(this);
+                StartT30(false);
+            }
+            return;
+        case LineEvent::kAnswered:
+            StartT30(true);
+            return;
+        case LineEvent::kBusy:
+            line_.HangUp(this);
+            Finish("busy");
+            return;
+        case LineEvent::kFarEndHungUp:
+            if (fax_ && !finished_) {
+                // The terminal would only notice by its timers; end it the way a lost line ends.
+                // T.30 reports how far the call got (DCN already sent counts as done).
+                t30_terminate(fax_get_t30_state(fax_));
+                if (!finished_) Finish(line_.dropped() ? "dropped" : "failed");
+            }
+            return;
+    }
+}
+
+bool RemoteFax::CarriesPageData() const {
+    if (!fax_ || finished_) return false;
+    const fax_modems_state_t& m = fax_->modems;
+    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
+}
+
+}  // namespace corvane::faxline

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+#include "call_summary.h"
+#include "line_party.h"
+
+struct fax_state_s;
+struct t30_state_s;
+
+namespace corvane::faxline {
+
+class TelephoneLine;
+
+struct RemoteFaxOptions {
+    enum class Role { kReceive, kSend };
+    Role role = Role::kReceive;
+    std::string file;  // TIFF to send, or to receive into
+    std::string ident = "FAXLINE REMOTE";
+    bool v27ter = true, v29 = true, v17 = true;
+    bool ecm = false;
+    int answer_after_rings = 1;
+    int ring_wait_seconds = 60;  // a caller gives up after this long without an answer
+    bool verbose = false;
+};
+
+// The software fax machine at the other end of the line: a spandsp fax terminal that
+// answers and receives into a TIFF, or calls and sends one.
+class RemoteFax : public LineParty {
+  public:
+    RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line);
+    ~RemoteFax() override;
+    RemoteFax(const RemoteFax&) = delete;
+    RemoteFax& operator=(const RemoteFax&) = delete;
+
+    // Sending role: dials the modem.
+    void StartCall();
+    bool call_started() const { return call_started_; }
+    bool finished() const { return finished_; }
+    const CallSummary& summary() const { return summary_; }
+
+    void Transmit(int16_t* amp, int len) override;
+    void Receive(int16_t* amp, int len) override;
+    void OnLineEvent(LineEvent event) override;
+    bool CarriesPageData() const override;
+
+  private:
+    static int PhaseB(t30_state_s* s, void* user_data, int result);
+    static int PhaseD(t30_state_s* s, void* user_data, int result);
+    static void PhaseE(t30_state_s* s, void* user_data, int completion_code);
+
+    void StartT30(bool calling);
+    void Finish(const std::string& status);
+
+    RemoteFaxOptions options_;
+    TelephoneLine& line_;
+    fax_state_s* fax_ = nullptr;
+    int rings_ = 0;
+    int64_t ring_deadline_ = -1;
+    bool call_started_ = false;
+    bool finished_ = false;
+    bool hang_up_pending_ = false;
+    // The last page of the document went through and was confirmed: the fax is complete
+    // even when T.30 keeps an error from a step it recovered from (a repeated DIS, say).
+    bool document_complete_ = false;
+    int post_page_messages_ = 0;
+    CallSummary summary_;
+};
+
+}  // namespace corvane::faxline

@@ -1,0 +1,237 @@
+#include "session.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+
+#include "class1_modem.h"
+#include "class2_modem.h"
+
+namespace corvane::faxline {
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+int64_t WallUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// With no call made yet, a DTE that closed the port may open it again (set-up and call by
+// separate opens); only a longer absence ends the run.
+constexpr int64_t kGoneGraceMs = 1500;
+
+}  // namespace
+
+void Session::RequestStop() {
+    g_stop = true;
+}
+
+Session::Session(const Options& options) : options_(options), line_(options.line) {
+    Station first;
+    first.port = std::make_unique<PtyPort>(options_.modem_link);
+    first.modem = MakeModem(options_.modem_kind, *first.port);
+    stations_.push_back(std::move(first));
+    if (!options_.second_modem_link.empty()) {
+        Station second;
+        second.port = std::make_unique<PtyPort>(options_.second_modem_link);
+        second.modem = MakeModem(options_.second_modem_kind, *second.port);
+        stations_.push_back(std::move(second));
+        line_.Attach(stations_[0].modem.get(), stations_[1].modem.get());
+    } else {
+        remote_ = std::make_unique<RemoteFax>(options_.remote, line_);
+        line_.Attach(stations_[0].modem.get(), remote_.get());
+    }
+}
+
+Session::~Session() = default;
+
+std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
+    const char* name = stations_.empty() ? "<1" : "<2";
+    DteWriter writer = [this, &port, name](const uint8_t* data, size_t len) {
+        if (options_.trace && port.dte_present()) Trace(name, data, len);
+        port.Write(data, len);
+    };
+    if (kind == ModemKind::kClass1)
+        return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose);
+    auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose,
+                                               options_.pacing.page_speed);
+    modem->SetPump([this] {
+        ServicePorts(2000);
+        for (Station& s : stations_) s.modem->ServiceDte();
+    });
+    return modem;
+}
+
+void Session::Trace(const char* direction, const uint8_t* data, size_t len) {
+    std::string text;
+    for (size_t i = 0; i < len && i < 200; ++i) {
+        const uint8_t c = data[i];
+        if (c >= 0x20 && c < 0x7F) {
+            text += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "<%02X>", c);
+            text += hex;
+        }
+    }
+    if (len > 200) text += "...";
+    std::fprintf(stderr, "[%8.3f %7.3f] %s %s\n", line_.now_samples() / double(kSampleRate),
+                 (WallMs() - start_ms_) / 1000.0, direction, text.c_str());
+}
+
+void Session::ServicePorts(int64_t wait_us) {
+    std::vector<pollfd> fds;
+    for (Station& s : stations_) fds.push_back({s.port->master_fd(), s.port->WantedEvents(), 0});
+    for (pollfd& p : fds)
+        if (p.events == 0) p.fd = -1;  // left out: POLLHUP would end every wait at once
+    timespec ts{static_cast<time_t>(wait_us / 1000000),
+                static_cast<long>(wait_us % 1000000) * 1000};
+    ::ppoll(fds.data(), fds.size(), &ts, nullptr);
+    for (size_t i = 0; i < stations_.size(); ++i) {
+        Station& s = stations_[i];
+        s.port->Service(fds[i].revents);
+        if (s.port->dte_present()) {
+            s.dte_seen = true;
+            s.gone_since_ms = -1;
+        }
+        if (s.port->TakeHangUp()) {
+            s.modem->DteHungUp();
+            if (!s.port->dte_present()) s.gone_since_ms = WallMs();
+        }
+    }
+    FeedModems();
+}
+
+void Session::FeedModems() {
+    for (size_t i = 0; i < stations_.size(); ++i) {
+        Station& s = stations_[i];
+        auto& inbox = s.port->inbox();
+        if (inbox.empty()) continue;
+        std::vector<uint8_t> bytes(inbox.begin(), inbox.end());
+        const size_t taken = s.modem->FromDte(bytes.data(), bytes.size());
+        if (options_.trace && taken > 0) Trace(i == 0 ? ">1" : ">2", bytes.data(), taken);
+        inbox.erase(inbox.begin(), inbox.begin() + static_cast<std::ptrdiff_t>(taken));
+    }
+}
+
+double Session::SpeedFactor() {
+    switch (options_.pacing.mode) {
+        case Pacing::Mode::kRealtime:
+            return 1.0;
+        case Pacing::Mode::kFixed:
+            return options_.pacing.speed;
+        case Pacing::Mode::kAdaptive:
+            break;
+    }
+    bool page_data = false;
+    for (Station& s : stations_) {
+        if (!s.port->dte_present()) continue;
+        if (s.modem->WaitsForDte() || s.port->OutputPending()) return 1.0;
+        page_data = page_data || s.modem->InPageData();
+    }
+    return page_data ? options_.pacing.page_speed : options_.pacing.max_speed;
+}
+
+bool Session::Finished(int64_t now_ms) {
+    if (g_stop) {
+        stopped_ = true;
+        return true;
+    }
+    if (now_ms - start_ms_ > options_.timeout_seconds * 1000) {
+        timed_out_ = true;
+        return true;
+    }
+    bool any_off_hook = false;
+    for (Station& s : stations_) any_off_hook = any_off_hook || s.modem->OffHook();
+    const bool call_done = remote_
+                               ? remote_->finished() && !any_off_hook
+                               : line_.ever_connected() &&
+                                     line_.state() == TelephoneLine::State::kIdle && !any_off_hook;
+    if (call_done && call_over_ms_ < 0) call_over_ms_ = now_ms;
+
+    bool all_gone = true;
+    bool all_gone_long = true;
+    for (Station& s : stations_) {
+        if (!s.dte_seen || s.port->dte_present()) {
+            all_gone = all_gone_long = false;
+            continue;
+        }
+        if (s.gone_since_ms < 0 || now_ms - s.gone_since_ms < kGoneGraceMs) all_gone_long = false;
+    }
+    if (call_done) {
+        return all_gone || now_ms - call_over_ms_ > options_.linger_seconds * 1000;
+    }
+    // The DTE gave up without a call the fax machine finished (busy, no answer, errors).
+    const bool remote_idle = !remote_ || !remote_->call_started() || remote_->finished();
+    return all_gone_long && !any_off_hook && line_.state() == TelephoneLine::State::kIdle &&
+           remote_idle;
+}
+
+CallSummary Session::Summary() const {
+    CallSummary summary;
+    if (remote_) summary = remote_->summary();
+    if (summary.status == "not-called") {
+        if (!line_.outcome().empty()) summary.status = line_.outcome();
+        if (!remote_ && line_.ever_connected()) summary.status = line_.dropped() ? "dropped" : "ok";
+    }
+    if (remote_ && remote_->call_started() && !remote_->finished()) summary.status = "failed";
+    if (timed_out_) summary.status = "timeout";
+    if (stopped_) summary.status = "stopped";
+    for (const Station& s : stations_) {
+        summary.underruns += s.modem->underruns();
+        summary.overflows += s.modem->overflows();
+    }
+    // Data lost or zero-filled inside a page is a failed transfer whatever T.30 concluded.
+    if (summary.status == "ok" && (summary.underruns > 0 || summary.overflows > 0))
+        summary.status = "failed";
+    summary.simulated_seconds = line_.now_samples() / double(kSampleRate);
+    summary.wall_seconds = (WallMs() - start_ms_) / 1000.0;
+    return summary;
+}
+
+int Session::Run() {
+    start_ms_ = WallMs();
+    std::string ready = "READY pty=" + options_.modem_link;
+    if (stations_.size() > 1) ready += " pty2=" + options_.second_modem_link;
+    ready += " tty=" + stations_[0].port->slave_path();
+    if (stations_.size() > 1) ready += " tty2=" + stations_[1].port->slave_path();
+    std::printf("%s\n", ready.c_str());
+    std::fflush(stdout);
+
+    int64_t next_block_us = WallUs();
+    while (true) {
+        const int64_t now_us = WallUs();
+        if (now_us >= next_block_us) {
+            line_.RunBlock();
+            FeedModems();  // the modem may have released flow control
+            if (remote_ && options_.remote.role == RemoteFaxOptions::Role::kSend &&
+                !remote_->call_started()) {
+                Station& s = stations_[0];
+                if (s.port->dte_present() && s.modem->IdleOnHook() && s.port->inbox().empty() &&
+                    s.port->IdleMs() >= options_.call_after_ms)
+                    remote_->StartCall();
+            }
+            const double factor = SpeedFactor();
+            const int64_t period = static_cast<int64_t>(kBlockMs * 1000 / factor);
+            next_block_us += period;
+            // Falling behind (a busy machine) is not made up: simulated time lags instead.
+            if (next_block_us < now_us - period) next_block_us = now_us;
+            if (Finished(now_us / 1000)) break;
+        }
+        const int64_t wait = std::max<int64_t>(0, next_block_us - WallUs());
+        ServicePorts(std::min<int64_t>(wait, 5000));
+        for (Station& s : stations_) s.modem->ServiceDte();
+    }
+    const CallSummary summary = Summary();
+    std::printf("%s\n", FormatSummary(summary).c_str());
+    std::fflush(stdout);
+    return summary.status == options_.expect ? 0 : 1;
+}
+
+}  // namespace corvane::faxline

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "call_summary.h"
+#include "modem.h"
+#include "options.h"
+#include "pty_port.h"
+#include "remote_fax.h"
+#include "telephone_line.h"
+
+namespace corvane::faxline {
+
+// One run of the tool: the ports, the modems, the line and the fax machine, driven by the
+// paced audio loop until the call has ended as far as every party is concerned.
+class Session {
+  public:
+    explicit Session(const Options& options);
+    ~Session();
+
+    // Prints READY, runs the loop and the summary line; returns the exit status.
+    int Run();
+
+    // Ends the loop from a signal handler.
+    static void RequestStop();
+
+  private:
+    struct Station {
+        std::unique_ptr<PtyPort> port;
+        std::unique_ptr<Modem> modem;
+        bool dte_seen = false;
+        int64_t gone_since_ms = -1;
+    };
+
+    std::unique_ptr<Modem> MakeModem(ModemKind kind, PtyPort& port);
+    void ServicePorts(int64_t wait_us);
+    void FeedModems();
+    double SpeedFactor();
+    bool Finished(int64_t now_ms);
+    CallSummary Summary() const;
+    void Trace(const char* direction, const uint8_t* data, size_t len);
+
+    Options options_;
+    TelephoneLine line_;
+    std::vector<Station> stations_;
+    std::unique_ptr<RemoteFax> remote_;
+    int64_t start_ms_ = 0;
+    int64_t call_over_ms_ = -1;
+    bool timed_out_ = false;
+    bool stopped_ = false;
+};
+
+}  // namespace corvane::faxline

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "line_party.h"
+
+struct awgn_state_s;
+
+namespace corvane::faxline {
+
+struct LineOptions {
+    enum class CalleeBehaviour { kAnswers, kBusy, kNoAnswer };
+    CalleeBehaviour callee = CalleeBehaviour::kAnswers;
+    int delay_ms = 0;  // one-way delay of the audio
+    bool noise = false;
+    double noise_dbm0 = -50.0;        // noise level when enabled
+    int drop_after_page = 0;          // cut the line once this many pages went through (0: never)
+    int drop_after_page_data_ms = 0;  // cut the line after this much page data (0: never)
+};
+
+// The telephone line between two parties: call set-up with ring cadence, busy and no-answer
+// numbers, a one-way delay in each direction, optional noise and injected line drops. The far
+// end of a hang-up learns of it about one second later, as the exchange would tell it.
+class TelephoneLine : public LineControl {
+  public:
+    enum class State { kIdle, kBusyTone, kRinging, kConnected };
+
+    explicit TelephoneLine(const LineOptions& options);
+    ~TelephoneLine() override;
+    TelephoneLine(const TelephoneLine&) = delete;
+    TelephoneLine& operator=(const TelephoneLine&) = delete;
+
+    void Attach(LineParty* first, LineParty* second);
+
+    void Dial(LineParty* caller, const char* number) override;
+    void Answer(LineParty* callee) override;
+    void HangUp(LineParty* party) override;
+
+    // A page went through at the fax machine end; counts toward the page drop.
+    void NotePageDone();
+
+    // Advances the simulated line by one block of audio.
+    void RunBlock();
+
+    int64_t now_samples() const { return now_; }
+    State state() const { return state_; }
+    bool ever_connected() const { return ever_connected_; }
+    bool dropped() const { return dropped_; }
+    const std::string& dialled_number() const { return number_; }
+    // How the last call set-up ended for the caller: "busy", "no-answer" or empty.
+    const std::string& outcome() const { return outcome_; }
+
+  private:
+    struct PendingEvent {
+        int64_t due;
+        LineParty* party;
+        LineEvent event;
+    };
+    struct DelayLine {
+        std::deque<int16_t> samples;
+    };
+
+    LineParty* Other(LineParty* party) const;
+    void Schedule(int64_t delay_ms, LineParty* party, LineEvent event);
+    void EndCall(LineParty* hung_up_by);
+    void Drop();
+    void DeliverDueEvents();
+    void Carry(DelayLine& path, const int16_t* in, int16_t* out, int len);
+
+    LineOptions options_;
+    std::array<LineParty*, 2> parties_{nullptr, nullptr};
+    State state_ = State::kIdle;
+    LineParty* caller_ = nullptr;
+    LineParty* callee_ = nullptr;
+    std::string number_;
+    std::string outcome_;
+    int64_t now_ = 0;
+    int64_t next_ring_ = 0;
+    int64_t page_data_samples_ = 0;
+    int64_t drop_due_ = -1;
+    // After a hang-up the audio already under way still arrives, until this time.
+    int64_t drain_until_ = -1;
+    LineParty* hung_up_by_ = nullptr;
+    int pages_done_ = 0;
+    bool ever_connected_ = false;
+    bool dropped_ = false;
+    std::vector<PendingEvent> pending_;
+    DelayLine forward_;   // first party to second
+    DelayLine backward_;  // second party to first
+    awgn_state_s* noise_ = nullptr;
+};
+
+}  // namespace corvane::faxline
