@@ -41,6 +41,9 @@ TEST(Startup, FirstStartCreatesFoldersAndASecondStartHandsOverQuickly) {
     ASSERT_TRUE(first.process.waitForStarted(5000));
     ASSERT_TRUE(waitForFile(home.path() + "/Receive", 10000));
     EXPECT_TRUE(QDir(home.path() + "/SEND").exists());
+    for (const char* table : {"QXOUT.DBF", "QXOUT.CDX", "QXREC.DBF", "QXREC.CDX"})
+        EXPECT_TRUE(QFile::exists(home.path() + "/" + table)) << table;
+    EXPECT_FALSE(QFile::exists(home.path() + "/QXPB.DBF"));  // made when the phone book is used
 
     QProcess second;
     QProcessEnvironment env = first.process.processEnvironment();
