@@ -14,8 +14,12 @@ bool FaxLogsStep::open() {
     return OpenFaxLogs(*fdm_);
 }
 
-void FaxLogsStep::attach(TMainScreen& window) { window.SetDataModule(fdm_.get()); }
+void FaxLogsStep::attach(TMainScreen& window) {
+    window.SetDataModule(fdm_.get());
+}
 
-void FaxLogsStep::close() { fdm_->CloseTables(); }
+void FaxLogsStep::close() {
+    fdm_->CloseTables();
+}
 
 }  // namespace corvane

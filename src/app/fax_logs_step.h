@@ -10,7 +10,7 @@ class TFDM;
 class TMainScreen;
 
 class FaxLogsStep {
-public:
+  public:
     FaxLogsStep();
     ~FaxLogsStep();
 
@@ -23,7 +23,7 @@ public:
 
     TFDM& dataModule() { return *fdm_; }
 
-private:
+  private:
     std::unique_ptr<TFDM> fdm_;
 };
 

@@ -1,4 +1,5 @@
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 
 #include "cli/cli_commands.h"
@@ -159,6 +160,8 @@ int pack(const QStringList& args) {
 int runLogCommand(const QStringList& args) {
     const QString verb = args.value(0);
     const QStringList rest = args.mid(1);
+    // Like the program's first start, a data folder that does not exist yet is made.
+    QDir().mkpath(AppFolder());
     if (verb == "list") return list(rest);
     if (verb == "add") return add(rest);
     if (verb == "delete") return remove(rest);

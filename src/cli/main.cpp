@@ -1,5 +1,7 @@
 // corvane-cli: inspects and manipulates Corvane's data without the windows.
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -37,6 +39,13 @@ void usage() {
 int main(int argc, char** argv) {
     // A GUI application object without a screen: rendering header lines needs system fonts.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Outside a desktop session (cron, ssh) there is no runtime folder; take the one Qt would
+    // fall back to, without its warning on every run.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray runtime = "/tmp/runtime-" + QByteArray::number(::getuid());
+        ::mkdir(runtime.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("corvane-cli");
     QCoreApplication::setApplicationVersion("3.07");
