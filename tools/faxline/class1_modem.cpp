@@ -10,20 +10,6 @@ namespace {
 
 constexpr int kDefaultS7Seconds = 60;
 
-bool IsHighSpeed(int modem) {
-    switch (modem) {
-        case FAX_MODEM_V17_TX:
-        case FAX_MODEM_V27TER_TX:
-        case FAX_MODEM_V29_TX:
-        case FAX_MODEM_V17_RX:
-        case FAX_MODEM_V27TER_RX:
-        case FAX_MODEM_V29_RX:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
 Class1Modem::Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose)
@@ -165,7 +151,7 @@ bool Class1Modem::IdleOnHook() const {
 
 bool Class1Modem::CarriesPageData() const {
     const int mode = t31_->at_state.at_rx_mode;
-    return (mode == AT_MODE_STUFFED || mode == AT_MODE_DELIVERY) && IsHighSpeed(t31_->modem);
+    return (mode == AT_MODE_STUFFED || mode == AT_MODE_DELIVERY) && IsPageModem(t31_->modem);
 }
 
 void Class1Modem::Transmit(int16_t* amp, int len) {
@@ -175,7 +161,7 @@ void Class1Modem::Transmit(int16_t* amp, int len) {
     // which cut the coded line that was being sent.
     const bool starved = t31_->at_state.at_rx_mode == AT_MODE_STUFFED && t31_->tx.data_started &&
                          !t31_->tx.final && t31_->tx.out_bytes >= t31_->tx.in_bytes &&
-                         IsHighSpeed(t31_->modem);
+                         IsPageModem(t31_->modem);
     if (starved && !starved_) ++underruns_;
     starved_ = starved;
     RunDeferredRequests();

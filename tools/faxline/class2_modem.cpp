@@ -27,20 +27,6 @@ constexpr int64_t kDteHoldLimitMs = 60000;
 constexpr double kPageHeadStartBytes = 512;
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
 
-bool IsHighSpeed(int type) {
-    switch (type) {
-        case FAX_MODEM_V17_TX:
-        case FAX_MODEM_V27TER_TX:
-        case FAX_MODEM_V29_TX:
-        case FAX_MODEM_V17_RX:
-        case FAX_MODEM_V27TER_RX:
-        case FAX_MODEM_V29_RX:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // T.30 frames as spandsp passes them: address, control, FCF, then the FIF octets, with the
 // first bit of each octet in its lowest bit (DIS/DCS bit 9 is 0x01 of octet 2).
 constexpr uint8_t kRateBits = 0x3C;
@@ -616,7 +602,7 @@ bool Class2Modem::IdleOnHook() const {
 bool Class2Modem::CarriesPageData() const {
     if (!fax_ || session_over_) return false;
     const fax_modems_state_t& m = fax_->modems;
-    return IsHighSpeed(m.current_tx_type) || (IsHighSpeed(m.current_rx_type) && m.rx_trained);
+    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
 }
 
 }  // namespace corvane::faxline

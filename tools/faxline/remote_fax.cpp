@@ -9,20 +9,6 @@
 namespace corvane::faxline {
 namespace {
 
-bool IsPageModem(int type) {
-    switch (type) {
-        case FAX_MODEM_V17_TX:
-        case FAX_MODEM_V27TER_TX:
-        case FAX_MODEM_V29_TX:
-        case FAX_MODEM_V17_RX:
-        case FAX_MODEM_V27TER_RX:
-        case FAX_MODEM_V29_RX:
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::string ResolutionName(int y_resolution) {
     if (y_resolution >= T4_Y_RESOLUTION_SUPERFINE) return "superfine";
     if (y_resolution >= T4_Y_RESOLUTION_FINE) return "fine";

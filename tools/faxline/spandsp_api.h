@@ -5,3 +5,23 @@
 // structures are exposed here, in one place.
 #define SPANDSP_EXPOSE_INTERNAL_STRUCTURES
 #include <spandsp.h>
+
+namespace corvane::faxline {
+
+// True for the high-speed modulations that carry page data (V.17, V.27ter, V.29), as opposed
+// to the V.21 channel of the control frames.
+inline bool IsPageModem(int modemType) {
+    switch (modemType) {
+        case FAX_MODEM_V17_TX:
+        case FAX_MODEM_V27TER_TX:
+        case FAX_MODEM_V29_TX:
+        case FAX_MODEM_V17_RX:
+        case FAX_MODEM_V27TER_RX:
+        case FAX_MODEM_V29_RX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace corvane::faxline

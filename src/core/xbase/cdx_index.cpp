@@ -1,4 +1,5 @@
 #include "core/xbase/cdx_index.h"
+#include "core/xbase/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,44 +34,6 @@ constexpr char kUnflushedMarker[4] = {'C', 'V', 'U', 'F'};
 constexpr int kMaxDepth = 64;
 constexpr size_t kMaxCachedNodes = 60000;
 constexpr size_t kWriteBatchPages = 128;
-
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-void putLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
-}
-void putLe16(char* p, uint16_t v) {
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
-}
-
-bool preadAll(int fd, char* buf, size_t len, off_t offset) {
-    while (len > 0) {
-        ssize_t n = ::pread(fd, buf, len, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        buf += n;
-        len -= size_t(n);
-        offset += n;
-    }
-    return true;
-}
-
-bool pwriteAll(int fd, const char* buf, size_t len, off_t offset) {
-    while (len > 0) {
-        ssize_t n = ::pwrite(fd, buf, len, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        buf += n;
-        len -= size_t(n);
-        offset += n;
-    }
-    return true;
-}
 
 std::string upper(std::string s) {
     for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));

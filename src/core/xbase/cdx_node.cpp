@@ -1,4 +1,5 @@
 #include "core/xbase/cdx_node.h"
+#include "core/xbase/file_io.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,21 +13,11 @@ constexpr int kLeafHeader = 24;
 constexpr int kLeafSpace = kCdxPageSize - kLeafHeader;
 constexpr int kInteriorSpace = kCdxPageSize - kNodeHeader;
 
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 uint32_t be32(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
 }
-void putLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
-}
 void putBe32(char* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = char((v >> (24 - 8 * i)) & 0xFF);
-}
-void putLe16(char* p, uint16_t v) {
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
 }
 
 int bitLength(uint32_t v) {

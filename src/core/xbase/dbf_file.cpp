@@ -1,4 +1,5 @@
 #include "core/xbase/dbf_file.h"
+#include "core/xbase/file_io.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,44 +24,6 @@ constexpr char kHeaderTerminator = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr size_t kCacheBytes = 256 * 1024;
 constexpr int kMaxFields = 255;
-
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-void put32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
-}
-void put16(char* p, uint16_t v) {
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
-}
-
-bool preadAll(int fd, char* buf, size_t len, off_t offset) {
-    while (len > 0) {
-        ssize_t n = ::pread(fd, buf, len, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        buf += n;
-        len -= size_t(n);
-        offset += n;
-    }
-    return true;
-}
-
-bool pwriteAll(int fd, const char* buf, size_t len, off_t offset) {
-    while (len > 0) {
-        ssize_t n = ::pwrite(fd, buf, len, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        buf += n;
-        len -= size_t(n);
-        offset += n;
-    }
-    return true;
-}
 
 void setError(std::string* error, const std::string& text) {
     if (error) *error = text;
@@ -134,15 +97,15 @@ bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields, b
         char* d = header.data() + kHeaderSize + kDescriptorSize * i;
         std::memcpy(d, name.data(), name.size());
         d[11] = f.type;
-        put32(d + 12, uint32_t(offset));
+        putLe32(d + 12, uint32_t(offset));
         d[16] = char(width);
         d[17] = char(decimals);
         offset += width;
     }
     header[0] = char(kVersionFoxPro);
     stampDate(header.data());
-    put16(header.data() + 8, uint16_t(header.size()));
-    put16(header.data() + 10, uint16_t(offset));
+    putLe16(header.data() + 8, uint16_t(header.size()));
+    putLe16(header.data() + 10, uint16_t(offset));
     header[28] = structuralIndex ? char(kStructuralIndexFlag) : '\0';
     header[29] = char(kCodePageWindowsAnsi);
     header.back() = kHeaderTerminator;
@@ -373,7 +336,7 @@ bool DbfFile::writeHeaderCount() {
     head[0] = char(kVersionFoxPro);
     if (!preadAll(fd_, head, 1, 0)) return false;
     stampDate(head);
-    put32(head + 4, recordCount_);
+    putLe32(head + 4, recordCount_);
     return pwriteAll(fd_, head + 1, 7, 1);
 }
 
@@ -385,7 +348,7 @@ bool DbfFile::createEmptyCopy(const QString& path, std::string* error) {
         return false;
     }
     stampDate(header.data());
-    put32(header.data() + 4, 0);
+    putLe32(header.data() + 4, 0);
     header.push_back(kEndOfFile);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
