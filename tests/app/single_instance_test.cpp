@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <atomic>
 #include <thread>
 
 #include "app/single_instance.h"
@@ -18,10 +19,14 @@ TEST(SingleInstanceGuard, SecondGuardForTheSameFolderActivatesTheFirst) {
     SingleInstanceGuard second("corvane-test", folder.path());
     EXPECT_FALSE(second.acquire());
     // The first guard answers from this thread's event loop, so ask from another thread.
+    std::atomic<bool> done{false};
     bool acknowledged = false;
-    std::thread asker([&] { acknowledged = second.activateRunningInstance(3000); });
-    while (activated.isEmpty() && activated.wait(50) == false && !acknowledged) {
-    }
+    std::thread asker([&] {
+        acknowledged = second.activateRunningInstance(3000);
+        done = true;
+    });
+    // Serve the first guard's socket until the asker has its answer (or gave up).
+    while (!done) activated.wait(20);
     asker.join();
     EXPECT_TRUE(acknowledged);
     EXPECT_EQ(activated.count(), 1);
