@@ -1,0 +1,55 @@
+#pragma once
+// Status and Result<T>: how an operation whose failure is ordinary (a missing file, a locked
+// table, a bad expression typed by the user) says that it failed, with a message for a person.
+// Errors that carry a code of the fax error table travel as EFaxError (core/fax_errors.h)
+// instead; docs/conventions.md says which to use where.
+
+#include <QString>
+#include <optional>
+#include <utility>
+
+namespace corvane {
+
+class [[nodiscard]] Status {
+  public:
+    // Success.
+    Status() = default;
+    static Status Ok() { return Status(); }
+    // Failure with a message for a person; an empty message still counts as a failure.
+    static Status Error(QString message) { return Status(std::move(message), true); }
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const QString& message() const { return message_; }
+
+  private:
+    Status(QString message, bool failed) : message_(std::move(message)), failed_(failed) {}
+
+    QString message_;
+    bool failed_ = false;
+};
+
+// A value, or the Status of why there is none.
+template <typename T>
+class [[nodiscard]] Result {
+  public:
+    Result(T value) : value_(std::move(value)) {}
+    // `error` must be a failure: a Result without a value is never ok.
+    Result(Status error) : status_(error.ok() ? Status::Error(QString()) : std::move(error)) {}
+
+    bool ok() const { return value_.has_value(); }
+    explicit operator bool() const { return ok(); }
+    const Status& status() const { return status_; }
+    const QString& message() const { return status_.message(); }
+
+    // Only on success.
+    const T& value() const& { return *value_; }
+    T& value() & { return *value_; }
+    T&& value() && { return std::move(*value_); }
+
+  private:
+    std::optional<T> value_;
+    Status status_;
+};
+
+}  // namespace corvane
