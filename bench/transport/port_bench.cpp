@@ -70,7 +70,7 @@ struct Line {
     TFxComPort port;
 };
 
-class StampingWindow : public TFxTriggerWindow {
+class StampingWindow : public TriggerWindow {
   public:
     std::atomic<bool> arrived{false};
     Clock::time_point at;
@@ -144,7 +144,7 @@ void BM_FullDuplexThroughput(benchmark::State& state) {
     Line line;
     std::vector<char> payload(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i) payload[static_cast<std::size_t>(i)] = static_cast<char>(i * 31);
-    class Drain : public TFxTriggerWindow {
+    class Drain : public TriggerWindow {
       public:
         explicit Drain(TFxComPort& port) : port_(port) {}
         qint64 received = 0;

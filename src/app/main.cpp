@@ -3,10 +3,11 @@
 #include <QApplication>
 
 #include "app/startup.h"
+#include "core/version.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvane");
-    QApplication::setApplicationVersion("3.07");
+    QApplication::setApplicationVersion(CORVANE_VERSION);
     return corvane::RunCorvane(app);
 }

@@ -35,7 +35,7 @@ int RunCorvane(QApplication& app) {
     static GuiMessageBoxes boxes;
     setMessageBoxes(&boxes);
 
-    // 1. Single-instance guard. A second start hands over to the first one here, before any
+    // Single-instance guard. A second start hands over to the first one here, before any
     //    table is touched: the first instance holds the tables exclusively, and a second one
     //    reaching them would only fail with a misleading "cannot open" message.
     SingleInstanceGuard guard(QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
@@ -46,20 +46,22 @@ int RunCorvane(QApplication& app) {
         return 0;
     }
 
-    // 4. Locale formats. The short date format is kept aside: the table engine works with
+    // The user's locale formats. The short date format is kept aside: the table engine works with
     //    "mm/dd/yyyy" and the user's format is put back once the window exists.
     GlobalLocaleFormats() = ReadLocaleFormats(QLocale::system());
     const QString savedShortDate = GlobalLocaleFormats().shortDate;
 
-    // 6. Read-only recovery, before any table is opened.
+    // Read-only recovery: data files copied from read-only media get their write permission
+    // back before any table is opened.
     QDir().mkpath(AppFolder());
     RecoverReadOnlyFiles(AppFolder());
 
-    // 2. and 7. The data module and the fax logs; without them the program cannot run.
+    // The data module and the fax logs; without them the program cannot run.
     FaxLogsStep logs;
     if (!logs.open()) return 1;
 
-    // 8. - 12. The main window.
+    // The main window: title, hand-over from a second start, the logs' data sources, the
+    // settings, the data folders and the user's date format back in place.
     QCoreApplication::processEvents();
     QApplication::setApplicationDisplayName("Corvane");
     TMainScreen window;
@@ -73,7 +75,8 @@ int RunCorvane(QApplication& app) {
     GlobalLocaleFormats().shortDate = savedShortDate;
     window.setToolTipDuration(kHintHidePauseMs);
 
-    // 13. The first activation finishes what needs a visible window.
+    // Showing the window runs its first activation, which finishes what needs a visible
+    // window (rebuilding indexes written before the newer tags, showing the outgoing grid).
     CloseOnTerminationSignals(&window);
     window.show();
     const int status = app.exec();

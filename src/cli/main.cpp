@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/cli_commands.h"
+#include "core/version.h"
 
 namespace corvane::cli {
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     }
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("corvane-cli");
-    QCoreApplication::setApplicationVersion("3.07");
+    QCoreApplication::setApplicationVersion(CORVANE_VERSION);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
         usage();

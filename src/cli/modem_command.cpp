@@ -5,12 +5,12 @@
 #include <QFileInfo>
 
 #include "cli/cli_commands.h"
+#include "core/fax_errors.h"
 #include "core/port_map.h"
 #include "core/settings.h"
-#include "core/fax_errors.h"
 #include "transport/fx_port.h"
-#include "transport/fx_tapi.h"
 #include "transport/port_operations.h"
+#include "transport/tapi_device.h"
 #include "transport/ticks.h"
 
 namespace corvane::cli {
@@ -88,9 +88,9 @@ int probe(const QStringList& args) {
     }
 
     TFxComPort port;
-    TFxTapiDevice tapi;
+    TapiDevice tapi;
     ApplyProgramPortSettings(port, PortUse::Setup, false);
-    PortOpenResult opened;
+    Status opened;
     if (!deviceName.isEmpty()) {
         port.SetTapiMode(TapiMode::Auto);
         opened = OpenPortWithTapi(port, tapi, deviceName);
@@ -101,12 +101,12 @@ int probe(const QStringList& args) {
     }
     const QString where =
         deviceName.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : deviceName;
-    if (!opened.ok) {
-        QString line = where + ": " + opened.message;
-        if (opened.lastError != -1)
+    if (!opened.ok()) {
+        QString line = where + ": " + opened.message();
+        if (opened.code() != kNoOpenErrorCode)
             line += QStringLiteral(" (%1 %2)")
-                        .arg(opened.lastError)
-                        .arg(FaxErrorTextOr(opened.lastError, "Unknown Error"));
+                        .arg(opened.code())
+                        .arg(FaxErrorTextOr(opened.code(), "Unknown Error"));
         err(line);
         return 1;
     }

@@ -1,9 +1,12 @@
 #include "core/file_naming.h"
 
+#include <sys/stat.h>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSet>
 
 #include "core/app_folders.h"
@@ -17,13 +20,14 @@ constexpr int kReceiveDecimalLast = 9999;
 constexpr int kReceiveHexLast = 65000;
 constexpr int kCopyBlockSize = 2048;
 
-// The names of the plain files in a folder, folded to lower case, read once per search so that
-// a folder with thousands of faxes costs one listing instead of one listing per candidate.
+// The names of every entry of a folder (files, folders, links, dangling links too), folded to
+// lower case, read once per search so that a folder with thousands of faxes costs one listing
+// instead of one listing per candidate. A name any entry holds cannot be created as a new fax.
 class FolderFiles {
   public:
     explicit FolderFiles(const QString& folder) {
-        const QStringList entries =
-            QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                           QDir::System | QDir::NoDotAndDotDot);
         for (const QString& e : entries) names_.insert(e.toLower());
     }
     bool contains(const QString& fileName) const { return names_.contains(fileName.toLower()); }
@@ -101,20 +105,38 @@ QString GetUniqueReceiveFileName(const QString& folder, bool datePrefix) {
     return GetUniqueReceiveFileNameWithPrefix(folder, prefix);
 }
 
+namespace {
+
+// The same file behind two names: equal spelling, a "./" or "../" detour, a symbolic link or a
+// hard link. Compared by device and inode, which see through all of them.
+bool SameFile(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0) return false;
+    if (::stat(QFile::encodeName(b).constData(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
 bool CopyWholeFile(const QString& source, const QString& target) {
-    if (source == target) return false;
+    if (source == target || SameFile(source, target)) return false;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) return false;
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    // The copy goes to a new file that replaces the target only when complete: a failed copy
+    // leaves neither a partial target nor a damaged old one.
+    QSaveFile out(target);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) return false;
     char block[kCopyBlockSize];
     for (;;) {
         const qint64 got = in.read(block, sizeof block);
-        if (got < 0) return false;
-        if (got == 0) break;
-        if (out.write(block, got) != got) return false;
+        if (got < 0) break;
+        if (got == 0) return out.commit();
+        if (out.write(block, got) != got) break;
     }
-    return out.flush();
+    out.cancelWriting();
+    return false;
 }
 
 }  // namespace corvane

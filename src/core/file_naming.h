@@ -27,8 +27,9 @@ QString GetUniqueReceiveFileName(const QString& folder, bool datePrefix);
 // The same with an explicit prefix (tests; `today` decides "mmdd").
 QString GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString& prefix);
 
-// Copies source to target in 2048-byte blocks; false when the names are equal, the source
-// cannot be read or the target cannot be created or fully written.
+// Copies source to target in 2048-byte blocks; false, changing nothing, when both name the
+// same file (however spelled), the source cannot be read or the target cannot be created or
+// fully written. The target appears only once the whole copy is in place.
 bool CopyWholeFile(const QString& source, const QString& target);
 
 }  // namespace corvane

@@ -3,11 +3,21 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "core/windows1252.h"
+
 namespace corvane {
 
 namespace {
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Quotes around a whole value are not part of it.
+QString unquoted(const QString& v) {
+    if (v.size() >= 2 &&
+        ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
+        return v.mid(1, v.size() - 2);
+    return v;
 }
 }  // namespace
 
@@ -19,23 +29,41 @@ IniFile::IniFile(const QString& path) : path_(path) {
 void IniFile::parse(const QByteArray& bytes) {
     sections_.clear();
     sections_.push_back(Section{});
-    const QStringList lines = QString::fromUtf8(bytes).split('\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (line.endsWith('\r')) line.chop(1);
-        if (i == lines.size() - 1 && line.isEmpty()) break;  // the final newline
+    qsizetype start = 0;
+    bool newlineSeen = false;
+    while (start < bytes.size()) {
+        const qsizetype nl = bytes.indexOf('\n', start);
+        const qsizetype end = nl < 0 ? bytes.size() : nl;
+        QByteArray raw = bytes.mid(start, end - start);
+        QByteArray eol = nl < 0 ? QByteArray() : QByteArray("\n");
+        if (raw.endsWith('\r') && nl >= 0) {
+            raw.chop(1);
+            eol = "\r\n";
+        }
+        if (!newlineSeen && !eol.isEmpty()) {
+            newline_ = eol;
+            newlineSeen = true;
+        }
+        start = end + 1;
+
+        // Each line decodes on its own: a file edited by hand may mix encodings line by line.
+        // A byte-order mark some editors put first is kept, but is no part of the line.
+        const QByteArray kBom("\xEF\xBB\xBF");
+        const bool bom =
+            sections_.size() == 1 && sections_[0].lines.empty() && raw.startsWith(kBom);
+        const QString line = DecodeUtf8OrWindows1252(bom ? raw.mid(kBom.size()) : raw);
         const QString trimmed = line.trimmed();
         if (trimmed.startsWith('[') && trimmed.endsWith(']')) {
-            sections_.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), {}});
+            sections_.push_back(
+                Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), raw, eol, {}});
             continue;
         }
         const int eq = line.indexOf('=');
-        if (eq > 0 && !trimmed.startsWith(';')) {
-            QString value = line.mid(eq + 1).trimmed();
-            sections_.back().lines.push_back(Line{line.left(eq).trimmed(), value, line});
-        } else {
-            sections_.back().lines.push_back(Line{QString(), QString(), line});
-        }
+        if (eq > 0 && !trimmed.startsWith(';'))
+            sections_.back().lines.push_back(
+                Line{line.left(eq).trimmed(), line.mid(eq + 1).trimmed(), raw, eol});
+        else
+            sections_.back().lines.push_back(Line{QString(), QString(), raw, eol});
     }
 }
 
@@ -49,7 +77,7 @@ IniFile::Section& IniFile::sectionForWrite(const QString& name) {
     for (auto& s : sections_)
         if (!s.name.isEmpty() && sameName(s.name, name)) return s;
     if (sections_.empty()) sections_.push_back(Section{});
-    sections_.push_back(Section{name, {}});
+    sections_.push_back(Section{name, QByteArray(), QByteArray(), {}});
     return sections_.back();
 }
 
@@ -88,12 +116,7 @@ QString IniFile::readString(const QString& section, const QString& key,
                             const QString& defaultValue) const {
     const Line* l = findKey(section, key);
     if (!l) return defaultValue;
-    QString v = l->value;
-    // Quotes around a whole value are not part of it.
-    if (v.size() >= 2 &&
-        ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
-        v = v.mid(1, v.size() - 2);
-    return v;
+    return unquoted(l->value);
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int defaultValue) const {
@@ -116,8 +139,11 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     Section& s = sectionForWrite(section);
     for (auto& l : s.lines) {
         if (!l.key.isEmpty() && sameName(l.key, key)) {
+            // Writing back what was read leaves the line as it stands.
+            if (l.value == value || (!l.raw.isEmpty() && unquoted(l.value) == value)) return;
             l.value = value;
             l.raw.clear();
+            if (l.eol.isEmpty()) l.eol = newline_;
             return;
         }
     }
@@ -126,14 +152,20 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     while (pos != s.lines.begin() && std::prev(pos)->key.isEmpty() &&
            std::prev(pos)->raw.trimmed().isEmpty())
         --pos;
-    s.lines.insert(pos, Line{key, value, QString()});
+    // A last line without its end gets one, since a line now follows it.
+    if (pos != s.lines.begin() && std::prev(pos)->eol.isEmpty()) std::prev(pos)->eol = newline_;
+    s.lines.insert(pos, Line{key, value, QByteArray(), newline_});
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
+    // A number that reads as the same value ("+5", "05") is not a change.
+    if (hasKey(section, key) && readInteger(section, key, ~value) == value) return;
     writeString(section, key, QString::number(value));
 }
 
 void IniFile::writeBool(const QString& section, const QString& key, bool value) {
+    // Any non-zero number reads as true and is kept as it stands.
+    if (hasKey(section, key) && readBool(section, key, !value) == value) return;
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -159,21 +191,29 @@ void IniFile::eraseKey(const QString& section, const QString& key) {
 }
 
 QByteArray IniFile::toBytes() const {
-    QString text;
+    QByteArray out;
+    auto endLastLine = [&] {
+        // A file that ended without a line end and now goes on.
+        if (!out.isEmpty() && !out.endsWith('\n')) out += newline_;
+    };
     for (const auto& s : sections_) {
         if (!s.name.isEmpty()) {
-            // A blank line between sections, as profile writers do.
-            if (!text.isEmpty() && !text.endsWith(QStringLiteral("\n\n"))) text += '\n';
-            text += '[' + s.name + "]\n";
+            endLastLine();
+            if (s.raw.isEmpty()) {
+                // A section the program adds is set off by a blank line, as profile writers do.
+                if (!out.isEmpty() && !out.endsWith(newline_ + newline_)) out += newline_;
+                out += '[' + s.name.toUtf8() + ']' + newline_;
+            } else {
+                out += s.raw + s.eol;
+            }
         }
         for (const auto& l : s.lines) {
-            if (!l.key.isEmpty() && l.raw.isEmpty())
-                text += l.key + '=' + l.value + '\n';
-            else
-                text += l.raw + '\n';
+            endLastLine();
+            out += l.rewritten() ? (l.key + '=' + l.value).toUtf8() : l.raw;
+            out += l.eol;
         }
     }
-    return text.toUtf8();
+    return out;
 }
 
 bool IniFile::save() const {

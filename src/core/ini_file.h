@@ -1,8 +1,11 @@
 #pragma once
 // An INI file read into memory and written back whole. Section and key names compare without
-// regard to case; sections, keys and comment lines the program does not know are kept where
-// they stand, and a changed value is written back in its place. Saving writes a new file and
-// renames it over the old one, so a crash mid-write cannot leave a truncated file.
+// regard to case. Every line the program does not change is written back byte for byte (its
+// spacing, case, comments, line ending and encoding), and a changed value is written back in
+// its place. Values are read as UTF-8, or as Windows-1252 when a line is not valid UTF-8 (files
+// written on the program's original platform); changed lines are written in UTF-8. Saving
+// writes a new file and renames it over the old one, so a crash mid-write cannot leave a
+// truncated file.
 
 #include <QString>
 #include <QStringList>
@@ -45,10 +48,14 @@ class IniFile {
     struct Line {
         QString key;  // empty for comments and blank lines
         QString value;
-        QString raw;  // the line as read, for lines that are not key=value
+        QByteArray raw;  // the line as read, without its end; empty once the program set it
+        QByteArray eol;  // "\n", "\r\n", or empty for a last line without one
+        bool rewritten() const { return !key.isEmpty() && raw.isEmpty(); }
     };
     struct Section {
-        QString name;  // empty for lines before the first section header
+        QString name;    // empty for lines before the first section header
+        QByteArray raw;  // the header line as read; empty for a section the program added
+        QByteArray eol;
         std::vector<Line> lines;
     };
 
@@ -58,6 +65,7 @@ class IniFile {
     void parse(const QByteArray& bytes);
 
     QString path_;
+    QByteArray newline_ = "\n";  // the file's own line end, used for lines the program adds
     std::vector<Section> sections_;
 };
 

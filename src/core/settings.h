@@ -5,11 +5,13 @@
 #include <QString>
 #include <vector>
 
+#include "core/version.h"
+
 namespace corvane {
 
 class IniFile;
 
-inline const QString kProgramVersion = QStringLiteral("3.07");
+inline const QString kProgramVersion = QStringLiteral(CORVANE_VERSION);
 inline const QString kDefaultCoverTemplate = QStringLiteral("qx0001.fct");
 inline const QString kDefaultHeaderTemplate = QStringLiteral(
     "Sent by: $F             $I                    $D    $T              Page $P of $N");

@@ -16,17 +16,24 @@ class [[nodiscard]] Status {
     Status() = default;
     static Status Ok() { return Status(); }
     // Failure with a message for a person; an empty message still counts as a failure.
-    static Status Error(QString message) { return Status(std::move(message), true); }
+    // `code` keeps the fax error code a flow caught and turned into this message (the port
+    // that could not be opened), so that callers who act on it need not parse the text.
+    static Status Error(QString message, int code = 0) {
+        return Status(std::move(message), true, code);
+    }
 
     bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
     const QString& message() const { return message_; }
+    int code() const { return code_; }
 
   private:
-    Status(QString message, bool failed) : message_(std::move(message)), failed_(failed) {}
+    Status(QString message, bool failed, int code)
+        : message_(std::move(message)), failed_(failed), code_(code) {}
 
     QString message_;
     bool failed_ = false;
+    int code_ = 0;
 };
 
 // A value, or the Status of why there is none.

@@ -10,29 +10,16 @@
 #include <chrono>
 
 #include "core/fax_errors.h"
+#include "transport/port_error_codes.h"
 #include "transport/trigger_delivery.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr int kMaxTriggers = 64;
 // Events in a row before the dispatcher looks at the device again.
 constexpr int kMaxPassesPerRound = 64;
 constexpr auto kPullInterval = std::chrono::milliseconds(kPullIntervalMs);
-
-bool IsStatusKind(TriggerKind kind) {
-    switch (kind) {
-        case TriggerKind::ModemStatus:
-        case TriggerKind::LineError:
-        case TriggerKind::OutbuffFree:
-        case TriggerKind::OutbuffUsed:
-        case TriggerKind::OutSent:
-            return true;
-        default:
-            return false;
-    }
-}
 
 bool CarriesData(TriggerKind kind) {
     return kind == TriggerKind::Avail || kind == TriggerKind::Data;
@@ -55,22 +42,22 @@ TFxBaseDispatcher::TFxBaseDispatcher(std::unique_ptr<SerialDevice> device, int o
 
 TFxBaseDispatcher::~TFxBaseDispatcher() {
     try {
-        stop();
+        Stop();
     } catch (const EFaxError&) {
     }
 }
 
 // ---- life cycle ----
 
-void TFxBaseDispatcher::start() {
+void TFxBaseDispatcher::Start() {
     {
         std::lock_guard lk(stateMutex_);
-        if (started_) throw EFaxError(ecAlreadyOpen, QStringLiteral("Dispatcher already started"));
+        if (started_) throw EFaxError(ecDispatcherStarted, kDispatcherStartedText);
         started_ = true;
     }
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) {
-        stop();
+        Stop();
         throw EFaxError(ecEventObjects);
     }
     {
@@ -88,27 +75,27 @@ void TFxBaseDispatcher::start() {
         return stateCv_.wait_for(lk, std::chrono::milliseconds(kThreadStartTimeoutMs),
                                  [&] { return startedThreads_ >= order; });
     };
-    if (!launch(reader_, &TFxBaseDispatcher::readerLoop, 1) ||
-        !launch(dispatcher_, &TFxBaseDispatcher::dispatcherLoop, 2) ||
-        !launch(writer_, &TFxBaseDispatcher::writerLoop, 3)) {
-        stop();
+    if (!launch(reader_, &TFxBaseDispatcher::ReaderLoop, 1) ||
+        !launch(dispatcher_, &TFxBaseDispatcher::DispatcherLoop, 2) ||
+        !launch(writer_, &TFxBaseDispatcher::WriterLoop, 3)) {
+        Stop();
         throw EFaxError(ecEventObjects);
     }
 }
 
-void TFxBaseDispatcher::signalStarted() {
+void TFxBaseDispatcher::SignalStarted() {
     std::lock_guard lk(stateMutex_);
     ++startedThreads_;
     stateCv_.notify_all();
 }
 
-bool TFxBaseDispatcher::onDispatcherThread() const {
+bool TFxBaseDispatcher::OnDispatcherThread() const {
     return std::this_thread::get_id() == dispatcherId_.load();
 }
 
-void TFxBaseDispatcher::stop() {
+void TFxBaseDispatcher::Stop() {
     // The dispatcher thread cannot wait for itself to end.
-    if (onDispatcherThread())
+    if (OnDispatcherThread())
         throw EFaxError(ecDeviceNotOpen,
                         QStringLiteral("A port cannot be closed from its own trigger handler"));
     if (!closing_.exchange(true)) {
@@ -129,22 +116,22 @@ void TFxBaseDispatcher::stop() {
             std::lock_guard lk(outputMutex_);
             outputCv_.notify_all();
         }
-        waitForThread(writer_, writerDone_);
-        waitForThread(reader_, readerDone_);
-        waitForThread(dispatcher_, dispatcherDone_);
+        WaitForThread(writer_, writerDone_);
+        WaitForThread(reader_, readerDone_);
+        WaitForThread(dispatcher_, dispatcherDone_);
         bool wasStarted;
         {
             std::lock_guard lk(stateMutex_);
             wasStarted = started_;
         }
-        if (wasStarted) tellHandlersClosing();
+        if (wasStarted) TellHandlersClosing();
         device_->close();
         if (wakeFd_ >= 0) ::close(wakeFd_);
         wakeFd_ = -1;
     }
 }
 
-void TFxBaseDispatcher::waitForThread(std::thread& thread, std::atomic<bool>& finished) {
+void TFxBaseDispatcher::WaitForThread(std::thread& thread, std::atomic<bool>& finished) {
     if (!thread.joinable()) return;
     // A handler object on this very thread may be what the thread is waiting for: keep this
     // thread's events flowing until it has finished.
@@ -152,7 +139,7 @@ void TFxBaseDispatcher::waitForThread(std::thread& thread, std::atomic<bool>& fi
     thread.join();
 }
 
-void TFxBaseDispatcher::tellHandlersClosing() {
+void TFxBaseDispatcher::TellHandlersClosing() {
     std::vector<Handler> handlers;
     {
         std::lock_guard lk(stateMutex_);
@@ -171,7 +158,7 @@ void TFxBaseDispatcher::tellHandlersClosing() {
             if (h.window->thread() == QThread::currentThread()) {
                 auto delivery = std::make_shared<TriggerDelivery>();
                 delivery->event = closing;
-                TFxTriggerEvent event(delivery);
+                TriggerMessage event(delivery);
                 QCoreApplication::sendEvent(h.window, &event);
             } else {
                 PostToWindow(h.window, closing);
@@ -182,8 +169,8 @@ void TFxBaseDispatcher::tellHandlersClosing() {
 
 // ---- reader ----
 
-void TFxBaseDispatcher::readerLoop() {
-    signalStarted();
+void TFxBaseDispatcher::ReaderLoop() {
+    SignalStarted();
     while (!closing_) {
         {
             // A full dispatch ring is left to the driver (and RTS/CTS) until a consumer reads.
@@ -220,33 +207,30 @@ void TFxBaseDispatcher::readerLoop() {
 
 // ---- dispatcher ----
 
-void TFxBaseDispatcher::dispatcherLoop() {
+void TFxBaseDispatcher::DispatcherLoop() {
     dispatcherId_ = std::this_thread::get_id();
-    signalStarted();
+    SignalStarted();
     while (!closing_) {
         bool fromReader;
         {
             std::unique_lock lk(stateMutex_);
-            auto wait = kPullInterval;
-            for (const Trigger& t : triggers_)
-                if (t.kind == TriggerKind::Timer && t.armed)
-                    wait = std::min<std::chrono::milliseconds>(
-                        wait, std::chrono::milliseconds(t.timer.remainingMs()));
+            const auto wait =
+                std::chrono::milliseconds(triggers_.msToNearestTimer(kPullIntervalMs));
             stateCv_.wait_for(lk, wait, [&] { return eventReady_ || kicked_ || closing_; });
             if (closing_) break;
             fromReader = eventReady_;
             eventReady_ = false;
             kicked_ = false;
         }
-        refreshLineState();
-        const int got = pullFromDevice();
+        RefreshLineState();
+        const int got = PullFromDevice();
         if (fromReader) {
             std::lock_guard lk(stateMutex_);
             lineGone_ = got < 0;
             eventHandled_ = true;
             stateCv_.notify_all();
         }
-        runTriggerPasses();
+        RunTriggerPasses();
     }
     {
         std::lock_guard lk(stateMutex_);
@@ -256,7 +240,7 @@ void TFxBaseDispatcher::dispatcherLoop() {
     dispatcherDone_ = true;
 }
 
-void TFxBaseDispatcher::refreshLineState() {
+void TFxBaseDispatcher::RefreshLineState() {
     const std::uint8_t lines = device_->readModemLines();
     SerialDevice::Counters now;
     const bool haveCounters = device_->readCounters(now);
@@ -280,12 +264,12 @@ void TFxBaseDispatcher::refreshLineState() {
     modemStatus_ = static_cast<std::uint8_t>(lines | deltas);
 }
 
-int TFxBaseDispatcher::pullFromDevice() {
+int TFxBaseDispatcher::PullFromDevice() {
     std::lock_guard lk(inputMutex_);
-    return pullFromDeviceLocked();
+    return PullFromDeviceLocked();
 }
 
-int TFxBaseDispatcher::pullFromDeviceLocked() {
+int TFxBaseDispatcher::PullFromDeviceLocked() {
     int total = 0;
     for (;;) {
         int room = 0;
@@ -304,103 +288,50 @@ int TFxBaseDispatcher::pullFromDeviceLocked() {
     return total;
 }
 
-void TFxBaseDispatcher::runTriggerPasses() {
+void TFxBaseDispatcher::RunTriggerPasses() {
     for (int pass = 0; pass < kMaxPassesPerRound; ++pass) {
         if (closing_) return;
         std::vector<TriggerEvent> events;
         std::uint64_t baseHead = 0;
-        if (!collectEvents(events, baseHead)) return;
-        for (const TriggerEvent& e : events) deliver(e, baseHead);
+        if (!CollectEvents(events, baseHead)) return;
+        for (const TriggerEvent& e : events) Deliver(e, baseHead);
     }
-    kickDispatcher();  // more may be pending: look again without waiting
+    KickDispatcher();  // more may be pending: look again without waiting
 }
 
 // One pass: the first kind in the order status, data, timer that has something to report.
-bool TFxBaseDispatcher::collectEvents(std::vector<TriggerEvent>& events, std::uint64_t& baseHead) {
+bool TFxBaseDispatcher::CollectEvents(std::vector<TriggerEvent>& events, std::uint64_t& baseHead) {
     std::lock_guard lk(stateMutex_);
     if (holdCount_ > 0 || closing_) return false;
-    return collectStatusEvent(events) || collectDataEvents(events, baseHead) ||
-           collectTimerEvent(events);
-}
-
-bool TFxBaseDispatcher::collectStatusEvent(std::vector<TriggerEvent>& events) {
-    for (Trigger& t : triggers_) {
-        if (!t.armed || !IsStatusKind(t.kind)) continue;
-        int count = 0;
-        bool fires = false;
-        switch (t.kind) {
-            case TriggerKind::ModemStatus:
-                fires = ((modemStatus_ ^ t.statusAtArm) & t.value & msLineMask) != 0;
-                count = modemStatus_;
-                break;
-            case TriggerKind::LineError:
-                fires = lineErrors_ != 0;
-                count = lineErrors_;
-                break;
-            default: {
-                std::lock_guard out(outputMutex_);
-                if (t.kind == TriggerKind::OutbuffFree) {
-                    count = output_.freeSpace();
-                    fires = count >= t.value;
-                } else if (t.kind == TriggerKind::OutbuffUsed) {
-                    count = output_.used();
-                    fires = count <= t.value;
-                } else {
-                    fires = output_.empty() && !writerBusy_;
-                }
-                break;
-            }
-        }
-        if (fires) {
-            t.armed = false;
-            events.push_back({t.kind, t.handle, count, 0});
-            return true;
-        }
-    }
-    return false;
-}
-
-bool TFxBaseDispatcher::collectDataEvents(std::vector<TriggerEvent>& events,
-                                          std::uint64_t& baseHead) {
-    std::lock_guard in(inputMutex_);
-    baseHead = input_.head();
-    scanPos_ = std::max(scanPos_, baseHead);
-    announcedPos_ = std::max(announcedPos_, baseHead);
-    std::vector<int> completed;
-    for (std::uint64_t pos = scanPos_; pos < input_.tail(); ++pos) {
-        const char c = input_.at(pos);
-        for (Trigger& t : triggers_)
-            if (t.kind == TriggerKind::Data && t.armed && t.matcher.feed(c))
-                completed.push_back(t.handle);
-        if (completed.empty()) continue;
-        if (pos > announcedPos_)
-            events.push_back({TriggerKind::Avail, 0, static_cast<int>(pos - announcedPos_), 0});
-        for (auto it = completed.rbegin(); it != completed.rend(); ++it)
-            events.push_back({TriggerKind::Data, *it, static_cast<int>(pos + 1 - baseHead), 0});
-        scanPos_ = announcedPos_ = pos + 1;
+    if (auto e = triggers_.checkStatus(SnapshotLine())) {
+        events.push_back(*e);
         return true;
     }
-    scanPos_ = input_.tail();
-    if (input_.tail() > announcedPos_) {
-        events.push_back(
-            {TriggerKind::Avail, 0, static_cast<int>(input_.tail() - announcedPos_), 0});
-        announcedPos_ = input_.tail();
+    {
+        std::lock_guard in(inputMutex_);
+        baseHead = input_.head();
+        if (triggers_.scanData(input_, scan_, events)) return true;
+    }
+    if (auto e = triggers_.checkTimers()) {
+        events.push_back(*e);
         return true;
     }
     return false;
 }
 
-bool TFxBaseDispatcher::collectTimerEvent(std::vector<TriggerEvent>& events) {
-    for (Trigger& t : triggers_) {
-        if (t.kind != TriggerKind::Timer || !t.armed || !t.timer.expired()) continue;
-        t.armed = false;
-        events.push_back({TriggerKind::Timer, t.handle, 0, 0});
-        return true;
-    }
-    return false;
+// Called with stateMutex_ held.
+LineSnapshot TFxBaseDispatcher::SnapshotLine() {
+    LineSnapshot line;
+    line.modemStatus = modemStatus_;
+    line.lineErrors = lineErrors_;
+    std::lock_guard out(outputMutex_);
+    line.outFree = output_.freeSpace();
+    line.outUsed = output_.used();
+    line.outSent = output_.empty() && !writerBusy_;
+    return line;
 }
 
-void TFxBaseDispatcher::deliver(TriggerEvent event, std::uint64_t baseHead) {
+void TFxBaseDispatcher::Deliver(TriggerEvent event, std::uint64_t baseHead) {
     std::vector<int> ids;
     {
         std::lock_guard lk(stateMutex_);
@@ -458,7 +389,7 @@ void TFxBaseDispatcher::deliver(TriggerEvent event, std::uint64_t baseHead) {
     }
 }
 
-void TFxBaseDispatcher::kickDispatcher() {
+void TFxBaseDispatcher::KickDispatcher() {
     std::lock_guard lk(stateMutex_);
     kicked_ = true;
     stateCv_.notify_all();
@@ -466,8 +397,8 @@ void TFxBaseDispatcher::kickDispatcher() {
 
 // ---- writer ----
 
-void TFxBaseDispatcher::writerLoop() {
-    signalStarted();
+void TFxBaseDispatcher::WriterLoop() {
+    SignalStarted();
     std::vector<char> chunk;
     while (!closing_) {
         std::uint64_t start;
@@ -505,7 +436,7 @@ void TFxBaseDispatcher::writerLoop() {
                 std::lock_guard lk(outputMutex_);
                 output_.advanceHeadTo(start + static_cast<std::uint64_t>(written));
             }
-            kickDispatcher();
+            KickDispatcher();
         }
         {
             std::lock_guard lk(outputMutex_);
@@ -515,214 +446,14 @@ void TFxBaseDispatcher::writerLoop() {
             }
             writerBusy_ = false;
         }
-        kickDispatcher();
+        KickDispatcher();
     }
     writerDone_ = true;
 }
 
-// ---- input operations ----
-
-int TFxBaseDispatcher::inBuffUsed() {
-    std::lock_guard lk(inputMutex_);
-    pullFromDeviceLocked();
-    return input_.used();
-}
-
-bool TFxBaseDispatcher::getChar(char& c) {
-    std::lock_guard lk(inputMutex_);
-    if (input_.empty()) pullFromDeviceLocked();
-    if (input_.read(&c, 1) != 1) return false;
-    inputCv_.notify_all();
-    return true;
-}
-
-bool TFxBaseDispatcher::peekChar(int index, char& c) {
-    std::lock_guard lk(inputMutex_);
-    if (input_.used() <= index) pullFromDeviceLocked();
-    if (index < 0 || input_.used() <= index) return false;
-    c = input_.at(input_.head() + static_cast<std::uint64_t>(index));
-    return true;
-}
-
-int TFxBaseDispatcher::getBlock(char* data, int max) {
-    std::lock_guard lk(inputMutex_);
-    if (input_.used() < max) pullFromDeviceLocked();
-    const int n = input_.read(data, max);
-    if (n > 0) inputCv_.notify_all();
-    return n;
-}
-
-bool TFxBaseDispatcher::waitForInput(int ms) {
-    std::unique_lock lk(inputMutex_);
-    if (input_.empty()) pullFromDeviceLocked();
-    if (!input_.empty()) return true;
-    inputCv_.wait_for(lk, std::chrono::milliseconds(ms),
-                      [&] { return closing_ || !input_.empty(); });
-    if (input_.empty()) pullFromDeviceLocked();
-    return !input_.empty();
-}
-
-void TFxBaseDispatcher::purgeInput() {
-    std::lock_guard st(stateMutex_);
-    for (Trigger& t : triggers_)
-        if (t.kind == TriggerKind::Data) t.matcher.reset();
-    std::lock_guard lk(inputMutex_);
-    device_->flushInput();
-    input_.clear();
-    scanPos_ = announcedPos_ = input_.tail();
-    inputCv_.notify_all();
-}
-
-// ---- output operations ----
-
-int TFxBaseDispatcher::outBuffFree() {
-    std::lock_guard lk(outputMutex_);
-    return output_.freeSpace();
-}
-
-int TFxBaseDispatcher::outBuffUsed() {
-    std::lock_guard lk(outputMutex_);
-    return output_.used();
-}
-
-void TFxBaseDispatcher::putBlock(const char* data, int size) {
-    if (size <= 0) return;
-    {
-        std::lock_guard lk(outputMutex_);
-        if (size > output_.freeSpace()) throw EFaxError(ecOutputBufferTooSmall);
-        output_.write(data, size);
-        outputCv_.notify_all();
-    }
-}
-
-void TFxBaseDispatcher::purgeOutput() {
-    std::lock_guard lk(outputMutex_);
-    output_.clear();
-    device_->flushOutput();
-}
-
-bool TFxBaseDispatcher::resizeOutput(int size) {
-    std::lock_guard lk(outputMutex_);
-    return output_.resize(size);
-}
-
-int TFxBaseDispatcher::takeWriteError() {
-    std::lock_guard lk(outputMutex_);
-    return std::exchange(writeError_, 0);
-}
-
-// ---- line state ----
-
-std::uint8_t TFxBaseDispatcher::modemStatus() {
-    refreshLineState();
-    std::lock_guard lk(stateMutex_);
-    const std::uint8_t status = modemStatus_;
-    modemStatus_ &= msLineMask;
-    return status;
-}
-
-std::uint8_t TFxBaseDispatcher::lineErrors() {
-    refreshLineState();
-    std::lock_guard lk(stateMutex_);
-    return std::exchange(lineErrors_, std::uint8_t{0});
-}
-
-void TFxBaseDispatcher::setDTR(bool on) {
-    device_->setDTR(on);
-}
-void TFxBaseDispatcher::setRTS(bool on) {
-    device_->setRTS(on);
-}
-
-// ---- triggers ----
-
-int TFxBaseDispatcher::nextHandle() {
-    if (static_cast<int>(triggers_.size()) >= kMaxTriggers) return ecNoMoreTriggers;
-    for (;;) {
-        lastHandle_ = lastHandle_ >= 0x7fff ? 1 : lastHandle_ + 1;
-        if (!findTrigger(lastHandle_)) return lastHandle_;
-    }
-}
-
-TFxBaseDispatcher::Trigger* TFxBaseDispatcher::findTrigger(int handle) {
-    for (Trigger& t : triggers_)
-        if (t.handle == handle) return &t;
-    return nullptr;
-}
-
-int TFxBaseDispatcher::addDataTrigger(const QByteArray& text, bool ignoreCase) {
-    std::lock_guard lk(stateMutex_);
-    const int handle = nextHandle();
-    if (handle < 0) return handle;
-    Trigger t;
-    t.handle = handle;
-    t.kind = TriggerKind::Data;
-    t.armed = !text.isEmpty();
-    t.matcher = StreamMatcher(text, ignoreCase);
-    triggers_.push_back(std::move(t));
-    return handle;
-}
-
-int TFxBaseDispatcher::addTimerTrigger() {
-    std::lock_guard lk(stateMutex_);
-    const int handle = nextHandle();
-    if (handle < 0) return handle;
-    Trigger t;
-    t.handle = handle;
-    t.kind = TriggerKind::Timer;
-    triggers_.push_back(std::move(t));
-    return handle;
-}
-
-int TFxBaseDispatcher::addStatusTrigger(TriggerKind kind) {
-    if (!IsStatusKind(kind)) return ecNoMoreTriggers;
-    std::lock_guard lk(stateMutex_);
-    const int handle = nextHandle();
-    if (handle < 0) return handle;
-    Trigger t;
-    t.handle = handle;
-    t.kind = kind;
-    triggers_.push_back(std::move(t));
-    return handle;
-}
-
-bool TFxBaseDispatcher::removeTrigger(int handle) {
-    std::lock_guard lk(stateMutex_);
-    const auto it = std::find_if(triggers_.begin(), triggers_.end(),
-                                 [handle](const Trigger& t) { return t.handle == handle; });
-    if (it == triggers_.end()) return false;
-    triggers_.erase(it);
-    return true;
-}
-
-bool TFxBaseDispatcher::setTimerTrigger(int handle, std::int64_t ticks, bool activate) {
-    {
-        std::lock_guard lk(stateMutex_);
-        Trigger* t = findTrigger(handle);
-        if (!t || t->kind != TriggerKind::Timer) return false;
-        t->timer.set(ticks);
-        t->armed = activate;
-    }
-    kickDispatcher();  // the dispatcher sleeps no longer than the nearest timer
-    return true;
-}
-
-bool TFxBaseDispatcher::setStatusTrigger(int handle, int value, bool activate) {
-    {
-        std::lock_guard lk(stateMutex_);
-        Trigger* t = findTrigger(handle);
-        if (!t || !IsStatusKind(t->kind)) return false;
-        t->value = value;
-        t->statusAtArm = modemStatus_;
-        t->armed = activate;
-    }
-    kickDispatcher();
-    return true;
-}
-
 // ---- handlers ----
 
-int TFxBaseDispatcher::attachHandler(QObject* window) {
+int TFxBaseDispatcher::AttachHandler(QObject* window) {
     std::lock_guard lk(stateMutex_);
     Handler h;
     h.id = ++lastHandlerId_;
@@ -731,7 +462,7 @@ int TFxBaseDispatcher::attachHandler(QObject* window) {
     return h.id;
 }
 
-int TFxBaseDispatcher::attachHandler(TriggerProc proc) {
+int TFxBaseDispatcher::AttachHandler(TriggerProc proc) {
     std::lock_guard lk(stateMutex_);
     Handler h;
     h.id = ++lastHandlerId_;
@@ -740,7 +471,7 @@ int TFxBaseDispatcher::attachHandler(TriggerProc proc) {
     return h.id;
 }
 
-void TFxBaseDispatcher::detachHandler(int id) {
+void TFxBaseDispatcher::DetachHandler(int id) {
     std::lock_guard lk(stateMutex_);
     for (Handler& h : handlers_)
         if (h.id == id) h.detached = true;
@@ -750,22 +481,22 @@ void TFxBaseDispatcher::detachHandler(int id) {
                         handlers_.end());
 }
 
-void TFxBaseDispatcher::detachHandler(QObject* window) {
+void TFxBaseDispatcher::DetachHandler(QObject* window) {
     std::vector<int> ids;
     {
         std::lock_guard lk(stateMutex_);
         for (const Handler& h : handlers_)
             if (!h.proc && h.window == window) ids.push_back(h.id);
     }
-    for (int id : ids) detachHandler(id);
+    for (int id : ids) DetachHandler(id);
 }
 
-void TFxBaseDispatcher::holdDispatch(bool hold) {
+void TFxBaseDispatcher::HoldDispatch(bool hold) {
     {
         std::lock_guard lk(stateMutex_);
         holdCount_ = std::max(0, holdCount_ + (hold ? 1 : -1));
     }
-    if (!hold) kickDispatcher();
+    if (!hold) KickDispatcher();
 }
 
 }  // namespace corvane

@@ -1,5 +1,8 @@
 #pragma once
-// The engine room of an open port: three worker threads around one serial device.
+// The engine room of an open port: three worker threads around one serial device. The trigger
+// rules live in TriggerTable (trigger_table.h); this class runs the threads that feed it and
+// delivers what it reports. dispatcher.cpp holds the threads and delivery,
+// dispatcher_buffers.cpp the buffer and line operations the port calls.
 //  - reader: sleeps in poll() until the device has input, then hands over to the dispatcher and
 //    waits until it has taken the bytes (the two run in lockstep);
 //  - dispatcher: pulls bytes into the 8192-byte dispatch ring (on the reader's signal, and at
@@ -27,9 +30,9 @@
 
 #include "transport/byte_ring.h"
 #include "transport/serial_device.h"
-#include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 #include "transport/trigger_event.h"
+#include "transport/trigger_table.h"
 
 namespace corvane {
 
@@ -48,74 +51,65 @@ class TFxBaseDispatcher {
     TFxBaseDispatcher(const TFxBaseDispatcher&) = delete;
     TFxBaseDispatcher& operator=(const TFxBaseDispatcher&) = delete;
 
-    // Starts reader, dispatcher and writer, each waited for up to 3000 ms. Raises EFaxError
-    // ("Dispatcher already started") when called twice.
-    void start();
+    // Starts reader, dispatcher and writer, each waited for up to 3000 ms. Raises
+    // EFaxError(ecDispatcherStarted) when called twice.
+    void Start();
     // Tells the handlers, stops the threads (pumping the calling thread's events meanwhile so
     // that a delivery in progress can finish) and closes the device. Procedures run on the
     // dispatcher thread and cannot stop it: that raises EFaxError (handler objects can).
-    void stop();
-    bool onDispatcherThread() const;
+    void Stop();
+    bool OnDispatcherThread() const;
 
-    SerialDevice& device() { return *device_; }
+    SerialDevice& Device() { return *device_; }
 
     // Input.
-    int inBuffUsed();
-    bool charReady() { return inBuffUsed() > 0; }
+    int InBuffUsed();
+    bool CharReady() { return InBuffUsed() > 0; }
     // Next byte, pulling from the driver when the ring is empty; false when none waits.
-    bool getChar(char& c);
+    bool GetChar(char& c);
     // Byte `index` places after the head without consuming it; false when not there yet.
-    bool peekChar(int index, char& c);
-    int getBlock(char* data, int max);
-    void purgeInput();
+    bool PeekChar(int index, char& c);
+    int GetBlock(char* data, int max);
+    void PurgeInput();
     // Waits up to `ms` for input to arrive (without pulling events); true when some waits.
-    bool waitForInput(int ms);
+    bool WaitForInput(int ms);
 
     // Output.
-    int outBuffFree();
-    int outBuffUsed();
+    int OutBuffFree();
+    int OutBuffUsed();
     // Appends all of `data` or nothing: -3006 when it does not fit.
-    void putBlock(const char* data, int size);
-    void purgeOutput();
-    bool resizeOutput(int size);
+    void PutBlock(const char* data, int size);
+    void PurgeOutput();
+    bool ResizeOutput(int size);
     // -3004 once a write to the device failed (then cleared); 0 otherwise.
-    int takeWriteError();
+    int TakeWriteError();
 
     // Line state.
-    std::uint8_t modemStatus();  // lines and accumulated changes; reading clears the changes
-    std::uint8_t lineErrors();   // accumulated; reading clears them
-    void setDTR(bool on);
-    void setRTS(bool on);
+    std::uint8_t ModemStatus();  // lines and accumulated changes; reading clears the changes
+    std::uint8_t LineErrors();   // accumulated; reading clears them
+    void SetDTR(bool on);
+    void SetRTS(bool on);
 
     // Triggers: handles > 0, or -5001 when none is free.
-    int addDataTrigger(const QByteArray& text, bool ignoreCase);
-    int addTimerTrigger();
-    int addStatusTrigger(TriggerKind kind);
-    bool removeTrigger(int handle);
+    int AddDataTrigger(const QByteArray& text, bool ignoreCase);
+    int AddTimerTrigger();
+    int AddStatusTrigger(TriggerKind kind);
+    bool RemoveTrigger(int handle);
     // Timer: arms with `ticks` (or disarms). Status: arms with its value (modem status mask,
     // byte count) or disarms. Data triggers are armed while they exist.
-    bool setTimerTrigger(int handle, std::int64_t ticks, bool activate);
-    bool setStatusTrigger(int handle, int value, bool activate);
+    bool SetTimerTrigger(int handle, std::int64_t ticks, bool activate);
+    bool SetStatusTrigger(int handle, int value, bool activate);
 
     // Handlers. A handler object must live on a thread with an event loop (the GUI thread).
-    int attachHandler(QObject* window);
-    int attachHandler(TriggerProc proc);
-    void detachHandler(int id);
-    void detachHandler(QObject* window);
+    int AttachHandler(QObject* window);
+    int AttachHandler(TriggerProc proc);
+    void DetachHandler(int id);
+    void DetachHandler(QObject* window);
 
     // While held (a blocking wait owns the input), no trigger is examined.
-    void holdDispatch(bool hold);
+    void HoldDispatch(bool hold);
 
   private:
-    struct Trigger {
-        int handle = 0;
-        TriggerKind kind = TriggerKind::Avail;
-        bool armed = false;
-        int value = 0;                 // status mask or byte count
-        std::uint8_t statusAtArm = 0;  // modem status trigger
-        EventTimer timer;              // timer trigger
-        StreamMatcher matcher;         // data trigger
-    };
     struct Handler {
         int id = 0;
         QPointer<QObject> window;
@@ -123,35 +117,30 @@ class TFxBaseDispatcher {
         bool detached = false;
     };
 
-    void readerLoop();
-    void dispatcherLoop();
-    void writerLoop();
-    void signalStarted();
-    void waitForThread(std::thread& thread, std::atomic<bool>& finished);
+    void ReaderLoop();
+    void DispatcherLoop();
+    void WriterLoop();
+    void SignalStarted();
+    void WaitForThread(std::thread& thread, std::atomic<bool>& finished);
 
-    void refreshLineState();
+    void RefreshLineState();
     // Pulls what the driver has into the ring; returns bytes taken, -1 when the line is gone.
-    int pullFromDevice();
-    int pullFromDeviceLocked();
-    void runTriggerPasses();
-    bool collectEvents(std::vector<TriggerEvent>& events, std::uint64_t& baseHead);
-    bool collectStatusEvent(std::vector<TriggerEvent>& events);
-    bool collectDataEvents(std::vector<TriggerEvent>& events, std::uint64_t& baseHead);
-    bool collectTimerEvent(std::vector<TriggerEvent>& events);
-    void deliver(TriggerEvent event, std::uint64_t baseHead);
-    void tellHandlersClosing();
-    int nextHandle();
-    Trigger* findTrigger(int handle);
-    void kickDispatcher();
+    int PullFromDevice();
+    int PullFromDeviceLocked();
+    void RunTriggerPasses();
+    bool CollectEvents(std::vector<TriggerEvent>& events, std::uint64_t& baseHead);
+    LineSnapshot SnapshotLine();
+    void Deliver(TriggerEvent event, std::uint64_t baseHead);
+    void TellHandlersClosing();
+    void KickDispatcher();
 
     std::unique_ptr<SerialDevice> device_;
     int wakeFd_ = -1;  // eventfd that ends the reader's and writer's poll()
 
     std::mutex stateMutex_;
     std::condition_variable stateCv_;
-    std::vector<Trigger> triggers_;
+    TriggerTable triggers_;
     std::vector<Handler> handlers_;
-    int lastHandle_ = 0;
     int lastHandlerId_ = 0;
     std::uint8_t modemStatus_ = 0;
     std::uint8_t lineErrors_ = 0;
@@ -171,8 +160,7 @@ class TFxBaseDispatcher {
     std::mutex inputMutex_;
     std::condition_variable inputCv_;
     ByteRing input_{kDispatchBufferSize};
-    std::uint64_t scanPos_ = 0;       // next byte the data triggers have not seen
-    std::uint64_t announcedPos_ = 0;  // bytes before this were announced to the handlers
+    DataScan scan_;
 
     std::mutex outputMutex_;
     std::condition_variable outputCv_;

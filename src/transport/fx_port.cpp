@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
-#include "core/port_map.h"
 #include "core/fax_errors.h"
+#include "core/port_map.h"
+#include "transport/port_error_codes.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 
@@ -29,66 +32,86 @@ TFxComPort::TFxComPort() {
 }
 
 TFxComPort::~TFxComPort() {
-    if (dispatcher_) dispatcher_->stop();
+    CloseNoThrow();
+}
+
+void TFxComPort::CloseNoThrow() noexcept {
+    if (!dispatcher_) return;
+    openedPath_.clear();
+    if (dispatcher_->OnDispatcherThread()) {
+        // A procedure handler destroys its own port. The thread it runs on cannot wait for
+        // itself to end, so another thread finishes the close once the handler has returned.
+        TFxBaseDispatcher* orphan = dispatcher_.release();
+        try {
+            std::thread([orphan] { delete orphan; }).detach();
+        } catch (const std::system_error&) {
+            // No thread to be had: leaving the line open is better than ending the process.
+        }
+        return;
+    }
+    dispatcher_.reset();  // the dispatcher's destructor stops it without raising
 }
 
 // ---- properties ----
 
-void TFxComPort::applyLineSettings() {
+void TFxComPort::ApplyLineSettings() {
     line_.hardwareFlow = (hwFlow_ & (hwfUseRTS | hwfRequireCTS)) != 0;
-    if (dispatcher_) dispatcher_->device().applySettings(line_);
+    if (dispatcher_) dispatcher_->Device().applySettings(line_);
 }
 
 void TFxComPort::SetBaud(int baud) {
+    // A rate the driver does not offer is refused here, not replaced by another one.
+    if (!SerialDevice::isSupportedBaud(baud))
+        throw EFaxPortError(ecUnsupportedBaud, UnsupportedBaudText(baud));
     line_.baud = baud;
-    applyLineSettings();
+    ApplyLineSettings();
 }
 
 void TFxComPort::SetParity(Parity p) {
     line_.parity = p;
-    applyLineSettings();
+    ApplyLineSettings();
 }
 
 void TFxComPort::SetDataBits(int bits) {
     line_.dataBits = bits;
-    applyLineSettings();
+    ApplyLineSettings();
 }
 
 void TFxComPort::SetStopBits(int bits) {
     line_.stopBits = bits;
-    applyLineSettings();
+    ApplyLineSettings();
 }
 
 void TFxComPort::SetInSize(int size) {
     // The dispatch buffer is fixed; the driver's input queue on Linux is the kernel's, so the
     // size only bounds the flow-control limits below.
     inSize_ = std::max(size, 1);
-    normaliseFlowLimits();
+    NormaliseFlowLimits();
 }
 
 void TFxComPort::SetOutSize(int size) {
     size = std::max(size, 1);
-    if (dispatcher_ && !dispatcher_->resizeOutput(size)) throw EFaxError(ecOutputBufferTooSmall);
+    if (dispatcher_ && !dispatcher_->ResizeOutput(size)) throw EFaxError(ecOutputBufferTooSmall);
     outSize_ = size;
 }
 
 void TFxComPort::SetHWFlowOptions(unsigned options) {
     hwFlow_ = options;
-    normaliseFlowLimits();
-    applyLineSettings();
+    NormaliseFlowLimits();
+    ApplyLineSettings();
 }
 
 void TFxComPort::SetBufferFull(int bytes) {
     bufferFull_ = std::max(bytes, 0);
-    normaliseFlowLimits();
+    NormaliseFlowLimits();
 }
 
 void TFxComPort::SetBufferResume(int bytes) {
     bufferResume_ = std::max(bytes, 0);
-    normaliseFlowLimits();
+    NormaliseFlowLimits();
 }
 
-void TFxComPort::normaliseFlowLimits() {
+void TFxComPort::NormaliseFlowLimits() {
     // A limit beyond the queue is cut to 90 % of the queue (and the resume point to 10 % of
     // the limit), so that the limits always lie inside the queue they describe.
     if (bufferFull_ > inSize_) bufferFull_ = NinetyPercent(inSize_);
@@ -101,12 +124,12 @@ void TFxComPort::normaliseFlowLimits() {
 
 void TFxComPort::SetDTR(bool on) {
     dtr_ = on;
-    if (dispatcher_) dispatcher_->setDTR(on);
+    if (dispatcher_) dispatcher_->SetDTR(on);
 }
 
 void TFxComPort::SetRTS(bool on) {
     rts_ = on;
-    if (dispatcher_) dispatcher_->setRTS(on);
+    if (dispatcher_) dispatcher_->SetRTS(on);
 }
 
 QString TFxComPort::DevicePath() const {
@@ -122,12 +145,12 @@ void TFxComPort::SetOpen(bool open) {
     if (!open) {
         // Closing pumps events; a handler that closes the port again meanwhile must not free
         // the dispatcher under the close in progress.
-        if (dispatcher_->onDispatcherThread())
+        if (dispatcher_->OnDispatcherThread())
             throw EFaxError(ecDeviceNotOpen,
                             QStringLiteral("A port cannot be closed from its own trigger handler"));
         if (closing_) return;
         closing_ = true;
-        dispatcher_->stop();
+        dispatcher_->Stop();
         dispatcher_.reset();
         openedPath_.clear();
         closing_ = false;
@@ -142,7 +165,7 @@ void TFxComPort::SetOpen(bool open) {
         path = PortDevicePath(comNumber_);
     }
     auto device = std::make_unique<SerialDevice>();
-    if (const int code = device->open(path); code != 0) throw EFaxPortError(code);
+    device->open(path);
     if (tapiMode_ == TapiMode::On) {
         // A handed-over line keeps the rate it was set up with.
         if (const int baud = device->currentBaud(); baud > 0) line_.baud = baud;
@@ -150,15 +173,15 @@ void TFxComPort::SetOpen(bool open) {
     line_.hardwareFlow = (hwFlow_ & (hwfUseRTS | hwfRequireCTS)) != 0;
     device->setDTR(dtr_);
     device->setRTS(rts_);
-    if (!device->applySettings(line_)) throw EFaxPortError(-EINVAL);
+    device->applySettings(line_);
     auto dispatcher = std::make_unique<TFxBaseDispatcher>(std::move(device), outSize_);
-    dispatcher->start();  // stops itself and raises on failure
+    dispatcher->Start();  // stops itself and raises on failure
     dispatcher_ = std::move(dispatcher);
     openedPath_ = path;
     ++generation_;
 }
 
-TFxBaseDispatcher& TFxComPort::requireOpen() const {
+TFxBaseDispatcher& TFxComPort::RequireOpen() const {
     if (!dispatcher_) throw EFaxPortError(ecDeviceNotOpen);
     return *dispatcher_;
 }
@@ -171,17 +194,17 @@ void TFxComPort::SendString(const QString& text) {
 
 bool TFxComPort::AwaitString(const QString& text, std::int64_t ticks, bool yield, bool ignoreCase) {
     if (text.isEmpty()) return true;
-    requireOpen();
+    RequireOpen();
     const std::uint64_t generation = generation_;
     // Handlers run while we yield may close (or reopen) the port: look it up afresh each time.
     auto current = [&]() -> TFxBaseDispatcher* {
         return dispatcher_ && generation_ == generation ? dispatcher_.get() : nullptr;
     };
-    dispatcher_->holdDispatch(true);
+    dispatcher_->HoldDispatch(true);
     struct Release {
         std::function<TFxBaseDispatcher*()> current;
         ~Release() {
-            if (TFxBaseDispatcher* d = current()) d->holdDispatch(false);
+            if (TFxBaseDispatcher* d = current()) d->HoldDispatch(false);
         }
     } release{current};
 
@@ -190,7 +213,7 @@ bool TFxComPort::AwaitString(const QString& text, std::int64_t ticks, bool yield
     timer.set(ticks);
     for (;;) {
         char c;
-        for (TFxBaseDispatcher* d = current(); d && d->getChar(c); d = current()) {
+        for (TFxBaseDispatcher* d = current(); d && d->GetChar(c); d = current()) {
             if (OnWaitChar) OnWaitChar(c);
             if (matcher.feed(c)) return true;
             if (yield) QCoreApplication::processEvents();
@@ -201,44 +224,44 @@ bool TFxComPort::AwaitString(const QString& text, std::int64_t ticks, bool yield
         const int left = static_cast<int>(timer.remainingMs());
         if (yield) {
             QCoreApplication::processEvents();
-            if ((d = current())) d->waitForInput(std::min(left, kAwaitYieldSliceMs));
+            if ((d = current())) d->WaitForInput(std::min(left, kAwaitYieldSliceMs));
         } else {
-            d->waitForInput(std::min(left, kAwaitSliceMs));
+            d->WaitForInput(std::min(left, kAwaitSliceMs));
         }
     }
 }
 
 void TFxComPort::PurgeInput() {
-    requireOpen().purgeInput();
+    RequireOpen().PurgeInput();
 }
 void TFxComPort::PurgeOutput() {
-    requireOpen().purgeOutput();
+    RequireOpen().PurgeOutput();
 }
 
 // ---- buffer access ----
 
 bool TFxComPort::CharReady() {
-    return dispatcher_ && dispatcher_->charReady();
+    return dispatcher_ && dispatcher_->CharReady();
 }
 int TFxComPort::InBuffUsed() {
-    return dispatcher_ ? dispatcher_->inBuffUsed() : 0;
+    return dispatcher_ ? dispatcher_->InBuffUsed() : 0;
 }
 
 char TFxComPort::GetChar() {
     char c;
-    if (!requireOpen().getChar(c)) throw EFaxError(-100);
+    if (!RequireOpen().GetChar(c)) throw EFaxError(ecReadPastEnd);
     return c;
 }
 
 char TFxComPort::PeekChar(int index) {
     char c;
-    if (!requireOpen().peekChar(index, c)) throw EFaxError(-100);
+    if (!RequireOpen().PeekChar(index, c)) throw EFaxError(ecReadPastEnd);
     return c;
 }
 
 QByteArray TFxComPort::GetBlock(int max) {
     QByteArray data(std::max(max, 0), Qt::Uninitialized);
-    data.resize(requireOpen().getBlock(data.data(), static_cast<int>(data.size())));
+    data.resize(RequireOpen().GetBlock(data.data(), static_cast<int>(data.size())));
     return data;
 }
 
@@ -250,22 +273,22 @@ void TFxComPort::PutBlock(const QByteArray& data) {
 }
 
 void TFxComPort::PutBlock(const char* data, int size) {
-    TFxBaseDispatcher& d = requireOpen();
-    if (const int error = d.takeWriteError(); error != 0) throw EFaxError(error);
-    d.putBlock(data, size);
+    TFxBaseDispatcher& d = RequireOpen();
+    if (const int error = d.TakeWriteError(); error != 0) throw EFaxError(error);
+    d.PutBlock(data, size);
 }
 
 int TFxComPort::OutBuffFree() {
-    return dispatcher_ ? dispatcher_->outBuffFree() : 0;
+    return dispatcher_ ? dispatcher_->OutBuffFree() : 0;
 }
 int TFxComPort::OutBuffUsed() {
-    return dispatcher_ ? dispatcher_->outBuffUsed() : 0;
+    return dispatcher_ ? dispatcher_->OutBuffUsed() : 0;
 }
 
 // ---- line state ----
 
 std::uint8_t TFxComPort::ModemStatus() {
-    return requireOpen().modemStatus();
+    return RequireOpen().ModemStatus();
 }
 bool TFxComPort::CheckDCD() {
     return (ModemStatus() & msDCD) != 0;
@@ -274,50 +297,50 @@ bool TFxComPort::CheckCTS() {
     return (ModemStatus() & msCTS) != 0;
 }
 std::uint8_t TFxComPort::LineError() {
-    return requireOpen().lineErrors();
+    return RequireOpen().LineErrors();
 }
 
 // ---- triggers and handlers ----
 
 int TFxComPort::AddDataTrigger(const QString& text, bool ignoreCase) {
-    return dispatcher_ ? dispatcher_->addDataTrigger(text.toLatin1(), ignoreCase)
+    return dispatcher_ ? dispatcher_->AddDataTrigger(text.toLatin1(), ignoreCase)
                        : ecNoMoreTriggers;
 }
 
 int TFxComPort::AddTimerTrigger() {
-    return dispatcher_ ? dispatcher_->addTimerTrigger() : ecNoMoreTriggers;
+    return dispatcher_ ? dispatcher_->AddTimerTrigger() : ecNoMoreTriggers;
 }
 
 int TFxComPort::AddStatusTrigger(TriggerKind kind) {
-    return dispatcher_ ? dispatcher_->addStatusTrigger(kind) : ecNoMoreTriggers;
+    return dispatcher_ ? dispatcher_->AddStatusTrigger(kind) : ecNoMoreTriggers;
 }
 
 bool TFxComPort::RemoveTrigger(int handle) {
-    return dispatcher_ && dispatcher_->removeTrigger(handle);
+    return dispatcher_ && dispatcher_->RemoveTrigger(handle);
 }
 
 bool TFxComPort::SetTimerTrigger(int handle, std::int64_t ticks, bool activate) {
-    return dispatcher_ && dispatcher_->setTimerTrigger(handle, ticks, activate);
+    return dispatcher_ && dispatcher_->SetTimerTrigger(handle, ticks, activate);
 }
 
 bool TFxComPort::SetStatusTrigger(int handle, int value, bool activate) {
-    return dispatcher_ && dispatcher_->setStatusTrigger(handle, value, activate);
+    return dispatcher_ && dispatcher_->SetStatusTrigger(handle, value, activate);
 }
 
 int TFxComPort::RegisterWindowHandler(QObject* window) {
-    return dispatcher_ && window ? dispatcher_->attachHandler(window) : 0;
+    return dispatcher_ && window ? dispatcher_->AttachHandler(window) : 0;
 }
 
 int TFxComPort::RegisterProcHandler(TriggerProc proc) {
-    return dispatcher_ && proc ? dispatcher_->attachHandler(std::move(proc)) : 0;
+    return dispatcher_ && proc ? dispatcher_->AttachHandler(std::move(proc)) : 0;
 }
 
 void TFxComPort::DeregisterWindowHandler(QObject* window) {
-    if (dispatcher_) dispatcher_->detachHandler(window);
+    if (dispatcher_) dispatcher_->DetachHandler(window);
 }
 
 void TFxComPort::DeregisterHandler(int id) {
-    if (dispatcher_) dispatcher_->detachHandler(id);
+    if (dispatcher_) dispatcher_->DetachHandler(id);
 }
 
 }  // namespace corvane

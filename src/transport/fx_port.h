@@ -46,6 +46,7 @@ class TFxComPort {
     int ComNumber() const { return comNumber_; }
     void SetComNumber(int n) { comNumber_ = n; }
     int Baud() const { return line_.baud; }
+    // Raises EFaxPortError(ecUnsupportedBaud) for a rate the serial driver does not offer.
     void SetBaud(int baud);
     Parity GetParity() const { return line_.parity; }
     void SetParity(Parity p);
@@ -77,6 +78,9 @@ class TFxComPort {
     void SetTapiMode(TapiMode mode) { tapiMode_ = mode; }
 
     bool Open() const { return dispatcher_ != nullptr; }
+    // Closes without raising (for destructors and clean-up paths). From a procedure handler of
+    // this very port the close finishes on another thread after the handler has returned.
+    void CloseNoThrow() noexcept;
     // true opens (raising EFaxPortError on failure, leaving the port closed); false closes,
     // waiting for a handler in progress. A procedure handler cannot close its own port (it
     // runs on the thread that closing stops): that raises EFaxError.
@@ -136,7 +140,7 @@ class TFxComPort {
     bool SetStatusTrigger(int handle, int value, bool activate);
 
     // ---- handlers (while open) ----
-    // A handler object on the GUI thread receives TFxTriggerEvent; a procedure runs on the
+    // A handler object on the GUI thread receives TriggerMessage; a procedure runs on the
     // dispatcher thread. Returns an id > 0, or 0 when the port is closed.
     int RegisterWindowHandler(QObject* window);
     int RegisterProcHandler(TriggerProc proc);
@@ -144,9 +148,9 @@ class TFxComPort {
     void DeregisterHandler(int id);
 
   private:
-    TFxBaseDispatcher& requireOpen() const;
-    void normaliseFlowLimits();
-    void applyLineSettings();
+    TFxBaseDispatcher& RequireOpen() const;
+    void NormaliseFlowLimits();
+    void ApplyLineSettings();
 
     int comNumber_ = 0;
     LineSettings line_;

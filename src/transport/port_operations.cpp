@@ -4,7 +4,7 @@
 
 #include "core/fax_errors.h"
 #include "transport/fx_port.h"
-#include "transport/fx_tapi.h"
+#include "transport/tapi_device.h"
 #include "transport/ticks.h"
 
 namespace corvane {
@@ -40,18 +40,16 @@ void ApplyProgramPortSettings(TFxComPort& port, PortUse use, bool largerBuffer) 
     port.SetRTS(true);
 }
 
-PortOpenResult OpenPortDirectly(TFxComPort& port) {
-    PortOpenResult result;
+Status OpenPortDirectly(TFxComPort& port) {
     try {
         port.SetOpen(true);
-        result.ok = true;
+        return Status::Ok();
     } catch (const EFaxError& e) {
-        result.lastError = e.code();
-        result.message = e.code() == ecAlreadyOpen ? kPortInUseMessage : kUnableToOpenMessage;
+        return Status::Error(e.code() == ecAlreadyOpen ? kPortInUseMessage : kUnableToOpenMessage,
+                             e.code());
     } catch (const std::exception&) {
-        result.message = kUnableToOpenMessage;
+        return Status::Error(kUnableToOpenMessage, kNoOpenErrorCode);
     }
-    return result;
 }
 
 bool CheckForModem(TFxComPort& port, const QString& resetString) {
@@ -78,58 +76,49 @@ bool ResetModem(TFxComPort& port) {
     return SendModemCommand(port, "ATZ");
 }
 
-PortOpenResult OpenPortWithTapi(TFxComPort& port, TFxTapiDevice& tapi, const QString& deviceName,
-                                const std::function<QString()>& chooseDevice) {
-    PortOpenResult result;
+Status OpenPortWithTapi(TFxComPort& port, TapiDevice& tapi, const QString& deviceName,
+                        const std::function<QString()>& chooseDevice) {
     try {
         if (port.Open()) port.SetOpen(false);
         ProcessEvents();
-        tapi.CancelCall();
+        tapi.cancelCall();
         ProcessEvents();
 
         port.SetTapiMode(TapiMode::Auto);
-        tapi.SetComPort(&port);
-        bool selected = tapi.SelectDevice(deviceName);
-        if (!selected && chooseDevice) selected = tapi.SelectDevice(chooseDevice());
-        if (!selected) {
-            result.message = kUnableToAssignTapiMessage;
-            return result;
-        }
-        const QString name = tapi.SelectedDevice();
+        tapi.setComPort(&port);
+        bool selected = tapi.selectDevice(deviceName);
+        if (!selected && chooseDevice) selected = tapi.selectDevice(chooseDevice());
+        if (!selected) return Status::Error(kUnableToAssignTapiMessage, kNoOpenErrorCode);
+        const QString name = tapi.selectedDevice();
+        int openError = kNoOpenErrorCode;
         try {
-            tapi.OpenLine();
+            tapi.openLine();
         } catch (const EFaxError& e) {
-            result.lastError = e.code();
+            openError = e.code();
         }
         // The open is synchronous here; the wait only covers a line that needs a moment.
         const std::int64_t end = MillisecondClock() + kTapiOpenWaitMs;
-        while (!port.Open() && tapi.CallActive() && MillisecondClock() < end) DelayMs(10, true);
-        if (!port.Open()) {
-            result.message = kFailedToOpenPrefix + name;
-            return result;
-        }
+        while (!port.Open() && tapi.callActive() && MillisecondClock() < end) DelayMs(10, true);
+        if (!port.Open()) return Status::Error(kFailedToOpenPrefix + name, openError);
         port.SetBaud(kTapiFirstBaud);
         port.SetBaud(kProgramBaud);
         port.SendString("AT\r");
         DelayTicks(kTapiSettleTicks, true);
         port.PurgeInput();
-        result.ok = true;
-        result.lastError = -1;
+        return Status::Ok();
     } catch (...) {
-        result = {};
-        result.message = kUnexpectedErrorMessage;
+        return Status::Error(kUnexpectedErrorMessage, kNoOpenErrorCode);
     }
-    return result;
 }
 
-void ReleaseTapiPort(TFxComPort& port, TFxTapiDevice& tapi) {
+void ReleaseTapiPort(TFxComPort& port, TapiDevice& tapi) {
     try {
         if (port.Open()) port.SetOpen(false);
     } catch (...) {
     }
     ProcessEvents();
     try {
-        tapi.CancelCall();
+        tapi.cancelCall();
     } catch (...) {
     }
     ProcessEvents();

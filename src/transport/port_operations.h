@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/status.h"
+
 namespace corvane {
 
 class TFxComPort;
-class TFxTapiDevice;
+class TapiDevice;
 
 constexpr int kModemReplyTicks = 109;  // 6 s
 constexpr int kCheckModemSettleTicks = 12;
@@ -26,11 +28,8 @@ inline const QString kUnableToAssignTapiMessage = QStringLiteral("Unable to assi
 inline const QString kFailedToOpenPrefix = QStringLiteral("Failed to open ");
 inline const QString kUnexpectedErrorMessage = QStringLiteral("Unexpected error");
 
-struct PortOpenResult {
-    bool ok = false;
-    int lastError = -1;  // -1 cleared; the code of the failed open otherwise
-    QString message;     // empty on success
-};
+// The code a failed open reports when no fax error code caused it.
+constexpr int kNoOpenErrorCode = -1;
 
 enum class PortUse { Sending, Receiving, Setup };
 
@@ -39,9 +38,10 @@ enum class PortUse { Sending, Receiving, Setup };
 // limits at 90 % and 10 % of the input size.
 void ApplyProgramPortSettings(TFxComPort& port, PortUse use, bool largerBuffer);
 
-// Opens the port by its COM number. The message is "The communications port is in use" for
-// -2008 and "Unable to open the specified communications port" otherwise.
-PortOpenResult OpenPortDirectly(TFxComPort& port);
+// Opens the port by its COM number. On failure the message is "The communications port is in
+// use" for -2008 and "Unable to open the specified communications port" otherwise, and the
+// code is the failed open's (kNoOpenErrorCode when it raised no fax error).
+Status OpenPortDirectly(TFxComPort& port);
 
 // Waits 12 ticks, sends "AT", waits up to 109 ticks for "OK"; without one, and with a reset
 // string, sends that and waits again. True when an "OK" came. Port errors propagate.
@@ -57,10 +57,12 @@ bool ResetModem(TFxComPort& port);
 // Opens the named telephony device through `tapi` (tied to `port`): closes and drops first,
 // selects by name (asking `chooseDevice` when the name matches none), opens, sets 57600 and
 // then 19200 baud, sends "AT", waits 18 ticks and purges the input.
-PortOpenResult OpenPortWithTapi(TFxComPort& port, TFxTapiDevice& tapi, const QString& deviceName,
-                                const std::function<QString()>& chooseDevice = {});
+// The failure messages are "Unable to assign TAPI device", "Failed to open " + name and
+// "Unexpected error".
+Status OpenPortWithTapi(TFxComPort& port, TapiDevice& tapi, const QString& deviceName,
+                        const std::function<QString()>& chooseDevice = {});
 
 // Closes the port when open, then drops the telephony call; errors are ignored.
-void ReleaseTapiPort(TFxComPort& port, TFxTapiDevice& tapi);
+void ReleaseTapiPort(TFxComPort& port, TapiDevice& tapi);
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "core/fax_errors.h"
+#include "transport/port_error_codes.h"
 
 namespace corvane {
 
@@ -25,10 +26,10 @@ constexpr BaudEntry kBaudRates[] = {
     {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800},
 };
 
-speed_t BaudCode(int rate) {
+const BaudEntry* FindBaud(int rate) {
     for (const BaudEntry& e : kBaudRates)
-        if (e.rate == rate) return e.code;
-    return B19200;
+        if (e.rate == rate) return &e;
+    return nullptr;
 }
 
 int BaudRate(speed_t code) {
@@ -63,42 +64,52 @@ SerialDevice::~SerialDevice() {
     close();
 }
 
-int SerialDevice::open(const QString& path) {
+void SerialDevice::open(const QString& path) {
     close();
     const QByteArray native = path.toLocal8Bit();
-    if (native.isEmpty()) return ecBadId;
+    if (native.isEmpty()) throw EFaxPortError(ecBadId);
+    // A device that does not exist has no lock to take: say so before looking for one.
+    if (::access(native.constData(), F_OK) != 0) throw EFaxPortError(MapOpenErrno(errno));
+    // Other serial programs (efax, mgetty) neither flock nor set TIOCEXCL; their lock file is
+    // how they say that they use the line.
+    lock_.acquire(path);
     const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return MapOpenErrno(errno);
+    auto fail = [&](int code) {
+        if (fd >= 0) ::close(fd);
+        lock_.release();
+        throw EFaxPortError(code);
+    };
+    if (fd < 0) fail(MapOpenErrno(errno));
     // The advisory lock catches another Corvane (or any program that locks) even for root, whom
     // TIOCEXCL does not stop; TIOCEXCL then keeps further opens out while we hold the line.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error == EWOULDBLOCK ? ecAlreadyOpen : -error;
-    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) fail(errno == EWOULDBLOCK ? ecAlreadyOpen : -errno);
     termios probe{};
-    if (tcgetattr(fd, &probe) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return -error;
-    }
+    if (tcgetattr(fd, &probe) != 0) fail(-errno);
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
     path_ = path;
-    return 0;
 }
 
-void SerialDevice::close() {
-    if (fd_ < 0) return;
-    ioctl(fd_, TIOCNXCL);
-    ::close(fd_);  // also releases the flock
-    fd_ = -1;
+void SerialDevice::close() noexcept {
+    if (fd_ >= 0) {
+        ioctl(fd_, TIOCNXCL);
+        ::close(fd_);  // also releases the flock
+        fd_ = -1;
+    }
+    lock_.release();
 }
 
-bool SerialDevice::applySettings(const LineSettings& s) {
-    if (fd_ < 0) return false;
+bool SerialDevice::isSupportedBaud(int rate) {
+    return FindBaud(rate) != nullptr;
+}
+
+void SerialDevice::applySettings(const LineSettings& s) {
+    const BaudEntry* baud = FindBaud(s.baud);
+    if (!baud) throw EFaxPortError(ecUnsupportedBaud, UnsupportedBaudText(s.baud));
     termios t{};
-    if (tcgetattr(fd_, &t) != 0) return false;
+    if (fd_ < 0) throw EFaxPortError(ecDeviceNotOpen);
+    if (tcgetattr(fd_, &t) != 0)
+        throw EFaxPortError(ecLineSettingsRefused, kLineSettingsRefusedText);
     cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -137,10 +148,10 @@ bool SerialDevice::applySettings(const LineSettings& s) {
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    const speed_t speed = BaudCode(s.baud);
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
-    return tcsetattr(fd_, TCSANOW, &t) == 0;
+    cfsetispeed(&t, baud->code);
+    cfsetospeed(&t, baud->code);
+    if (tcsetattr(fd_, TCSANOW, &t) != 0)
+        throw EFaxPortError(ecLineSettingsRefused, kLineSettingsRefusedText);
 }
 
 int SerialDevice::currentBaud() const {
@@ -213,11 +224,6 @@ void SerialDevice::flushInput() {
 
 void SerialDevice::flushOutput() {
     if (fd_ >= 0) tcflush(fd_, TCOFLUSH);
-}
-
-QString DescribeOpenFailure(int code, const QString& path) {
-    return QStringLiteral("%1: %2").arg(path,
-                                        FaxErrorTextOr(code, QStringLiteral("error %1").arg(code)));
 }
 
 }  // namespace corvane

@@ -1,11 +1,14 @@
 #pragma once
-// One open serial device: a termios line in raw mode, opened exclusively and non-blocking.
+// One open serial device: a termios line in raw mode, opened exclusively and non-blocking, and
+// locked for other serial programs by a UUCP lock file while it is open.
 // The dispatcher's threads share it: the reader polls it, the dispatcher reads from it, the
 // writer writes to it; the calls used from several threads are safe on a file descriptor.
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+
+#include "transport/uucp_lock.h"
 
 namespace corvane {
 
@@ -47,16 +50,19 @@ class SerialDevice {
     SerialDevice(const SerialDevice&) = delete;
     SerialDevice& operator=(const SerialDevice&) = delete;
 
-    // Opens `path` for exclusive use. Returns 0 or a port error code: -2001 when the device
-    // does not exist, -2008 when another process holds it, the negated errno otherwise.
-    int open(const QString& path);
-    void close();
+    // Opens `path` for exclusive use. Raises EFaxPortError: -2001 when the device does not
+    // exist, -2008 when another process holds it (open, locked, or named by a live UUCP lock),
+    // the negated errno otherwise.
+    void open(const QString& path);
+    void close() noexcept;
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     QString path() const { return path_; }
 
-    // Raw mode with the given parameters; false when the driver refused them.
-    bool applySettings(const LineSettings& settings);
+    // Raw mode with the given parameters. Raises EFaxPortError: ecUnsupportedBaud for a rate the
+    // driver does not offer, ecLineSettingsRefused when it refuses the rest.
+    void applySettings(const LineSettings& settings);
+    static bool isSupportedBaud(int rate);
     // The rate the driver reports, 0 when unknown.
     int currentBaud() const;
 
@@ -82,9 +88,7 @@ class SerialDevice {
   private:
     int fd_ = -1;
     QString path_;
+    UucpLock lock_;
 };
-
-// Human-readable description of a device open failure for logs and the command line.
-QString DescribeOpenFailure(int code, const QString& path);
 
 }  // namespace corvane

@@ -35,26 +35,26 @@ const char* TriggerEventName(TriggerKind kind) {
     return "";
 }
 
-TFxTriggerEvent::TFxTriggerEvent(std::shared_ptr<TriggerDelivery> delivery)
+TriggerMessage::TriggerMessage(std::shared_ptr<TriggerDelivery> delivery)
     : QEvent(eventType()), delivery_(std::move(delivery)) {}
 
-TFxTriggerEvent::~TFxTriggerEvent() {
+TriggerMessage::~TriggerMessage() {
     delivery_->consumed.store(delivery_->event.consumed, std::memory_order_release);
     delivery_->done.release();
 }
 
-QEvent::Type TFxTriggerEvent::eventType() {
+QEvent::Type TriggerMessage::eventType() {
     static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-TriggerEvent& TFxTriggerEvent::trigger() {
+TriggerEvent& TriggerMessage::trigger() {
     return delivery_->event;
 }
 
-bool TFxTriggerWindow::event(QEvent* e) {
-    if (e->type() == TFxTriggerEvent::eventType()) {
-        triggerEvent(static_cast<TFxTriggerEvent*>(e)->trigger());
+bool TriggerWindow::event(QEvent* e) {
+    if (e->type() == TriggerMessage::eventType()) {
+        triggerEvent(static_cast<TriggerMessage*>(e)->trigger());
         return true;
     }
     return QObject::event(e);
@@ -63,7 +63,7 @@ bool TFxTriggerWindow::event(QEvent* e) {
 std::shared_ptr<TriggerDelivery> PostToWindow(QObject* receiver, const TriggerEvent& event) {
     auto delivery = std::make_shared<TriggerDelivery>();
     delivery->event = event;
-    QCoreApplication::postEvent(receiver, new TFxTriggerEvent(delivery));
+    QCoreApplication::postEvent(receiver, new TriggerMessage(delivery));
     return delivery;
 }
 

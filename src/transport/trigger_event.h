@@ -2,7 +2,7 @@
 // What a port reports to its handlers: the trigger kinds, the event record a handler receives,
 // and the Qt event that carries it to a handler object living on the GUI thread.
 //
-// A handler object receives TFxTriggerEvent in its event(); the dispatcher thread waits (at
+// A handler object receives TriggerMessage in its event(); the dispatcher thread waits (at
 // most 3000 ms) until that event has been handled and destroyed. For data events the handler
 // tells how many bytes it consumed by setting `consumed` (bytes it read from the port count
 // anyway).
@@ -39,10 +39,10 @@ struct TriggerEvent {
 // whether it was handled, ignored or dropped because its receiver died.
 struct TriggerDelivery;
 
-class TFxTriggerEvent : public QEvent {
+class TriggerMessage : public QEvent {
   public:
-    explicit TFxTriggerEvent(std::shared_ptr<TriggerDelivery> delivery);
-    ~TFxTriggerEvent() override;
+    explicit TriggerMessage(std::shared_ptr<TriggerDelivery> delivery);
+    ~TriggerMessage() override;
 
     static QEvent::Type eventType();
     TriggerEvent& trigger();
@@ -51,8 +51,8 @@ class TFxTriggerEvent : public QEvent {
     std::shared_ptr<TriggerDelivery> delivery_;
 };
 
-// Convenience base for handler objects: routes TFxTriggerEvent to triggerEvent().
-class TFxTriggerWindow : public QObject {
+// Convenience base for handler objects: routes TriggerMessage to triggerEvent().
+class TriggerWindow : public QObject {
   public:
     using QObject::QObject;
 

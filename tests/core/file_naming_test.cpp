@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
 
 #include <QDate>
 #include <QDir>
@@ -38,6 +43,29 @@ TEST(ReceiveNaming, CoarseToFineSearchFindsTheEndOfTheDenseRange) {
         QDir().mkpath(home.file("RECEIVE"));
         makeReceived(home, "FAX", c.first, c.last, c.skip);
         EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), ReceiveFolder() + c.expected)
+            << c.what;
+    }
+}
+
+TEST(ReceiveNaming, NamesHeldByAnyEntryAreSkipped) {
+    // Whatever holds a name (a folder, a link, a dangling link, another letter case) makes it
+    // impossible to create the fax under that name.
+    struct Case {
+        const char* what;
+        std::function<void(const TempHome&)> make;
+    } cases[] = {
+        {"folder", [](auto& h) { QDir().mkpath(h.file("RECEIVE/FAX0001.APF")); }},
+        {"folder in other case", [](auto& h) { QDir().mkpath(h.file("RECEIVE/fax0001.apf")); }},
+        {"dangling link",
+         [](auto& h) { QFile::link(h.file("gone"), h.file("RECEIVE/FAX0001.APF")); }},
+        {"link to a folder",
+         [](auto& h) { QFile::link(h.file("RECEIVE"), h.file("RECEIVE/FAX0001.APF")); }},
+    };
+    for (const auto& c : cases) {
+        TempHome home;
+        QDir().mkpath(home.file("RECEIVE"));
+        c.make(home);
+        EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), ReceiveFolder() + "FAX0002.APF")
             << c.what;
     }
 }
@@ -113,6 +141,61 @@ TEST(CopyWholeFile, CopiesExactlyAndRefusesWhatItCannotDo) {
     EXPECT_FALSE(CopyWholeFile(home.file("missing.apf"), home.file("c.apf")));
     EXPECT_FALSE(QFile::exists(home.file("c.apf")));
     EXPECT_FALSE(CopyWholeFile(source, home.file("no/such/folder/c.apf")));
+}
+
+TEST(CopyWholeFile, RefusesTheSameFileUnderAnotherNameAndLeavesItWhole) {
+    TempHome home;
+    const QByteArray data(5000, 'f');
+    const QString file = home.write("dir/c.txt", data);
+    ASSERT_TRUE(QFile::link(file, home.file("link.txt")));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(),
+                     QFile::encodeName(home.file("hard.txt")).constData()),
+              0);
+    const QString other[] = {
+        home.file("dir/./c.txt"), home.file("dir/../dir/c.txt"), home.path() + "/dir//c.txt",
+        home.file("link.txt"),    home.file("hard.txt"),
+    };
+    for (const QString& name : other) {
+        EXPECT_FALSE(CopyWholeFile(file, name)) << name.toStdString();
+        EXPECT_FALSE(CopyWholeFile(name, file)) << name.toStdString();
+        EXPECT_EQ(home.read("dir/c.txt"), data) << name.toStdString();
+    }
+}
+
+// Lowers the largest file size this process may write, so that a copy fails part way as on a
+// full disk; writes past the limit fail with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST(CopyWholeFile, ACopyFailingPartWayLeavesNoPartialTarget) {
+    TempHome home;
+    const QString source = home.write("big.apf", QByteArray(20000, 'b'));
+    const QString previous = home.write("old.apf", QByteArray(100, 'o'));
+    const QStringList before = QDir(home.path()).entryList(QDir::Files);
+    {
+        FileSizeLimit limit(8192);
+        EXPECT_FALSE(CopyWholeFile(source, home.file("new.apf")));
+        EXPECT_FALSE(CopyWholeFile(source, previous));
+    }
+    EXPECT_FALSE(QFile::exists(home.file("new.apf")));
+    EXPECT_EQ(home.read("old.apf"), QByteArray(100, 'o'));        // the old target is untouched
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);  // no leftover work file
 }
 
 }  // namespace

@@ -164,7 +164,88 @@ TEST(IniFile, ChangedValuesAreWrittenInPlaceAndQuotesAreNotPartOfValues) {
     f.writeInteger("A", "k1", 5);
     f.writeString("A", "k3", "new");
     f.writeString("C", "k", "v");
-    EXPECT_EQ(f.toBytes(), "[A]\nk1=5\nk2=\"quoted\"\nk3=new\n\n[B]\nk=2\n\n[C]\nk=v\n");
+    // Lines the program adds take the file's own line end.
+    EXPECT_EQ(f.toBytes(),
+              "[A]\r\nk1=5\r\nk2=\"quoted\"\r\nk3=new\r\n\r\n[B]\r\nk=2\r\n\r\n[C]\r\nk=v\r\n");
+}
+
+TEST(IniFile, AFileThatIsOnlyReadIsWrittenBackByteForByte) {
+    TempHome home;
+    const QByteArray files[] = {
+        "[A]\nk=1",                                           // no line end after the last line
+        "[A]\r\nk=1\n[B]\r\n",                                // mixed line ends
+        "\xEF\xBB\xBF[User]\nName=Ren\xc3\xa9\n",             // byte-order mark, UTF-8
+        "[User]\nName=Ren\xe9\n[X]\nraw=\xff\xfe\x80\x81\n",  // not UTF-8, in any section
+        "  [ Spaced ]  \n  Key  =  v  \n;c=1\n\n\n",          // spacing, comments, blank lines
+        "",
+    };
+    for (const QByteArray& bytes : files) {
+        home.write("x.ini", bytes);
+        IniFile f(home.file("x.ini"));
+        for (const QString& section : f.sections())
+            for (const QString& key : f.keys(section))
+                f.writeString(section, key, f.readString(section, key));  // the same value
+        EXPECT_EQ(f.toBytes(), bytes) << bytes.toStdString();
+    }
+    home.write("x.ini", "\xEF\xBB\xBF[User]\nName=Ren\xc3\xa9\n");
+    EXPECT_EQ(IniFile(home.file("x.ini")).readString("User", "Name"), "Ren\u00e9");
+}
+
+TEST(Settings, SaveKeepsEveryLineItDoesNotChangeAndReadsOldFilesAsWindows1252) {
+    TempHome home;
+    // Written on the program's original platform: Windows-1252 text and CRLF line ends; plus a
+    // section of another program holding bytes that are text in no encoding.
+    const QByteArray lines[] = {
+        "; settings\r\n",
+        "[User]\r\n",
+        "Name=Ren\xe9 \x8aimon\r\n",                    // é, Š
+        "Company = Caf\xe9 \x80 \x84Gro\xdf\x93 \r\n",  // spaces, €, „ and “ around ß
+        "[Foreign]\r\n",
+        "Blob=\xff\xfe\x81 \xc3\r\n",
+        "[dialing]\r\n",
+        "ECM=-1\r\n",           // true, written the way another writer wrote it
+        "DialAttempts=+3\r\n",  // 3, likewise
+    };
+    QByteArray original;
+    for (const QByteArray& l : lines) original += l;
+    home.write("QX.INI", original);
+
+    Settings& s = GlobalSettings();
+    s = Settings();
+    LoadSettings();
+    EXPECT_EQ(s.UserName, "Ren\u00e9 \u0160imon");
+    EXPECT_EQ(s.UserCompany, "Caf\u00e9 \u20ac \u201eGro\u00df\u201c");
+    EXPECT_TRUE(s.ECM);
+    EXPECT_EQ(s.DialAttempts, 3);
+
+    auto expectLinesKept = [&](const QByteArray& saved, const QByteArray& except) {
+        qsizetype at = 0;
+        for (const QByteArray& l : lines) {
+            if (l == except) continue;
+            const qsizetype found = saved.indexOf(l, at);
+            EXPECT_GE(found, at) << "line lost or moved: " << l.toStdString();
+            if (found >= 0) at = found + l.size();
+        }
+    };
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray saved = home.read("QX.INI");
+    expectLinesKept(saved, QByteArray());
+    EXPECT_EQ(IniFile(SettingsFileName()).readString("User", "Company"), s.UserCompany);
+    // Saving what was just saved changes nothing.
+    LoadSettings();
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(home.read("QX.INI"), saved);
+
+    // A value the program changes is written in UTF-8, in its place; the rest stays.
+    s.UserName = "Zo\u00eb";
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray changed = home.read("QX.INI");
+    EXPECT_TRUE(changed.contains("[User]\r\nName=Zo\xc3\xab\r\nCompany = Caf\xe9"));
+    expectLinesKept(changed, lines[2]);
+    Settings back;
+    LoadSettings(back, IniFile(SettingsFileName()));
+    EXPECT_EQ(back.UserName, "Zo\u00eb");
+    EXPECT_EQ(back.UserCompany, s.UserCompany);
 }
 
 }  // namespace

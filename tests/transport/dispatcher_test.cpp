@@ -7,8 +7,9 @@
 #include <mutex>
 #include <thread>
 
-#include "port_fixture.h"
 #include "core/fax_errors.h"
+#include "port_fixture.h"
+#include "transport/port_error_codes.h"
 
 namespace corvane::testing {
 namespace {
@@ -85,7 +86,7 @@ TEST_F(DispatcherTest, PendingTriggersGoOutStatusFirstThenDataThenTimers) {
     EXPECT_EQ(port_.InBuffUsed(), 6);  // nobody consumed anything
 }
 
-class RecordingWindow : public TFxTriggerWindow {
+class RecordingWindow : public TriggerWindow {
   public:
     std::vector<Seen> seen;
     bool allOnOwnThread = true;
@@ -191,7 +192,7 @@ TEST_F(DispatcherTest, ClosingWaitsForAProcedureHandlerInProgress) {
 
 // A handler object that closes the port from its own event loop: the close cannot wait for
 // that handler, and the handler carries on afterwards with the port closed.
-class ClosingWindow : public TFxTriggerWindow {
+class ClosingWindow : public TriggerWindow {
   public:
     explicit ClosingWindow(TFxComPort& port) : port_(port) {}
     bool closedInside = false;
@@ -226,6 +227,59 @@ TEST_F(DispatcherTest, HandlerObjectMayCloseThePortFromItsOwnEventLoop) {
     EXPECT_TRUE(window.closedInside);
     EXPECT_TRUE(window.toldClosing);
     EXPECT_FALSE(port_.Open());
+}
+
+TEST_F(DispatcherTest, AProcedureHandlerMayDestroyItsOwnPort) {
+    // The handler runs on the dispatcher thread, which cannot wait for itself to end: the port
+    // must close without raising from its destructor and release the line soon after.
+    auto doomed = std::make_unique<TFxComPort>();
+    ApplyProgramPortSettings(*doomed, PortUse::Setup, false);
+    doomed->SetComNumber(1);
+    doomed->SetOpen(true);
+    std::atomic<bool> destroyed{false};
+    TFxComPort* raw = doomed.release();
+    raw->RegisterProcHandler([&](TriggerEvent& e) {
+        if (e.kind != TriggerKind::Timer || destroyed) return;
+        delete raw;
+        destroyed = true;
+    });
+    raw->SetTimerTrigger(raw->AddTimerTrigger(), 0, true);
+    ASSERT_TRUE(WaitFor([&] { return destroyed.load(); }));
+    // Once the close has finished, the line is free again.
+    EXPECT_TRUE(WaitFor([&] { return OpenPortDirectly(port_).ok(); }));
+}
+
+TEST_F(DispatcherTest, StartingTwiceIsAFaultOfItsOwnNotAPortInUse) {
+    auto device = std::make_unique<SerialDevice>();
+    device->open(line_.slavePath());
+    TFxBaseDispatcher dispatcher(std::move(device), 8192);
+    dispatcher.Start();
+    try {
+        dispatcher.Start();
+        ADD_FAILURE() << "a second start was accepted";
+    } catch (const EFaxError& e) {
+        EXPECT_EQ(e.code(), ecDispatcherStarted);
+        EXPECT_NE(e.code(), ecAlreadyOpen);
+        EXPECT_EQ(e.text(), "Dispatcher already started");
+    }
+}
+
+TEST_F(DispatcherTest, UnsupportedSpeedsAreRefusedNotReplaced) {
+    for (const bool open : {false, true}) {
+        if (open) openPort();
+        port_.SetBaud(57600);
+        for (const int baud : {0, 12345, 14400, -9600}) {
+            try {
+                port_.SetBaud(baud);
+                ADD_FAILURE() << baud << " baud was accepted";
+            } catch (const EFaxError& e) {
+                EXPECT_EQ(e.code(), ecUnsupportedBaud) << baud;
+                EXPECT_EQ(e.text(), QStringLiteral("Unsupported port speed: %1 baud").arg(baud));
+            }
+            EXPECT_EQ(port_.Baud(), 57600) << baud;
+        }
+    }
+    port_.SetOpen(false);
 }
 
 QByteArray Pattern(int size, int seed) {

@@ -6,9 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "port_fixture.h"
 #include "core/fax_errors.h"
-#include "transport/fx_tapi.h"
+#include "port_fixture.h"
+#include "transport/tapi_device.h"
 
 namespace corvane::testing {
 namespace {
@@ -45,15 +45,14 @@ TEST_F(PortOpenTest, FailedOpensRaiseTheirCodeAndLeaveThePortClosed) {
 
 TEST_F(PortOpenTest, OpenPortDirectlyReportsCodeAndMessage) {
     port_.SetComNumber(2);
-    PortOpenResult failed = OpenPortDirectly(port_);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(failed.lastError, ecBadId);
-    EXPECT_EQ(failed.message, "Unable to open the specified communications port");
+    Status failed = OpenPortDirectly(port_);
+    EXPECT_FALSE(failed.ok());
+    EXPECT_EQ(failed.code(), ecBadId);
+    EXPECT_EQ(failed.message(), "Unable to open the specified communications port");
 
     port_.SetComNumber(1);
-    const PortOpenResult opened = OpenPortDirectly(port_);
-    EXPECT_TRUE(opened.ok);
-    EXPECT_EQ(opened.lastError, -1);
+    const Status opened = OpenPortDirectly(port_);
+    EXPECT_TRUE(opened.ok());
     EXPECT_TRUE(port_.Open());
     EXPECT_EQ(port_.DevicePath(), line_.slavePath());
     EXPECT_TRUE(port_.CheckDCD());  // a pseudo-terminal has no modem lines: read as up
@@ -62,10 +61,10 @@ TEST_F(PortOpenTest, OpenPortDirectlyReportsCodeAndMessage) {
     TFxComPort second;
     second.SetComNumber(1);
     failed = OpenPortDirectly(second);
-    EXPECT_EQ(failed.lastError, ecAlreadyOpen);
-    EXPECT_EQ(failed.message, "The communications port is in use");
+    EXPECT_EQ(failed.code(), ecAlreadyOpen);
+    EXPECT_EQ(failed.message(), "The communications port is in use");
     port_.SetOpen(false);
-    EXPECT_TRUE(OpenPortDirectly(second).ok);
+    EXPECT_TRUE(OpenPortDirectly(second).ok());
 }
 
 TEST_F(PortOpenTest, DeviceHeldByAnotherProcessGivesInUse) {
@@ -105,11 +104,11 @@ TEST_F(PortOpenTest, DeviceHeldByAnotherProcessGivesInUse) {
 TEST_F(PortOpenTest, OpenThroughTelephonyDeviceFollowsTheHandOverSequence) {
     ScriptedModem modem(line_);
     modem.answer("AT", ModemReply("OK"));
-    TFxTapiDevice tapi;
-    EXPECT_TRUE(TFxTapiDevice::DeviceNames().contains(kTestModemName));
+    TapiDevice tapi;
+    EXPECT_TRUE(TapiDevice::deviceNames().contains(kTestModemName));
 
-    const PortOpenResult opened = OpenPortWithTapi(port_, tapi, kTestModemName);
-    ASSERT_TRUE(opened.ok) << opened.message.toStdString();
+    const Status opened = OpenPortWithTapi(port_, tapi, kTestModemName);
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
     EXPECT_TRUE(port_.Open());
     EXPECT_EQ(port_.GetTapiMode(), TapiMode::On);
     EXPECT_EQ(port_.DevicePath(), line_.slavePath());
@@ -119,24 +118,25 @@ TEST_F(PortOpenTest, OpenThroughTelephonyDeviceFollowsTheHandOverSequence) {
 
     ReleaseTapiPort(port_, tapi);
     EXPECT_FALSE(port_.Open());
-    EXPECT_FALSE(tapi.CallActive());
+    EXPECT_FALSE(tapi.callActive());
     EXPECT_NE(port_.GetTapiMode(), TapiMode::On);
 }
 
 TEST_F(PortOpenTest, TelephonyOpenFailuresGiveTheirMessages) {
-    TFxTapiDevice tapi;
-    PortOpenResult r = OpenPortWithTapi(port_, tapi, "No Such Modem");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Unable to assign TAPI device");
+    TapiDevice tapi;
+    Status r = OpenPortWithTapi(port_, tapi, "No Such Modem");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), "Unable to assign TAPI device");
 
     r = OpenPortWithTapi(port_, tapi, kMissingModemName);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, QString("Failed to open ") + kMissingModemName);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), QString("Failed to open ") + kMissingModemName);
+    EXPECT_EQ(r.code(), ecBadId);
     EXPECT_FALSE(port_.Open());
 
     // An unknown name falls back to the device chooser.
     r = OpenPortWithTapi(port_, tapi, "No Such Modem", [] { return QString(kTestModemName); });
-    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.ok());
     ReleaseTapiPort(port_, tapi);
 }
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fax_errors.h"
 #include "core/ini_file.h"
 #include "core/settings.h"
 #include "fixtures/temp_home.h"
 #include "transport/byte_ring.h"
-#include "core/fax_errors.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 
@@ -54,8 +54,6 @@ TEST(FaxErrorTextTest, ExceptionCarriesCodeAndText) {
         EXPECT_EQ(e.text(), "ie_Open - device already open");
         EXPECT_STREQ(e.what(), "ie_Open - device already open");
     }
-    const EFaxError own(-2008, "Dispatcher already started");
-    EXPECT_EQ(own.text(), "Dispatcher already started");
 }
 
 TEST(TicksTest, SecondsConvertWithTheIntegerRule) {

@@ -1,27 +1,26 @@
-#include "transport/fx_tapi.h"
+#include "transport/tapi_device.h"
 
-#include <stdexcept>
-
+#include "core/fax_errors.h"
 #include "transport/fx_port.h"
 
 namespace corvane {
 
-QList<TelephonyDevice> TFxTapiDevice::Devices() {
+QList<TelephonyDevice> TapiDevice::devices() {
     return TelephonyDevices();
 }
 
-QStringList TFxTapiDevice::DeviceNames() {
+QStringList TapiDevice::deviceNames() {
     QStringList names;
-    for (const TelephonyDevice& d : Devices()) names << d.name;
+    for (const TelephonyDevice& d : devices()) names << d.name;
     return names;
 }
 
-bool TFxTapiDevice::SelectDevice(const QString& name) {
+bool TapiDevice::selectDevice(const QString& name) {
     selected_ = {};
     if (name.trimmed().isEmpty()) return false;
-    const QList<TelephonyDevice> devices = Devices();
+    const QList<TelephonyDevice> all = devices();
     for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-        for (const TelephonyDevice& d : devices) {
+        for (const TelephonyDevice& d : all) {
             if (d.name.compare(name.trimmed(), cs) == 0) {
                 selected_ = d;
                 return true;
@@ -31,20 +30,21 @@ bool TFxTapiDevice::SelectDevice(const QString& name) {
     return false;
 }
 
-void TFxTapiDevice::OpenLine() {
-    if (!port_ || selected_.path.isEmpty()) throw std::logic_error("no telephony device selected");
+void TapiDevice::openLine() {
+    if (!port_) throw EFaxPortError(ecPortNotAssigned);
+    if (selected_.path.isEmpty()) throw EFaxPortError(ecNotOpenedByTapi);
     port_->AssignTapiDevicePath(selected_.path);
     port_->SetTapiMode(TapiMode::On);
     callActive_ = true;
     try {
         port_->SetOpen(true);
     } catch (...) {
-        CancelCall();
+        cancelCall();
         throw;
     }
 }
 
-void TFxTapiDevice::CancelCall() {
+void TapiDevice::cancelCall() {
     if (!callActive_ || !port_) return;
     callActive_ = false;
     try {
