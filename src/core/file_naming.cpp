@@ -46,28 +46,28 @@ QString hexName(const QString& prefix, int n) {
 
 }  // namespace
 
-QString GetUniqueFiveDigitName(const QString& folder, const QString& prefix) {
+Result<QString> GetUniqueFiveDigitName(const QString& folder, const QString& prefix) {
     const QString dir = WithTrailingSlash(folder);
     const FolderFiles files(dir);
     for (int n = 0; n <= kFiveDigitLast; ++n) {
         const QString name = decimalName(prefix, n, 5);
         if (!files.contains(name) && !QFileInfo::exists(dir + name)) return dir + name;
     }
-    throw NamingRangeExhausted(QStringLiteral("No free file name is left for \"%1\" in %2 "
-                                              "(all of %100000.APF to %1%3.APF exist)")
-                                   .arg(prefix, dir)
-                                   .arg(kFiveDigitLast));
+    return Status::Error(QStringLiteral("No free file name is left for \"%1\" in %2 "
+                                        "(all of %100000.APF to %1%3.APF exist)")
+                             .arg(prefix, dir)
+                             .arg(kFiveDigitLast));
 }
 
-QString GetUniqueSendFileName(const QString& prefix) {
+Result<QString> GetUniqueSendFileName(const QString& prefix) {
     return GetUniqueFiveDigitName(SendFolder(), prefix);
 }
 
-QString GetUniqueWorkFileName(const QString& prefix) {
+Result<QString> GetUniqueWorkFileName(const QString& prefix) {
     return GetUniqueFiveDigitName(AppFolder(), prefix);
 }
 
-QString GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString& prefix) {
+Result<QString> GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString& prefix) {
     const QString dir = WithTrailingSlash(folder);
     const FolderFiles files(dir);
     auto exists = [&](int n) { return files.contains(decimalName(prefix, n, 4)); };
@@ -94,12 +94,12 @@ QString GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString&
     // ones ("2710"), so every candidate is checked against what is on disk.
     while (files.contains(hexName(prefix, n)) && n < kReceiveHexLast) ++n;
     if (!files.contains(hexName(prefix, n))) return dir + hexName(prefix, n);
-    throw NamingRangeExhausted(
+    return Status::Error(
         QStringLiteral("No free name is left for received faxes starting with \"%1\" in %2")
             .arg(prefix, dir));
 }
 
-QString GetUniqueReceiveFileName(const QString& folder, bool datePrefix) {
+Result<QString> GetUniqueReceiveFileName(const QString& folder, bool datePrefix) {
     const QString prefix =
         datePrefix ? QDate::currentDate().toString(QStringLiteral("MMdd")) : QStringLiteral("FAX");
     return GetUniqueReceiveFileNameWithPrefix(folder, prefix);

@@ -3,29 +3,26 @@
 // callers store only the file-name part in a log record.
 
 #include <QString>
-#include <stdexcept>
+
+#include "core/status.h"
 
 namespace corvane {
 
-// Thrown when every name of a rule's range is taken. Existing fax files are never handed out.
-class NamingRangeExhausted : public std::runtime_error {
-  public:
-    explicit NamingRangeExhausted(const QString& message)
-        : std::runtime_error(message.toStdString()) {}
-};
+// Each rule fails, saying so, when every name of its range is taken: an existing fax file is
+// never handed out.
 
 // SendFolder() + prefix + five digits ("FAX00000.APF"), first free n in 0..99999.
-QString GetUniqueSendFileName(const QString& prefix);
+Result<QString> GetUniqueSendFileName(const QString& prefix);
 // AppFolder() + prefix + five digits ("Temp00000.APF"), same rule.
-QString GetUniqueWorkFileName(const QString& prefix);
+Result<QString> GetUniqueWorkFileName(const QString& prefix);
 // The rule over any folder (exposed for tests and for the two rules above).
-QString GetUniqueFiveDigitName(const QString& folder, const QString& prefix);
+Result<QString> GetUniqueFiveDigitName(const QString& folder, const QString& prefix);
 
 // Next name for a received fax in `folder`: "FAX" or, with `datePrefix`, today's "mmdd",
 // followed by four decimal digits and then four lower-case hex digits past 9999.
-QString GetUniqueReceiveFileName(const QString& folder, bool datePrefix);
+Result<QString> GetUniqueReceiveFileName(const QString& folder, bool datePrefix);
 // The same with an explicit prefix (tests; `today` decides "mmdd").
-QString GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString& prefix);
+Result<QString> GetUniqueReceiveFileNameWithPrefix(const QString& folder, const QString& prefix);
 
 // Copies source to target in 2048-byte blocks; false, changing nothing, when both name the
 // same file (however spelled), the source cannot be read or the target cannot be created or

@@ -162,8 +162,10 @@ bool AppendApfFile(const QString& source, const QString& target, bool deleteSour
     if (a <= 0 || b <= 0 || !SameApfResolution(source, target)) return false;
     // The joined copy is made beside the target so that renaming it over the target is a
     // single atomic step.
-    const QString work =
+    const Result<QString> freeName =
         GetUniqueFiveDigitName(QFileInfo(target).absolutePath(), QStringLiteral("Temp"));
+    if (!freeName) return false;
+    const QString work = freeName.value();
     bool done = false;
     try {
         JoinApfFiles({target, source}, work);

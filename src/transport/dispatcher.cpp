@@ -41,9 +41,11 @@ TFxBaseDispatcher::TFxBaseDispatcher(std::unique_ptr<SerialDevice> device, int o
     : device_(std::move(device)), output_(std::max(outSize, 1)) {}
 
 TFxBaseDispatcher::~TFxBaseDispatcher() {
+    // Nothing may escape a destructor; a dispatcher destroyed on its own thread (which Stop
+    // refuses) is handed to another thread by the port before it gets here.
     try {
         Stop();
-    } catch (const EFaxError&) {
+    } catch (...) {
     }
 }
 
@@ -95,9 +97,7 @@ bool TFxBaseDispatcher::OnDispatcherThread() const {
 
 void TFxBaseDispatcher::Stop() {
     // The dispatcher thread cannot wait for itself to end.
-    if (OnDispatcherThread())
-        throw EFaxError(ecDeviceNotOpen,
-                        QStringLiteral("A port cannot be closed from its own trigger handler"));
+    if (OnDispatcherThread()) throw EFaxError(ecCloseFromOwnHandler, kCloseFromOwnHandlerText);
     if (!closing_.exchange(true)) {
         closingThread_ = QThread::currentThread();
         if (wakeFd_ >= 0) {

@@ -146,8 +146,7 @@ void TFxComPort::SetOpen(bool open) {
         // Closing pumps events; a handler that closes the port again meanwhile must not free
         // the dispatcher under the close in progress.
         if (dispatcher_->OnDispatcherThread())
-            throw EFaxError(ecDeviceNotOpen,
-                            QStringLiteral("A port cannot be closed from its own trigger handler"));
+            throw EFaxError(ecCloseFromOwnHandler, kCloseFromOwnHandlerText);
         if (closing_) return;
         closing_ = true;
         dispatcher_->Stop();

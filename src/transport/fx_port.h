@@ -5,8 +5,8 @@
 //
 // Everything here is called from one controlling thread (the GUI thread); trigger handlers
 // that are procedures run on the dispatcher thread and may call the input, output and trigger
-// operations. Operations that need an open port raise EFaxPortError(-103) when it is closed,
-// except the counts, which read 0.
+// operations. Operations that need an open port raise EFaxPortError(ecDeviceNotOpen) when it is
+// closed, except the counts, which read 0.
 
 #include <QByteArray>
 #include <QObject>
@@ -83,7 +83,7 @@ class TFxComPort {
     void CloseNoThrow() noexcept;
     // true opens (raising EFaxPortError on failure, leaving the port closed); false closes,
     // waiting for a handler in progress. A procedure handler cannot close its own port (it
-    // runs on the thread that closing stops): that raises EFaxError.
+    // runs on the thread that closing stops): that raises EFaxError(ecCloseFromOwnHandler).
     void SetOpen(bool open);
 
     // The device path the port opened (or would open now).

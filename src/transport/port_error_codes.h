@@ -14,6 +14,8 @@ enum PortErrorCode : int {
     ecReadPastEnd = -100,
     // A dispatcher is started twice: a program fault, not a port someone else holds.
     ecDispatcherStarted = -2006,
+    // A procedure handler closes its own port: the thread it runs on cannot wait for itself.
+    ecCloseFromOwnHandler = -2007,
     // The driver does not offer the requested rate.
     ecUnsupportedBaud = -2009,
     // The driver refused the line settings (parity, data or stop bits).
@@ -21,6 +23,8 @@ enum PortErrorCode : int {
 };
 
 inline const QString kDispatcherStartedText = QStringLiteral("Dispatcher already started");
+inline const QString kCloseFromOwnHandlerText =
+    QStringLiteral("A port cannot be closed from its own trigger handler");
 inline QString UnsupportedBaudText(int baud) {
     return QStringLiteral("Unsupported port speed: %1 baud").arg(baud);
 }

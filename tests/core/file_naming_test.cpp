@@ -42,7 +42,8 @@ TEST(ReceiveNaming, CoarseToFineSearchFindsTheEndOfTheDenseRange) {
         TempHome home;
         QDir().mkpath(home.file("RECEIVE"));
         makeReceived(home, "FAX", c.first, c.last, c.skip);
-        EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), ReceiveFolder() + c.expected)
+        EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false).value(),
+                  ReceiveFolder() + c.expected)
             << c.what;
     }
 }
@@ -65,7 +66,8 @@ TEST(ReceiveNaming, NamesHeldByAnyEntryAreSkipped) {
         TempHome home;
         QDir().mkpath(home.file("RECEIVE"));
         c.make(home);
-        EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), ReceiveFolder() + "FAX0002.APF")
+        EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false).value(),
+                  ReceiveFolder() + "FAX0002.APF")
             << c.what;
     }
 }
@@ -75,7 +77,8 @@ TEST(ReceiveNaming, PastTheDecimalRangeHexNamesNeverHitAnExistingFile) {
     makeReceived(home, "FAX", 1, 9999);
     // 10000 is "2710" in hex, but FAX2710.APF .. FAX2719.APF are taken by decimal names: the
     // first free hex name is the first one holding a letter.
-    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false), ReceiveFolder() + "FAX271a.APF");
+    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false).value(),
+              ReceiveFolder() + "FAX271a.APF");
 }
 
 TEST(ReceiveNaming, DatePrefixUsesMonthAndDayAndFolderGetsTrailingSlash) {
@@ -84,13 +87,14 @@ TEST(ReceiveNaming, DatePrefixUsesMonthAndDayAndFolderGetsTrailingSlash) {
     QDir().mkpath(home.file("RECEIVE"));
     QString folder = ReceiveFolder();
     folder.chop(1);
-    EXPECT_EQ(GetUniqueReceiveFileName(folder, true), ReceiveFolder() + prefix + "0001.APF");
+    EXPECT_EQ(GetUniqueReceiveFileName(folder, true).value(),
+              ReceiveFolder() + prefix + "0001.APF");
 }
 
 TEST(ReceiveNaming, ExistingNamesAreMatchedWithoutRegardToCase) {
     TempHome home;
     home.touch("Receive/fax0001.apf");
-    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false),
+    EXPECT_EQ(GetUniqueReceiveFileName(ReceiveFolder(), false).value(),
               home.path() + "Receive/FAX0002.APF");
 }
 
@@ -106,7 +110,11 @@ TEST(ReceiveNaming, ExhaustedRangeFailsInsteadOfReturningAnExistingName) {
                           ".APF"));
         f.open(QIODevice::WriteOnly);
     }
-    EXPECT_THROW(GetUniqueReceiveFileNameWithPrefix(ReceiveFolder(), prefix), NamingRangeExhausted);
+    const Result<QString> name = GetUniqueReceiveFileNameWithPrefix(ReceiveFolder(), prefix);
+    ASSERT_FALSE(name.ok());
+    EXPECT_EQ(name.message(), QStringLiteral("No free name is left for received faxes starting "
+                                             "with \"Z\" in %1")
+                                  .arg(ReceiveFolder()));
 }
 
 TEST(FiveDigitNaming, FirstFreeNumberInSendAndProgramFolders) {
@@ -114,16 +122,16 @@ TEST(FiveDigitNaming, FirstFreeNumberInSendAndProgramFolders) {
     home.touch("SEND/FAX00000.APF");
     home.touch("SEND/fax00001.apf");
     home.touch("Temp00000.APF");
-    EXPECT_EQ(GetUniqueSendFileName("FAX"), SendFolder() + "FAX00002.APF");
-    EXPECT_EQ(GetUniqueSendFileName("COV"), SendFolder() + "COV00000.APF");
-    EXPECT_EQ(GetUniqueWorkFileName("Temp"), home.path() + "Temp00001.APF");
-    EXPECT_EQ(GetUniqueWorkFileName("_tmp"), home.path() + "_tmp00000.APF");
+    EXPECT_EQ(GetUniqueSendFileName("FAX").value(), SendFolder() + "FAX00002.APF");
+    EXPECT_EQ(GetUniqueSendFileName("COV").value(), SendFolder() + "COV00000.APF");
+    EXPECT_EQ(GetUniqueWorkFileName("Temp").value(), home.path() + "Temp00001.APF");
+    EXPECT_EQ(GetUniqueWorkFileName("_tmp").value(), home.path() + "_tmp00000.APF");
 }
 
 TEST(FiveDigitNaming, AFolderWithTheCandidateNameIsSkipped) {
     TempHome home;
     QDir().mkpath(home.file("SEND/FAX00000.APF"));
-    EXPECT_EQ(GetUniqueSendFileName("FAX"), SendFolder() + "FAX00001.APF");
+    EXPECT_EQ(GetUniqueSendFileName("FAX").value(), SendFolder() + "FAX00001.APF");
 }
 
 TEST(CopyWholeFile, CopiesExactlyAndRefusesWhatItCannotDo) {
