@@ -1,5 +1,6 @@
 #include "core/xbase/cdx_node.h"
 #include "core/xbase/file_io.h"
+#include "core/xbase/xbase_status.h"
 
 #include <algorithm>
 #include <cstring>
@@ -141,11 +142,16 @@ bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page) {
     return true;
 }
 
-bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std::string* error) {
+Status DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node) {
     const auto* page = reinterpret_cast<const unsigned char*>(data);
-    auto fail = [&](const char* what) {
-        if (error) *error = what;
-        return false;
+    auto fail = [](const char* what) { return XbaseError(what); };
+    // Entries ascend by key, then record number; anything else is a damaged page.
+    auto outOfOrder = [&](size_t i) {
+        if (i == 0) return false;
+        const CdxEntry& a = node.entries[i - 1];
+        const CdxEntry& b = node.entries[i];
+        const int c = a.key.compare(b.key);
+        return c > 0 || (c == 0 && a.recno >= b.recno);
     };
     node.attributes = uint16_t(page[0] | page[1] << 8);
     const int count = page[2] | page[3] << 8;
@@ -163,8 +169,9 @@ bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std
             e.recno = be32(p + keyLength);
             e.child = be32(p + keyLength + 4);
             p += keyLength + 8;
+            if (outOfOrder(size_t(&e - node.entries.data()))) return fail("keys out of order");
         }
-        return true;
+        return Status::Ok();
     }
     const int recBits = page[20], dupBits = page[21], trailBits = page[22], itemBytes = page[23];
     if (itemBytes < 1 || itemBytes > 8 || recBits < 1 || recBits > 32 ||
@@ -195,8 +202,9 @@ bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std
         e.key.append(data + keyEnd, size_t(stored));
         e.key.append(size_t(trail), pad);
         previous = &e.key;
+        if (outOfOrder(size_t(i))) return fail("keys out of order");
     }
-    return true;
+    return Status::Ok();
 }
 
 }  // namespace corvane::xbase

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/status.h"
+
 namespace corvane::xbase {
 
 constexpr int kCdxPageSize = 512;
@@ -53,8 +55,8 @@ int CdxInteriorCapacity(int keyLength);
 bool CdxLeafFits(const std::vector<CdxEntry>& entries, int keyLength, char pad);
 // Encodes into `page` (512 bytes); false when the entries do not fit.
 bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page);
-// Decodes a page; false (with *error) when it is inconsistent.
-bool DecodeCdxNode(const char* page, int keyLength, char pad, CdxNode& node, std::string* error);
+// Decodes a page; fails when it is inconsistent (layout, sizes, or keys out of order).
+Status DecodeCdxNode(const char* page, int keyLength, char pad, CdxNode& node);
 
 // Incremental leaf packing for bulk builds: keeps the byte count of a growing leaf.
 class CdxLeafPacker {
