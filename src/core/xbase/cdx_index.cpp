@@ -130,12 +130,12 @@ void CdxTag::updateSeparators(std::vector<PathStep>& path) {
     }
 }
 
-bool CdxTag::splitIfNeeded(std::vector<PathStep>& path) {
+bool CdxTag::splitIfNeeded(std::vector<PathStep>& path, bool leafFits) {
     for (size_t level = path.size(); level-- > 0;) {
         const uint32_t offset = path[level].node;
         CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
-        const bool fits = n.leaf() ? CdxLeafFits(n.entries, info_.keyLength, info_.pad)
-                                   : int(n.entries.size()) <= CdxInteriorCapacity(info_.keyLength);
+        const bool fits =
+            n.leaf() ? leafFits : int(n.entries.size()) <= CdxInteriorCapacity(info_.keyLength);
         if (fits) return true;
         const uint32_t rightOffset = file_.allocate(kCdxPageSize);
         CdxNode right;
@@ -144,6 +144,7 @@ bool CdxTag::splitIfNeeded(std::vector<PathStep>& path) {
         right.entries.assign(std::make_move_iterator(n.entries.begin() + long(mid)),
                              std::make_move_iterator(n.entries.end()));
         n.entries.resize(mid);
+        n.keyBytes = -1;  // both halves are measured again when next changed
         right.left = offset;
         right.right = n.right;
         if (n.right != kCdxNoNode) {
@@ -200,6 +201,7 @@ void CdxTag::removeChild(std::vector<PathStep>& path, size_t level) {
         if (level - 1 == 0) {
             parent.attributes = kCdxRootNode | kCdxLeafNode;
             parent.left = parent.right = kCdxNoNode;
+            parent.keyBytes = -1;
         } else {
             removeChild(path, level - 1);
         }
@@ -219,10 +221,10 @@ bool CdxTag::insert(const std::string& key, uint32_t recno) {
     if (!descend(key, recno, path, Target::Entry)) return false;
     CdxNode& leaf = file_.node(path.back().node, info_.keyLength, info_.pad);
     const size_t at = size_t(path.back().index);
-    leaf.entries.insert(leaf.entries.begin() + long(at), CdxEntry{key, recno, 0});
-    file_.markDirty(path.back().node);
+    const bool fits = CdxLeafInsert(leaf, at, CdxEntry{key, recno, 0}, info_.keyLength, info_.pad);
+    file_.markDirty(path.back().node, false);
     if (at == leaf.entries.size() - 1) updateSeparators(path);
-    return splitIfNeeded(path);
+    return splitIfNeeded(path, fits);
 }
 
 bool CdxTag::remove(const std::string& key, uint32_t recno) {
@@ -234,14 +236,14 @@ bool CdxTag::remove(const std::string& key, uint32_t recno) {
     const size_t at = size_t(path.back().index);
     if (at >= leaf.entries.size() || leaf.entries[at].recno != recno || leaf.entries[at].key != key)
         return false;
-    leaf.entries.erase(leaf.entries.begin() + long(at));
-    file_.markDirty(path.back().node);
+    const bool fits = CdxLeafErase(leaf, at, info_.keyLength, info_.pad);
+    file_.markDirty(path.back().node, false);
     if (leaf.entries.empty()) {
         if (path.size() > 1) removeChild(path, path.size() - 1);
         return true;
     }
     if (at == leaf.entries.size()) updateSeparators(path);
-    return splitIfNeeded(path);
+    return splitIfNeeded(path, fits);
 }
 
 bool CdxTag::containsKey(const std::string& key) {
@@ -469,8 +471,8 @@ bool CdxFile::setDirtyMarker(bool dirty) {
     return true;
 }
 
-void CdxFile::markDirty(uint32_t offset) {
-    if (CachedNode* c = cached(offset)) c->node.packedValid = false;
+void CdxFile::markDirty(uint32_t offset, bool keysChanged) {
+    if (CachedNode* c = cached(offset); c && keysChanged) c->node.packedValid = false;
     if (!markedDirty_) setDirtyMarker(true);
     dirtyNodes_.insert(offset);
 }

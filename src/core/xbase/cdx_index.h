@@ -86,7 +86,9 @@ class CdxTag {
     bool descend(const std::string& key, uint32_t recno, std::vector<PathStep>& path,
                  Target target);
     void updateSeparators(std::vector<PathStep>& path);
-    bool splitIfNeeded(std::vector<PathStep>& path);
+    // Splits the nodes of the path that overflow, from the leaf (whose fit the caller
+    // knows) up to the root.
+    bool splitIfNeeded(std::vector<PathStep>& path, bool leafFits);
     void removeChild(std::vector<PathStep>& path, size_t level);
     // File order: one entry forwards or backwards, the first or last entry, the first entry
     // not before a target, the entry before a position (the last entry for an invalid one).
@@ -138,7 +140,9 @@ class CdxFile {
     friend class CdxTag;
     CdxNode& node(uint32_t offset, int keyLength, char pad);
     CdxNode& put(uint32_t offset, CdxNode&& node, int keyLength, char pad);
-    void markDirty(uint32_t offset);
+    // Marks a node for writing; `keysChanged` false when the change kept its side-by-side
+    // keys current (CdxLeafInsert, CdxLeafErase).
+    void markDirty(uint32_t offset, bool keysChanged = true);
     uint32_t allocate(uint32_t bytes);
     bool writeTagHeader(const CdxTagInfo& info, uint32_t offset, uint32_t root, bool directory);
     Status readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root);

@@ -86,13 +86,60 @@ int CdxLeafPacker::storedLength(const CdxEntry& entry) const {
     return keyLength_ - dup - trail;
 }
 
-bool CdxLeafFits(const std::vector<CdxEntry>& entries, int keyLength, char pad) {
-    CdxLeafPacker packer(keyLength, pad);
-    for (const CdxEntry& e : entries) {
-        if (!packer.fits(e)) return false;
-        packer.add(e);
+namespace {
+
+int storedLength(const std::string& key, const std::string* previous, int keyLength, char pad) {
+    const int trail = trailCount(key, pad);
+    const int dup = previous ? dupCount(*previous, key, keyLength - trail) : 0;
+    return keyLength - dup - trail;
+}
+
+void measureLeaf(CdxNode& node, int keyLength, char pad) {
+    node.keyBytes = 0;
+    node.maxRecno = 0;
+    const std::string* previous = nullptr;
+    for (const CdxEntry& e : node.entries) {
+        node.keyBytes += storedLength(e.key, previous, keyLength, pad);
+        node.maxRecno = std::max(node.maxRecno, e.recno);
+        previous = &e.key;
     }
-    return true;
+}
+
+bool measuredLeafFits(const CdxNode& node, int keyLength) {
+    const LeafLayout l = layoutFor(node.maxRecno, keyLength);
+    return int(node.entries.size()) * l.itemBytes + node.keyBytes <= kLeafSpace;
+}
+
+}  // namespace
+
+bool CdxLeafInsert(CdxNode& node, size_t at, CdxEntry entry, int keyLength, char pad) {
+    if (node.keyBytes < 0) measureLeaf(node, keyLength, pad);
+    const std::string* previous = at > 0 ? &node.entries[at - 1].key : nullptr;
+    const std::string* following = at < node.entries.size() ? &node.entries[at].key : nullptr;
+    node.keyBytes += storedLength(entry.key, previous, keyLength, pad);
+    if (following)
+        node.keyBytes += storedLength(*following, &entry.key, keyLength, pad) -
+                         storedLength(*following, previous, keyLength, pad);
+    node.maxRecno = std::max(node.maxRecno, entry.recno);
+    if (node.packedValid)
+        node.packed.insert(at * size_t(keyLength), entry.key.data(), size_t(keyLength));
+    node.entries.insert(node.entries.begin() + long(at), std::move(entry));
+    return measuredLeafFits(node, keyLength);
+}
+
+bool CdxLeafErase(CdxNode& node, size_t at, int keyLength, char pad) {
+    if (node.keyBytes < 0) measureLeaf(node, keyLength, pad);
+    const std::string* previous = at > 0 ? &node.entries[at - 1].key : nullptr;
+    const std::string& removed = node.entries[at].key;
+    const std::string* following =
+        at + 1 < node.entries.size() ? &node.entries[at + 1].key : nullptr;
+    node.keyBytes -= storedLength(removed, previous, keyLength, pad);
+    if (following)
+        node.keyBytes += storedLength(*following, previous, keyLength, pad) -
+                         storedLength(*following, &removed, keyLength, pad);
+    node.entries.erase(node.entries.begin() + long(at));
+    if (node.packedValid) node.packed.erase(at * size_t(keyLength), size_t(keyLength));
+    return measuredLeafFits(node, keyLength);
 }
 
 bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page) {
