@@ -14,10 +14,10 @@ namespace {
 const QString& tablePath() {
     static const QString path = [] {
         const QString p = FuzzScratch("C.DBF");
-        XbaseTable::create(p, {{"NAME", 'C', 12, 0, 0}, {"D", 'D', 8, 0, 0}, {"N", 'N', 5, 0, 0}},
-                           nullptr);
+        (void)XbaseTable::create(
+            p, {{"NAME", 'C', 12, 0, 0}, {"D", 'D', 8, 0, 0}, {"N", 'N', 5, 0, 0}});
         XbaseTable t;
-        t.open(p, OpenMode::Exclusive);
+        (void)t.open(p, OpenMode::Exclusive);
         for (int i = 0; i < 40; ++i) {
             t.appendBlank();
             t.replaceText("NAME", QString("name%1").arg(i * 7 % 40));
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size >= size_t(kCdxPageSize)) {
         CdxNode node;
         for (int keyLength : {1, 10, 12, 240})
-            DecodeCdxNode(reinterpret_cast<const char*>(data), keyLength, ' ', node, nullptr);
+            (void)DecodeCdxNode(reinterpret_cast<const char*>(data), keyLength, ' ', node);
     }
     const QString& table = tablePath();
     const QString index = XbaseTable::indexPathFor(table);

@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string("*\xff\x00zz       99999999****?", 24),
         std::string("x"),  // shorter than the layout
     };
-    std::string error;
-    auto e =
-        Expression::compile(std::string(reinterpret_cast<const char*>(data), size), fields, &error);
-    if (!e) return 0;
+    auto compiled =
+        Expression::compile(std::string(reinterpret_cast<const char*>(data), size), fields);
+    if (!compiled) return 0;
+    const auto& e = compiled.value();
     for (const std::string& r : records) {
         const RecordView view{&r, 1};
         e->evaluate(view);

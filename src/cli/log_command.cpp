@@ -4,9 +4,10 @@
 
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
-#include "core/logs/FaxDataModule.h"
+#include "core/logs/fax_data_module.h"
 #include "core/logs/fax_log_schema.h"
 #include "core/logs/rebuild_indexes.h"
+#include "core/xbase/text_encoding.h"
 
 namespace corvane::cli {
 
@@ -74,6 +75,7 @@ int list(const QStringList& args) {
         if (!fdm.OpenFaxLogs()) return 1;
         table = logTable(fdm, which);
     }
+    table->setOrder(0);
     if (!tag.isEmpty()) {
         const int order = table->tagArea(tag.toStdString());
         if (order == 0) {
@@ -82,9 +84,8 @@ int list(const QStringList& args) {
         }
         table->setOrder(order);
     }
-    std::string error;
-    if (table->query(filter.toLatin1().toStdString(), &error) < 0) {
-        err("corvane-cli: bad filter: " + QString::fromStdString(error));
+    if (auto matches = table->query(xbase::ToWindows1252(filter)); !matches) {
+        err("corvane-cli: bad filter: " + matches.message());
         return 1;
     }
     for (bool ok = table->goTop(); ok; ok = table->skip(1)) {
@@ -99,6 +100,10 @@ int add(const QStringList& args) {
     const QString which = args.value(0);
     if ((which != "out" && which != "in") || args.size() < 2) return usage();
     const QStringList parts = args.mid(1).join(' ').split('|');
+    if (!xbase::FitsWindows1252(parts.join(QString()))) {
+        err("corvane-cli: warning: characters the log tables cannot hold (code page 1252) are "
+            "stored as \"?\"");
+    }
     TFDM fdm;
     if (!fdm.OpenFaxLogs()) return 1;
     bool ok;
@@ -150,9 +155,9 @@ int pack(const QStringList& args) {
     if (!args.isEmpty()) return usage();
     TFDM fdm;
     if (!fdm.OpenFaxLogs()) return 1;
-    TRebuildIndexes rebuild;
+    RebuildIndexes rebuild;
     rebuild.onStatus = [](const QString& text) { out(text); };
-    return rebuild.Run(fdm) ? 0 : 1;
+    return rebuild.run(fdm) ? 0 : 1;
 }
 
 }  // namespace

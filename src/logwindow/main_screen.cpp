@@ -14,7 +14,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/logs/FaxDataModule.h"
+#include "core/logs/fax_data_module.h"
 #include "core/logs/rebuild_indexes.h"
 #include "core/settings.h"
 #include "uicommon/window_placement.h"
@@ -181,13 +181,13 @@ void TMainScreen::FormActivate() {
 // with the progress shown in the status line.
 void TMainScreen::RebuildOldIndexes() {
     if (!fdm_ || !fdm_->IndexesNeedRebuild()) return;
-    TRebuildIndexes rebuild;
+    RebuildIndexes rebuild;
     rebuild.onStatus = [this](const QString& text) {
         statusPanel_->setText(text);
         QApplication::processEvents();
     };
     rebuild.onGauge = [](int) { QApplication::processEvents(); };
-    rebuild.Run(*fdm_);
+    rebuild.run(*fdm_);
     statusPanel_->clear();
 }
 

@@ -2,22 +2,22 @@
 
 #include <QFile>
 
-#include "core/logs/FaxDataModule.h"
+#include "core/logs/fax_data_module.h"
 #include "core/logs/fax_log_schema.h"
 
 namespace corvane {
 
 using xbase::XbaseTable;
 
-void TRebuildIndexes::status(const QString& text) const {
+void RebuildIndexes::status(const QString& text) const {
     if (onStatus) onStatus(text);
 }
 
-void TRebuildIndexes::gauge(int percent) const {
+void RebuildIndexes::gauge(int percent) const {
     if (onGauge) onGauge(percent);
 }
 
-bool TRebuildIndexes::Run(TFDM& fdm) {
+bool RebuildIndexes::run(TFDM& fdm) {
     struct Step {
         XbaseTable& table;
         const std::vector<xbase::TagDef>& tags;
@@ -33,10 +33,10 @@ bool TRebuildIndexes::Run(TFDM& fdm) {
         QFile::remove(XbaseTable::indexPathFor(t.path()));
         status(s.removing);
         gauge(0);
-        bool ok = t.pack();
+        bool ok = t.pack().ok();
         gauge(0);
         status(s.rebuilding);
-        for (const xbase::TagDef& tag : s.tags) ok = t.createTag(tag) && ok;
+        for (const xbase::TagDef& tag : s.tags) ok = t.createTag(tag).ok() && ok;
         t.setOrder(order);
         t.setProgress(nullptr);
         return ok;

@@ -10,14 +10,14 @@ namespace corvane {
 
 class TFDM;
 
-class TRebuildIndexes {
+class RebuildIndexes {
   public:
     std::function<void(const QString&)> onStatus;
     std::function<void(int percent)> onGauge;
 
     // Runs over the open logs of `fdm` and the phone book (skipped silently when it cannot
     // be opened). Returns false when a log could not be packed or re-tagged.
-    bool Run(TFDM& fdm);
+    bool run(TFDM& fdm);
 
   private:
     void status(const QString& text) const;

@@ -1,5 +1,7 @@
 #include "core/xbase/cdx_index.h"
 #include "core/xbase/file_io.h"
+#include "core/xbase/text_encoding.h"
+#include "core/xbase/xbase_status.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,28 +33,24 @@ constexpr int kExpressionPoolSize = 512;
 // Written into reserved header bytes while changes are not yet on disk.
 constexpr int kUnflushedMarkerAt = 488;
 constexpr char kUnflushedMarker[4] = {'C', 'V', 'U', 'F'};
+// Reserved bytes of the directory header naming the rules the keys were built with. Version 2:
+// descending tags kept ascending in the file, UPPER() over the letters of code page 1252.
+// An index without it (older, or from another program) is rebuilt when its keys may differ.
+constexpr int kFormatMarkerAt = 480;
+constexpr char kFormatMarker[4] = {'C', 'V', 'K', 2};
 constexpr int kMaxDepth = 64;
 constexpr size_t kMaxCachedNodes = 60000;
 constexpr size_t kWriteBatchPages = 128;
 
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::string directoryKey(const std::string& name) {
-    std::string key = upper(name).substr(0, kTagNameLength);
+    std::string key = UpperCase(name).substr(0, kTagNameLength);
     key.resize(kTagNameLength, ' ');
     return key;
 }
 
 std::string tagNameFromKey(const std::string& key) {
     size_t end = key.find_last_not_of(std::string(" \0", 2));
-    return end == std::string::npos ? std::string() : upper(key.substr(0, end + 1));
-}
-
-void setError(std::string* error, const std::string& text) {
-    if (error) *error = text;
+    return end == std::string::npos ? std::string() : UpperCase(key.substr(0, end + 1));
 }
 
 }  // namespace
@@ -64,42 +62,39 @@ CdxTag::CdxTag(CdxFile& file, uint32_t headerOffset, CdxTagInfo info, uint32_t r
 
 int CdxTag::compare(const std::string& keyA, uint32_t recA, const std::string& keyB,
                     uint32_t recB) const {
-    int c = keyA.compare(keyB);
-    c = c < 0 ? -1 : c > 0 ? 1 : 0;
-    if (info_.descending) c = -c;
-    if (c != 0) return c;
+    const int c = keyA.compare(keyB);
+    if (c != 0) return c < 0 ? -1 : 1;
     return recA < recB ? -1 : recA > recB ? 1 : 0;
 }
 
-int CdxTag::comparePrefix(const std::string& key, const std::string& prefix) const {
-    const size_t n = std::min({prefix.size(), key.size(), size_t(info_.keyLength)});
-    int c = std::memcmp(key.data(), prefix.data(), n);
-    c = c < 0 ? -1 : c > 0 ? 1 : 0;
-    return info_.descending ? -c : c;
-}
-
 bool CdxTag::descend(const std::string& key, uint32_t recno, std::vector<PathStep>& path,
-                     bool prefixOnly) {
+                     Target target) {
     path.clear();
     uint32_t offset = root_;
+    const size_t keyLength = size_t(info_.keyLength);
+    const size_t compared = std::min(key.size(), keyLength);
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
         if (file_.corrupt()) return false;
-        // First entry not before the target (entries are sorted, interior keys are the
-        // greatest key of their subtree).
-        const size_t keyLength = size_t(info_.keyLength);
+        // First entry past the target (entries are sorted, interior keys are the greatest
+        // key of their subtree).
         const char* keys = n.packedKeys(info_.keyLength);
-        const size_t compared = std::min(key.size(), keyLength);
-        auto notBefore = [&](size_t i) {
-            int c = std::memcmp(keys + i * keyLength, key.data(), compared);
-            if (info_.descending) c = -c;
-            if (c != 0 || prefixOnly) return c >= 0;
-            return n.entries[i].recno >= recno;
+        auto past = [&](size_t i) {
+            const int c = std::memcmp(keys + i * keyLength, key.data(), compared);
+            switch (target) {
+                case Target::Entry:
+                    return c != 0 ? c > 0 : n.entries[i].recno >= recno;
+                case Target::PrefixFirst:
+                    return c >= 0;
+                case Target::PrefixAfter:
+                    return c > 0;
+            }
+            return true;
         };
         size_t lo = 0, hi = n.entries.size();
         while (lo < hi) {
             const size_t mid = (lo + hi) / 2;
-            if (notBefore(mid))
+            if (past(mid))
                 hi = mid;
             else
                 lo = mid + 1;
@@ -135,12 +130,12 @@ void CdxTag::updateSeparators(std::vector<PathStep>& path) {
     }
 }
 
-bool CdxTag::splitIfNeeded(std::vector<PathStep>& path) {
+bool CdxTag::splitIfNeeded(std::vector<PathStep>& path, bool leafFits) {
     for (size_t level = path.size(); level-- > 0;) {
         const uint32_t offset = path[level].node;
         CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
-        const bool fits = n.leaf() ? CdxLeafFits(n.entries, info_.keyLength, info_.pad)
-                                   : int(n.entries.size()) <= CdxInteriorCapacity(info_.keyLength);
+        const bool fits =
+            n.leaf() ? leafFits : int(n.entries.size()) <= CdxInteriorCapacity(info_.keyLength);
         if (fits) return true;
         const uint32_t rightOffset = file_.allocate(kCdxPageSize);
         CdxNode right;
@@ -149,6 +144,7 @@ bool CdxTag::splitIfNeeded(std::vector<PathStep>& path) {
         right.entries.assign(std::make_move_iterator(n.entries.begin() + long(mid)),
                              std::make_move_iterator(n.entries.end()));
         n.entries.resize(mid);
+        n.keyBytes = -1;  // both halves are measured again when next changed
         right.left = offset;
         right.right = n.right;
         if (n.right != kCdxNoNode) {
@@ -205,6 +201,7 @@ void CdxTag::removeChild(std::vector<PathStep>& path, size_t level) {
         if (level - 1 == 0) {
             parent.attributes = kCdxRootNode | kCdxLeafNode;
             parent.left = parent.right = kCdxNoNode;
+            parent.keyBytes = -1;
         } else {
             removeChild(path, level - 1);
         }
@@ -221,37 +218,36 @@ bool CdxTag::insert(const std::string& key, uint32_t recno) {
     if (file_.readOnly_ || int(key.size()) != info_.keyLength) return false;
     file_.evictIfLarge();
     std::vector<PathStep> path;
-    if (!descend(key, recno, path, false)) return false;
+    if (!descend(key, recno, path, Target::Entry)) return false;
     CdxNode& leaf = file_.node(path.back().node, info_.keyLength, info_.pad);
     const size_t at = size_t(path.back().index);
-    leaf.entries.insert(leaf.entries.begin() + long(at), CdxEntry{key, recno, 0});
-    file_.markDirty(path.back().node);
+    const bool fits = CdxLeafInsert(leaf, at, CdxEntry{key, recno, 0}, info_.keyLength, info_.pad);
+    file_.markDirty(path.back().node, false);
     if (at == leaf.entries.size() - 1) updateSeparators(path);
-    return splitIfNeeded(path);
+    return splitIfNeeded(path, fits);
 }
 
 bool CdxTag::remove(const std::string& key, uint32_t recno) {
     if (file_.readOnly_ || int(key.size()) != info_.keyLength) return false;
     file_.evictIfLarge();
     std::vector<PathStep> path;
-    if (!descend(key, recno, path, false)) return false;
+    if (!descend(key, recno, path, Target::Entry)) return false;
     CdxNode& leaf = file_.node(path.back().node, info_.keyLength, info_.pad);
     const size_t at = size_t(path.back().index);
     if (at >= leaf.entries.size() || leaf.entries[at].recno != recno || leaf.entries[at].key != key)
         return false;
-    leaf.entries.erase(leaf.entries.begin() + long(at));
-    file_.markDirty(path.back().node);
+    const bool fits = CdxLeafErase(leaf, at, info_.keyLength, info_.pad);
+    file_.markDirty(path.back().node, false);
     if (leaf.entries.empty()) {
         if (path.size() > 1) removeChild(path, path.size() - 1);
         return true;
     }
     if (at == leaf.entries.size()) updateSeparators(path);
-    return splitIfNeeded(path);
+    return splitIfNeeded(path, fits);
 }
 
 bool CdxTag::containsKey(const std::string& key) {
-    const CdxPos pos = lowerBound(key, info_.descending ? 0 : 0);
-    const CdxEntry* e = entry(pos);
+    const CdxEntry* e = entry(fileLowerBound(key, 0));
     return e && e->key == key;
 }
 
@@ -262,101 +258,114 @@ const CdxEntry* CdxTag::entry(const CdxPos& pos) {
     return &n.entries[size_t(pos.index)];
 }
 
-bool CdxTag::next(CdxPos& pos) {
+bool CdxTag::step(CdxPos& pos, bool forward) {
     if (!pos.valid()) return false;
     CdxNode* n = &file_.node(pos.leaf, info_.keyLength, info_.pad);
-    if (pos.index + 1 < int(n->entries.size())) {
-        ++pos.index;
+    const int count = int(n->entries.size());
+    if (forward ? pos.index + 1 < count : pos.index > 0 && pos.index - 1 < count) {
+        pos.index += forward ? 1 : -1;
         return true;
     }
-    // Skip empty leaves; a damaged sibling chain must not loop forever.
-    for (int guard = 0; guard < 1 << 20 && n->right != kCdxNoNode && !file_.corrupt(); ++guard) {
-        pos.leaf = n->right;
-        n = &file_.node(pos.leaf, info_.keyLength, info_.pad);
-        if (!n->leaf()) break;
-        if (!n->entries.empty()) {
-            pos.index = 0;
-            return true;
+    // Into the sibling leaf. A damaged file could chain leaves in a circle or out of order:
+    // every leaf reached must continue the order of the last entry seen, and no walk visits
+    // more leaves than the file has pages. Either fault marks the index damaged.
+    const CdxEntry* last =
+        pos.index >= 0 && pos.index < count ? &n->entries[size_t(pos.index)] : nullptr;
+    CdxEntry reference;
+    if (last) reference = *last;
+    bool haveReference = last != nullptr;
+    const uint64_t maxHops = file_.fileSize_ / kCdxPageSize + 1;
+    for (uint64_t hops = 0; !file_.corrupt(); ++hops) {
+        const uint32_t sibling = forward ? n->right : n->left;
+        if (sibling == kCdxNoNode) break;
+        if (hops >= maxHops || sibling == pos.leaf) {
+            file_.corrupt_ = true;
+            break;
         }
+        pos.leaf = sibling;
+        n = &file_.node(pos.leaf, info_.keyLength, info_.pad);
+        if (file_.corrupt()) break;
+        if (!n->leaf()) {
+            file_.corrupt_ = true;
+            break;
+        }
+        if (n->entries.empty()) continue;
+        const CdxEntry& e = forward ? n->entries.front() : n->entries.back();
+        if (haveReference) {
+            const int c = compare(e.key, e.recno, reference.key, reference.recno);
+            if (forward ? c <= 0 : c >= 0) {
+                file_.corrupt_ = true;
+                break;
+            }
+        }
+        pos.index = forward ? 0 : int(n->entries.size()) - 1;
+        return true;
     }
     pos = CdxPos{};
     return false;
 }
 
-bool CdxTag::prev(CdxPos& pos) {
-    if (!pos.valid()) return false;
-    CdxNode* n = &file_.node(pos.leaf, info_.keyLength, info_.pad);
-    if (pos.index > 0 && pos.index - 1 < int(n->entries.size())) {
-        --pos.index;
-        return true;
-    }
-    for (int guard = 0; guard < 1 << 20 && n->left != kCdxNoNode && !file_.corrupt(); ++guard) {
-        pos.leaf = n->left;
-        n = &file_.node(pos.leaf, info_.keyLength, info_.pad);
-        if (!n->leaf()) break;
-        if (!n->entries.empty()) {
-            pos.index = int(n->entries.size()) - 1;
-            return true;
+CdxPos CdxTag::edge(bool front) {
+    file_.evictIfLarge();
+    uint32_t offset = root_;
+    for (int depth = 0; depth < kMaxDepth && !file_.corrupt(); ++depth) {
+        CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
+        if (n.leaf()) {
+            if (!n.entries.empty()) return {offset, front ? 0 : int(n.entries.size()) - 1};
+            CdxPos pos{offset, front ? -1 : 0};
+            return step(pos, front) ? pos : CdxPos{};
         }
+        if (n.entries.empty()) break;
+        offset = front ? n.entries.front().child : n.entries.back().child;
     }
-    pos = CdxPos{};
-    return false;
+    return {};
+}
+
+CdxPos CdxTag::fileLowerBound(const std::string& key, uint32_t recno, Target target) {
+    file_.evictIfLarge();
+    std::vector<PathStep> path;
+    if (!descend(key, recno, path, target)) return {};
+    CdxPos pos{path.back().node, path.back().index};
+    CdxNode& n = file_.node(pos.leaf, info_.keyLength, info_.pad);
+    if (pos.index < int(n.entries.size())) return pos;
+    pos.index = int(n.entries.size()) - 1;
+    return step(pos, true) ? pos : CdxPos{};
+}
+
+CdxPos CdxTag::beforeInFile(CdxPos pos) {
+    if (!pos.valid()) return edge(false);
+    return step(pos, false) ? pos : CdxPos{};
 }
 
 CdxPos CdxTag::first() {
-    file_.evictIfLarge();
-    uint32_t offset = root_;
-    for (int depth = 0; depth < kMaxDepth && !file_.corrupt(); ++depth) {
-        CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
-        if (n.leaf()) {
-            CdxPos pos{offset, 0};
-            if (!n.entries.empty()) return pos;
-            pos.index = -1;
-            return next(pos) ? pos : CdxPos{};
-        }
-        if (n.entries.empty()) break;
-        offset = n.entries.front().child;
-    }
-    return {};
+    return edge(!info_.descending);
 }
 
 CdxPos CdxTag::last() {
-    file_.evictIfLarge();
-    uint32_t offset = root_;
-    for (int depth = 0; depth < kMaxDepth && !file_.corrupt(); ++depth) {
-        CdxNode& n = file_.node(offset, info_.keyLength, info_.pad);
-        if (n.leaf()) {
-            CdxPos pos{offset, int(n.entries.size()) - 1};
-            if (!n.entries.empty()) return pos;
-            pos.index = 0;
-            return prev(pos) ? pos : CdxPos{};
-        }
-        if (n.entries.empty()) break;
-        offset = n.entries.back().child;
-    }
-    return {};
+    return edge(info_.descending);
 }
 
-CdxPos CdxTag::lowerBound(const std::string& key, uint32_t recno) {
-    file_.evictIfLarge();
-    std::vector<PathStep> path;
-    if (!descend(key, recno, path, false)) return {};
-    CdxPos pos{path.back().node, path.back().index};
-    CdxNode& n = file_.node(pos.leaf, info_.keyLength, info_.pad);
-    if (pos.index < int(n.entries.size())) return pos;
-    pos.index = int(n.entries.size()) - 1;
-    return next(pos) ? pos : CdxPos{};
+bool CdxTag::next(CdxPos& pos) {
+    return step(pos, !info_.descending);
+}
+
+bool CdxTag::prev(CdxPos& pos) {
+    return step(pos, info_.descending);
+}
+
+CdxPos CdxTag::find(const std::string& key, uint32_t recno) {
+    const CdxPos pos = fileLowerBound(key, recno);
+    if (!info_.descending) return pos;
+    // Backwards through the file: the greatest entry not after the target.
+    const CdxEntry* e = entry(pos);
+    if (e && e->recno == recno && e->key == key) return pos;
+    return beforeInFile(pos);
 }
 
 CdxPos CdxTag::seekPrefix(const std::string& prefix) {
-    file_.evictIfLarge();
-    std::vector<PathStep> path;
-    if (!descend(prefix, 0, path, true)) return {};
-    CdxPos pos{path.back().node, path.back().index};
-    CdxNode& n = file_.node(pos.leaf, info_.keyLength, info_.pad);
-    if (pos.index < int(n.entries.size())) return pos;
-    pos.index = int(n.entries.size()) - 1;
-    return next(pos) ? pos : CdxPos{};
+    if (!info_.descending) return fileLowerBound(prefix, 0, Target::PrefixFirst);
+    // Backwards, the first key beginning with the prefix is the last such key in the file.
+    return beforeInFile(fileLowerBound(prefix, 0, Target::PrefixAfter));
 }
 
 // ---------------------------------------------------------------- CdxFile
@@ -379,11 +388,12 @@ void CdxFile::close() {
     dirtyNodes_.clear();
     dirtyHeaders_.clear();
     corrupt_ = false;
+    currentFormat_ = false;
     markedDirty_ = false;
 }
 
 CdxTag* CdxFile::tag(const std::string& name) const {
-    const std::string wanted = upper(name);
+    const std::string wanted = UpperCase(name);
     for (const auto& t : tags_)
         if (t->info().name == wanted) return t.get();
     return nullptr;
@@ -417,7 +427,7 @@ CdxNode& CdxFile::node(uint32_t offset, int keyLength, char pad) {
     char page[kCdxPageSize];
     CdxNode decoded;
     if (!preadAll(fd_, page, sizeof page, off_t(offset)) ||
-        !DecodeCdxNode(page, keyLength, pad, decoded, nullptr)) {
+        !DecodeCdxNode(page, keyLength, pad, decoded).ok()) {
         corrupt_ = true;
         return scratch;
     }
@@ -461,8 +471,8 @@ bool CdxFile::setDirtyMarker(bool dirty) {
     return true;
 }
 
-void CdxFile::markDirty(uint32_t offset) {
-    if (CachedNode* c = cached(offset)) c->node.packedValid = false;
+void CdxFile::markDirty(uint32_t offset, bool keysChanged) {
+    if (CachedNode* c = cached(offset); c && keysChanged) c->node.packedValid = false;
     if (!markedDirty_) setDirtyMarker(true);
     dirtyNodes_.insert(offset);
 }
@@ -509,6 +519,7 @@ bool CdxFile::writeTagHeader(const CdxTagInfo& info, uint32_t offset, uint32_t r
     if (!info.forExpression.empty()) options |= kOptionFor;
     h[14] = char(options);
     h[15] = char(kIndexSignature);
+    if (directory) std::memcpy(h + kFormatMarkerAt, kFormatMarker, sizeof kFormatMarker);
     putLe16(h + kDescendingAt, info.descending ? 1 : 0);
     const size_t keyLen = info.keyExpression.size() + 1;
     const size_t forLen = info.forExpression.size() + 1;
@@ -523,12 +534,11 @@ bool CdxFile::writeTagHeader(const CdxTagInfo& info, uint32_t offset, uint32_t r
     return pwriteAll(fd_, h, sizeof h, off_t(offset));
 }
 
-bool CdxFile::readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root, std::string* error) {
+Status CdxFile::readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root) {
     unsigned char h[kTagHeaderSize];
     if (offset % kCdxPageSize != 0 || uint64_t(offset) + kTagHeaderSize > fileSize_ ||
         !preadAll(fd_, reinterpret_cast<char*>(h), sizeof h, off_t(offset))) {
-        setError(error, "tag header outside the file");
-        return false;
+        return XbaseError("tag header outside the file");
     }
     root = le32(h);
     info.keyLength = le16(h + 12);
@@ -536,13 +546,11 @@ bool CdxFile::readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root, s
     info.unique = options & kOptionUnique;
     info.descending = le16(h + kDescendingAt) != 0;
     if (info.keyLength < 1 || info.keyLength > 240) {
-        setError(error, "bad key length");
-        return false;
+        return XbaseError("bad key length");
     }
     if (root % kCdxPageSize != 0 || root < kTagHeaderSize ||
         uint64_t(root) + kCdxPageSize > fileSize_) {
-        setError(error, "root node outside the file");
-        return false;
+        return XbaseError("root node outside the file");
     }
     const char* pool = reinterpret_cast<const char*>(h + kExpressionPoolAt);
     auto expressionAt = [&](int pos, int len) -> std::string {
@@ -553,16 +561,15 @@ bool CdxFile::readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root, s
     info.forExpression = (options & kOptionFor)
                              ? expressionAt(le16(h + kForPosAt), le16(h + kForLenAt))
                              : std::string();
-    return true;
+    return Status::Ok();
 }
 
-bool CdxFile::create(const QString& path, std::string* error) {
+Status CdxFile::create(const QString& path) {
     close();
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        setError(error, "cannot create " + path.toStdString() + ": " + std::strerror(errno));
-        return false;
+        return XbaseError("cannot create " + path.toStdString() + ": " + std::strerror(errno));
     }
     fd_ = fd;
     readOnly_ = false;
@@ -577,58 +584,58 @@ bool CdxFile::create(const QString& path, std::string* error) {
     EncodeCdxNode(root, info.keyLength, info.pad, page);
     if (!writeTagHeader(info, 0, rootOffset, true) ||
         !pwriteAll(fd_, page, sizeof page, rootOffset) || ::fdatasync(fd_) != 0) {
-        setError(error, "cannot write " + path.toStdString());
         close();
-        return false;
+        return XbaseError("cannot write " + path.toStdString());
     }
     directory_ = std::make_unique<CdxTag>(*this, 0, info, rootOffset);
-    return true;
+    currentFormat_ = true;
+    return Status::Ok();
 }
 
-bool CdxFile::open(const QString& path, bool readOnly, std::string* error) {
-    return openImpl(path, readOnly, false, error);
+Status CdxFile::open(const QString& path, bool readOnly) {
+    return openImpl(path, readOnly, false);
 }
 
 bool CdxFile::readDefinitions(const QString& path, std::vector<CdxTagInfo>& tags) {
     CdxFile file;
-    if (!file.openImpl(path, true, true, nullptr)) return false;
+    if (!file.openImpl(path, true, true)) return false;
     tags.clear();
     for (const auto& t : file.tags()) tags.push_back(t->info());
     return true;
 }
 
-bool CdxFile::openImpl(const QString& path, bool readOnly, bool ignoreMarker, std::string* error) {
+Status CdxFile::openImpl(const QString& path, bool readOnly, bool ignoreMarker) {
     close();
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) {
-        setError(error, "cannot open " + path.toStdString() + ": " + std::strerror(errno));
-        return false;
+        return XbaseError("cannot open " + path.toStdString() + ": " + std::strerror(errno));
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size < off_t(kTagHeaderSize + kCdxPageSize)) {
         ::close(fd);
-        setError(error, path.toStdString() + " is too short for an index");
-        return false;
+        return XbaseError(path.toStdString() + " is too short for an index");
     }
     fd_ = fd;
     readOnly_ = readOnly;
     fileSize_ = uint64_t(st.st_size);
     auto fail = [&](const std::string& what) {
-        setError(error, path.toStdString() + ": " + what);
         fd_ = fd;
         readOnly_ = true;  // never write to a file we could not read
         close();
-        return false;
+        return XbaseError(path.toStdString() + ": " + what);
     };
     char marker[4];
     if (!preadAll(fd_, marker, 4, kUnflushedMarkerAt)) return fail("cannot read");
     if (!ignoreMarker && std::memcmp(marker, kUnflushedMarker, 4) == 0)
         return fail("not closed properly");
+    char format[sizeof kFormatMarker];
+    currentFormat_ = preadAll(fd_, format, sizeof format, kFormatMarkerAt) &&
+                     std::memcmp(format, kFormatMarker, sizeof format) == 0;
     CdxTagInfo dirInfo;
     uint32_t dirRoot = 0;
-    std::string why;
-    if (!readTagHeader(0, dirInfo, dirRoot, &why)) return fail(why);
+    if (Status read = readTagHeader(0, dirInfo, dirRoot); !read)
+        return fail(read.message().toStdString());
     dirInfo.keyExpression.clear();
     dirInfo.forExpression.clear();
     directory_ = std::make_unique<CdxTag>(*this, 0, dirInfo, dirRoot);
@@ -643,7 +650,8 @@ bool CdxFile::openImpl(const QString& path, bool readOnly, bool ignoreMarker, st
         const uint32_t headerOffset = e->recno;
         const std::string name = tagNameFromKey(e->key);
         if (name.empty()) return fail("unnamed tag");
-        if (!readTagHeader(headerOffset, info, root, &why)) return fail(name + ": " + why);
+        if (Status read = readTagHeader(headerOffset, info, root); !read)
+            return fail(name + ": " + read.message().toStdString());
         info.name = name;
         tags_.push_back(std::make_unique<CdxTag>(*this, headerOffset, info, root));
     }
@@ -655,22 +663,17 @@ bool CdxFile::openImpl(const QString& path, bool readOnly, bool ignoreMarker, st
         node(t->root_, t->info().keyLength, t->info().pad);
         if (corrupt_) return fail(t->info().name + ": damaged root node");
     }
-    return true;
+    return Status::Ok();
 }
 
-CdxTag* CdxFile::addTag(const CdxTagInfo& given, const std::vector<CdxEntry>& entries,
-                        const std::function<void(int)>& progress, std::string* error) {
-    if (fd_ < 0 || readOnly_ || corrupt_) {
-        setError(error, "index not open for writing");
-        return nullptr;
-    }
+Result<CdxTag*> CdxFile::addTag(const CdxTagInfo& given, const std::vector<CdxEntry>& entries,
+                                const std::function<void(int)>& progress) {
+    if (fd_ < 0 || readOnly_ || corrupt_) return XbaseError("index not open for writing");
     CdxTagInfo info = given;
-    info.name = upper(info.name);
+    info.name = UpperCase(info.name);
     if (info.name.empty() || info.name.size() > size_t(kTagNameLength) || info.keyLength < 1 ||
-        info.keyLength > 240) {
-        setError(error, "bad tag name or key length");
-        return nullptr;
-    }
+        info.keyLength > 240)
+        return XbaseError("bad tag name or key length");
     if (tag(info.name)) removeTag(info.name);
     if (!markedDirty_) setDirtyMarker(true);
 
@@ -756,16 +759,12 @@ CdxTag* CdxFile::addTag(const CdxTagInfo& given, const std::vector<CdxEntry>& en
     const uint32_t root = level.front().offset;
     ok = ok && writeTagHeader(info, headerOffset, root, false);
     if (!ok) {
-        setError(error, "cannot write the index");
         corrupt_ = true;
-        return nullptr;
+        return XbaseError("cannot write the index");
     }
     directory_->insert(directoryKey(info.name), headerOffset);
     tags_.push_back(std::make_unique<CdxTag>(*this, headerOffset, info, root));
-    if (!flush()) {
-        setError(error, "cannot write the index");
-        return nullptr;
-    }
+    if (!flush()) return XbaseError("cannot write the index");
     if (progress) progress(100);
     return tags_.back().get();
 }

@@ -5,10 +5,11 @@
 // 0x08 FOR condition, 0x20 compact, 0x40 compound, 0x80 directory), descending flag at 502,
 // FOR and key expression positions and lengths at 504..511, the expressions from 512.
 //
-// Entries are (key, record number) pairs; a descending tag stores its keys in descending
-// order. Nodes are read on demand into a cache and written back by flush(). While changes are
-// unwritten the directory header carries a marker, so that after a crash the file reads as
-// unusable and the table rebuilds it (an index is derived data).
+// Entries are (key, record number) pairs, kept in ascending order in the file whatever the
+// tag's direction: a descending tag is flagged in its header and walked backwards. Nodes are read
+// on demand into a cache and written back by flush(). While changes are unwritten the directory
+// header carries a marker, so that after a crash the file reads as unusable and the table rebuilds
+// it (an index is derived data).
 //
 // The key bytes are produced by the caller (XbaseTable), which owns the expressions.
 
@@ -21,6 +22,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/status.h"
 #include "core/xbase/cdx_node.h"
 
 namespace corvane::xbase {
@@ -50,7 +52,7 @@ class CdxTag {
     const CdxTagInfo& info() const { return info_; }
     uint32_t headerOffset() const { return headerOffset_; }
 
-    // Order of entries: by key (reversed when descending), then by record number.
+    // Order of entries in the file: by key, then by record number (descending tags too).
     int compare(const std::string& keyA, uint32_t recA, const std::string& keyB,
                 uint32_t recB) const;
 
@@ -58,15 +60,17 @@ class CdxTag {
     bool remove(const std::string& key, uint32_t recno);
     bool containsKey(const std::string& key);  // unique tags
 
+    // Walking in tag order: ascending tags front to back, descending tags back to front.
     CdxPos first();
     CdxPos last();
-    // First entry not before (key, recno); invalid when none.
-    CdxPos lowerBound(const std::string& key, uint32_t recno);
+    bool next(CdxPos& pos);
+    bool prev(CdxPos& pos);
+    // The entry (key, recno), or the first entry after where it would stand, in tag order;
+    // invalid when past the end.
+    CdxPos find(const std::string& key, uint32_t recno);
     // First entry, in tag order, whose key begins with `prefix`, or the entry where such a
     // key would stand; invalid when past the end.
     CdxPos seekPrefix(const std::string& prefix);
-    bool next(CdxPos& pos);
-    bool prev(CdxPos& pos);
     const CdxEntry* entry(const CdxPos& pos);
 
   private:
@@ -75,13 +79,23 @@ class CdxTag {
         uint32_t node;
         int index;
     };
-    // Descends to the leaf for (key, recno); fills the path from root to leaf.
+    // What a descent looks for: the entry (key, recno) itself, the first key beginning with
+    // a prefix, or the first key beyond every key beginning with it.
+    enum class Target { Entry, PrefixFirst, PrefixAfter };
+    // Descends to the leaf where the target stands; fills the path from root to leaf.
     bool descend(const std::string& key, uint32_t recno, std::vector<PathStep>& path,
-                 bool prefixOnly);
+                 Target target);
     void updateSeparators(std::vector<PathStep>& path);
-    bool splitIfNeeded(std::vector<PathStep>& path);
+    // Splits the nodes of the path that overflow, from the leaf (whose fit the caller
+    // knows) up to the root.
+    bool splitIfNeeded(std::vector<PathStep>& path, bool leafFits);
     void removeChild(std::vector<PathStep>& path, size_t level);
-    int comparePrefix(const std::string& key, const std::string& prefix) const;
+    // File order: one entry forwards or backwards, the first or last entry, the first entry
+    // not before a target, the entry before a position (the last entry for an invalid one).
+    bool step(CdxPos& pos, bool forward);
+    CdxPos edge(bool front);
+    CdxPos fileLowerBound(const std::string& key, uint32_t recno, Target target = Target::Entry);
+    CdxPos beforeInFile(CdxPos pos);
 
     CdxFile& file_;
     uint32_t headerOffset_;
@@ -97,10 +111,13 @@ class CdxFile {
     CdxFile& operator=(const CdxFile&) = delete;
 
     // Writes a new file with an empty tag directory.
-    bool create(const QString& path, std::string* error);
+    Status create(const QString& path);
     // Opens and checks the headers; a file left unflushed by a crash, or with any
     // inconsistent header, fails.
-    bool open(const QString& path, bool readOnly, std::string* error);
+    Status open(const QString& path, bool readOnly);
+    // Whether the keys were built by the rules of this version (direction of descending
+    // tags, upper-casing); an index of another version or program may need a rebuild.
+    bool currentFormat() const { return currentFormat_; }
     // Reads only the tag definitions, also from a file left unflushed; for rebuilding.
     static bool readDefinitions(const QString& path, std::vector<CdxTagInfo>& tags);
     void close();
@@ -115,26 +132,29 @@ class CdxFile {
 
     // Adds (or replaces) a tag holding `entries`, which must be sorted in the tag's order.
     // `progress` receives 0..100 while the nodes are written.
-    CdxTag* addTag(const CdxTagInfo& info, const std::vector<CdxEntry>& entries,
-                   const std::function<void(int)>& progress, std::string* error);
+    Result<CdxTag*> addTag(const CdxTagInfo& info, const std::vector<CdxEntry>& entries,
+                           const std::function<void(int)>& progress);
     bool removeTag(const std::string& name);
 
   private:
     friend class CdxTag;
     CdxNode& node(uint32_t offset, int keyLength, char pad);
     CdxNode& put(uint32_t offset, CdxNode&& node, int keyLength, char pad);
-    void markDirty(uint32_t offset);
+    // Marks a node for writing; `keysChanged` false when the change kept its side-by-side
+    // keys current (CdxLeafInsert, CdxLeafErase).
+    void markDirty(uint32_t offset, bool keysChanged = true);
     uint32_t allocate(uint32_t bytes);
     bool writeTagHeader(const CdxTagInfo& info, uint32_t offset, uint32_t root, bool directory);
-    bool readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root, std::string* error);
+    Status readTagHeader(uint32_t offset, CdxTagInfo& info, uint32_t& root);
     bool setDirtyMarker(bool dirty);
-    bool openImpl(const QString& path, bool readOnly, bool ignoreMarker, std::string* error);
+    Status openImpl(const QString& path, bool readOnly, bool ignoreMarker);
     void evictIfLarge();
 
     int fd_ = -1;
     bool readOnly_ = false;
     bool corrupt_ = false;
     bool markedDirty_ = false;
+    bool currentFormat_ = false;
     uint64_t fileSize_ = 0;
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;

@@ -1,5 +1,6 @@
 #include "core/xbase/cdx_node.h"
 #include "core/xbase/file_io.h"
+#include "core/xbase/xbase_status.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,13 +86,60 @@ int CdxLeafPacker::storedLength(const CdxEntry& entry) const {
     return keyLength_ - dup - trail;
 }
 
-bool CdxLeafFits(const std::vector<CdxEntry>& entries, int keyLength, char pad) {
-    CdxLeafPacker packer(keyLength, pad);
-    for (const CdxEntry& e : entries) {
-        if (!packer.fits(e)) return false;
-        packer.add(e);
+namespace {
+
+int storedLength(const std::string& key, const std::string* previous, int keyLength, char pad) {
+    const int trail = trailCount(key, pad);
+    const int dup = previous ? dupCount(*previous, key, keyLength - trail) : 0;
+    return keyLength - dup - trail;
+}
+
+void measureLeaf(CdxNode& node, int keyLength, char pad) {
+    node.keyBytes = 0;
+    node.maxRecno = 0;
+    const std::string* previous = nullptr;
+    for (const CdxEntry& e : node.entries) {
+        node.keyBytes += storedLength(e.key, previous, keyLength, pad);
+        node.maxRecno = std::max(node.maxRecno, e.recno);
+        previous = &e.key;
     }
-    return true;
+}
+
+bool measuredLeafFits(const CdxNode& node, int keyLength) {
+    const LeafLayout l = layoutFor(node.maxRecno, keyLength);
+    return int(node.entries.size()) * l.itemBytes + node.keyBytes <= kLeafSpace;
+}
+
+}  // namespace
+
+bool CdxLeafInsert(CdxNode& node, size_t at, CdxEntry entry, int keyLength, char pad) {
+    if (node.keyBytes < 0) measureLeaf(node, keyLength, pad);
+    const std::string* previous = at > 0 ? &node.entries[at - 1].key : nullptr;
+    const std::string* following = at < node.entries.size() ? &node.entries[at].key : nullptr;
+    node.keyBytes += storedLength(entry.key, previous, keyLength, pad);
+    if (following)
+        node.keyBytes += storedLength(*following, &entry.key, keyLength, pad) -
+                         storedLength(*following, previous, keyLength, pad);
+    node.maxRecno = std::max(node.maxRecno, entry.recno);
+    if (node.packedValid)
+        node.packed.insert(at * size_t(keyLength), entry.key.data(), size_t(keyLength));
+    node.entries.insert(node.entries.begin() + long(at), std::move(entry));
+    return measuredLeafFits(node, keyLength);
+}
+
+bool CdxLeafErase(CdxNode& node, size_t at, int keyLength, char pad) {
+    if (node.keyBytes < 0) measureLeaf(node, keyLength, pad);
+    const std::string* previous = at > 0 ? &node.entries[at - 1].key : nullptr;
+    const std::string& removed = node.entries[at].key;
+    const std::string* following =
+        at + 1 < node.entries.size() ? &node.entries[at + 1].key : nullptr;
+    node.keyBytes -= storedLength(removed, previous, keyLength, pad);
+    if (following)
+        node.keyBytes += storedLength(*following, previous, keyLength, pad) -
+                         storedLength(*following, &removed, keyLength, pad);
+    node.entries.erase(node.entries.begin() + long(at));
+    if (node.packedValid) node.packed.erase(at * size_t(keyLength), size_t(keyLength));
+    return measuredLeafFits(node, keyLength);
 }
 
 bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page) {
@@ -141,11 +189,16 @@ bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page) {
     return true;
 }
 
-bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std::string* error) {
+Status DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node) {
     const auto* page = reinterpret_cast<const unsigned char*>(data);
-    auto fail = [&](const char* what) {
-        if (error) *error = what;
-        return false;
+    auto fail = [](const char* what) { return XbaseError(what); };
+    // Entries ascend by key, then record number; anything else is a damaged page.
+    auto outOfOrder = [&](size_t i) {
+        if (i == 0) return false;
+        const CdxEntry& a = node.entries[i - 1];
+        const CdxEntry& b = node.entries[i];
+        const int c = a.key.compare(b.key);
+        return c > 0 || (c == 0 && a.recno >= b.recno);
     };
     node.attributes = uint16_t(page[0] | page[1] << 8);
     const int count = page[2] | page[3] << 8;
@@ -163,8 +216,9 @@ bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std
             e.recno = be32(p + keyLength);
             e.child = be32(p + keyLength + 4);
             p += keyLength + 8;
+            if (outOfOrder(size_t(&e - node.entries.data()))) return fail("keys out of order");
         }
-        return true;
+        return Status::Ok();
     }
     const int recBits = page[20], dupBits = page[21], trailBits = page[22], itemBytes = page[23];
     if (itemBytes < 1 || itemBytes > 8 || recBits < 1 || recBits > 32 ||
@@ -195,8 +249,9 @@ bool DecodeCdxNode(const char* data, int keyLength, char pad, CdxNode& node, std
         e.key.append(data + keyEnd, size_t(stored));
         e.key.append(size_t(trail), pad);
         previous = &e.key;
+        if (outOfOrder(size_t(i))) return fail("keys out of order");
     }
-    return true;
+    return Status::Ok();
 }
 
 }  // namespace corvane::xbase

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/status.h"
+
 namespace corvane::xbase {
 
 constexpr int kCdxPageSize = 512;
@@ -43,18 +45,25 @@ struct CdxNode {
         }
         return packed.data();
     }
+    // Leaves: bytes the stored keys take and the greatest record number (an upper bound after
+    // removals), kept current by CdxLeafInsert and CdxLeafErase; keyBytes -1 until measured.
+    int keyBytes = -1;
+    uint32_t maxRecno = 0;
     bool leaf() const { return attributes & kCdxLeafNode; }
     bool root() const { return attributes & kCdxRootNode; }
 };
 
 // Entries that fit in one interior node.
 int CdxInteriorCapacity(int keyLength);
-// Whether the entries fit in one leaf node.
-bool CdxLeafFits(const std::vector<CdxEntry>& entries, int keyLength, char pad);
+// Inserts an entry into a leaf at `at`, or erases the one there, and says whether the leaf
+// still fits its page. Measures the leaf once, then adjusts the measure by the neighbours of
+// the change only: appending to a large leaf costs the same as to a small one.
+bool CdxLeafInsert(CdxNode& node, size_t at, CdxEntry entry, int keyLength, char pad);
+bool CdxLeafErase(CdxNode& node, size_t at, int keyLength, char pad);
 // Encodes into `page` (512 bytes); false when the entries do not fit.
 bool EncodeCdxNode(const CdxNode& node, int keyLength, char pad, char* page);
-// Decodes a page; false (with *error) when it is inconsistent.
-bool DecodeCdxNode(const char* page, int keyLength, char pad, CdxNode& node, std::string* error);
+// Decodes a page; fails when it is inconsistent (layout, sizes, or keys out of order).
+Status DecodeCdxNode(const char* page, int keyLength, char pad, CdxNode& node);
 
 // Incremental leaf packing for bulk builds: keeps the byte count of a growing leaf.
 class CdxLeafPacker {

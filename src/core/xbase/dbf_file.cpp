@@ -1,5 +1,7 @@
 #include "core/xbase/dbf_file.h"
 #include "core/xbase/file_io.h"
+#include "core/xbase/text_encoding.h"
+#include "core/xbase/xbase_status.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -25,21 +27,12 @@ constexpr char kEndOfFile = 0x1A;
 constexpr size_t kCacheBytes = 256 * 1024;
 constexpr int kMaxFields = 255;
 
-void setError(std::string* error, const std::string& text) {
-    if (error) *error = text;
-}
-
 bool validFieldName(const std::string& name) {
     if (name.empty() || name.size() > 10) return false;
     if (!std::isalpha(static_cast<unsigned char>(name[0]))) return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
     });
-}
-
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 void stampDate(char* header) {
@@ -55,20 +48,18 @@ DbfFile::~DbfFile() {
     close();
 }
 
-bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields, bool structuralIndex,
-                     std::string* error) {
+Status DbfFile::create(const QString& path, const std::vector<FieldDef>& fields,
+                       bool structuralIndex) {
     if (fields.empty() || int(fields.size()) > kMaxFields) {
-        setError(error, "a table needs 1 to 255 fields");
-        return false;
+        return XbaseError("a table needs 1 to 255 fields");
     }
     std::string header(kHeaderSize + kDescriptorSize * fields.size() + 1, '\0');
     int offset = 1;
     for (size_t i = 0; i < fields.size(); ++i) {
         const FieldDef& f = fields[i];
-        const std::string name = upper(f.name);
+        const std::string name = UpperCase(f.name);
         if (!validFieldName(name)) {
-            setError(error, "invalid field name \"" + f.name + "\"");
-            return false;
+            return XbaseError("invalid field name \"" + f.name + "\"");
         }
         int width = f.width;
         int decimals = 0;
@@ -91,8 +82,7 @@ bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields, b
                 width = -1;
         }
         if (width < 0) {
-            setError(error, "invalid type or width for field \"" + f.name + "\"");
-            return false;
+            return XbaseError("invalid type or width for field \"" + f.name + "\"");
         }
         char* d = header.data() + kHeaderSize + kDescriptorSize * i;
         std::memcpy(d, name.data(), name.size());
@@ -115,19 +105,17 @@ bool DbfFile::create(const QString& path, const std::vector<FieldDef>& fields, b
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(header.data(), qint64(header.size())) != qint64(header.size()) ||
         !file.flush()) {
-        setError(error, "cannot write " + path.toStdString());
-        return false;
+        return XbaseError("cannot write " + path.toStdString());
     }
     ::fsync(file.handle());
-    return true;
+    return Status::Ok();
 }
 
-bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& fields,
-                          uint32_t& recordCount, int& headerLength, int& recordLength,
-                          uint8_t& flags, std::string* error) {
+Status DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& fields,
+                            uint32_t& recordCount, int& headerLength, int& recordLength,
+                            uint8_t& flags) {
     if (bytes.size() < size_t(kHeaderSize) + 1) {
-        setError(error, "file too short for a DBF header");
-        return false;
+        return XbaseError("file too short for a DBF header");
     }
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     recordCount = le32(p + 4);
@@ -135,8 +123,7 @@ bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& field
     recordLength = le16(p + 10);
     flags = p[28];
     if (headerLength < kHeaderSize + kDescriptorSize + 1 || size_t(headerLength) > bytes.size()) {
-        setError(error, "bad DBF header length");
-        return false;
+        return XbaseError("bad DBF header length");
     }
     fields.clear();
     int offset = 1;
@@ -145,7 +132,7 @@ bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& field
         if (p[pos] == 0x0D) break;
         FieldDef f;
         const char* name = bytes.data() + pos;
-        f.name = upper(std::string(name, strnlen(name, 11)));
+        f.name = UpperCase(std::string(name, strnlen(name, 11)));
         f.type = char(std::toupper(p[pos + 11]));
         f.width = p[pos + 16];
         f.decimals = p[pos + 17];
@@ -156,55 +143,50 @@ bool DbfFile::parseHeader(const std::string& bytes, std::vector<FieldDef>& field
         }
         f.offset = offset;
         if (f.name.empty() || f.width == 0) {
-            setError(error, "bad field descriptor");
-            return false;
+            return XbaseError("bad field descriptor");
         }
         offset += f.width;
         fields.push_back(f);
     }
     if (fields.empty()) {
-        setError(error, "table without fields");
-        return false;
+        return XbaseError("table without fields");
     }
     if (offset != recordLength) {
-        setError(error, "record length does not match the fields");
-        return false;
+        return XbaseError("record length does not match the fields");
     }
-    return true;
+    return Status::Ok();
 }
 
-bool DbfFile::open(const QString& path, OpenMode mode, std::string* error) {
+Status DbfFile::open(const QString& path, OpenMode mode) {
     close();
     const QByteArray native = QFile::encodeName(path);
     const int fd =
         ::open(native.constData(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) {
-        setError(error, "cannot open " + path.toStdString() + ": " + std::strerror(errno));
-        return false;
+        return XbaseError("cannot open " + path.toStdString() + ": " + std::strerror(errno));
     }
     const int lockKind = mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH;
     if (::flock(fd, lockKind | LOCK_NB) != 0) {
         ::close(fd);
-        setError(error, path.toStdString() + " is in use by another program");
-        return false;
+        return XbaseError(path.toStdString() + " is in use by another program");
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
-        setError(error, "cannot read " + path.toStdString());
-        return false;
+        return XbaseError("cannot read " + path.toStdString());
     }
     // The header is at most 32 + 255 * 32 + 1 bytes plus the 263-byte backlink of newer
     // flavours; read a generous block and parse.
     std::string head(std::min<off_t>(st.st_size, 16384), '\0');
     if (!preadAll(fd, head.data(), head.size(), 0)) {
         ::close(fd);
-        setError(error, "cannot read " + path.toStdString());
-        return false;
+        return XbaseError("cannot read " + path.toStdString());
     }
-    if (!parseHeader(head, fields_, recordCount_, headerLength_, recordLength_, flags_, error)) {
+    if (Status parsed =
+            parseHeader(head, fields_, recordCount_, headerLength_, recordLength_, flags_);
+        !parsed) {
         ::close(fd);
-        return false;
+        return parsed;
     }
     fd_ = fd;
     mode_ = mode;
@@ -232,14 +214,13 @@ bool DbfFile::open(const QString& path, OpenMode mode, std::string* error) {
         if (mode != OpenMode::ReadOnly) {
             if (::ftruncate(fd_, off_t(expectedLength)) != 0 ||
                 !pwriteAll(fd_, &kEndOfFile, 1, off_t(expectedLength)) || !writeHeaderCount()) {
-                setError(error, "cannot repair " + path.toStdString());
                 close();
-                return false;
+                return XbaseError("cannot repair " + path.toStdString());
             }
             ::fdatasync(fd_);
         }
     }
-    return true;
+    return Status::Ok();
 }
 
 void DbfFile::close() {
@@ -255,7 +236,7 @@ void DbfFile::close() {
 }
 
 int DbfFile::fieldIndex(const std::string& name) const {
-    const std::string wanted = upper(name);
+    const std::string wanted = UpperCase(name);
     for (size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i].name == wanted) return int(i);
     return -1;
@@ -340,12 +321,11 @@ bool DbfFile::writeHeaderCount() {
     return pwriteAll(fd_, head + 1, 7, 1);
 }
 
-bool DbfFile::createEmptyCopy(const QString& path, std::string* error) {
-    if (fd_ < 0) return false;
+Status DbfFile::createEmptyCopy(const QString& path) {
+    if (fd_ < 0) return XbaseError("table not open");
     std::string header(size_t(headerLength_), '\0');
     if (!preadAll(fd_, header.data(), header.size(), 0)) {
-        setError(error, "cannot read " + path_.toStdString());
-        return false;
+        return XbaseError("cannot read " + path_.toStdString());
     }
     stampDate(header.data());
     putLe32(header.data() + 4, 0);
@@ -354,10 +334,9 @@ bool DbfFile::createEmptyCopy(const QString& path, std::string* error) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(header.data(), qint64(header.size())) != qint64(header.size()) ||
         !file.flush()) {
-        setError(error, "cannot write " + path.toStdString());
-        return false;
+        return XbaseError("cannot write " + path.toStdString());
     }
-    return true;
+    return Status::Ok();
 }
 
 namespace {

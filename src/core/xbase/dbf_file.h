@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/status.h"
 #include "core/xbase/field_def.h"
 
 namespace corvane::xbase {
@@ -26,15 +27,15 @@ class DbfFile {
     DbfFile(const DbfFile&) = delete;
     DbfFile& operator=(const DbfFile&) = delete;
 
-    // Writes a new, empty table. Fails (with *error) when a field is invalid or the file
-    // cannot be written; an existing file is replaced.
-    static bool create(const QString& path, const std::vector<FieldDef>& fields,
-                       bool structuralIndex, std::string* error);
+    // Writes a new, empty table. Fails when a field is invalid or the file cannot be
+    // written; an existing file is replaced.
+    static Status create(const QString& path, const std::vector<FieldDef>& fields,
+                         bool structuralIndex);
 
     // Opens with an operating-system lock: exclusive mode fails while any other process (or
     // another open in this one) holds the file; shared and read-only modes fail only against
     // an exclusive holder.
-    bool open(const QString& path, OpenMode mode, std::string* error);
+    Status open(const QString& path, OpenMode mode);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     bool readOnly() const { return mode_ == OpenMode::ReadOnly; }
@@ -58,7 +59,7 @@ class DbfFile {
     // Forces written data to the disk.
     bool commit();
     // Writes an empty table at `path` with this table's header (fields, flags) verbatim.
-    bool createEmptyCopy(const QString& path, std::string* error);
+    Status createEmptyCopy(const QString& path);
     // Advisory record locks (shared mode), far beyond any data offset.
     bool lockRecord(uint32_t recno);
     void unlockRecord(uint32_t recno);
@@ -70,9 +71,9 @@ class DbfFile {
 
     // Parses a header and field descriptors; also used by the fuzz target. On success fills
     // the out-parameters.
-    static bool parseHeader(const std::string& bytes, std::vector<FieldDef>& fields,
-                            uint32_t& recordCount, int& headerLength, int& recordLength,
-                            uint8_t& flags, std::string* error);
+    static Status parseHeader(const std::string& bytes, std::vector<FieldDef>& fields,
+                              uint32_t& recordCount, int& headerLength, int& recordLength,
+                              uint8_t& flags);
 
     static constexpr uint8_t kStructuralIndexFlag = 0x01;
 

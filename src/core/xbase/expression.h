@@ -2,19 +2,22 @@
 // xBase expressions: compiled once against a table's fields, evaluated per record.
 //
 // Understood: field names in any case; character, numeric, date and logical values; "+" and
-// "-" (concatenation, arithmetic, date arithmetic), "*" "/"; comparisons "=" (prefix match, as
-// with SET EXACT OFF), "==" (exact), "<>" "#" "!=" "<" "<=" ">" ">=", "$" (contained in);
+// "-" (concatenation, arithmetic, date arithmetic), "*" "/"; comparisons "=" (on texts: the
+// left side begins with the right side, so a longer right side is never equal), "==" (exact),
+// "<>" "#" "!=" (each the negation of "="), "<" "<=" ">" ">=", "$" (contained in);
 // .AND./AND, .OR./OR, .NOT./NOT/!; .T./.TRUE./.F./.FALSE.; literals in double or single quotes
 // and numbers; parentheses; the functions DTOS DTOC CTOD UPPER LOWER ALLTRIM TRIM RTRIM LTRIM
 // EMPTY DELETED RECNO DATE SUBSTR LEFT RIGHT STR VAL LEN IIF YEAR MONTH DAY (any case, and
-// abbreviated to four letters or more). Types are checked when compiling, so evaluation of a
-// compiled expression cannot fail.
+// abbreviated to four letters or more). UPPER and LOWER change the accented letters of code
+// page 1252 too. Types are checked when compiling, so evaluation of a compiled expression
+// cannot fail.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/status.h"
 #include "core/xbase/field_def.h"
 #include "core/xbase/value.h"
 
@@ -32,11 +35,10 @@ struct ExprNode;
 class Expression {
   public:
     ~Expression();
-    // Returns null and sets *error ("... at position N") when the text is malformed or names
-    // an unknown field or function.
-    static std::unique_ptr<Expression> compile(const std::string& text,
-                                               const std::vector<FieldDef>& fields,
-                                               std::string* error);
+    // Fails ("... at position N") when the text is malformed, names an unknown field or
+    // function, or mixes types.
+    static Result<std::unique_ptr<Expression>> compile(const std::string& text,
+                                                       const std::vector<FieldDef>& fields);
 
     const std::string& text() const { return text_; }
     ValueType type() const;

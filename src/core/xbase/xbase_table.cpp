@@ -1,48 +1,21 @@
 #include "core/xbase/xbase_table.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
+#include "core/xbase/text_encoding.h"
+
 namespace corvane::xbase {
-
-namespace {
-
-void setError(std::string* error, const std::string& text) {
-    if (error) *error = text;
-}
-
-std::string upper(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-char padFor(const Expression& key) {
-    return key.type() == ValueType::Character || key.type() == ValueType::Logical ? ' ' : '\0';
-}
-
-void syncFolder(const QString& file) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
 
 XbaseTable::XbaseTable() = default;
 XbaseTable::~XbaseTable() {
     close();
 }
 
-bool XbaseTable::create(const QString& path, const std::vector<FieldDef>& fields,
-                        std::string* error) {
-    return DbfFile::create(path, fields, false, error);
+Status XbaseTable::create(const QString& path, const std::vector<FieldDef>& fields) {
+    return DbfFile::create(path, fields, false);
 }
 
 QString XbaseTable::indexPathFor(const QString& tablePath) {
@@ -77,68 +50,15 @@ uint32_t XbaseTable::recCount() const {
     return dbf_ ? dbf_->recordCount() : 0;
 }
 
-bool XbaseTable::open(const QString& path, OpenMode mode, std::string* error) {
+Status XbaseTable::open(const QString& path, OpenMode mode) {
     close();
     auto dbf = std::make_unique<DbfFile>();
-    if (!dbf->open(path, mode, error)) return false;
+    if (Status opened = dbf->open(path, mode); !opened) return opened;
     dbf_ = std::move(dbf);
     indexRebuilt_ = false;
-    if (!openIndex(error)) {
-        close();
-        return false;
-    }
+    openIndex();
     goTop();
-    return true;
-}
-
-bool XbaseTable::openIndex(std::string* error) {
-    const QString indexPath = indexPathFor(dbf_->path());
-    if (!QFileInfo(indexPath).isFile()) return true;
-    const bool readOnly = dbf_->readOnly();
-    std::string why;
-    if (cdx_.open(indexPath, readOnly, &why) && attachTags(&why)) return true;
-    cdx_.close();
-    tags_.clear();
-    if (readOnly) return true;  // usable in record order; nothing may be written
-    // The index is derived data: rebuild it from the table instead of refusing the table.
-    std::vector<CdxTagInfo> definitions;
-    CdxFile::readDefinitions(indexPath, definitions);
-    QFile::remove(indexPath);
-    indexRebuilt_ = true;
-    if (definitions.empty()) return true;
-    if (!rebuildIndex(definitions, &why)) {
-        cdx_.close();
-        tags_.clear();
-        QFile::remove(indexPath);
-    }
-    (void)error;
-    return true;
-}
-
-bool XbaseTable::attachTags(std::string* error) {
-    tags_.clear();
-    for (const auto& tag : cdx_.tags()) {
-        OpenTag t;
-        t.tag = tag.get();
-        std::string why;
-        t.key = Expression::compile(tag->info().keyExpression, dbf_->fields(), &why);
-        if (!t.key || t.key->keyLength() != tag->info().keyLength) {
-            setError(error, tag->info().name + ": key does not fit the table " + why);
-            tags_.clear();
-            return false;
-        }
-        if (!tag->info().forExpression.empty()) {
-            t.condition = Expression::compile(tag->info().forExpression, dbf_->fields(), &why);
-            if (!t.condition || t.condition->type() != ValueType::Logical) {
-                setError(error, tag->info().name + ": bad FOR condition " + why);
-                tags_.clear();
-                return false;
-            }
-        }
-        tags_.push_back(std::move(t));
-    }
-    ++indexVersion_;
-    return true;
+    return Status::Ok();
 }
 
 void XbaseTable::close() {
@@ -222,7 +142,7 @@ CdxPos XbaseTable::currentPosition(OpenTag& t) {
         const CdxEntry* e = t.tag->entry(hint_);
         if (e && e->recno == recno_ && e->key == key) return hint_;
     }
-    return t.tag->lowerBound(key, recno_);
+    return t.tag->find(key, recno_);
 }
 
 bool XbaseTable::goTopOnce() {
@@ -324,7 +244,7 @@ std::string XbaseTable::fieldBytes(const std::string& name) const {
 QString XbaseTable::fieldText(const std::string& name) const {
     std::string bytes = fieldBytes(name);
     while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '\0')) bytes.pop_back();
-    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    return FromWindows1252(bytes);
 }
 
 Value XbaseTable::fieldValue(const std::string& name) const {
@@ -361,8 +281,6 @@ bool XbaseTable::replaceText(const std::string& name, const QString& text) {
     const int i = fieldIndex(name);
     if (i < 0) return false;
     const FieldDef& f = fields()[size_t(i)];
-    const QByteArray latin = text.toLatin1();
-    std::string bytes(latin.constData(), size_t(latin.size()));
     switch (f.type) {
         case 'N':
         case 'F':
@@ -373,7 +291,7 @@ bool XbaseTable::replaceText(const std::string& name, const QString& text) {
             return replaceLogical(name, text.trimmed().startsWith('T', Qt::CaseInsensitive) ||
                                             text.trimmed().startsWith('Y', Qt::CaseInsensitive));
         default:
-            return setField(name, bytes);
+            return setField(name, ToWindows1252(text));
     }
 }
 
@@ -413,28 +331,6 @@ bool XbaseTable::flushRecord() {
     return true;
 }
 
-bool XbaseTable::recoverIndex() {
-    // A node found damaged while in use: the index is derived data, so it is rebuilt from the
-    // table with the same tags (or, read-only, set aside for this session).
-    std::vector<CdxTagInfo> definitions;
-    for (const auto& t : cdx_.tags()) definitions.push_back(t->info());
-    const uint32_t recno = recno_;
-    const bool atEnd = eof_;
-    indexRebuilt_ = true;
-    if (dbf_->readOnly() || !rebuildIndex(definitions, nullptr)) {
-        cdx_.close();
-        tags_.clear();
-        order_ = 0;
-        if (!dbf_->readOnly()) QFile::remove(indexPathFor(dbf_->path()));
-    }
-    ++indexVersion_;
-    if (atEnd || !dbf_->readRecord(recno, scratch_))
-        setEof();
-    else
-        load(recno, scratch_);
-    return true;
-}
-
 bool XbaseTable::goTop() {
     const bool ok = goTopOnce();
     return cdx_.corrupt() && recoverIndex() ? goTopOnce() : ok;
@@ -455,16 +351,6 @@ bool XbaseTable::skip(int count) {
     else
         go(from);
     return skipOnce(count);
-}
-
-int XbaseTable::queryRecCount() {
-    const int count = queryRecCountOnce();
-    return cdx_.corrupt() && recoverIndex() ? queryRecCountOnce() : count;
-}
-
-bool XbaseTable::seek(const std::string& key) {
-    const bool ok = seekOnce(key);
-    return cdx_.corrupt() && recoverIndex() ? seekOnce(key) : ok;
 }
 
 bool XbaseTable::appendBlank() {
@@ -511,355 +397,6 @@ bool XbaseTable::rlock() {
 void XbaseTable::unlock() {
     if (isOpen() && lockedRecord_) dbf_->unlockRecord(lockedRecord_);
     lockedRecord_ = 0;
-}
-
-void XbaseTable::updateIndexes(const std::string* before, const std::string& after,
-                               uint32_t recno) {
-    for (OpenTag& t : tags_) {
-        const RecordView newView{&after, recno};
-        const bool newIn = inTag(t, after, recno);
-        const std::string newKey = newIn ? t.key->key(newView) : std::string();
-        bool oldIn = false;
-        std::string oldKey;
-        if (before) {
-            oldIn = inTag(t, *before, recno);
-            if (oldIn) oldKey = t.key->key(RecordView{before, recno});
-        }
-        if (oldIn == newIn && (!oldIn || oldKey == newKey)) continue;
-        ++indexVersion_;
-        const bool unique = t.tag->info().unique;
-        if (unique && t.countsReady) {
-            if (oldIn) {
-                auto it = t.keyCounts.find(oldKey);
-                if (it != t.keyCounts.end() && --it->second == 0) t.keyCounts.erase(it);
-            }
-            if (newIn) ++t.keyCounts[newKey];
-        }
-        if (oldIn && t.tag->remove(oldKey, recno) && unique) {
-            // The table already holds the new record, so a fresh count is current.
-            if (!t.countsReady) countKeys(t);
-            if (t.keyCounts.count(oldKey)) refillUnique(t, oldKey, recno);
-        }
-        if (newIn && !(unique && t.tag->containsKey(newKey))) t.tag->insert(newKey, recno);
-    }
-}
-
-void XbaseTable::countKeys(OpenTag& t) {
-    t.keyCounts.clear();
-    std::string record;
-    for (uint32_t r = 1; r <= recCount(); ++r) {
-        if (!dbf_->readRecord(r, record) || !inTag(t, record, r)) continue;
-        ++t.keyCounts[t.key->key(RecordView{&record, r})];
-    }
-    t.countsReady = true;
-}
-
-void XbaseTable::refillUnique(OpenTag& t, const std::string& key, uint32_t removed) {
-    // A unique tag lists each key once; when its record leaves, another record with the
-    // same key takes its place.
-    std::string record;
-    const uint32_t count = recCount();
-    for (uint32_t r = 1; r <= count; ++r) {
-        if (r == removed || !dbf_->readRecord(r, record)) continue;
-        if (!inTag(t, record, r) || t.key->key(RecordView{&record, r}) != key) continue;
-        t.tag->insert(key, r);
-        return;
-    }
-}
-
-// ------------------------------------------------------------------ orders
-
-bool XbaseTable::hasIndex() const {
-    return cdx_.isOpen();
-}
-
-int XbaseTable::tagArea(const std::string& name) const {
-    const std::string wanted = upper(name);
-    for (size_t i = 0; i < tags_.size(); ++i)
-        if (tags_[i].tag->info().name == wanted) return int(i) + 1;
-    return 0;
-}
-
-bool XbaseTable::setOrder(int order) {
-    if (order < 0 || order > int(tags_.size())) return false;
-    flushRecord();
-    order_ = order;
-    ++indexVersion_;
-    return true;
-}
-
-std::string XbaseTable::indexKey() const {
-    return order_ > 0 ? tags_[size_t(order_ - 1)].tag->info().keyExpression : std::string();
-}
-
-std::string XbaseTable::tagName(int order) const {
-    return order > 0 && order <= int(tags_.size()) ? tags_[size_t(order - 1)].tag->info().name
-                                                   : std::string();
-}
-
-void XbaseTable::closeIndexes() {
-    flushRecord();
-    cdx_.close();
-    tags_.clear();
-    order_ = 0;
-    ++indexVersion_;
-}
-
-bool XbaseTable::buildTag(const CdxTagInfo& info, const Expression& key,
-                          const Expression* condition, std::string* error) {
-    std::vector<CdxEntry> entries;
-    const uint32_t count = recCount();
-    entries.reserve(count);
-    std::string record;
-    for (uint32_t r = 1; r <= count; ++r) {
-        if (!dbf_->readRecord(r, record)) {
-            setError(error, "cannot read record " + std::to_string(r));
-            return false;
-        }
-        const RecordView view{&record, r};
-        if (condition && !condition->evaluateLogical(view)) continue;
-        entries.push_back(CdxEntry{key.key(view), r, 0});
-        if (r % 4096 == 0) report(int(uint64_t(r) * 50 / count));
-    }
-    const bool descending = info.descending;
-    std::stable_sort(entries.begin(), entries.end(),
-                     [descending](const CdxEntry& a, const CdxEntry& b) {
-                         const int c = a.key.compare(b.key);
-                         if (c != 0) return descending ? c > 0 : c < 0;
-                         return a.recno < b.recno;
-                     });
-    if (info.unique) {
-        entries.erase(
-            std::unique(entries.begin(), entries.end(),
-                        [](const CdxEntry& a, const CdxEntry& b) { return a.key == b.key; }),
-            entries.end());
-    }
-    report(50);
-    auto scaled = [this](int percent) { report(50 + percent / 2); };
-    return cdx_.addTag(info, entries, scaled, error) != nullptr;
-}
-
-bool XbaseTable::createTag(const TagDef& def, std::string* error) {
-    if (!isOpen() || dbf_->readOnly()) {
-        setError(error, "table not open for writing");
-        return false;
-    }
-    const std::string name = upper(def.name);
-    if (name.empty() || name.size() > 10) {
-        setError(error, "tag names have 1 to 10 characters");
-        return false;
-    }
-    auto key = Expression::compile(def.keyExpression, dbf_->fields(), error);
-    if (!key) return false;
-    if (key->keyLength() < 1 || key->keyLength() > 240) {
-        setError(error, "key length must be 1 to 240");
-        return false;
-    }
-    std::unique_ptr<Expression> condition;
-    if (!def.forExpression.empty()) {
-        condition = Expression::compile(def.forExpression, dbf_->fields(), error);
-        if (!condition) return false;
-        if (condition->type() != ValueType::Logical) {
-            setError(error, "FOR condition is not logical");
-            return false;
-        }
-    }
-    flushRecord();
-    if (!cdx_.isOpen() && !cdx_.create(indexPathFor(dbf_->path()), error)) return false;
-    const std::string currentTag = tagName(order_);
-    CdxTagInfo info;
-    info.name = name;
-    info.keyExpression = def.keyExpression;
-    info.forExpression = def.forExpression;
-    info.keyLength = key->keyLength();
-    info.unique = def.unique;
-    info.descending = def.descending;
-    info.pad = padFor(*key);
-    report(0);
-    const bool ok = buildTag(info, *key, condition.get(), error);
-    std::string why;
-    attachTags(&why);
-    order_ = tagArea(currentTag);
-    if (ok) dbf_->setStructuralIndex(true);
-    return ok;
-}
-
-bool XbaseTable::rebuildIndex(const std::vector<CdxTagInfo>& definitions, std::string* error) {
-    const std::string currentTag = tagName(order_);
-    cdx_.close();
-    tags_.clear();
-    if (!cdx_.create(indexPathFor(dbf_->path()), error)) return false;
-    for (const CdxTagInfo& def : definitions) {
-        auto key = Expression::compile(def.keyExpression, dbf_->fields(), error);
-        std::unique_ptr<Expression> condition;
-        if (!def.forExpression.empty())
-            condition = Expression::compile(def.forExpression, dbf_->fields(), error);
-        if (!key || (!def.forExpression.empty() && !condition)) continue;
-        CdxTagInfo info = def;
-        info.keyLength = key->keyLength();
-        info.pad = padFor(*key);
-        report(0);
-        if (!buildTag(info, *key, condition.get(), error)) return false;
-    }
-    const bool ok = attachTags(error);
-    order_ = tagArea(currentTag);
-    return ok;
-}
-
-bool XbaseTable::reindex(std::string* error) {
-    if (!isOpen() || dbf_->readOnly()) {
-        setError(error, "table not open for writing");
-        return false;
-    }
-    flushRecord();
-    if (!cdx_.isOpen()) return true;
-    std::vector<CdxTagInfo> definitions;
-    for (const auto& t : cdx_.tags()) definitions.push_back(t->info());
-    const uint32_t recno = recno_;
-    const bool ok = rebuildIndex(definitions, error);
-    if (!go(recno)) goTop();
-    return ok;
-}
-
-// ------------------------------------------------------------------ filter and search
-
-int XbaseTable::query(const std::string& expression, std::string* error) {
-    if (!isOpen()) return -1;
-    flushRecord();
-    const bool blank = expression.find_first_not_of(" \t") == std::string::npos;
-    if (blank) {
-        filter_.reset();
-    } else {
-        auto compiled = Expression::compile(expression, dbf_->fields(), error);
-        if (!compiled) return -1;
-        if (compiled->type() != ValueType::Logical) {
-            setError(error, "a filter must be a logical expression");
-            return -1;
-        }
-        filter_ = std::move(compiled);
-    }
-    const int matches = queryRecCount();
-    goTop();
-    return matches;
-}
-
-int XbaseTable::queryRecCountOnce() {
-    if (!isOpen()) return 0;
-    flushRecord();
-    int count = 0;
-    std::string record;
-    if (order_ == 0) {
-        for (uint32_t r = 1; r <= recCount(); ++r)
-            if (dbf_->readRecord(r, record) && visible(record, r)) ++count;
-        return count;
-    }
-    OpenTag& t = tags_[size_t(order_ - 1)];
-    uint64_t guard = uint64_t(recCount()) + 1;
-    for (CdxPos pos = t.tag->first(); pos.valid() && guard--; t.tag->next(pos)) {
-        const CdxEntry* e = t.tag->entry(pos);
-        if (!e) break;
-        if (dbf_->readRecord(e->recno, record) && visible(record, e->recno)) ++count;
-    }
-    return count;
-}
-
-std::string XbaseTable::filter() const {
-    return filter_ ? filter_->text() : std::string();
-}
-
-bool XbaseTable::seekOnce(const std::string& key) {
-    found_ = false;
-    if (!isOpen() || order_ == 0) return false;
-    flushRecord();
-    OpenTag& t = tags_[size_t(order_ - 1)];
-    const std::string prefix = key.substr(0, size_t(t.tag->info().keyLength));
-    if (scanTag(t, t.tag->seekPrefix(prefix), true) &&
-        t.key->key(RecordView{&record_, recno_}).compare(0, prefix.size(), prefix) == 0) {
-        found_ = true;
-        return true;
-    }
-    setEof();
-    return false;
-}
-
-uint32_t XbaseTable::locate(const std::string& expression, bool forward, bool continueSearch,
-                            std::string* error) {
-    if (!isOpen()) return 0;
-    flushRecord();
-    auto condition = Expression::compile(expression, dbf_->fields(), error);
-    if (!condition) return 0;
-    if (condition->type() != ValueType::Logical) {
-        setError(error, "a search condition must be a logical expression");
-        return 0;
-    }
-    const uint32_t startRecno = recno_;
-    const bool startEof = eof_;
-    bool positioned;
-    if (continueSearch)
-        positioned = skip(forward ? 1 : -1) && !eof_;
-    else
-        positioned = forward ? goTop() : goBottom();
-    if (continueSearch && !forward && bof_) positioned = false;
-    while (positioned && !eof_) {
-        if (condition->evaluateLogical(RecordView{&record_, recno_})) return recno_;
-        if (!skip(forward ? 1 : -1)) break;
-    }
-    if (startEof)
-        setEof();
-    else
-        go(startRecno);
-    return 0;
-}
-
-bool XbaseTable::evalLogical(const std::string& expression, std::string* error) {
-    if (!isOpen()) return false;
-    auto condition = Expression::compile(expression, dbf_->fields(), error);
-    if (!condition) return false;
-    return condition->evaluateLogical(RecordView{&record_, recno_});
-}
-
-// ------------------------------------------------------------------ pack
-
-bool XbaseTable::pack(std::string* error) {
-    if (!isOpen() || dbf_->mode() != OpenMode::Exclusive) {
-        setError(error, "pack needs the table opened exclusively");
-        return false;
-    }
-    flushRecord();
-    const QString path = dbf_->path();
-    const QString temporary = path + ".pack";
-    if (!dbf_->createEmptyCopy(temporary, error)) return false;
-    auto packed = std::make_unique<DbfFile>();
-    if (!packed->open(temporary, OpenMode::Exclusive, error)) {
-        QFile::remove(temporary);
-        return false;
-    }
-    report(0);
-    std::string record;
-    const uint32_t count = recCount();
-    for (uint32_t r = 1; r <= count; ++r) {
-        if (!dbf_->readRecord(r, record) || (record[0] != '*' && !packed->appendRecord(record))) {
-            setError(error, "cannot copy record " + std::to_string(r));
-            packed->close();
-            QFile::remove(temporary);
-            return false;
-        }
-        if (r % 1024 == 0) report(int(uint64_t(r) * 100 / count));
-    }
-    // The new file replaces the old one in a single rename: a crash leaves one or the other.
-    if (!packed->commit() || !packed->renameTo(path)) {
-        setError(error, "cannot replace " + path.toStdString());
-        packed->close();
-        QFile::remove(temporary);
-        return false;
-    }
-    syncFolder(path);
-    dbf_ = std::move(packed);
-    report(100);
-    bool ok = true;
-    if (cdx_.isOpen()) ok = reindex(error);
-    goTop();
-    return ok;
 }
 
 }  // namespace corvane::xbase

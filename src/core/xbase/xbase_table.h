@@ -23,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/status.h"
 #include "core/xbase/cdx_index.h"
 #include "core/xbase/dbf_file.h"
 #include "core/xbase/expression.h"
@@ -48,16 +49,16 @@ class XbaseTable {
     XbaseTable& operator=(const XbaseTable&) = delete;
 
     // Creates an empty table (FoxPro flavour); an existing file is replaced.
-    static bool create(const QString& path, const std::vector<FieldDef>& fields,
-                       std::string* error);
+    static Status create(const QString& path, const std::vector<FieldDef>& fields);
     // The structural index file of a table: same folder and base name, extension ".CDX"
     // (an existing file is found whatever the letter case of its extension).
     static QString indexPathFor(const QString& tablePath);
 
     // Opens the table and, when present, its structural index. An index that cannot be read
-    // (damaged, or left unflushed by a crash) is rebuilt from the table when its tag
-    // definitions survive, and otherwise removed so that the caller recreates the tags.
-    bool open(const QString& path, OpenMode mode, std::string* error = nullptr);
+    // (damaged, or left unflushed by a crash), or whose keys were built by older rules, is
+    // rebuilt from the table when its tag definitions survive, and otherwise removed so that
+    // the caller recreates the tags. Read-only, such an index is left unused.
+    Status open(const QString& path, OpenMode mode);
     void close();
     bool isOpen() const;
     QString path() const;
@@ -85,14 +86,16 @@ class XbaseTable {
     // Current record.
     bool deleted() const;
     std::string fieldBytes(const std::string& name) const;  // raw, padded
-    QString fieldText(const std::string& name) const;       // Latin-1, trailing blanks removed
-    QDate fieldDate(const std::string& name) const;         // invalid when empty
+    QString fieldText(const std::string& name) const;  // code page 1252, trailing blanks removed
+    QDate fieldDate(const std::string& name) const;    // invalid when empty
     double fieldNumber(const std::string& name) const;
     bool fieldLogical(const std::string& name) const;
     Value fieldValue(const std::string& name) const;
 
-    bool replaceText(const std::string& name, const QString& text);  // cut to the width
-    bool replaceDate(const std::string& name, const QDate& date);    // invalid: empty date
+    // Cut to the width; a character without a code page 1252 form is stored as "?"
+    // (FitsWindows1252 in text_encoding.h tells beforehand).
+    bool replaceText(const std::string& name, const QString& text);
+    bool replaceDate(const std::string& name, const QDate& date);  // invalid: empty date
     bool replaceNumber(const std::string& name, double number);
     bool replaceLogical(const std::string& name, bool value);
     bool appendBlank();
@@ -104,7 +107,7 @@ class XbaseTable {
     void unlock();
 
     // Orders.
-    bool createTag(const TagDef& tag, std::string* error = nullptr);
+    Status createTag(const TagDef& tag);
     int tagCount() const { return int(tags_.size()); }
     int tagArea(const std::string& name) const;  // 0 when there is no such tag
     bool setOrder(int order);
@@ -114,9 +117,9 @@ class XbaseTable {
     bool hasIndex() const;
     void closeIndexes();
 
-    // Filter: returns the number of matching records, -1 when the expression is not a valid
-    // logical expression (the filter is then unchanged). An empty expression clears it.
-    int query(const std::string& expression, std::string* error = nullptr);
+    // Filter: returns the number of matching records; fails when the expression is not a
+    // valid logical expression (the filter is then unchanged). An empty expression clears it.
+    Result<int> query(const std::string& expression);
     int queryRecCount();
     std::string filter() const;
 
@@ -126,14 +129,13 @@ class XbaseTable {
     // Moves to the next record (in the current order) satisfying `expression`: from the top
     // (or bottom, backwards) or, with `continueSearch`, from the record after the current one.
     // Returns its number, or 0 with the position unchanged.
-    uint32_t locate(const std::string& expression, bool forward, bool continueSearch,
-                    std::string* error = nullptr);
-    bool evalLogical(const std::string& expression, std::string* error = nullptr);
+    Result<uint32_t> locate(const std::string& expression, bool forward, bool continueSearch);
+    Result<bool> evalLogical(const std::string& expression);
 
     // Removes records marked for deletion by writing a new table file and renaming it into
     // place, then rebuilds every tag. Needs exclusive use.
-    bool pack(std::string* error = nullptr);
-    bool reindex(std::string* error = nullptr);
+    Status pack();
+    Status reindex();
 
   private:
     struct OpenTag {
@@ -146,17 +148,16 @@ class XbaseTable {
         bool countsReady = false;
     };
 
-    bool openIndex(std::string* error);
+    void openIndex();
     bool recoverIndex();
     bool goTopOnce();
     bool goBottomOnce();
     bool skipOnce(int count);
     int queryRecCountOnce();
     bool seekOnce(const std::string& key);
-    bool attachTags(std::string* error);
-    bool rebuildIndex(const std::vector<CdxTagInfo>& definitions, std::string* error);
-    bool buildTag(const CdxTagInfo& info, const Expression& key, const Expression* condition,
-                  std::string* error);
+    Status attachTags();
+    Status rebuildIndex(const std::vector<CdxTagInfo>& definitions);
+    Status buildTag(const CdxTagInfo& info, const Expression& key, const Expression* condition);
     bool visible(const std::string& record, uint32_t recno) const;
     bool inTag(const OpenTag& t, const std::string& record, uint32_t recno) const;
     void updateIndexes(const std::string* before, const std::string& after, uint32_t recno);

@@ -43,8 +43,9 @@ class TFDM {
     // Locale formats for SentAtText (set by start-up from the user's locale).
     LocaleFormats Formats;
 
-    // Opens or creates both logs and their indexes; on failure shows one of the four
-    // start-up messages and returns false (the program must then end).
+    // Opens or creates both logs and their indexes, each in its first index order (DATESENT,
+    // DATETIME); on failure shows one of the four start-up messages and returns false (the
+    // program must then end).
     bool OpenFaxLogs();
 
     // Open-or-create of a log table: creates the file when missing, then opens it
@@ -81,10 +82,10 @@ class TFDM {
     void CloseTables();
 
   private:
-    bool openLog(xbase::XbaseTable& table, const char* fileName,
+    bool OpenLog(xbase::XbaseTable& table, const char* fileName,
                  const std::vector<xbase::FieldDef>& fields);
-    bool createTags(xbase::XbaseTable& table, const std::vector<xbase::TagDef>& tags);
-    bool createPhoneBookTagsWhileShared(bool exclusive);
+    bool CreateTags(xbase::XbaseTable& table, const std::vector<xbase::TagDef>& tags);
+    bool CreatePhoneBookTagsWhileShared(bool exclusive);
 };
 
 // The start-up entry: TFDM::OpenFaxLogs on the given module.

@@ -9,12 +9,12 @@
 #include <QStandardPaths>
 
 #include "core/app_folders.h"
-#include "core/logs/FaxDataModule.h"
+#include "core/logs/fax_data_module.h"
 #include "core/logs/fax_log_schema.h"
 #include "core/logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
-#include "xbase_test_util.h"
+#include "fixtures/xbase_test_util.h"
 
 namespace corvane {
 namespace {
@@ -66,6 +66,9 @@ TEST_F(FaxLogs, FirstStartCreatesBothLogsWithTheirFieldsAndTags) {
     EXPECT_FALSE(QFile::exists(home_.file("QXPB.DBF")));
     EXPECT_EQ(tagNames(fdm_->FaxTable), kOutgoingTagNames);
     EXPECT_EQ(tagNames(fdm_->RecTable), kIncomingTagNames);
+    // Both logs start in their first index order.
+    EXPECT_EQ(fdm_->FaxTable.tagName(fdm_->FaxTable.indexOrd()), "DATESENT");
+    EXPECT_EQ(fdm_->RecTable.tagName(fdm_->RecTable.indexOrd()), "DATETIME");
 
     struct Field {
         std::string name;
@@ -156,11 +159,11 @@ TEST_F(FaxLogs, DeletedRecordLeavesEveryOrderAtOnceAndTheFileOnRebuild) {
 
     std::vector<QString> statuses;
     std::vector<int> gauge;
-    TRebuildIndexes rebuild;
+    RebuildIndexes rebuild;
     rebuild.onStatus = [&](const QString& s) { statuses.push_back(s); };
     rebuild.onGauge = [&](int p) { gauge.push_back(p); };
     t.setOrder(t.tagArea("SUBJECT"));
-    ASSERT_TRUE(rebuild.Run(*fdm_));
+    ASSERT_TRUE(rebuild.run(*fdm_));
     // The phone book is created by its first use, this one.
     EXPECT_EQ(
         statuses,
@@ -180,7 +183,7 @@ TEST_F(FaxLogs, DeletedRecordLeavesEveryOrderAtOnceAndTheFileOnRebuild) {
     XbaseTable holder;
     ASSERT_TRUE(holder.open(home_.file("QXPB.DBF"), OpenMode::Shared));
     statuses.clear();
-    EXPECT_TRUE(rebuild.Run(*fdm_));
+    EXPECT_TRUE(rebuild.run(*fdm_));
     EXPECT_EQ(statuses.size(), 4u);
 }
 
@@ -199,7 +202,7 @@ TEST_F(FaxLogs, MissingNewerTagAsksForARebuildThatRestoresAllTags) {
     }
     open();
     EXPECT_TRUE(fdm_->IndexesNeedRebuild());
-    TRebuildIndexes().Run(*fdm_);
+    RebuildIndexes().run(*fdm_);
     EXPECT_FALSE(fdm_->IndexesNeedRebuild());
     EXPECT_EQ(tagNames(fdm_->FaxTable), kOutgoingTagNames);
 }
@@ -299,7 +302,7 @@ TEST_F(FaxLogs, PhoneBookEntries) {
 }
 
 TEST_F(FaxLogs, PhoneBookIndexWithAPlainNameKeyIsReplaced) {
-    ASSERT_TRUE(XbaseTable::create(home_.file("QXPB.DBF"), PhoneBookFields(), nullptr));
+    ASSERT_TRUE(XbaseTable::create(home_.file("QXPB.DBF"), PhoneBookFields()));
     {
         XbaseTable t;
         ASSERT_TRUE(t.open(home_.file("QXPB.DBF"), OpenMode::Exclusive));
@@ -358,7 +361,7 @@ TEST_F(FaxLogs, IndexDumpReadsAllOutgoingTags) {
     EXPECT_EQ(keys("SUBJECT"), (QStringList{"ALPHA MEMO#2", "GAMMA#4", "ZETA REPORT#1"}));
     EXPECT_EQ(keys("URECIP"), (QStringList{"ANN#2", "CARL#1"}));
     EXPECT_EQ(keys("UPHONE"), (QStringList{"555-1#2", "555-3#1"}));
-    EXPECT_EQ(keys("DATESENT"), (QStringList{"2024020110:00#4", "#1", "#2"}));
+    EXPECT_EQ(keys("DATESENT"), (QStringList{"#1", "#2", "2024020110:00#4"}));
     EXPECT_EQ(keys("DATEND"), (QStringList{"#1", "#2", "2024020110:00#4"}));
     EXPECT_EQ(keys("ARCHIVED"), (QStringList{"F#1", "F#2", "F#4"}));
 }

@@ -10,7 +10,7 @@
 
 #include "core/xbase/xbase_table.h"
 #include "fixtures/temp_home.h"
-#include "xbase_test_util.h"
+#include "fixtures/xbase_test_util.h"
 
 namespace corvane {
 namespace {
@@ -21,7 +21,7 @@ struct CliRun {
     QString err;
 };
 
-// The test binary lives in <build>/tests/xbase; the tool in <build>/src/cli.
+// The test binary lives in <build>/tests/cli; the tool in <build>/src/cli.
 QString cliPath() {
     QString build = qEnvironmentVariable("CORVANE_BUILD_DIR");
     if (build.isEmpty()) build = QCoreApplication::applicationDirPath() + "/../..";
@@ -78,6 +78,24 @@ TEST_F(LogCommand, AddListDeleteAndPack) {
     const CliRun packed = cli({"list", "out", "--tag", "DATESENT"});
     ASSERT_EQ(packed.lines.size(), 1);
     EXPECT_TRUE(packed.lines[0].startsWith("1\tquote")) << packed.lines[0].toStdString();
+}
+
+// The log tables hold code page 1252: its characters round-trip, any other is stored as "?"
+// with a warning to the person who typed it.
+TEST_F(LogCommand, TextBeyondLatin1RoundTripsAndTheRestIsWarnedAbout) {
+    const CliRun euro = cli({"add", "out", QString::fromUtf8("Price 5€|Šimon Müller|123||||„™“")});
+    EXPECT_EQ(euro.lines, QStringList{"1"});
+    EXPECT_TRUE(euro.err.isEmpty()) << euro.err.toStdString();
+    const CliRun omega = cli({"add", "out", QString::fromUtf8("Ω|Ωmega|1")});
+    EXPECT_EQ(omega.lines, QStringList{"2"});
+    EXPECT_TRUE(omega.err.contains("warning")) << omega.err.toStdString();
+    EXPECT_EQ(cli({"list", "out"}).lines,
+              (QStringList{QString::fromUtf8("1\tPrice 5€\t\t\tŠimon Müller\t123\t\t\t\t\t„™“\tF"),
+                           "2\t?\t\t\t?mega\t1\t\t\t\t\t\tF"}));
+    const CliRun found =
+        cli({"list", "out", "--filter", QString::fromUtf8("UPPER(RECIPIENT) = \"ŠIMON MÜ\"")});
+    ASSERT_EQ(found.lines.size(), 1);
+    EXPECT_TRUE(found.lines[0].startsWith("1\t"));
 }
 
 TEST_F(LogCommand, ASecondProgramFindsTheLogLocked) {

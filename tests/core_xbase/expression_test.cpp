@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/xbase/expression.h"
+#include "core/xbase/text_encoding.h"
 
 namespace corvane::xbase {
 namespace {
@@ -64,11 +65,64 @@ TEST(Expression, LogicalResultsOnARecord) {
     };
     const auto fields = layout();
     for (const auto& c : cases) {
-        std::string error;
-        auto e = Expression::compile(c.expression, fields, &error);
-        ASSERT_TRUE(e) << c.expression << ": " << error;
+        auto compiled = Expression::compile(c.expression, fields);
+        ASSERT_TRUE(compiled) << c.expression << ": " << compiled.message().toStdString();
+        const auto& e = compiled.value();
         EXPECT_EQ(e->evaluateLogical(RecordView{c.record, 1}), c.expected) << c.expression;
     }
+}
+
+// "=" holds when the left text begins with the right one, so a longer right side never
+// matches; "<>", "#" and "!=" are its negation whatever the operand order; "==" is exact.
+TEST(Expression, TextComparisonsWithBothOperandOrdersAndLengths) {
+    struct Case {
+        const char* left;
+        const char* right;
+        bool equal;  // "="
+        bool exact;  // "=="
+    };
+    const Case cases[] = {
+        {"TRIM(SUBJECT)", "\"Invoice 7\"", true, true},
+        {"TRIM(SUBJECT)", "\"Invoice 7 \"", false, false},  // right longer
+        {"\"Invoice 7 \"", "TRIM(SUBJECT)", true, false},   // left longer
+        {"TRIM(SUBJECT)", "\"Invoice\"", true, false},
+        {"\"Invoice\"", "TRIM(SUBJECT)", false, false},
+        {"TRIM(SUBJECT)", "\"\"", true, false},
+        {"\"\"", "TRIM(SUBJECT)", false, false},
+        {"TRIM(SUBJECT)", "\"Invoice 8\"", false, false},
+    };
+    const auto fields = layout();
+    const RecordView view{&kRecord, 1};
+    for (const Case& c : cases) {
+        const std::string pair = std::string(c.left) + " ? " + c.right;
+        auto holds = [&](const char* op) {
+            auto e = Expression::compile(std::string(c.left) + op + c.right, fields);
+            EXPECT_TRUE(e) << pair << ": " << e.message().toStdString();
+            return e && e.value()->evaluateLogical(view);
+        };
+        EXPECT_EQ(holds(" = "), c.equal) << pair;
+        for (const char* negation : {" <> ", " # ", " != "})
+            EXPECT_EQ(holds(negation), !c.equal) << pair << negation;
+        EXPECT_EQ(holds(" == "), c.exact) << pair;
+    }
+}
+
+// UPPER() and LOWER() follow code page 1252, also for the letters beyond a to z.
+TEST(Expression, UpperAndLowerCoverTheAccentedLettersOfTheCodePage) {
+    const std::vector<FieldDef> none;
+    const std::string blank = " ";
+    auto evaluate = [&](const char* function, const QString& text) {
+        const std::string literal = "\"" + ToWindows1252(text) + "\"";
+        auto e = Expression::compile(std::string(function) + "(" + literal + ")", none);
+        EXPECT_TRUE(e) << e.message().toStdString();
+        return e ? FromWindows1252(e.value()->evaluate(RecordView{&blank, 1}).text) : QString();
+    };
+    const QString lower = QString::fromUtf8("müller àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ šœžÿ ß ÷ µ");
+    const QString upper = QString::fromUtf8("MÜLLER ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ ŠŒŽŸ ß ÷ µ");
+    EXPECT_EQ(evaluate("UPPER", lower).toStdString(), upper.toStdString());
+    EXPECT_EQ(evaluate("LOWER", upper).toStdString(),
+              QString::fromUtf8("müller àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ šœžÿ ß ÷ µ").toStdString());
+    EXPECT_EQ(evaluate("UPPER", QString::fromUtf8("×")).toStdString(), "×");
 }
 
 TEST(Expression, KeysHaveTheDeclaredWidth) {
@@ -83,12 +137,14 @@ TEST(Expression, KeysHaveTheDeclaredWidth) {
         {"ALLTRIM(SUBJECT)", "Invoice 7 "},
     };
     for (const auto& c : cases) {
-        auto e = Expression::compile(c.expression, fields, nullptr);
+        auto compiled = Expression::compile(c.expression, fields);
+        ASSERT_TRUE(compiled) << c.expression;
+        const auto& e = compiled.value();
         ASSERT_TRUE(e);
         EXPECT_EQ(e->key(RecordView{&kRecord, 1}), c.key) << c.expression;
         EXPECT_EQ(e->keyLength(), int(c.key.size()));
     }
-    auto blankKey = Expression::compile("DTOS(DATESENT)+TIMESENT", fields, nullptr);
+    auto blankKey = Expression::compile("DTOS(DATESENT)+TIMESENT", fields).value();
     EXPECT_EQ(blankKey->key(RecordView{&kBlank, 1}), std::string(13, ' '));
     // Numeric keys sort as bytes in numeric order.
     EXPECT_LT(NumericKey(-5), NumericKey(-1));
@@ -118,15 +174,16 @@ TEST(Expression, MalformedTextIsAnErrorWithAPosition) {
         {"SUBJECT @ 1", "position 9"},
     };
     for (const auto& c : cases) {
-        std::string error;
-        EXPECT_FALSE(Expression::compile(c.expression, fields, &error)) << c.expression;
+        auto e = Expression::compile(c.expression, fields);
+        EXPECT_FALSE(e) << c.expression;
+        const std::string error = e.message().toStdString();
         EXPECT_NE(error.find(c.position), std::string::npos) << c.expression << " -> " << error;
     }
     // Deep nesting is refused instead of exhausting the stack.
     std::string deep(100000, '(');
-    std::string error;
-    EXPECT_FALSE(Expression::compile(deep + "1", fields, &error));
-    EXPECT_NE(error.find("deeply"), std::string::npos);
+    auto e = Expression::compile(deep + "1", fields);
+    EXPECT_FALSE(e);
+    EXPECT_TRUE(e.message().contains("deeply"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "core/logs/FaxDataModule.h"
+#include "core/logs/fax_data_module.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -6,6 +6,7 @@
 #include "core/app_folders.h"
 #include "core/logs/fax_log_schema.h"
 #include "core/message_boxes.h"
+#include "core/xbase/text_encoding.h"
 
 namespace corvane {
 
@@ -47,40 +48,40 @@ void TFDM::CloseTables() {
     PhoneTable.close();
 }
 
-bool TFDM::openLog(XbaseTable& table, const char* fileName,
+bool TFDM::OpenLog(XbaseTable& table, const char* fileName,
                    const std::vector<xbase::FieldDef>& fields) {
     const QString path = tablePath(fileName);
     table.close();
     if (!QFileInfo::exists(path)) {
-        if (!XbaseTable::create(path, fields, nullptr) || !QFileInfo::exists(path)) return false;
+        if (!XbaseTable::create(path, fields).ok() || !QFileInfo::exists(path)) return false;
     }
-    if (!table.open(path, OpenMode::Exclusive)) return false;
+    if (!table.open(path, OpenMode::Exclusive).ok()) return false;
     table.goTop();
     return true;
 }
 
 bool TFDM::OpenOutgoingLog() {
-    return openLog(FaxTable, kOutgoingTableName, OutgoingFields());
+    return OpenLog(FaxTable, kOutgoingTableName, OutgoingFields());
 }
 bool TFDM::OpenIncomingLog() {
-    return openLog(RecTable, kIncomingTableName, IncomingFields());
+    return OpenLog(RecTable, kIncomingTableName, IncomingFields());
 }
 
-bool TFDM::createTags(XbaseTable& table, const std::vector<xbase::TagDef>& tags) {
+bool TFDM::CreateTags(XbaseTable& table, const std::vector<xbase::TagDef>& tags) {
     if (!table.isOpen()) return false;
     for (const xbase::TagDef& tag : tags)
-        if (!table.createTag(tag)) return false;
+        if (!table.createTag(tag).ok()) return false;
     return true;
 }
 
 bool TFDM::CreateOutgoingTags() {
-    return createTags(FaxTable, OutgoingTags());
+    return CreateTags(FaxTable, OutgoingTags());
 }
 bool TFDM::CreateIncomingTags() {
-    return createTags(RecTable, IncomingTags());
+    return CreateTags(RecTable, IncomingTags());
 }
 bool TFDM::CreatePhoneBookTags() {
-    return createTags(PhoneTable, PhoneBookTags());
+    return CreateTags(PhoneTable, PhoneBookTags());
 }
 
 bool TFDM::OpenFaxLogs() {
@@ -100,6 +101,11 @@ bool TFDM::OpenFaxLogs() {
         ShowInformation("Unable to open/create the FAX RECEIVE indexes - closing program");
         return false;
     }
+    // Both logs start in their first index order, newest first.
+    for (auto [table, tag] : {std::pair{&FaxTable, "DATESENT"}, std::pair{&RecTable, "DATETIME"}}) {
+        table->setOrder(table->tagArea(tag));
+        table->goTop();
+    }
     return true;
 }
 
@@ -107,34 +113,35 @@ bool OpenFaxLogs(TFDM& fdm) {
     return fdm.OpenFaxLogs();
 }
 
-bool TFDM::createPhoneBookTagsWhileShared(bool exclusive) {
+bool TFDM::CreatePhoneBookTagsWhileShared(bool exclusive) {
     if (exclusive) return CreatePhoneBookTags();
     // Tags can only be written with the table to ourselves.
     const QString path = PhoneTable.path();
     PhoneTable.close();
-    bool created = PhoneTable.open(path, OpenMode::Exclusive) && CreatePhoneBookTags();
+    bool created = PhoneTable.open(path, OpenMode::Exclusive).ok() && CreatePhoneBookTags();
     PhoneTable.close();
-    if (!PhoneTable.open(path, OpenMode::Shared)) created = false;
+    if (!PhoneTable.open(path, OpenMode::Shared).ok()) created = false;
     return created;
 }
 
 bool TFDM::OpenPhoneBook(bool exclusive) {
     const QString path = tablePath(kPhoneBookTableName);
     PhoneTable.close();
-    if (!QFileInfo::exists(path) && !XbaseTable::create(path, PhoneBookFields(), nullptr))
+    if (!QFileInfo::exists(path) && !XbaseTable::create(path, PhoneBookFields()).ok()) return false;
+    if (!PhoneTable.open(path, exclusive ? OpenMode::Exclusive : OpenMode::Shared).ok())
         return false;
-    if (!PhoneTable.open(path, exclusive ? OpenMode::Exclusive : OpenMode::Shared)) return false;
     bool result = true;
-    if (indexMissing(PhoneTable)) result = createPhoneBookTagsWhileShared(exclusive);
+    if (indexMissing(PhoneTable)) result = CreatePhoneBookTagsWhileShared(exclusive);
     if (!PhoneTable.isOpen()) return false;
     PhoneTable.setOrder(PhoneTable.tagArea("NAME"));
     const QString key = QString::fromStdString(PhoneTable.indexKey()).trimmed().toUpper();
     if (key != "UPPER(NAME)") {
-        result = createPhoneBookTagsWhileShared(exclusive) && result;
+        result = CreatePhoneBookTagsWhileShared(exclusive) && result;
         if (!PhoneTable.isOpen()) return false;
     }
     PhoneTable.setOrder(PhoneTable.tagArea("NAME"));
-    PhoneTable.query(kNotDeletedCondition);
+    // The condition is a constant that compiles.
+    (void)PhoneTable.query(kNotDeletedCondition);
     return result;
 }
 
@@ -143,17 +150,17 @@ void TFDM::ClosePhoneBook() {
 }
 
 int TFDM::AddPhoneBookEntry(const QString& name, const QString& number) {
-    const QString wantedName = padOrCut(name, kPhoneBookNameWidth).toUpper();
+    // Names compare as the NAME tag's UPPER(NAME) keys do: in the table's code page.
+    std::string wantedName = xbase::UpperCase(xbase::ToWindows1252(name.left(kPhoneBookNameWidth)));
+    wantedName.resize(size_t(kPhoneBookNameWidth), ' ');
     const QString wantedNumber = padOrCut(number, kPhoneBookPhoneWidth);
     if (!OpenPhoneBook(true)) {
         ClosePhoneBook();
         return 1;
     }
     int result = 0;
-    if (PhoneTable.seek(wantedName.toLatin1().toStdString())) {
-        while (!PhoneTable.eof() &&
-               padOrCut(PhoneTable.fieldText("NAME"), kPhoneBookNameWidth).toUpper() ==
-                   wantedName) {
+    if (PhoneTable.seek(wantedName)) {
+        while (!PhoneTable.eof() && xbase::UpperCase(PhoneTable.fieldBytes("NAME")) == wantedName) {
             if (padOrCut(PhoneTable.fieldText("PHONE"), kPhoneBookPhoneWidth) == wantedNumber) {
                 result = 2;
                 break;
@@ -186,8 +193,8 @@ QString TFDM::SentAtText(LogKind kind) const {
     if (!time.isValid()) time = QTime::fromString(timeText.trimmed(), "h:m:s");
     QString timePart;
     if (time.isValid())
-        timePart = FormatDateTimeText(Formats.shortTime, QDateTime(QDate(2000, 1, 1), time),
-                                      Formats);
+        timePart =
+            FormatDateTimeText(Formats.shortTime, QDateTime(QDate(2000, 1, 1), time), Formats);
     else
         timePart = kind == LogKind::Outgoing ? QString("???") : timeText;
     return dateText + " at " + timePart;
