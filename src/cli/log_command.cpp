@@ -84,7 +84,7 @@ int list(const QStringList& args) {
         }
         table->setOrder(order);
     }
-    if (auto matches = table->query(xbase::ToWindows1252(filter)); !matches) {
+    if (auto matches = table->query(ToWindows1252(filter)); !matches) {
         err("corvane-cli: bad filter: " + matches.message());
         return 1;
     }
@@ -100,7 +100,7 @@ int add(const QStringList& args) {
     const QString which = args.value(0);
     if ((which != "out" && which != "in") || args.size() < 2) return usage();
     const QStringList parts = args.mid(1).join(' ').split('|');
-    if (!xbase::FitsWindows1252(parts.join(QString()))) {
+    if (!FitsWindows1252(parts.join(QString()))) {
         err("corvane-cli: warning: characters the log tables cannot hold (code page 1252) are "
             "stored as \"?\"");
     }

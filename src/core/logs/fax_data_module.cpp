@@ -151,7 +151,7 @@ void TFDM::ClosePhoneBook() {
 
 int TFDM::AddPhoneBookEntry(const QString& name, const QString& number) {
     // Names compare as the NAME tag's UPPER(NAME) keys do: in the table's code page.
-    std::string wantedName = xbase::UpperCase(xbase::ToWindows1252(name.left(kPhoneBookNameWidth)));
+    std::string wantedName = xbase::UpperCase(ToWindows1252(name.left(kPhoneBookNameWidth)));
     wantedName.resize(size_t(kPhoneBookNameWidth), ' ');
     const QString wantedNumber = padOrCut(number, kPhoneBookPhoneWidth);
     if (!OpenPhoneBook(true)) {
