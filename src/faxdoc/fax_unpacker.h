@@ -4,8 +4,8 @@
 //
 // Every operation opens the input for its own duration, decodes, and raises on error:
 // EFaxBadFormat ("File is not an APF file") for a bad signature, a page beyond the page count
-// or page data ending early; EFaxFileError for files that cannot be opened or written;
-// EFaxBadArgument for inconsistent whitespace settings; ECantMakeBitmap.
+// or page data ending early; EFaxError for files that cannot be opened or written;
+// EFaxError ecBadArgument for inconsistent whitespace settings; ECantMakeBitmap.
 
 #include <QImage>
 #include <QString>
