@@ -17,7 +17,8 @@ namespace corvane {
 
 class UnpackedLineConsumer;
 
-enum TUnpackerOption : unsigned {
+// The members of TUnpackerOptions.
+enum UnpackerOption : unsigned {
     uoYield = 0x1,  // service the event queue every 16 lines handed on
     uoAbort = 0x2,  // the page being decoded ends after the current byte
 };

@@ -37,14 +37,15 @@ enum TFaxInputDocumentType {
     idUser
 };
 
-enum TFaxCvtOption : unsigned {
+// The members of TFaxCvtOptions.
+enum FaxCvtOption : unsigned {
     coDoubleWidth = 0x01,  // standard resolution: pixels doubled when the picture fits twice
     coHalfHeight = 0x02,   // standard resolution without doubling: every other line only
     coCenterImage = 0x04,  // lines shifted right to centre the picture
     coYield = 0x08,        // service the event queue after each page
     coYieldOften = 0x10,   // ... and after every 16th line
 };
-using TFaxCvtOptions = unsigned;  // set of TFaxCvtOption bits
+using TFaxCvtOptions = unsigned;  // set of FaxCvtOption bits
 
 enum TFaxFont { ffStandard, ffSmall };
 
