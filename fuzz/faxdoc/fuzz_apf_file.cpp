@@ -6,9 +6,9 @@
 #include <QImage>
 #include <cstdint>
 
+#include "core/fax_errors.h"
 #include "faxdoc/apf_page_ops.h"
 #include "faxdoc/apf_reader.h"
-#include "faxdoc/fax_errors.h"
 #include "faxdoc/fax_unpacker.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             try {
                 const QImage image = unpacker.UnpackPageToBitmap(page);
                 if (!image.isNull() && image.width() % 16 != 0) std::abort();
-            } catch (const corvane::FaxError&) {
+            } catch (const corvane::EFaxError&) {
             }
         }
         corvane::CountDecodablePages(path);
-    } catch (const corvane::FaxError&) {
+    } catch (const corvane::EFaxError&) {
     }
     return 0;
 }

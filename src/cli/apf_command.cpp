@@ -3,11 +3,11 @@
 #include <QFileInfo>
 
 #include "cli/cli_commands.h"
+#include "core/fax_errors.h"
 #include "faxdoc/apf_page_data.h"
 #include "faxdoc/apf_page_ops.h"
 #include "faxdoc/apf_reader.h"
 #include "faxdoc/bmp_file.h"
-#include "faxdoc/fax_errors.h"
 #include "faxdoc/fax_unpacker.h"
 #include "faxdoc/t4_decoder.h"
 #include "faxdoc/tiff_writer.h"
@@ -60,7 +60,7 @@ int info(const QStringList& args) {
                 reader.open(path, 1);
             else
                 reader.nextPage();
-        } catch (const FaxError& e) {
+        } catch (const EFaxError& e) {
             out(QString("page %1: %2").arg(page).arg(e.text()));
             return 1;
         }
@@ -72,7 +72,7 @@ int info(const QStringList& args) {
             decoded = QString("%1 lines, %2 bad codes")
                           .arg(decoder.acceptedLines())
                           .arg(decoder.badCodes());
-        } catch (const FaxError& e) {
+        } catch (const EFaxError& e) {
             decoded = QString("%1 after %2 lines").arg(e.text()).arg(decoder.acceptedLines());
         }
         out(QString("page %1: flags 0x%2 (%3), image length %4, %5")
@@ -126,9 +126,12 @@ int exportFile(QStringList args) {
         WriteTiffPages(images, target);
     } else if (extension == "bmp") {
         const QImage image = unpacker.UnpackPageToBitmap(exportPage);
-        QString error;
-        if (image.isNull() || !WriteMonoBmp(image, target, &error)) {
-            err("corvane-cli apf export: " + (image.isNull() ? "the page has no lines" : error));
+        if (image.isNull()) {
+            err("corvane-cli apf export: the page has no lines");
+            return 1;
+        }
+        if (const Status written = WriteMonoBmp(image, target); !written) {
+            err("corvane-cli apf export: " + written.message());
             return 1;
         }
     } else {
@@ -179,7 +182,7 @@ int runApfCommand(const QStringList& args) {
         if (sub == "extract") return extract(rest);
         if (sub == "trim") return trim(rest);
         if (sub == "from-image") return runApfFromImage(rest);
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         err("corvane-cli apf " + sub + ": " + e.text());
         return 1;
     }

@@ -1,12 +1,12 @@
-// `corvane-cli apf from-image IMAGE OUT.apf [--fine] [--margin N]`: one fax page from any
-// picture Qt can read, through the same converter that writes cover pages. One-bit pictures
+// `corvane-cli apf from-image IMAGE OUT.apf [--fine] [--margin N]`: one fax page from a
+// picture file (netpbm, BMP, anything Qt reads), through the same converter that writes
+// cover pages. One-bit pictures
 // keep their pixels; others are reduced with the converter's ordered threshold.
 
-#include <QImageReader>
-
 #include "cli/cli_commands.h"
+#include "core/fax_errors.h"
 #include "faxdoc/convert/fax_converter.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/convert/picture_file.h"
 
 namespace corvane::cli {
 
@@ -44,12 +44,12 @@ int runApfFromImage(const QStringList& arguments) {
     }
     if (files.size() != 2) return usage();
 
-    QImageReader reader(files[0]);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        err(files[0] + ": " + reader.errorString());
+    const Result<QImage> picture = ReadPictureFile(files[0]);
+    if (!picture.ok()) {
+        err(picture.message());
         return 1;
     }
+    const QImage& image = picture.value();
 
     TFxFaxConverter converter;
     converter.SetOptions(0);
@@ -58,7 +58,7 @@ int runApfFromImage(const QStringList& arguments) {
     converter.SetOutFileName(files[1]);
     try {
         converter.ConvertBitmapToApf(image);
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         err(converter.OutputFileName() + ": " + e.text());
         return 1;
     }

@@ -6,7 +6,7 @@
 #include <QImage>
 
 #include "cli/cli_commands.h"
-#include "faxdoc/convert/fax_convert_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/convert/header_line.h"
 #include "faxdoc/convert/header_renderer.h"
 
@@ -89,7 +89,7 @@ int runHeaderCommand(const QStringList& args) {
         auto renderer = MakeHeaderLineRenderer(faxFont);
         renderer->LoadForPage(fine);
         rows = RenderHeaderRows(*renderer, text);
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         err("corvane-cli header: " + e.text());
         return 1;
     }

@@ -10,11 +10,20 @@
 
 namespace corvane {
 
-// Codes the transport raises or returns; the engines add their own beside these.
+// The codes the program raises or returns by name; every one has its text in the table of
+// fax_errors.cpp (apart from ecEventObjects, which has none).
 enum FaxErrorCode : int {
     ecOK = 0,
+    // The operating system's file layer.
+    ecFileNotFound = -2,
+    ecPathNotFound = -3,
+    ecAccessDenied = -5,
     ecEventObjects = -8,
+    ecReadBeyondEnd = -100,
+    ecDiskWrite = -101,
     ecDeviceNotOpen = -103,
+    ecDiskFull = -112,
+    // Start checks and the serial line.
     ecPortNotAssigned = -1005,
     ecNetworkPort = -1009,
     ecBadId = -2001,
@@ -25,6 +34,15 @@ enum FaxErrorCode : int {
     ecPutBlockFailed = -3004,
     ecOutputBufferTooSmall = -3006,
     ecNoMoreTriggers = -5001,
+    // Fax documents: APF files, the unpacker, the converter and the header line.
+    ecFaxBadFormat = -8001,
+    ecBadArgument = -8002,
+    ecCantMakeBitmap = -8003,
+    ecConvertAbort = -8010,
+    ecBadGraphicsFormat = -8011,
+    ecFaxFontBad = -8012,
+    ecFontTooLarge = -8013,
+    ecGotQuitMessage = -8014,
 };
 
 // The text stored for `code` (sign ignored), or nothing when the table has none.

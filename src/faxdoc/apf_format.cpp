@@ -1,8 +1,9 @@
 #include "faxdoc/apf_format.h"
 
-#include <QtEndian>
 #include <algorithm>
 #include <cstring>
+
+#include "core/little_endian.h"
 
 namespace corvane {
 
@@ -36,12 +37,12 @@ ApfFileHeader ApfFileHeader::makeNew() {
 ApfFileHeader ApfFileHeader::fromBytes(const char* bytes) {
     ApfFileHeader h;
     std::memcpy(h.signature.data(), bytes, 6);
-    h.fileDate = qFromLittleEndian<quint32>(bytes + kOffFileDate);
+    h.fileDate = ReadLe32(bytes + kOffFileDate);
     h.stationIdLength = static_cast<quint8>(bytes[kOffStationLength]);
     std::memcpy(h.stationIdChars.data(), bytes + kOffStationChars, kApfStationIdCapacity);
     h.reserved31 = static_cast<quint8>(bytes[kOffReserved31]);
-    h.pageCount = qFromLittleEndian<quint16>(bytes + kOffPageCount);
-    h.firstPageOffset = qFromLittleEndian<quint32>(bytes + kOffFirstPage);
+    h.pageCount = ReadLe16(bytes + kOffPageCount);
+    h.firstPageOffset = ReadLe32(bytes + kOffFirstPage);
     std::memcpy(h.reserved38.data(), bytes + kOffReserved38, h.reserved38.size());
     return h;
 }
@@ -50,12 +51,12 @@ QByteArray ApfFileHeader::toBytes() const {
     QByteArray out(kApfFileHeaderSize, '\0');
     char* b = out.data();
     std::memcpy(b, signature.data(), 6);
-    qToLittleEndian<quint32>(fileDate, b + kOffFileDate);
+    WriteLe32(b + kOffFileDate, fileDate);
     b[kOffStationLength] = static_cast<char>(stationIdLength);
     std::memcpy(b + kOffStationChars, stationIdChars.data(), kApfStationIdCapacity);
     b[kOffReserved31] = static_cast<char>(reserved31);
-    qToLittleEndian<quint16>(pageCount, b + kOffPageCount);
-    qToLittleEndian<quint32>(firstPageOffset, b + kOffFirstPage);
+    WriteLe16(b + kOffPageCount, pageCount);
+    WriteLe32(b + kOffFirstPage, firstPageOffset);
     std::memcpy(b + kOffReserved38, reserved38.data(), reserved38.size());
     return out;
 }
@@ -79,16 +80,16 @@ void ApfFileHeader::setFileDate(const QDateTime& localTime) {
 
 ApfPageHeader ApfPageHeader::fromBytes(const char* bytes) {
     ApfPageHeader h;
-    h.imageLength = qFromLittleEndian<quint32>(bytes);
-    h.imageFlags = qFromLittleEndian<quint16>(bytes + 4);
+    h.imageLength = ReadLe32(bytes);
+    h.imageFlags = ReadLe16(bytes + 4);
     std::memcpy(h.reserved.data(), bytes + 6, h.reserved.size());
     return h;
 }
 
 QByteArray ApfPageHeader::toBytes() const {
     QByteArray out(kApfPageHeaderSize, '\0');
-    qToLittleEndian<quint32>(imageLength, out.data());
-    qToLittleEndian<quint16>(imageFlags, out.data() + 4);
+    WriteLe32(out.data(), imageLength);
+    WriteLe16(out.data() + 4, imageFlags);
     std::memcpy(out.data() + 6, reserved.data(), reserved.size());
     return out;
 }

@@ -1,8 +1,8 @@
 #include "faxdoc/apf_page_data.h"
 
-#include <QtEndian>
 #include <algorithm>
 
+#include "core/little_endian.h"
 #include "faxdoc/t4_decoder.h"
 
 namespace corvane {
@@ -57,7 +57,7 @@ bool ApfPageDataReader::next(QByteArray& piece) {
         piece.clear();
         return true;
     }
-    const qint64 declared = qFromLittleEndian<quint16>(count.constData());
+    const qint64 declared = ReadLe16(count.constData());
     const qint64 inPage = std::min(declared, remaining());
     readInto(piece, std::min<qint64>(inPage, kApfMaxLineRecordBytes));
     const qint64 skip = inPage - piece.size();

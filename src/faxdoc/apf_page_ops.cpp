@@ -10,7 +10,8 @@
 #include "faxdoc/apf_format.h"
 #include "faxdoc/apf_page_data.h"
 #include "faxdoc/apf_reader.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 #include "faxdoc/t4_decoder.h"
 
 namespace corvane {
@@ -29,17 +30,6 @@ bool copyBytes(QIODevice& in, QIODevice& out, qint64 count) {
         count -= got;
     }
     return true;
-}
-
-// Copies everything from the input's position to its end.
-bool copyRest(QIODevice& in, QIODevice& out) {
-    char block[kApfBlockSize];
-    for (;;) {
-        const qint64 got = in.read(block, sizeof block);
-        if (got < 0) return false;
-        if (got == 0) return true;
-        if (out.write(block, got) != got) return false;
-    }
 }
 
 void openOutput(QSaveFile& out, const QString& path) {
@@ -67,6 +57,7 @@ bool skipPage(QIODevice& in) {
 }
 
 // Writes the pages of `source` for which keep(i) holds, behind its header with `pageCount`.
+// The pages are read from the source's own FirstPageOffset and written from offset 64.
 template <typename Keep>
 bool copySelectedPages(const QString& source, const QString& destination, int pageCount, Keep keep,
                        int lastPage) {
@@ -75,16 +66,18 @@ bool copySelectedPages(const QString& source, const QString& destination, int pa
         OpenApfForReading(in, source);
         ApfFileHeader header = ReadApfFileHeader(in);
         header.pageCount = static_cast<quint16>(pageCount);
+        const qint64 firstPage = header.firstPageOffset;
+        header.firstPageOffset = kApfFirstPageOffset;
         QSaveFile out;
         openOutput(out, destination);
         const QByteArray bytes = header.toBytes();
-        if (out.write(bytes) != bytes.size() || !in.seek(header.firstPageOffset)) return false;
+        if (out.write(bytes) != bytes.size() || !in.seek(firstPage)) return false;
         for (int page = 1; page <= lastPage; ++page) {
             const bool ok = keep(page) ? copyPage(in, out) : skipPage(in);
             if (!ok) return false;
         }
         return out.commit();
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
 }
@@ -98,7 +91,7 @@ bool replaceFile(const QString& from, const QString& to) {
 bool SameApfResolution(const QString& pathA, const QString& pathB) {
     try {
         return ReadApfPageHeader(pathA, 1).isHighRes() == ReadApfPageHeader(pathB, 1).isHighRes();
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
 }
@@ -107,13 +100,13 @@ bool IsHighResApf(const QString& path) {
     if (!exists(path)) return false;
     try {
         return ReadApfPageHeader(path, 1).isHighRes();
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
 }
 
 void JoinApfFiles(const QStringList& paths, const QString& destination) {
-    if (paths.isEmpty()) throw EFaxBadArgument();
+    if (paths.isEmpty()) throw EFaxError(ecBadArgument);
     QSaveFile out;
     openOutput(out, destination);
     ApfFileHeader first;
@@ -122,14 +115,27 @@ void JoinApfFiles(const QStringList& paths, const QString& destination) {
         QFile in;
         OpenApfForReading(in, paths[i]);
         const ApfFileHeader header = ReadApfFileHeader(in);
-        if (i == 0) first = header;
+        if (i == 0) {
+            first = header;
+            // Room for the header; it is written last, with the sum of the page counts.
+            if (out.write(QByteArray(kApfFileHeaderSize, '\0')) != kApfFileHeaderSize)
+                ThrowWriteError();
+        }
         total += header.pageCount;
-        // The first file is copied whole, header included; the others from offset 64.
-        if (!in.seek(i == 0 ? 0 : kApfFileHeaderSize) || !copyRest(in, out)) ThrowWriteError();
+        // Exactly the pages the chain holds, from the file's own first-page offset: bytes
+        // before it or after the last page would shift every page that follows.
+        if (!in.seek(header.firstPageOffset)) ThrowReadBeyondEnd();
+        for (int page = 1; page <= header.pageCount; ++page) {
+            if (!copyPage(in, out)) {
+                if (out.error() != QFileDevice::NoError) ThrowWriteError();
+                ThrowReadBeyondEnd();
+            }
+        }
     }
     // A count beyond 16 bits would be stored wrapped and lose pages.
-    if (total > kMaxPageCount) throw EFaxBadArgument();
+    if (total > kMaxPageCount) throw EFaxError(ecBadArgument);
     first.pageCount = static_cast<quint16>(total);
+    first.firstPageOffset = kApfFirstPageOffset;
     const QByteArray bytes = first.toBytes();
     if (!out.seek(0) || out.write(bytes) != bytes.size() || !out.commit()) ThrowWriteError();
 }
@@ -141,7 +147,7 @@ bool JoinApfFileList(const QString& destination, const QStringList& paths) {
     if (present.size() < 2) return false;
     try {
         JoinApfFiles(present, destination);
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
     return exists(destination);
@@ -156,7 +162,7 @@ bool AppendApfFile(const QString& source, const QString& target, bool deleteSour
     try {
         a = GetApfPageCount(source);
         b = GetApfPageCount(target);
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
     if (a <= 0 || b <= 0 || !SameApfResolution(source, target)) return false;
@@ -171,7 +177,7 @@ bool AppendApfFile(const QString& source, const QString& target, bool deleteSour
         JoinApfFiles({target, source}, work);
         done = GetApfPageCount(work) == a + b && replaceFile(work, target) &&
                GetApfPageCount(target) == a + b;
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         done = false;
     }
     if (QFileInfo::exists(work)) QFile::remove(work);
@@ -184,7 +190,7 @@ bool ExtractApfPages(const QString& source, const QString& destination, int firs
     int count = 0;
     try {
         count = ReadApfFileHeader(source).pageCount;
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
     if (count < first) return false;
@@ -198,7 +204,7 @@ bool DeleteApfPages(const QString& source, const QString& destination, int first
     int count = 0;
     try {
         count = ReadApfFileHeader(source).pageCount;
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         return false;
     }
     if (first < 1 || last < first || last > count) return false;
@@ -211,7 +217,7 @@ int CountDecodablePages(const QString& path, int* headerCount) {
     int total = 0;
     try {
         total = GetApfPageCount(path);
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
         total = 0;
     }
     if (headerCount) *headerCount = total;
@@ -232,7 +238,7 @@ int CountDecodablePages(const QString& path, int* headerCount) {
             DecodeApfPageData(reader, decoder);
             good = page;
         }
-    } catch (const FaxError&) {
+    } catch (const EFaxError&) {
     }
     return good;
 }

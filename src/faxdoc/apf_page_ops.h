@@ -19,7 +19,7 @@ bool IsHighResApf(const QString& path);
 
 // Writes `destination` as the pages of every listed file in order, behind the first file's
 // header with PageCount the sum of all. Throws EFaxBadFormat when a listed file is not an APF
-// file, EFaxFileError on I/O errors; the destination is then unchanged.
+// file, EFaxError on I/O errors; the destination is then unchanged.
 void JoinApfFiles(const QStringList& paths, const QString& destination);
 // Joins those of the two that exist; needs both. True when the join succeeded.
 bool JoinTwoApfFiles(const QString& destination, const QString& first, const QString& second);

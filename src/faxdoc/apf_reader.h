@@ -6,7 +6,8 @@
 #include <QString>
 
 #include "faxdoc/apf_format.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
 
@@ -15,7 +16,7 @@ namespace corvane {
 enum class ApfPageLookup { Decoding, Sending };
 
 // Reads and checks the 64-byte header. Throws EFaxBadFormat on a signature mismatch,
-// EFaxFileError "File not found" / "Path not found" when the file cannot be opened and
+// EFaxError "File not found" / "Path not found" when the file cannot be opened and
 // "Attempt to read beyond end of file" when it is shorter than 64 bytes.
 ApfFileHeader ReadApfFileHeader(const QString& path);
 // The same on an open file (reads from offset 0).
@@ -34,7 +35,7 @@ ApfPageHeader ReadApfPageHeader(const QString& path, int pageNumber,
                                 ApfPageLookup mode = ApfPageLookup::Decoding);
 
 // PageCount of the header without checking the signature; 0 when the file does not exist
-// or is shorter than a header. Throws EFaxFileError when it exists but cannot be read.
+// or is shorter than a header. Throws EFaxError when it exists but cannot be read.
 int GetApfPageCount(const QString& path);
 
 }  // namespace corvane

@@ -1,14 +1,16 @@
 #include "faxdoc/apf_receive_writer.h"
 
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
 
 ApfReceiveWriter::~ApfReceiveWriter() {
     try {
         Close();
-    } catch (const FaxError&) {
-        // Nothing can be reported from here; the completed pages are already on disk.
+    } catch (...) {
+        // Nothing can be reported from here, and a destructor must not throw; the completed
+        // pages are already on disk.
     }
 }
 
@@ -29,7 +31,7 @@ void ApfReceiveWriter::CreateFile(const QString& path, const QString& remoteStat
 }
 
 void ApfReceiveWriter::StartPage(bool highRes, bool wide) {
-    if (!file_) throw EFaxFileError(kErrFileNotOpen, kTextFileNotOpen);
+    if (!file_) ThrowFileNotOpen();
     if (pageOpen_) EndPage();
     page_ = ApfPageHeader{};
     page_.imageFlags = quint16((highRes ? kApfHighRes : 0) | (wide ? kApfWideWidth : 0));
@@ -41,7 +43,7 @@ void ApfReceiveWriter::StartPage(bool highRes, bool wide) {
 }
 
 void ApfReceiveWriter::WritePageData(const char* bytes, qint64 count) {
-    if (!file_ || !pageOpen_) throw EFaxFileError(kErrFileNotOpen, kTextFileNotOpen);
+    if (!file_ || !pageOpen_) ThrowFileNotOpen();
     append(bytes, count);
     pageBytes_ += count;
 }

@@ -10,7 +10,7 @@
 //   w.Close();
 //
 // Close() (and destruction) with a page still open cuts that page off, so the file never
-// ends in bytes that no page header accounts for. Errors throw EFaxFileError.
+// ends in bytes that no page header accounts for. Errors throw EFaxError.
 
 #include <QDateTime>
 #include <QFile>

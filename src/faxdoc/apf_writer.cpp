@@ -2,11 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QtEndian>
 #include <cerrno>
 #include <cstring>
 
-#include "faxdoc/fax_errors.h"
+#include "core/little_endian.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 #include "faxdoc/t4_encoder.h"
 
 namespace corvane {
@@ -60,11 +61,11 @@ void ApfWriter::beginPageIfNeeded() {
 }
 
 void ApfWriter::WriteLineRecord(const char* bytes, int count) {
-    if (!IsOpen()) throw EFaxFileError(kErrFileNotOpen, kTextFileNotOpen);
-    if (count < 0 || count > 0xFFFF) throw EFaxBadArgument();
+    if (!IsOpen()) ThrowFileNotOpen();
+    if (count < 0 || count > 0xFFFF) throw EFaxError(ecBadArgument);
     beginPageIfNeeded();
     char length[2];
-    qToLittleEndian<quint16>(static_cast<quint16>(count), length);
+    WriteLe16(length, static_cast<quint16>(count));
     write(length, 2);
     write(bytes, count);
     page_.imageLength += 2 + count;
@@ -76,7 +77,7 @@ void ApfWriter::WriteLineRecord(const QByteArray& record) {
 }
 
 void ApfWriter::FinishPage() {
-    if (!IsOpen()) throw EFaxFileError(kErrFileNotOpen, kTextFileNotOpen);
+    if (!IsOpen()) ThrowFileNotOpen();
     const QByteArray end = MakeEndOfPage();
     WriteLineRecord(end);
     --pageLines_;
@@ -90,7 +91,7 @@ void ApfWriter::FinishPage() {
 }
 
 void ApfWriter::CloseApfFile(const QString& stationId, const QDateTime& now) {
-    if (!IsOpen()) throw EFaxFileError(kErrFileNotOpen, kTextFileNotOpen);
+    if (!IsOpen()) ThrowFileNotOpen();
     header_.setStationId(stationId);
     header_.setFileDate(now);
     const qint64 end_position = position();

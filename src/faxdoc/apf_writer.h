@@ -9,7 +9,7 @@
 //   w.CloseApfFile("station id");
 //
 // Output goes through a 4096-byte buffer. Any write error closes and deletes the partial
-// file before the error (EFaxFileError) is thrown; so does AbandonApfFile() and destroying
+// file before the error (EFaxError) is thrown; so does AbandonApfFile() and destroying
 // a writer whose file is still open.
 
 #include <QByteArray>

@@ -1,8 +1,9 @@
 #include "faxdoc/bmp_file.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <cstring>
+
+#include "core/little_endian.h"
 
 namespace corvane {
 
@@ -55,20 +56,20 @@ QByteArray EncodeMonoBmp(const QImage& image) {
     char* b = out.data();
     b[0] = 'B';
     b[1] = 'M';
-    qToLittleEndian<quint32>(static_cast<quint32>(out.size()), b + 2);
-    qToLittleEndian<quint32>(kMonoPixelOffset, b + 10);
+    WriteLe32(b + 2, static_cast<quint32>(out.size()));
+    WriteLe32(b + 10, kMonoPixelOffset);
     char* info = b + kFileHeaderSize;
-    qToLittleEndian<quint32>(kInfoHeaderSize, info);
-    qToLittleEndian<qint32>(width, info + 4);
-    qToLittleEndian<qint32>(height, info + 8);  // positive: bottom-up rows
-    qToLittleEndian<quint16>(1, info + 12);     // planes
-    qToLittleEndian<quint16>(1, info + 14);     // bits per pixel
-    qToLittleEndian<quint32>(kBiRgb, info + 16);
-    qToLittleEndian<quint32>(static_cast<quint32>(imageBytes), info + 20);
-    qToLittleEndian<qint32>(mono.dotsPerMeterX(), info + 24);
-    qToLittleEndian<qint32>(mono.dotsPerMeterY(), info + 28);
-    qToLittleEndian<quint32>(2, info + 32);  // colours used
-    qToLittleEndian<quint32>(2, info + 36);  // colours important
+    WriteLe32(info, kInfoHeaderSize);
+    WriteLe32(info + 4, static_cast<std::uint32_t>(width));
+    WriteLe32(info + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
+    WriteLe16(info + 12, 1);                                  // planes
+    WriteLe16(info + 14, 1);                                  // bits per pixel
+    WriteLe32(info + 16, kBiRgb);
+    WriteLe32(info + 20, static_cast<quint32>(imageBytes));
+    WriteLe32(info + 24, static_cast<std::uint32_t>(mono.dotsPerMeterX()));
+    WriteLe32(info + 28, static_cast<std::uint32_t>(mono.dotsPerMeterY()));
+    WriteLe32(info + 32, 2);  // colours used
+    WriteLe32(info + 36, 2);  // colours important
     char* palette = info + kInfoHeaderSize;
     std::memset(palette + 4, 0xFF, 3);  // entry 0 black (already zero), entry 1 white
     const int rowBytes = (width + 7) / 8;
@@ -81,34 +82,28 @@ QByteArray EncodeMonoBmp(const QImage& image) {
     return out;
 }
 
-bool WriteMonoBmp(const QImage& image, const QString& path, QString* error) {
+Status WriteMonoBmp(const QImage& image, const QString& path) {
     const QByteArray bytes = EncodeMonoBmp(image);
-    if (bytes.isEmpty()) {
-        if (error) *error = QStringLiteral("Empty image");
-        return false;
-    }
+    if (bytes.isEmpty()) return Status::Error(QStringLiteral("Empty image"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error) *error = file.errorString();
+        const QString why = file.errorString();
         file.close();
         file.remove();
-        return false;
+        return Status::Error(path + ": " + why);
     }
-    return true;
+    return Status::Ok();
 }
 
-QImage DecodeBmp(const QByteArray& bytes, QString* error) {
-    auto fail = [&](const char* why) {
-        if (error) *error = QString::fromLatin1(why);
-        return QImage();
-    };
+Result<QImage> DecodeBmp(const QByteArray& bytes) {
+    auto fail = [](const char* why) { return Status::Error(QString::fromLatin1(why)); };
     const auto* b = reinterpret_cast<const uchar*>(bytes.constData());
     const qint64 size = bytes.size();
     if (size < kFileHeaderSize + kCoreHeaderSize || b[0] != 'B' || b[1] != 'M')
         return fail("Not a BMP file");
-    const quint32 pixelOffset = qFromLittleEndian<quint32>(b + 10);
-    const quint32 headerSize = qFromLittleEndian<quint32>(b + kFileHeaderSize);
+    const quint32 pixelOffset = ReadLe32(b + 10);
+    const quint32 headerSize = ReadLe32(b + kFileHeaderSize);
     if (headerSize < kCoreHeaderSize || kFileHeaderSize + qint64(headerSize) > size)
         return fail("Damaged BMP header");
     const uchar* info = b + kFileHeaderSize;
@@ -119,21 +114,21 @@ QImage DecodeBmp(const QByteArray& bytes, QString* error) {
     int paletteEntrySize = 4;
     int dpmX = 0, dpmY = 0;
     if (headerSize == kCoreHeaderSize) {
-        width = qFromLittleEndian<quint16>(info + 4);
-        height = qFromLittleEndian<qint16>(info + 6);
-        bitCount = qFromLittleEndian<quint16>(info + 10);
+        width = ReadLe16(info + 4);
+        height = ReadLeS16(info + 6);
+        bitCount = ReadLe16(info + 10);
         paletteEntrySize = 3;
     } else {
         if (headerSize < 16) return fail("Damaged BMP header");
-        width = qFromLittleEndian<qint32>(info + 4);
-        height = qFromLittleEndian<qint32>(info + 8);
-        bitCount = qFromLittleEndian<quint16>(info + 14);
-        if (headerSize >= 20) compression = qFromLittleEndian<quint32>(info + 16);
+        width = ReadLeS32(info + 4);
+        height = ReadLeS32(info + 8);
+        bitCount = ReadLe16(info + 14);
+        if (headerSize >= 20) compression = ReadLe32(info + 16);
         if (headerSize >= 32) {
-            dpmX = qFromLittleEndian<qint32>(info + 24);
-            dpmY = qFromLittleEndian<qint32>(info + 28);
+            dpmX = ReadLeS32(info + 24);
+            dpmY = ReadLeS32(info + 28);
         }
-        if (headerSize >= 36) coloursUsed = qFromLittleEndian<quint32>(info + 32);
+        if (headerSize >= 36) coloursUsed = ReadLe32(info + 32);
     }
     if (bitCount != 1 || compression != kBiRgb) {
         QImage other = QImage::fromData(bytes, "BMP");
@@ -168,13 +163,10 @@ QImage DecodeBmp(const QByteArray& bytes, QString* error) {
     return image;
 }
 
-QImage ReadBmpFile(const QString& path, QString* error) {
+Result<QImage> ReadBmpFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return {};
-    }
-    return DecodeBmp(file.readAll(), error);
+    if (!file.open(QIODevice::ReadOnly)) return Status::Error(path + ": " + file.errorString());
+    return DecodeBmp(file.readAll());
 }
 
 }  // namespace corvane

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include "core/status.h"
+
 namespace corvane {
 
 // Codes `image` as an uncompressed 1-bit bottom-up BMP (BITMAPINFOHEADER, two palette
@@ -12,13 +14,13 @@ namespace corvane {
 // darker than mid-grey become black). The resolution is taken from the image's dots per
 // metre. Returns an empty array for a null image.
 QByteArray EncodeMonoBmp(const QImage& image);
-// Writes EncodeMonoBmp(image) to `path`; false (and `error` set) on failure.
-bool WriteMonoBmp(const QImage& image, const QString& path, QString* error = nullptr);
+// Writes EncodeMonoBmp(image) to `path`; a failed write leaves no file.
+Status WriteMonoBmp(const QImage& image, const QString& path);
 
 // Reads a BMP. One-bit files (top-down or bottom-up, any two palette colours) come back as
-// Format_Mono with the file's palette; other depths are read through Qt's BMP reader. A null
-// image (and `error` set) when the data are not a readable BMP.
-QImage DecodeBmp(const QByteArray& bytes, QString* error = nullptr);
-QImage ReadBmpFile(const QString& path, QString* error = nullptr);
+// Format_Mono with the file's palette; other depths are read through Qt's BMP reader. Fails
+// when the data are not a readable BMP.
+Result<QImage> DecodeBmp(const QByteArray& bytes);
+Result<QImage> ReadBmpFile(const QString& path);
 
 }  // namespace corvane

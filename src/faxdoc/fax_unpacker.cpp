@@ -5,7 +5,8 @@
 
 #include "faxdoc/apf_page_data.h"
 #include "faxdoc/apf_reader.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 #include "faxdoc/line_handoff.h"
 #include "faxdoc/mono_bitmap.h"
 #include "faxdoc/pcx_writer.h"
@@ -76,7 +77,7 @@ TFaxWidth TFxFaxUnpacker::FaxWidth() const {
 quint16 TFxFaxUnpacker::decodePage(int page, bool forBitmap, UnpackedLineConsumer& consumer) {
     if (whitespaceCompression_ && (whitespaceFrom_ < whitespaceTo_ || whitespaceTo_ < 0 ||
                                    (whitespaceFrom_ == 0 && whitespaceTo_ != 0)))
-        throw EFaxBadArgument();
+        throw EFaxError(ecBadArgument);
     ApfPageDataReader reader;
     reader.open(inFileName_, page);
     const ApfPageHeader header = reader.pageHeader();
@@ -183,7 +184,10 @@ void TFxFaxUnpacker::UnpackPageToDcx(int page) {
 }
 
 void TFxFaxUnpacker::UnpackFileToDcx() {
-    const int pages = std::min(NumPages(), kDcxMaxPages);
+    const int pages = NumPages();
+    // Checked before anything is written: a DCX file that silently lacks pages looks
+    // complete to whoever opens it.
+    if (pages > kDcxMaxPages) throw EFaxError(ecBadArgument, kTextDcxTooManyPages);
     const QString path = outputName("DCX");
     DcxWriter dcx;
     dcx.open(path);

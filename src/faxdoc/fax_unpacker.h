@@ -4,8 +4,8 @@
 //
 // Every operation opens the input for its own duration, decodes, and raises on error:
 // EFaxBadFormat ("File is not an APF file") for a bad signature, a page beyond the page count
-// or page data ending early; EFaxFileError for files that cannot be opened or written;
-// EFaxBadArgument for inconsistent whitespace settings; ECantMakeBitmap.
+// or page data ending early; EFaxError for files that cannot be opened or written;
+// EFaxError ecBadArgument for inconsistent whitespace settings; ECantMakeBitmap.
 
 #include <QImage>
 #include <QString>
@@ -17,7 +17,8 @@ namespace corvane {
 
 class UnpackedLineConsumer;
 
-enum TUnpackerOption : unsigned {
+// The members of TUnpackerOptions.
+enum UnpackerOption : unsigned {
     uoYield = 0x1,  // service the event queue every 16 lines handed on
     uoAbort = 0x2,  // the page being decoded ends after the current byte
 };

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
 

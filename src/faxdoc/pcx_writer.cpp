@@ -1,10 +1,11 @@
 #include "faxdoc/pcx_writer.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <cerrno>
 
-#include "faxdoc/fax_errors.h"
+#include "core/little_endian.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
 
@@ -36,13 +37,13 @@ QByteArray EncodePcx(const QImage& page) {
     h[1] = 2;
     h[2] = 1;
     h[3] = 1;
-    qToLittleEndian<quint16>(quint16(width - 1), h + 8);
-    qToLittleEndian<quint16>(quint16(height - 1), h + 10);
+    WriteLe16(h + 8, quint16(width - 1));
+    WriteLe16(h + 10, quint16(height - 1));
     // Colour map entries 0 black and 1 white: readers that take the two colours of a
     // one-bit image from the header's map would otherwise show an all-black page.
     h[16 + 3] = h[16 + 4] = h[16 + 5] = char(0xFF);
     h[65] = 1;
-    qToLittleEndian<quint16>(quint16(rowBytes), h + 66);
+    WriteLe16(h + 66, quint16(rowBytes));
     QByteArray row(rowBytes, '\xFF');
     const int copy = std::min<int>(rowBytes, page.bytesPerLine());
     for (int y = 0; y < height; ++y) {
@@ -77,7 +78,10 @@ void DcxWriter::open(const QString& path) {
 }
 
 void DcxWriter::addPage(const QImage& page) {
-    if (offsets_.size() >= kDcxMaxPages) return;
+    if (offsets_.size() >= kDcxMaxPages) {
+        // The destructor removes the unfinished file.
+        throw EFaxError(ecBadArgument, kTextDcxTooManyPages);
+    }
     offsets_.append(quint32(file_->pos()));
     const QByteArray bytes = EncodePcx(page);
     if (file_->write(bytes) != bytes.size()) fail();
@@ -85,9 +89,8 @@ void DcxWriter::addPage(const QImage& page) {
 
 void DcxWriter::close() {
     QByteArray header(kDcxHeaderBytes, '\0');
-    qToLittleEndian<quint32>(kDcxMagic, header.data());
-    for (int i = 0; i < offsets_.size(); ++i)
-        qToLittleEndian<quint32>(offsets_[i], header.data() + 4 + 4 * i);
+    WriteLe32(header.data(), kDcxMagic);
+    for (int i = 0; i < offsets_.size(); ++i) WriteLe32(header.data() + 4 + 4 * i, offsets_[i]);
     if (!file_->seek(0) || file_->write(header) != header.size() || !file_->flush()) fail();
     file_->close();
     file_.reset();

@@ -19,13 +19,16 @@ namespace corvane {
 inline constexpr quint32 kDcxMagic = 0x3ADE68B1;
 inline constexpr int kDcxHeaderBytes = 4100;
 inline constexpr int kDcxMaxPages = 1023;  // the offset table ends with a zero entry
+// The error for a DCX file asked to hold more pages (code ecBadArgument).
+inline constexpr const char* kTextDcxTooManyPages = "A DCX file holds at most 1023 pages";
 
 QByteArray EncodePcx(const QImage& page);
-// Writes `page` at the device's position; throws EFaxFileError on a write error.
+// Writes `page` at the device's position; throws EFaxError on a write error.
 void WritePcx(QIODevice& out, const QImage& page);
 
 // Writes a DCX file page by page: open() writes the header placeholder, addPage() a PCX
-// image, close() the final header. Throws EFaxFileError; a failed file is removed.
+// image, close() the final header. Throws EFaxError (also for a page beyond kDcxMaxPages);
+// a failed file is removed.
 class DcxWriter {
   public:
     ~DcxWriter();

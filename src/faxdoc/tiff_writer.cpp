@@ -1,11 +1,12 @@
 #include "faxdoc/tiff_writer.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <array>
 #include <cerrno>
 
-#include "faxdoc/fax_errors.h"
+#include "core/little_endian.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
 
@@ -38,24 +39,26 @@ std::array<Entry, kEntryCount> entriesFor(int width, int height, quint32 stripOf
 }
 
 void putEntry(char* e, const Entry& entry) {
-    qToLittleEndian<quint16>(entry.tag, e);
-    qToLittleEndian<quint16>(entry.type, e + 2);
-    qToLittleEndian<quint32>(1, e + 4);
+    WriteLe16(e, entry.tag);
+    WriteLe16(e + 2, entry.type);
+    WriteLe32(e + 4, 1);
     if (entry.type == kTypeShort)
-        qToLittleEndian<quint16>(quint16(entry.value), e + 8);
+        WriteLe16(e + 8, quint16(entry.value));
     else
-        qToLittleEndian<quint32>(entry.value, e + 8);
+        WriteLe32(e + 8, entry.value);
 }
 
-QByteArray header(int width, int height, quint32 stripBytes) {
-    const auto entries = entriesFor(width, height, kTiffHeaderBytes, stripBytes);
-    QByteArray out(kTiffHeaderBytes, '\0');
+// The single-page header: "II", 42, the directory at 8 with its nine entries, and, when the
+// strip does not begin with four zero bytes, a zero next-directory offset before the strip.
+QByteArray header(int width, int height, quint32 stripOffset, quint32 stripBytes) {
+    const auto entries = entriesFor(width, height, stripOffset, stripBytes);
+    QByteArray out(int(stripOffset), '\0');
     char* b = out.data();
     b[0] = 'I';
     b[1] = 'I';
-    qToLittleEndian<quint16>(42, b + 2);
-    qToLittleEndian<quint32>(8, b + 4);
-    qToLittleEndian<quint16>(kEntryCount, b + 8);
+    WriteLe16(b + 2, 42);
+    WriteLe32(b + 4, 8);
+    WriteLe16(b + 8, kEntryCount);
     for (int i = 0; i < kEntryCount; ++i) putEntry(b + 10 + 12 * i, entries[i]);
     return out;
 }
@@ -109,9 +112,18 @@ void PackBitsRow(const uchar* row, int bytes, QByteArray& out) {
     }
 }
 
+// Where the strip of a single-page file starts: right after the nine entries when its
+// first four bytes can stand for the missing next-directory offset (zero), else after an
+// explicit zero offset.
+quint32 SinglePageStripOffset(const QByteArray& strip) {
+    const bool zeroLeadIn = strip.size() >= 4 && ReadLe32(strip.constData()) == 0;
+    return zeroLeadIn ? kTiffHeaderBytes : kTiffHeaderWithNextOffsetBytes;
+}
+
 QByteArray EncodeSinglePageTiff(const QImage& page) {
     const QByteArray data = strip(page);
-    return header(page.width(), page.height(), quint32(data.size())) + data;
+    return header(page.width(), page.height(), SinglePageStripOffset(data), quint32(data.size())) +
+           data;
 }
 
 QByteArray EncodeTiffPages(const QList<QImage>& pages) {
@@ -127,26 +139,26 @@ QByteArray EncodeTiffPages(const QList<QImage>& pages) {
         const quint32 stripEnd = stripOffset + quint32(data.size());
         const quint32 resolutions = stripEnd + (stripEnd & 1);
         QByteArray dir(kDirectoryBytes, '\0');
-        qToLittleEndian<quint16>(kEntries, dir.data());
+        WriteLe16(dir.data(), kEntries);
         const auto entries = entriesFor(page.width(), page.height(), stripOffset, data.size());
         for (int i = 0; i < kEntryCount; ++i) putEntry(dir.data() + 2 + 12 * i, entries[i]);
         for (int i = 0; i < 2; ++i) {
             char* e = dir.data() + 2 + 12 * (kEntryCount + i);
-            qToLittleEndian<quint16>(quint16(282 + i), e);  // XResolution, YResolution
-            qToLittleEndian<quint16>(kTypeRational, e + 2);
-            qToLittleEndian<quint32>(1, e + 4);
-            qToLittleEndian<quint32>(resolutions + 8 * i, e + 8);
+            WriteLe16(e, quint16(282 + i));  // XResolution, YResolution
+            WriteLe16(e + 2, kTypeRational);
+            WriteLe32(e + 4, 1);
+            WriteLe32(e + 8, resolutions + 8 * i);
         }
         const quint32 next = p + 1 < pages.size() ? resolutions + 16 : 0;
-        qToLittleEndian<quint32>(next, dir.data() + kDirectoryBytes - 4);
+        WriteLe32(dir.data() + kDirectoryBytes - 4, next);
         out += dir;
         out += data;
         if (stripEnd & 1) out.append('\0');
         // Dots per metre to dots per inch, in tenths.
         for (int dpm : {page.dotsPerMeterX(), page.dotsPerMeterY()}) {
             char value[8];
-            qToLittleEndian<quint32>(quint32(qRound(dpm * 0.254)), value);
-            qToLittleEndian<quint32>(10, value + 4);
+            WriteLe32(value, quint32(qRound(dpm * 0.254)));
+            WriteLe32(value + 4, 10);
             out.append(value, 8);
         }
     }
@@ -170,8 +182,9 @@ void WriteSinglePageTiff(const QImage& page, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) ThrowCreateError(path);
     const QByteArray data = strip(page);
-    const QByteArray placeholder = header(page.width(), page.height(), 0);
-    const QByteArray final = header(page.width(), page.height(), quint32(data.size()));
+    const quint32 stripOffset = SinglePageStripOffset(data);
+    const QByteArray placeholder = header(page.width(), page.height(), stripOffset, 0);
+    const QByteArray final = header(page.width(), page.height(), stripOffset, quint32(data.size()));
     if (file.write(placeholder) != placeholder.size() || file.write(data) != data.size() ||
         !file.seek(0) || file.write(final) != final.size() || !file.flush()) {
         const int saved = errno;

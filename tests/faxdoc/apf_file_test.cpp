@@ -5,16 +5,17 @@
 #include <sys/resource.h>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <csignal>
 
 #include "apf_fixtures.h"
+#include "core/little_endian.h"
 #include "faxdoc/apf_page_data.h"
 #include "faxdoc/apf_reader.h"
 #include "faxdoc/apf_receive_writer.h"
 #include "faxdoc/apf_writer.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
 #include "faxdoc/fax_unpacker.h"
+#include "faxdoc/file_error_throwers.h"
 #include "faxdoc/t4_encoder.h"
 
 namespace corvane {
@@ -23,12 +24,12 @@ namespace {
 using testing::BuildApf;
 using testing::WriteFile;
 
-// The text of the FaxError a call throws, or "" when it does not throw.
+// The text of the EFaxError a call throws, or "" when it does not throw.
 template <typename F>
 QString errorText(F&& call) {
     try {
         call();
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         return e.text();
     }
     return {};
@@ -47,12 +48,12 @@ TEST(ApfHeaders, RoundTripAndLayout) {
     const QByteArray bytes = h.toBytes();
     ASSERT_EQ(bytes.size(), 64);
     EXPECT_EQ(bytes.left(6), QByteArray("APF10\x1A"));
-    EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 32), 513);
-    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 34), 64u);
+    EXPECT_EQ(ReadLe16(bytes.constData() + 32), 513);
+    EXPECT_EQ(ReadLe32(bytes.constData() + 34), 64u);
     EXPECT_EQ(bytes[10], char(11));
     EXPECT_EQ(bytes.mid(11, 20), QByteArray("+1 555 0100         "));
     // 13:45:58 -> 29 seconds/2, 45 minutes, 13 hours; 29.2.2024 -> year 44.
-    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 6),
+    EXPECT_EQ(ReadLe32(bytes.constData() + 6),
               ((29u | 2u << 5 | 44u << 9) << 16) | (29u | 45u << 5 | 13u << 11));
     EXPECT_EQ(ApfFileHeader::fromBytes(bytes.constData()).toBytes(), bytes);
 
@@ -85,7 +86,8 @@ TEST(ApfReader, RejectsWhatIsNotAnApfFile) {
         QByteArray bad = good;
         bad[i] = char(bad[i] ^ 0x20);
         WriteFile(t.file("bad.apf"), bad);
-        EXPECT_EQ(errorText([&] { ReadApfFileHeader(t.file("bad.apf")); }), kTextNotApfFile)
+        EXPECT_EQ(errorText([&] { ReadApfFileHeader(t.file("bad.apf")); }),
+                  "File is not an APF file")
             << "byte " << i;
     }
     WriteFile(t.file("short.apf"), good.left(63));
@@ -94,10 +96,10 @@ TEST(ApfReader, RejectsWhatIsNotAnApfFile) {
         QString path;
         const char* text;
     } cases[] = {
-        {"empty name", "", kTextFileNotFound},
-        {"missing file", t.file("none.apf"), kTextFileNotFound},
-        {"missing folder", t.file("nofolder/none.apf"), kTextPathNotFound},
-        {"cut short", t.file("short.apf"), kTextReadBeyondEnd},
+        {"empty name", "", "File not found"},
+        {"missing file", t.file("none.apf"), "File not found"},
+        {"missing folder", t.file("nofolder/none.apf"), "Path not found"},
+        {"cut short", t.file("short.apf"), "Attempt to read beyond end of file"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(errorText([&] { ReadApfFileHeader(c.path); }), c.text) << c.name;
@@ -119,21 +121,24 @@ TEST(ApfReader, WalksThePageChainAndGuardsItsEnds) {
     EXPECT_EQ(LocateApfPage(f, 3), second + 16 + 3);
     EXPECT_EQ(ReadApfPageHeader(t.file("three.apf"), 2).imageFlags, kApfHighRes);
 
-    EXPECT_EQ(errorText([&] { LocateApfPage(f, 4); }), kTextNotApfFile);
-    EXPECT_EQ(errorText([&] { LocateApfPage(f, 0); }), kTextNotApfFile);
-    EXPECT_EQ(errorText([&] { LocateApfPage(f, 4, ApfPageLookup::Sending); }), kTextReadBeyondEnd);
+    EXPECT_EQ(errorText([&] { LocateApfPage(f, 4); }), "File is not an APF file");
+    EXPECT_EQ(errorText([&] { LocateApfPage(f, 0); }), "File is not an APF file");
+    EXPECT_EQ(errorText([&] { LocateApfPage(f, 4, ApfPageLookup::Sending); }),
+              "Attempt to read beyond end of file");
 
     // Hostile chains: a page count above the pages present, an ImageLength past the end.
     WriteFile(t.file("overcount.apf"), BuildApf(pages, 9));
     EXPECT_EQ(errorText([&] { ReadApfPageHeader(t.file("overcount.apf"), 5); }),
-              kTextReadBeyondEnd);
+              "Attempt to read beyond end of file");
     pages[0].imageLength = 0xFFFFFFF0;
     WriteFile(t.file("huge.apf"), BuildApf(pages));
-    EXPECT_EQ(errorText([&] { ReadApfPageHeader(t.file("huge.apf"), 2); }), kTextReadBeyondEnd);
+    EXPECT_EQ(errorText([&] { ReadApfPageHeader(t.file("huge.apf"), 2); }),
+              "Attempt to read beyond end of file");
 
     WriteFile(t.file("empty.apf"), BuildApf({}));
     EXPECT_EQ(GetApfPageCount(t.file("empty.apf")), 0);
-    EXPECT_EQ(errorText([&] { ReadApfPageHeader(t.file("empty.apf"), 1); }), kTextNotApfFile);
+    EXPECT_EQ(errorText([&] { ReadApfPageHeader(t.file("empty.apf"), 1); }),
+              "File is not an APF file");
 }
 
 TEST(ApfPageData, ReadsRecordsAndStreamsWithinThePage) {
@@ -183,7 +188,7 @@ TEST(ApfPageData, ReadsRecordsAndStreamsWithinThePage) {
                   while (reader.next(piece)) {
                   }
               }),
-              kTextNotApfFile);
+              "File is not an APF file");
 }
 
 TEST(ApfWriter, WritesAConsistentFile) {
@@ -222,7 +227,7 @@ TEST(ApfWriter, WritesAConsistentFile) {
         QByteArray last;
         f.seek(pos + 16);
         while (sum < ph.imageLength) {
-            const quint16 n = qFromLittleEndian<quint16>(f.read(2).constData());
+            const quint16 n = ReadLe16(f.read(2).constData());
             last = f.read(n);
             sum += 2 + n;
             ++count;
@@ -239,7 +244,7 @@ TEST(ApfWriter, LeavesNoFileBehindOnFailureOrAbandon) {
     TempFolder t;
     {
         ApfWriter w;
-        EXPECT_EQ(errorText([&] { w.CreateApfFile(t.file("missing/x.apf")); }), kTextPathNotFound);
+        EXPECT_EQ(errorText([&] { w.CreateApfFile(t.file("missing/x.apf")); }), "Path not found");
     }
     {
         ApfWriter w;
@@ -275,12 +280,12 @@ TEST(ApfWriter, AWriteErrorDeletesThePartialFile) {
         for (int i = 0; i < 1000; ++i) w.WriteLineRecord(record);
         w.FinishPage();
         w.CloseApfFile("");
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         text = e.text();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(text, kTextDiskWrite);
+    EXPECT_EQ(text, "Disk write error");
     EXPECT_FALSE(w.IsOpen());
     EXPECT_FALSE(QFile::exists(t.file("big.apf")));
 }

@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QImage>
-#include <QtEndian>
 
+#include "core/little_endian.h"
 #include "faxdoc/apf_format.h"
 #include "faxdoc/t4_encoder.h"
 
@@ -87,7 +87,7 @@ QByteArray RecordData(const std::vector<QByteArray>& records) {
     QByteArray out;
     for (const QByteArray& record : records) {
         char count[2];
-        qToLittleEndian<quint16>(quint16(record.size()), count);
+        WriteLe16(count, quint16(record.size()));
         out.append(count, 2);
         out += record;
     }

@@ -5,11 +5,14 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "apf_fixtures.h"
+#include "core/little_endian.h"
 #include "faxdoc/apf_page_ops.h"
 #include "faxdoc/apf_reader.h"
-#include "faxdoc/fax_errors.h"
+#include "faxdoc/fax_document_errors.h"
+#include "faxdoc/file_error_throwers.h"
 #include "fixtures/temp_home.h"
 
 namespace corvane {
@@ -163,6 +166,65 @@ TEST_F(PageOpsTest, ExtractAndDeletePages) {
     const QString broken = make("broken.apf", {page(1), cut});
     QFile::remove(file("out.apf"));
     EXPECT_FALSE(ExtractApfPages(broken, file("out.apf"), 1, 2));
+    EXPECT_FALSE(QFile::exists(file("out.apf")));
+}
+
+// The same file with its first page at offset 80: 16 filler bytes between header and page 1.
+QByteArray WithFirstPageAt80(const QByteArray& file) {
+    QByteArray out = file.left(64) + QByteArray(16, '\xEE') + file.mid(64);
+    WriteLe32(out.data() + 34, 80);
+    return out;
+}
+
+TEST_F(PageOpsTest, SourcesAreReadFromTheirOwnFirstPageOffset) {
+    const std::vector<FixturePage> three = {page(1), page(2), page(3)};
+    WriteFile(file("gap.apf"), WithFirstPageAt80(BuildApf(three, -1, "STATION")));
+    const QString gap = file("gap.apf");
+    const QString two = make("two.apf", {page(4), page(5)});
+
+    // Every result is a plain file with its pages from offset 64.
+    struct Case {
+        const char* name;
+        std::function<bool()> run;
+        std::vector<FixturePage> pages;
+    } cases[] = {
+        {"extract 2..3",
+         [&] { return ExtractApfPages(gap, file("out.apf"), 2, 3); },
+         {page(2), page(3)}},
+        {"delete 2..2",
+         [&] { return DeleteApfPages(gap, file("out.apf"), 2, 2); },
+         {page(1), page(3)}},
+        {"join gap first",
+         [&] { return JoinTwoApfFiles(file("out.apf"), gap, two); },
+         {page(1), page(2), page(3), page(4), page(5)}},
+        {"join gap second",
+         [&] { return JoinTwoApfFiles(file("out.apf"), two, gap); },
+         {page(4), page(5), page(1), page(2), page(3)}},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(file("out.apf"));
+        ASSERT_TRUE(c.run()) << c.name;
+        EXPECT_EQ(ReadFile(file("out.apf")), BuildApf(c.pages, -1, "STATION")) << c.name;
+        EXPECT_EQ(CountDecodablePages(file("out.apf")), int(c.pages.size())) << c.name;
+    }
+
+    // Appending to such a target, and trimming one in place.
+    WriteFile(file("target.apf"), WithFirstPageAt80(BuildApf({page(1)}, -1, "STATION")));
+    const QString one = make("one.apf", {page(2)});
+    ASSERT_TRUE(AppendApfFile(one, file("target.apf"), false));
+    EXPECT_EQ(ReadFile(file("target.apf")), BuildApf({page(1), page(2)}, -1, "STATION"));
+    WriteFile(file("trim.apf"), WithFirstPageAt80(BuildApf(three, 4, "STATION")));
+    EXPECT_EQ(TrimToDecodablePages(file("trim.apf"), false), 3);
+    EXPECT_EQ(ReadFile(file("trim.apf")), BuildApf(three, -1, "STATION"));
+}
+
+TEST_F(PageOpsTest, JoinRefusesAPageChainThatRunsPastTheEnd) {
+    // Copying a cut page would hide every page of the files behind it inside its data.
+    FixturePage cut = page(2);
+    cut.imageLength = cut.data.size() + 1000;
+    const QString broken = make("broken.apf", {page(1), cut});
+    const QString good = make("good.apf", {page(3)});
+    EXPECT_FALSE(JoinTwoApfFiles(file("out.apf"), broken, good));
     EXPECT_FALSE(QFile::exists(file("out.apf")));
 }
 

@@ -8,11 +8,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include "apf_fixtures.h"
-#include "faxdoc/fax_errors.h"
+#include "core/little_endian.h"
+#include "faxdoc/fax_document_errors.h"
 #include "faxdoc/fax_unpacker.h"
+#include "faxdoc/file_error_throwers.h"
 #include "faxdoc/pcx_writer.h"
 #include "faxdoc/t4_encoder.h"
 #include "faxdoc/tiff_writer.h"
@@ -26,14 +27,14 @@ using testing::WriteFile;
 
 quint32 u32At(const QByteArray& bytes, int at) {
     if (at + 4 > bytes.size()) return 0;
-    return qFromLittleEndian<quint32>(bytes.mid(at, 4).constData());
+    return ReadLe32(bytes.mid(at, 4).constData());
 }
 
 template <typename F>
 QString errorText(F&& call) {
     try {
         call();
-    } catch (const FaxError& e) {
+    } catch (const EFaxError& e) {
         return e.text();
     }
     return {};
@@ -190,7 +191,7 @@ TEST_F(UnpackerTest, WhitespaceCompression) {
         u.setWhitespaceCompression(true);
         u.setWhitespaceFrom(from);
         u.setWhitespaceTo(to);
-        EXPECT_EQ(errorText([&] { u.UnpackPageToBitmap(1); }), kTextBadArgument);
+        EXPECT_EQ(errorText([&] { u.UnpackPageToBitmap(1); }), "Bad argument passed to function");
     }
 }
 
@@ -234,10 +235,10 @@ TEST_F(UnpackerTest, ErrorsCarryTheirTexts) {
         int page;
         const char* text;
     } cases[] = {
-        {"empty name", "", 1, kTextFileNotFound},
-        {"missing file", file("none.apf"), 1, kTextFileNotFound},
-        {"page beyond the count", good, 2, kTextNotApfFile},
-        {"data ending early", cut, 1, kTextNotApfFile},
+        {"empty name", "", 1, "File not found"},
+        {"missing file", file("none.apf"), 1, "File not found"},
+        {"page beyond the count", good, 2, "File is not an APF file"},
+        {"data ending early", cut, 1, "File is not an APF file"},
     };
     for (const Case& c : cases) {
         TFxFaxUnpacker u;
@@ -305,20 +306,18 @@ TEST_F(UnpackerTest, TiffHasTheFixedHeaderAndOpensInLibtiff) {
     ASSERT_GT(tiff.size(), 118);
     const char* b = tiff.constData();
     EXPECT_EQ(tiff.left(8), QByteArray::fromHex("49492a0008000000"));
-    EXPECT_EQ(qFromLittleEndian<quint16>(b + 8), 9);
+    EXPECT_EQ(ReadLe16(b + 8), 9);
     const quint16 tags[] = {255, 256, 257, 258, 259, 262, 273, 278, 279};
     const quint32 values[] = {1, 1728, 300, 1, 32773, 0, 118, 300, quint32(tiff.size() - 118)};
     for (int i = 0; i < 9; ++i) {
         const char* e = b + 10 + 12 * i;
-        EXPECT_EQ(qFromLittleEndian<quint16>(e), tags[i]);
+        EXPECT_EQ(ReadLe16(e), tags[i]);
         const bool isLong = tags[i] >= 273;
-        EXPECT_EQ(qFromLittleEndian<quint16>(e + 2), isLong ? 4 : 3);
-        EXPECT_EQ(isLong ? qFromLittleEndian<quint32>(e + 8) : qFromLittleEndian<quint16>(e + 8),
-                  values[i])
-            << tags[i];
+        EXPECT_EQ(ReadLe16(e + 2), isLong ? 4 : 3);
+        EXPECT_EQ(isLong ? ReadLe32(e + 8) : ReadLe16(e + 8), values[i]) << tags[i];
     }
     // The four bytes after the directory (read as a next-directory offset) are zero.
-    EXPECT_EQ(qFromLittleEndian<quint32>(b + 118), 0u);
+    EXPECT_EQ(ReadLe32(b + 118), 0u);
     uint32_t width = 0;
     EXPECT_EQ(testing::RowsDiffer(tiffRows(u.lastOutputFile(), &width), text.rows), "");
     EXPECT_EQ(width, 1728u);
@@ -329,6 +328,42 @@ TEST_F(UnpackerTest, TiffHasTheFixedHeaderAndOpensInLibtiff) {
         EXPECT_EQ(info.exitCode(), 0);
         EXPECT_EQ(info.readAllStandardError(), "");
         EXPECT_TRUE(info.readAllStandardOutput().contains("Image Width: 1728 Image Length: 300"));
+    }
+}
+
+// Whatever ink the first row holds, the single-page TIFF is one clean directory in libtiff's
+// tools; the 118-byte layout is kept whenever the first row starts with 16 white pixels.
+TEST_F(UnpackerTest, TiffOfAnyFirstRowReadsCleanly) {
+    if (!havePeer("tiffinfo")) GTEST_SKIP() << "tiffinfo not installed";
+    struct Case {
+        const char* name;
+        QByteArray firstRow;
+        quint32 stripOffset;
+    } cases[] = {
+        {"white start", rasterRow({{16, 40}}), 118},
+        {"black first pixel", rasterRow({{0, 1}}), 122},
+        {"black in the second byte", rasterRow({{9, 12}}), 122},
+        {"all black", rasterRow({{0, 1728}}), 122},
+    };
+    for (const Case& c : cases) {
+        Raster page;
+        page.addRow(c.firstRow);
+        page.addRow(rasterRow({{0, 5}, {700, 900}}));
+        page.addWhite(3);
+        TFxFaxUnpacker u;
+        u.setInFileName(write("p.apf", {testing::RecordPage(page, kApfHighRes)}));
+        u.setOutFileName(file("p.tif"));
+        u.UnpackPageToTiff(1);
+        const QByteArray tiff = testing::ReadFile(file("p.tif"));
+        EXPECT_EQ(u32At(tiff, 10 + 12 * 6 + 8), c.stripOffset) << c.name;
+        EXPECT_EQ(u32At(tiff, 10 + 12 * 8 + 8), quint32(tiff.size()) - c.stripOffset) << c.name;
+        QProcess info;
+        info.start("tiffinfo", {"-D", file("p.tif")});
+        ASSERT_TRUE(info.waitForFinished());
+        EXPECT_EQ(info.exitCode(), 0) << c.name;
+        EXPECT_EQ(info.readAllStandardError(), "") << c.name;
+        EXPECT_EQ(info.readAllStandardOutput().count("TIFF Directory"), 1) << c.name;
+        EXPECT_EQ(testing::RowsDiffer(tiffRows(file("p.tif")), page.rows), "") << c.name;
     }
 }
 
@@ -397,6 +432,30 @@ TEST_F(UnpackerTest, PcxAndDcxOpenInNetpbm) {
         WriteFile(file("page.pcx"), dcx.mid(starts[i], ends[i] - starts[i]));
         EXPECT_EQ(testing::RowsDiffer(pcxRowsByNetpbm(file("page.pcx"), 1728), pages[i]->rows), "")
             << "page " << i + 1;
+    }
+}
+
+TEST_F(UnpackerTest, DcxBeyond1023PagesIsRefusedAndWritesNothing) {
+    const testing::FixturePage blank = testing::RecordPage(testing::Checkerboard(1728, 1, 8));
+    struct Case {
+        int pages;
+        bool fits;
+    } cases[] = {{1023, true}, {1024, false}};
+    for (const Case& c : cases) {
+        TFxFaxUnpacker u;
+        u.setInFileName(write("many.apf", std::vector<testing::FixturePage>(c.pages, blank)));
+        WriteFile(file("many.dcx"), "earlier export");
+        u.setOutFileName(file("many.dcx"));
+        const QString error = errorText([&] { u.UnpackFileToDcx(); });
+        const QByteArray dcx = testing::ReadFile(file("many.dcx"));
+        if (c.fits) {
+            EXPECT_EQ(error, "") << c.pages;
+            EXPECT_NE(u32At(dcx, 4 * c.pages), 0u) << c.pages;  // the last page's offset
+            EXPECT_EQ(u32At(dcx, 4 * c.pages + 4), 0u) << c.pages;
+        } else {
+            EXPECT_EQ(error, "A DCX file holds at most 1023 pages") << c.pages;
+            EXPECT_EQ(dcx, "earlier export") << c.pages;
+        }
     }
 }
 

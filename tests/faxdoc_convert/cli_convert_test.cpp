@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "converted_apf.h"
@@ -88,6 +89,34 @@ TEST(CliApfFromImage, PageDecodesBackToThePictureWithCorvaneAndLibtiff) {
                   "");
         EXPECT_EQ(testing::FirstDifference(testing::DecodeWithLibtiff(apf.pages[0], dir.path()),
                                            expected),
+                  "");
+    }
+}
+
+// netpbm writes plain PBM pixels without blanks between them; the page still matches the
+// picture, in the plain and the raw form alike. (Grey and colour forms are read by the same
+// reader, tested on its own; the converter thresholds them.)
+TEST(CliApfFromImage, ReadsNetpbmFilesInEveryForm) {
+    if (QStandardPaths::findExecutable("pnmtoplainpnm").isEmpty()) GTEST_SKIP() << "netpbm missing";
+    QTemporaryDir dir;
+    const QImage picture = TestPicture(301, 40);
+    ASSERT_TRUE(picture.save(dir.filePath("picture.png")));
+    const QString png = dir.filePath("picture.png");
+    const QStringList pipelines = {
+        "pngtopam \"$0\" | pgmtopbm -threshold > \"$1\"",
+        "pngtopam \"$0\" | pgmtopbm -threshold | pnmtoplainpnm > \"$1\"",
+    };
+    for (const QString& pipeline : pipelines) {
+        SCOPED_TRACE(pipeline.toStdString());
+        const QString pnm = dir.filePath("picture.pnm");
+        ASSERT_EQ(QProcess::execute("sh", {"-c", pipeline, png, pnm}), 0);
+        const CliResult result =
+            RunCli({"apf", "from-image", pnm, dir.filePath("page.apf"), "--fine"});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const testing::ConvertedApf apf = testing::ReadConvertedApf(dir.filePath("page.apf"));
+        ASSERT_EQ(apf.pages.size(), 1u);
+        EXPECT_EQ(testing::FirstDifference(testing::DecodeWithCorvane(apf.pages[0]),
+                                           testing::InkRows(picture, 1728)),
                   "");
     }
 }

@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QtEndian>
 
+#include "core/little_endian.h"
 #include "faxdoc/fax_unpacker.h"
 #include "faxdoc/t4_decoder.h"
 
@@ -26,7 +26,7 @@ ConvertedApf ReadConvertedApf(const QString& path) {
         const qint64 dataEnd = dataStart + page.header.imageLength;
         qint64 r = dataStart;
         while (r + 2 <= dataEnd && dataEnd <= bytes.size()) {
-            const int count = qFromLittleEndian<quint16>(bytes.constData() + r);
+            const int count = ReadLe16(bytes.constData() + r);
             if (r + 2 + count > dataEnd) break;
             page.records.push_back(bytes.mid(r + 2, count));
             r += 2 + count;

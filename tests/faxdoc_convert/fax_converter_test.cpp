@@ -258,7 +258,7 @@ TEST_F(ConverterTest, BmpFileRouteGivesTheSamePage) {
     QImage cover = MonoImage(1728, 300);
     for (int y = 0; y < 300; y += 3)
         for (int x = y; x < 1728; x += 50) Ink(cover, x, y);
-    ASSERT_TRUE(WriteMonoBmp(cover, Path("LastCover.bmp")));
+    ASSERT_TRUE(WriteMonoBmp(cover, Path("LastCover.bmp")).ok());
 
     TFxFaxConverter memory = CoverConverter(Path("memory.apf"));
     memory.ConvertBitmapToApf(cover);
@@ -333,15 +333,16 @@ TEST_F(ConverterTest, FailuresRaiseTheirTextAndLeaveNoOutput) {
         QString text;
     };
     const Case cases[] = {
-        {"no bitmap", [](TFxFaxConverter& c) { c.ConvertBitmapToApf(QImage()); }, kTextBadArgument},
+        {"no bitmap", [](TFxFaxConverter& c) { c.ConvertBitmapToApf(QImage()); },
+         "Bad argument passed to function"},
         {"document of kind none", [](TFxFaxConverter& c) { c.ConvertDocumentToApf(); },
-         kTextBadArgument},
+         "Bad argument passed to function"},
         {"document of kind bitmap",
          [](TFxFaxConverter& c) {
              c.SetInputDocumentType(idBitmap);
              c.ConvertDocumentToApf();
          },
-         kTextBadArgument},
+         "Bad argument passed to function"},
         {"BMP that is no picture",
          [&](TFxFaxConverter& c) {
              c.SetDocumentFile(Path("notes.bmp"));
@@ -349,7 +350,7 @@ TEST_F(ConverterTest, FailuresRaiseTheirTextAndLeaveNoOutput) {
              c.SetInputDocumentType(idBmp);
              c.ConvertDocumentToApf();
          },
-         kTextBadGraphicsFormat},
+         "Unsupported graphics file format"},
         {"missing BMP",
          [&](TFxFaxConverter& c) {
              c.SetDocumentFile(Path("none.bmp"));
@@ -357,7 +358,7 @@ TEST_F(ConverterTest, FailuresRaiseTheirTextAndLeaveNoOutput) {
              c.SetInputDocumentType(idBmp);
              c.ConvertDocumentToApf();
          },
-         kTextBadGraphicsFormat},
+         "Unsupported graphics file format"},
         {"input kind this program does not read",
          [&](TFxFaxConverter& c) {
              c.SetDocumentFile(Path("notes.bmp"));
@@ -365,27 +366,27 @@ TEST_F(ConverterTest, FailuresRaiseTheirTextAndLeaveNoOutput) {
              c.SetInputDocumentType(idTiff);
              c.ConvertDocumentToApf();
          },
-         kTextBadGraphicsFormat},
+         "Unsupported graphics file format"},
         {"output folder missing",
          [&](TFxFaxConverter& c) {
              c.SetOutFileName(Path("no/such/folder/x.APF"));
              c.ConvertBitmapToApf(picture);
          },
-         kTextPathNotFound},
+         "Path not found"},
         {"status handler aborts",
          [&](TFxFaxConverter& c) {
              c.SetOnStatus(
                  [](const FaxConvertStatus& s, bool& abort) { abort = s.linesConverted == 20; });
              c.ConvertBitmapToApf(picture);
          },
-         kTextConvertAborted},
+         "User aborted fax conversion"},
         {"quit message while yielding",
          [&](TFxFaxConverter& c) {
              c.SetOptions(coYieldOften);
              QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
              c.ConvertBitmapToApf(picture);
          },
-         kTextGotQuitMessage},
+         "Got quit message"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -394,7 +395,7 @@ TEST_F(ConverterTest, FailuresRaiseTheirTextAndLeaveNoOutput) {
         try {
             c.run(converter);
             ADD_FAILURE() << "no error";
-        } catch (const FaxError& e) {
+        } catch (const EFaxError& e) {
             EXPECT_EQ(e.text(), c.text);
         }
         EXPECT_FALSE(QFile::exists(out));

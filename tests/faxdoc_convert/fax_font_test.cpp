@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 
-#include "faxdoc/convert/fax_convert_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/convert/fax_font_charset.h"
 #include "faxdoc/convert/fax_font_data.h"
 
@@ -121,7 +121,8 @@ TEST(LoadFaxFont, BadBlockOrGlyphSizeIsReported) {
         try {
             font.LoadFaxFont(c.bytesPerGlyph, false, c.block);
             ADD_FAILURE() << c.bytesPerGlyph << " bytes per glyph loaded";
-        } catch (const EFaxFontBad& e) {
+        } catch (const EFaxError& e) {
+            EXPECT_EQ(e.code(), ecFaxFontBad);
             EXPECT_EQ(e.text(), "FXFAX.FNT not found, or resource bad");
         }
     }

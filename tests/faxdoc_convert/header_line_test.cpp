@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings.h"
+
 namespace corvane {
 namespace {
 
@@ -43,7 +45,7 @@ TEST(ExpandHeaderLine, Tokens) {
 }
 
 TEST(ExpandHeaderLine, DefaultTemplate) {
-    EXPECT_EQ(ExpandHeaderLine(kDefaultFaxHeaderTemplate, Values()),
+    EXPECT_EQ(ExpandHeaderLine(kDefaultHeaderTemplate, Values()),
               "Sent by: John Q. Public             +1 213 555 1212                    10.12.26    "
               "14:05              Page 2 of 3");
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "converted_apf.h"
-#include "faxdoc/convert/fax_convert_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/t4_encoder.h"
 
 namespace corvane {
@@ -139,7 +139,8 @@ TEST(SystemFontHeader, FontTooLargeForTheWorkBitmap) {
     try {
         renderer.LoadForPage(true);  // 300 pixels: more than 312 rows with leading
         ADD_FAILURE() << "rows: " << renderer.RowCount();
-    } catch (const EFontTooLarge& e) {
+    } catch (const EFaxError& e) {
+        EXPECT_EQ(e.code(), ecFontTooLarge);
         EXPECT_EQ(e.text(), "Font selected for enhanced text converter too large");
     }
 }

@@ -7,20 +7,21 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/little_endian.h"
+
 namespace corvane::xbase {
 
 inline uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return ReadLe32(p);
 }
 inline uint16_t le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
+    return ReadLe16(p);
 }
 inline void putLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
+    WriteLe32(p, v);
 }
 inline void putLe16(char* p, uint16_t v) {
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
+    WriteLe16(p, v);
 }
 
 // Read or write exactly `len` bytes at `offset`, retrying after signals; false on an error

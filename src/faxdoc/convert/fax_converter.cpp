@@ -8,9 +8,9 @@
 #include <array>
 
 #include "faxdoc/apf_writer.h"
-#include "faxdoc/bmp_file.h"
 #include "faxdoc/convert/bitmap_input.h"
 #include "faxdoc/convert/fax_convert_errors.h"
+#include "faxdoc/convert/picture_file.h"
 #include "faxdoc/t4_encoder.h"
 
 namespace corvane {
@@ -41,7 +41,7 @@ void ServiceEvents() {
     app->installEventFilter(&watcher);
     QCoreApplication::processEvents();
     app->removeEventFilter(&watcher);
-    if (watcher.quitSeen) throw EConvertAbort(kTextGotQuitMessage);
+    if (watcher.quitSeen) throw EConvertAbort(ecGotQuitMessage);
 }
 
 // Restores the input kind when ConvertBitmapToApf returns or throws.
@@ -91,7 +91,7 @@ QString TFxCustomFaxConverter::OutputFileName() const {
 }
 
 void TFxCustomFaxConverter::ConvertBitmapToApf(const QImage& bitmap) {
-    if (bitmap.isNull()) throw EFaxBadArgument();
+    if (bitmap.isNull()) throw EFaxError(ecBadArgument);
     ScopedInputKind kind(*this, idBitmap);
     BitmapInput input(bitmap);
     Convert(input);
@@ -101,13 +101,13 @@ void TFxCustomFaxConverter::ConvertDocumentToApf() {
     switch (inputDocumentType_) {
         case idNone:
         case idBitmap:
-            throw EFaxBadArgument();
+            throw EFaxError(ecBadArgument);
         case idBmp: {
             // Loaded before the output is created: a file that is no picture leaves an
             // existing APF of the same name alone.
-            const QImage image = ReadBmpFile(documentFile_);
-            if (image.isNull()) throw EBadGraphicsFormat();
-            BitmapInput input(image);
+            const Result<QImage> image = ReadPictureFile(documentFile_);
+            if (!image.ok() || image.value().isNull()) throw EBadGraphicsFormat();
+            BitmapInput input(image.value());
             Convert(input);
             return;
         }

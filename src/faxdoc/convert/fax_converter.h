@@ -8,7 +8,7 @@
 //   converter.SetResolution(frHigh);
 //   converter.SetLeftMargin(0);
 //   converter.SetOutFileName(target);
-//   converter.ConvertBitmapToApf(bitmap);   // throws FaxError; no partial file is left
+//   converter.ConvertBitmapToApf(bitmap);   // throws EFaxError; no partial file is left
 //
 // Conversion runs on the caller's thread; with coYield it services the event queue between
 // pages (and every 16 lines with coYieldOften) so that windows stay responsive.
@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "faxdoc/apf_format.h"
+#include "faxdoc/convert/fax_font.h"
 
 namespace corvane {
 
@@ -36,14 +37,15 @@ enum TFaxInputDocumentType {
     idUser
 };
 
-enum TFaxCvtOption : unsigned {
+// The members of TFaxCvtOptions.
+enum FaxCvtOption : unsigned {
     coDoubleWidth = 0x01,  // standard resolution: pixels doubled when the picture fits twice
     coHalfHeight = 0x02,   // standard resolution without doubling: every other line only
     coCenterImage = 0x04,  // lines shifted right to centre the picture
     coYield = 0x08,        // service the event queue after each page
     coYieldOften = 0x10,   // ... and after every 16th line
 };
-using TFaxCvtOptions = unsigned;  // set of TFaxCvtOption bits
+using TFaxCvtOptions = unsigned;  // set of FaxCvtOption bits
 
 enum TFaxFont { ffStandard, ffSmall };
 
@@ -72,7 +74,7 @@ class TFxCustomFaxConverter {
     // OutFileName. InputDocumentType is idBitmap for the duration of the call.
     void ConvertBitmapToApf(const QImage& bitmap);
     // Converts DocumentFile according to InputDocumentType; idBmp is the kind this program
-    // uses.
+    // uses, and it reads any picture file ReadPictureFile reads.
     void ConvertDocumentToApf();
     // The APF path a conversion writes: OutFileName (".APF" added when it has no extension),
     // else DocumentFile with its extension replaced by ".APF".
@@ -123,7 +125,7 @@ class TFxCustomFaxConverter {
     int leftMargin_ = 50;
     int linesPerPage_ = 60;
     int tabStop_ = 4;
-    QString fontFile_ = QStringLiteral("FXFAX.FNT");
+    QString fontFile_ = QLatin1String(kDefaultFaxFontFile);
     TFaxFont fontType_ = ffStandard;
     QFont enhFont_;
     QString documentFile_;

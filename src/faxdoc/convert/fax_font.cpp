@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "faxdoc/convert/fax_convert_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/convert/fax_font_data.h"
 
 namespace corvane {
@@ -33,7 +33,10 @@ void FaxFont::LoadFaxFont(int bytesPerGlyph, bool fine, QByteArrayView block,
     if (bytesPerGlyph == kSmallLayout.bytesPerGlyph) layout = &kSmallLayout;
     if (bytesPerGlyph == kStandardLayout.bytesPerGlyph) layout = &kStandardLayout;
     if (layout == nullptr || block.size() != static_cast<qsizetype>(kFaxFontBlockSize)) {
-        throw EFaxFontBad(fontFile);
+        // The table's text names the default font file; another file is named in its place.
+        QString text = FaxErrorTextOr(ecFaxFontBad, QString());
+        text.replace(QLatin1String(kDefaultFaxFontFile), fontFile);
+        throw EFaxError(ecFaxFontBad, text);
     }
 
     const int glyphBytes = layout->bytesPerGlyph;

@@ -12,6 +12,8 @@ namespace corvane {
 
 inline constexpr int kSmallFaxFontBytesPerGlyph = 16;     // 12 x 8 cells
 inline constexpr int kStandardFaxFontBytesPerGlyph = 48;  // 20 x 16 cells
+// The name the font's error text gives when no other font file is named.
+inline constexpr const char* kDefaultFaxFontFile = "FXFAX.FNT";
 
 class FaxFont {
   public:
@@ -19,10 +21,10 @@ class FaxFont {
     static QByteArrayView BuiltInBlock();
 
     // Copies the 256 glyphs of the font with `bytesPerGlyph` (16: small, 48: standard) from
-    // `block` and doubles their rows when `fine`. Throws EFaxFontBad (naming `fontFile`) when
-    // the block is not a 16384-byte font block or the glyph size is neither of the two.
+    // `block` and doubles their rows when `fine`. Throws EFaxError ecFaxFontBad (naming `fontFile`)
+    // when the block is not a 16384-byte font block or the glyph size is neither of the two.
     void LoadFaxFont(int bytesPerGlyph, bool fine, QByteArrayView block = BuiltInBlock(),
-                     const QString& fontFile = QStringLiteral("FXFAX.FNT"));
+                     const QString& fontFile = QLatin1String(kDefaultFaxFontFile));
 
     bool IsLoaded() const { return cellHeight_ > 0; }
     int CellWidth() const { return cellWidth_; }

@@ -1,5 +1,6 @@
 #pragma once
 // The fax header line template: "$x" tokens replaced by the values of the page being sent.
+// The default template is the setting's default, kDefaultHeaderTemplate in core/settings.h.
 
 #include <QDateTime>
 #include <QLocale>
@@ -8,8 +9,6 @@
 namespace corvane {
 
 inline constexpr int kMaxHeaderLineLength = 255;
-inline const char* const kDefaultFaxHeaderTemplate =
-    "Sent by: $F             $I                    $D    $T              Page $P of $N";
 
 struct HeaderLineValues {
     QString stationId;  // $I, the user's own fax number

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "faxdoc/convert/fax_convert_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/convert/fax_font_charset.h"
 #include "faxdoc/t4_encoder.h"
 
@@ -91,7 +91,7 @@ void WindowsFontHeaderRenderer::SetHeaderWindowsFont(const QFont& font, bool fin
     const QImage probe(1, 1, QImage::Format_Grayscale8);
     const int height = QFontMetrics(pageFont_, &probe).height();
     if (static_cast<qint64>(BitmapBytesPerRow()) * height > kMaxHeaderBitmapBytes) {
-        throw EFontTooLarge();
+        throw EFaxError(ecFontTooLarge);
     }
     fine_ = fine;
     height_ = height;

@@ -63,7 +63,7 @@ class WindowsFontHeaderRenderer : public HeaderLineRenderer {
     // Lets old font names from templates and settings find installed fonts.
     static void RegisterFontSubstitutions();
 
-    // Throws EFontTooLarge when the work bitmap would exceed kMaxHeaderBitmapBytes.
+    // Throws EFaxError ecFontTooLarge when the work bitmap would exceed kMaxHeaderBitmapBytes.
     void SetHeaderWindowsFont(const QFont& font, bool fine);
     void LoadForPage(bool fine) override { SetHeaderWindowsFont(font_, fine); }
     int RowCount() const override { return height_; }
