@@ -28,7 +28,15 @@ enum FaxErrorCode : int {
     ecNetworkPort = -1009,
     ecBadId = -2001,
     ecPortInUse = -2005,
+    // A dispatcher is started twice: a program fault, not a port someone else holds.
+    ecDispatcherStarted = -2006,
+    // A procedure handler closes its own port: the thread it runs on cannot wait for itself.
+    ecCloseFromOwnHandler = -2007,
     ecAlreadyOpen = -2008,
+    // The driver does not offer the requested rate.
+    ecUnsupportedBaud = -2009,
+    // The driver refused the line settings (parity, data or stop bits).
+    ecLineSettingsRefused = -2010,
     ecNoComNumber = -2011,
     ecNotOpenedByTapi = -2012,
     ecPutBlockFailed = -3004,
@@ -51,7 +59,7 @@ std::optional<QString> FaxErrorText(int code);
 QString FaxErrorTextOr(int code, const QString& fallback);
 
 // Raised by port and fax operations; carries the code and the table's text (or a text of its
-// own for failures the table does not name, such as "Dispatcher already started").
+// own that adds detail, such as the rate a port refused).
 class EFaxError : public std::runtime_error {
   public:
     explicit EFaxError(int code);

@@ -10,7 +10,6 @@
 #include <chrono>
 
 #include "core/fax_errors.h"
-#include "transport/port_error_codes.h"
 #include "transport/trigger_delivery.h"
 
 namespace corvane {
@@ -54,7 +53,7 @@ TFxBaseDispatcher::~TFxBaseDispatcher() {
 void TFxBaseDispatcher::Start() {
     {
         std::lock_guard lk(stateMutex_);
-        if (started_) throw EFaxError(ecDispatcherStarted, kDispatcherStartedText);
+        if (started_) throw EFaxError(ecDispatcherStarted);
         started_ = true;
     }
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -97,7 +96,7 @@ bool TFxBaseDispatcher::OnDispatcherThread() const {
 
 void TFxBaseDispatcher::Stop() {
     // The dispatcher thread cannot wait for itself to end.
-    if (OnDispatcherThread()) throw EFaxError(ecCloseFromOwnHandler, kCloseFromOwnHandlerText);
+    if (OnDispatcherThread()) throw EFaxError(ecCloseFromOwnHandler);
     if (!closing_.exchange(true)) {
         closingThread_ = QThread::currentThread();
         if (wakeFd_ >= 0) {

@@ -7,7 +7,6 @@
 
 #include "core/fax_errors.h"
 #include "core/port_map.h"
-#include "transport/port_error_codes.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 
@@ -61,8 +60,7 @@ void TFxComPort::ApplyLineSettings() {
 
 void TFxComPort::SetBaud(int baud) {
     // A rate the driver does not offer is refused here, not replaced by another one.
-    if (!SerialDevice::isSupportedBaud(baud))
-        throw EFaxPortError(ecUnsupportedBaud, UnsupportedBaudText(baud));
+    SerialDevice::requireSupportedBaud(baud);
     line_.baud = baud;
     ApplyLineSettings();
 }
@@ -145,8 +143,7 @@ void TFxComPort::SetOpen(bool open) {
     if (!open) {
         // Closing pumps events; a handler that closes the port again meanwhile must not free
         // the dispatcher under the close in progress.
-        if (dispatcher_->OnDispatcherThread())
-            throw EFaxError(ecCloseFromOwnHandler, kCloseFromOwnHandlerText);
+        if (dispatcher_->OnDispatcherThread()) throw EFaxError(ecCloseFromOwnHandler);
         if (closing_) return;
         closing_ = true;
         dispatcher_->Stop();
@@ -248,13 +245,13 @@ int TFxComPort::InBuffUsed() {
 
 char TFxComPort::GetChar() {
     char c;
-    if (!RequireOpen().GetChar(c)) throw EFaxError(ecReadPastEnd);
+    if (!RequireOpen().GetChar(c)) throw EFaxError(ecReadBeyondEnd);
     return c;
 }
 
 char TFxComPort::PeekChar(int index) {
     char c;
-    if (!RequireOpen().PeekChar(index, c)) throw EFaxError(ecReadPastEnd);
+    if (!RequireOpen().PeekChar(index, c)) throw EFaxError(ecReadBeyondEnd);
     return c;
 }
 

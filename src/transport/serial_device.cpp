@@ -10,7 +10,6 @@
 #include <cerrno>
 
 #include "core/fax_errors.h"
-#include "transport/port_error_codes.h"
 
 namespace corvane {
 
@@ -103,13 +102,18 @@ bool SerialDevice::isSupportedBaud(int rate) {
     return FindBaud(rate) != nullptr;
 }
 
+void SerialDevice::requireSupportedBaud(int rate) {
+    if (!isSupportedBaud(rate))
+        throw EFaxPortError(ecUnsupportedBaud,
+                            QStringLiteral("Unsupported port speed: %1 baud").arg(rate));
+}
+
 void SerialDevice::applySettings(const LineSettings& s) {
+    requireSupportedBaud(s.baud);
     const BaudEntry* baud = FindBaud(s.baud);
-    if (!baud) throw EFaxPortError(ecUnsupportedBaud, UnsupportedBaudText(s.baud));
     termios t{};
     if (fd_ < 0) throw EFaxPortError(ecDeviceNotOpen);
-    if (tcgetattr(fd_, &t) != 0)
-        throw EFaxPortError(ecLineSettingsRefused, kLineSettingsRefusedText);
+    if (tcgetattr(fd_, &t) != 0) throw EFaxPortError(ecLineSettingsRefused);
     cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -150,8 +154,7 @@ void SerialDevice::applySettings(const LineSettings& s) {
     t.c_cc[VTIME] = 0;
     cfsetispeed(&t, baud->code);
     cfsetospeed(&t, baud->code);
-    if (tcsetattr(fd_, TCSANOW, &t) != 0)
-        throw EFaxPortError(ecLineSettingsRefused, kLineSettingsRefusedText);
+    if (tcsetattr(fd_, TCSANOW, &t) != 0) throw EFaxPortError(ecLineSettingsRefused);
 }
 
 int SerialDevice::currentBaud() const {

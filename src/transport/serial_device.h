@@ -63,6 +63,8 @@ class SerialDevice {
     // driver does not offer, ecLineSettingsRefused when it refuses the rest.
     void applySettings(const LineSettings& settings);
     static bool isSupportedBaud(int rate);
+    // Raises EFaxPortError(ecUnsupportedBaud) naming the rate when the driver does not offer it.
+    static void requireSupportedBaud(int rate);
     // The rate the driver reports, 0 when unknown.
     int currentBaud() const;
 

@@ -9,7 +9,6 @@
 
 #include "core/fax_errors.h"
 #include "port_fixture.h"
-#include "transport/port_error_codes.h"
 
 namespace corvane::testing {
 namespace {
