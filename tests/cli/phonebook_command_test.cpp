@@ -6,12 +6,12 @@
 
 namespace {
 
-struct Run {
+struct CliRun {
     int code = -1;
     QString out, err;
 };
 
-Run runCli(const QString& home, const QStringList& args) {
+CliRun runCli(const QString& home, const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("CORVANE_HOME", home);
@@ -43,16 +43,20 @@ TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
     csv.write(kSpreadsheetCsv);
     csv.close();
 
-    const Run first = runCli(home.path(), {"phonebook", "import", csv.fileName()});
+    const CliRun first = runCli(home.path(), {"phonebook", "import", csv.fileName()});
     EXPECT_EQ(first.code, 0) << first.err.toStdString();
     EXPECT_EQ(first.out, "5 entries added, 0 already in the phone book, 3 skipped\n");
     EXPECT_EQ(first.err,
               "skipped line 6: the name is empty\n"
               "skipped line 8: the name is longer than 35 characters\n"
               "skipped line 10: the fax number is empty\n");
-    // A second import finds every pair already there and loses nothing.
-    const Run again = runCli(home.path(), {"phonebook", "import", csv.fileName()});
-    EXPECT_EQ(again.out, "0 entries added, 5 already in the phone book, 3 skipped\n");
+    // Importing pairs that are already there adds nothing (names compared without case).
+    QFile repeat(home.filePath("repeat.csv"));
+    ASSERT_TRUE(repeat.open(QIODevice::WriteOnly));
+    repeat.write("Name,Fax Number\nSMITH AGAIN,555 0106\n\"The \"\"Best\"\" Shop\",555 0101\n");
+    repeat.close();
+    const CliRun again = runCli(home.path(), {"phonebook", "import", repeat.fileName()});
+    EXPECT_EQ(again.out, "0 entries added, 2 already in the phone book, 0 skipped\n");
 
     const QString exported = home.filePath("export.csv");
     ASSERT_EQ(runCli(home.path(), {"phonebook", "export", exported}).code, 0);
@@ -74,7 +78,7 @@ TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
               (QStringList{"['Smith Again', '555 0106']", "['Smith, John', '555 0100']",
                            "['The \"Best\" Shop', '555 0101']", "['Two\\nLines', '555 0102']"}));
 
-    const Run missing = runCli(home.path(), {"phonebook", "import", home.filePath("none.csv")});
+    const CliRun missing = runCli(home.path(), {"phonebook", "import", home.filePath("none.csv")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.startsWith("corvane-cli: Cannot read")) << missing.err.toStdString();
 }
