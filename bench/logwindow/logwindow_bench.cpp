@@ -157,7 +157,7 @@ void BM_ViewOnlyUnsentFaxes(benchmark::State& state) {
         paint(*grid);
         state.ResumeTiming();
         log.commands->SetView(LogPage::Outgoing, 1);
-        model.Refresh();
+        model.Refresh(log.commands->takeKnownCount(LogKind::Outgoing));
         grid->setCurrentIndex(model.index(0, 0));
         paint(*grid);
     }

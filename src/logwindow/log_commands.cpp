@@ -377,9 +377,17 @@ void LogCommands::SetView(LogPage page, int entry) {
     const QString filter = ViewFilter(page, entry);
     (page == LogPage::Outgoing ? state_.OutgoingFilter : state_.IncomingFilter) = filter;
     XbaseTable& t = table(page);
-    if (t.isOpen()) t.query(filter.toLatin1().toStdString());
+    // The count does not depend on the order HandleGrids may choose.
+    if (t.isOpen()) knownCount_[int(page)] = t.query(filter.toLatin1().toStdString());
     HandleGrids();
     notify(kindOf(page));
+}
+
+int LogCommands::takeKnownCount(LogKind kind) {
+    const int i = kind == LogKind::Outgoing ? 0 : 1;
+    const int count = knownCount_[i];
+    knownCount_[i] = -1;
+    return count;
 }
 
 void LogCommands::SetSort(LogPage page, int entry) {

@@ -89,6 +89,9 @@ class LogCommands {
     // Applies both view filters again (after a rebuild), keeping the current records.
     void ApplyFilters();
 
+    // The row count of a view that SetView has just counted, once; -1 when not known.
+    int takeKnownCount(LogKind kind);
+
     int viewEntry(LogPage page) const { return view_[int(page)]; }
     int sortEntry(LogPage page) const { return sort_[int(page)]; }
 
@@ -103,6 +106,7 @@ class LogCommands {
     LogDialogs& dialogs_;
     int view_[2] = {0, 0};
     int sort_[2] = {0, 0};
+    int knownCount_[2] = {-1, -1};
 };
 
 }  // namespace corvane

@@ -39,11 +39,14 @@ LogTableModel::LogTableModel(TFDM& fdm, LogKind kind, QObject* parent)
     count_ = table_.isOpen() ? table_.queryRecCount() : 0;
 }
 
-void LogTableModel::Refresh() {
+void LogTableModel::Refresh(int knownCount) {
     beginResetModel();
     window_.clear();
     windowStart_ = 0;
-    count_ = table_.isOpen() ? std::max(0, table_.queryRecCount()) : 0;
+    if (!table_.isOpen())
+        count_ = 0;
+    else
+        count_ = knownCount >= 0 ? knownCount : std::max(0, table_.queryRecCount());
     endResetModel();
 }
 

@@ -33,7 +33,8 @@ class LogTableModel : public QAbstractTableModel {
 
     // Counts the rows again and forgets every row read: after a change of order, filter or
     // data. The one notification every change of a log goes through.
-    void Refresh();
+    // `knownCount` saves the counting pass when the caller has just counted the view.
+    void Refresh(int knownCount = -1);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

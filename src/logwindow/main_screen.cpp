@@ -400,7 +400,7 @@ void TMainScreen::syncGrids() {
         if (!w.model) continue;
         if (w.dirty) {
             w.dirty = false;
-            w.model->Refresh();
+            w.model->Refresh(commands_->takeKnownCount(w.model->kind()));
             StretchLastColumn(p);
         }
         int row = w.model->rowOfCurrent();
