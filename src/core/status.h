@@ -53,6 +53,8 @@ class [[nodiscard]] Result {
     const T& value() const& { return *value_; }
     T& value() & { return *value_; }
     T&& value() && { return std::move(*value_); }
+    // The value, or `fallback` when there is none (for callers that can go on without it).
+    T value_or(T fallback) const { return value_ ? *value_ : std::move(fallback); }
 
   private:
     std::optional<T> value_;

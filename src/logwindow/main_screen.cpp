@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -16,20 +21,60 @@
 
 #include "core/logs/fax_data_module.h"
 #include "core/logs/rebuild_indexes.h"
+#include "core/message_boxes.h"
 #include "core/settings.h"
+#include "logwindow/about_window.h"
+#include "logwindow/fax_info_form.h"
+#include "logwindow/log_dialogs.h"
+#include "logwindow/log_table_model.h"
+#include "logwindow/phone_book_window.h"
+#include "logwindow/rebuild_indexes_window.h"
 #include "uicommon/window_placement.h"
 
 namespace corvane {
 
 namespace {
 
-// Commands whose windows are not part of this build yet are shown disabled.
-QAction* addPending(QMenu* menu, const QString& text, const QKeySequence& key = {}) {
-    QAction* a = menu->addAction(text);
-    if (!key.isEmpty()) a->setShortcut(key);
-    a->setEnabled(false);
-    return a;
-}
+constexpr int kMinLastColumnWidth = 500;
+
+// Texts of the menu items (also their lookup keys).
+const char* const kSendFax = "&Send Fax";
+const char* const kReceiveFaxes = "&Receive Faxes";
+const char* const kPhoneBook = "Manage &Phone Book";
+const char* const kRebuild = "Rebuild &Indexes";
+const char* const kNewFax = "New Fax";
+const char* const kEditFax = "&Edit Selected Fax";
+const char* const kCloneFax = "&Clone Selected Fax";
+const char* const kDeleteFax = "&Delete Selected Fax";
+const char* const kArchiveFax = "&Archive Selected Fax";
+const char* const kForwardFax = "For&ward Received Fax";
+const char* const kExportFax = "Export Selected Fax   (TIF, BMP or PCX)";
+const char* const kViewFax = "&View Selected Fax";
+const char* const kPrintFax = "Print Selected Fax";
+const char* const kInfoFax = "Information About Selected Fax";
+const char* const kFindOut = "Find Outgoing Fax";
+const char* const kContinueOut = "Continue ";
+const char* const kFindIn = "Find Incoming Fax";
+const char* const kContinueIn = "Continue";
+
+// Pop-up items in menu order.
+const QStringList kOutgoingPopup = {"Archive",
+                                    "Delete Selected Fax",
+                                    "Edit Selected Fax",
+                                    "Clone Selected Fax (make a copy)",
+                                    "View Selected Fax",
+                                    "Print Selected Fax",
+                                    "Send Selected Fax",
+                                    "Information About  Selected Fax",
+                                    "Export  Selected Fax (TIF, BMP, PCX)"};
+const QStringList kIncomingPopup = {"Archive",
+                                    "Delete Selected Fax",
+                                    "Edit Selected Fax",
+                                    "View Selected Fax",
+                                    "Print Selected Fax",
+                                    "Forward Selected Fax",
+                                    "Information About Selected Fax",
+                                    "Export Selected Fax (TIF, BMP, PCX)"};
 
 }  // namespace
 
@@ -41,86 +86,121 @@ TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent) {
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 0);
+    layout->setSpacing(2);
     layout->addWidget(buildButtonBar());
 
     tabs_ = new QTabBar(central);
     tabs_->addTab("Outgoing Faxes");
     tabs_->addTab("Incoming Faxes");
     tabs_->setToolTip("Click here to view either the Outgoing or Incoming faxes");
+    tabs_->setExpanding(false);
+    tabs_->setDrawBase(false);
     notebook_ = new QStackedWidget(central);
-    notebook_->addWidget(buildLogPage(
-        outgoing_,
-        {"All Outgoing Faxes", "Only Unsent Faxes", "Only Sent Faxes", "Only Archived Faxes"},
-        {"Date Sent", "Subject", "Recipient"}));
-    notebook_->addWidget(buildLogPage(
-        incoming_, {"All Received Faxes", "Only non-Archived Faxes", "Only Archived Faxes"},
-        {"Date Received", "From"}));
+    notebook_->setFrameShape(QFrame::StyledPanel);
+    notebook_->addWidget(buildLogPage(LogPage::Outgoing));
+    notebook_->addWidget(buildLogPage(LogPage::Incoming));
     notebook_->widget(0)->setObjectName("Sent");
     notebook_->widget(1)->setObjectName("Received");
     layout->addWidget(tabs_);
     layout->addWidget(notebook_, 1);
     setCentralWidget(central);
-    connect(tabs_, &QTabBar::currentChanged, notebook_, &QStackedWidget::setCurrentIndex);
+    buildPopups();
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        notebook_->setCurrentIndex(index);
+        SetButtons();
+        HandleGrids();
+    });
 
     statusPanel_ = new QLabel(this);
+    statusPanel_->setObjectName("StatusPanel");
     statusBar()->addWidget(statusPanel_, 1);
+
+    // Without logs the commands have nothing to work on.
+    ownDialogs_ = std::make_unique<GuiLogDialogs>(this);
+    dialogs_ = ownDialogs_.get();
+    applyButtonStates();
 
     // Creation: the outgoing grid stays hidden until the first activation is over.
     outgoing_.grid->hide();
-    resize(760, 520);
+    resize(900, 560);
     LoadFormPlacement(this);
     state_ = MainScreenState();
     tabs_->setCurrentIndex(0);
 }
 
+TMainScreen::~TMainScreen() = default;
+
 void TMainScreen::buildMenus() {
+    auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key = {}) {
+        QAction* a = menu->addAction(text);
+        if (!key.isEmpty()) a->setShortcut(key);
+        actions_ << a;
+        return a;
+    };
     QMenu* file = menuBar()->addMenu("&File");
-    addPending(file, "&Send Fax", QKeySequence("Ctrl+S"));
-    addPending(file, "&Receive Faxes", QKeySequence("Ctrl+R"));
-    addPending(file, "Print Fax Logs");
-    addPending(file, "Clean up old faxes (Fax Log Cleanup)");
-    addPending(file, "Cover Sheet &Template Designer");
-    addPending(file, "Manage &Phone Book");
-    addPending(file, "Rebuild &Indexes");
-    addPending(file, "Set P&references    (Options, Setup)");
+    add(file, kSendFax, QKeySequence("Ctrl+S"));
+    add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
+    add(file, "Print Fax Logs");
+    add(file, "Clean up old faxes (Fax Log Cleanup)");
+    add(file, "Cover Sheet &Template Designer");
+    connect(add(file, kPhoneBook), &QAction::triggered, this, &TMainScreen::ManagePhoneBook);
+    connect(add(file, kRebuild), &QAction::triggered, this, &TMainScreen::RebuildIndexes);
+    // Reopens both logs: shows records other programs added while the logs were closed.
+    connect(add(file, "Re&fresh", QKeySequence(Qt::Key_F5)), &QAction::triggered, this,
+            &TMainScreen::Refresh);
+    add(file, "Set P&references    (Options, Setup)");
     file->addSeparator();
-    QAction* exit = file->addAction("E&xit");
-    exit->setShortcut(QKeySequence("Ctrl+X"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(add(file, "E&xit", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu("&Edit");
-    addPending(edit, "New Fax", QKeySequence("Ctrl+N"));
-    addPending(edit, "&Edit Selected Fax", QKeySequence("Ctrl+E"));
-    addPending(edit, "&Clone Selected Fax", QKeySequence("Ctrl+C"));
-    addPending(edit, "&Delete Selected Fax", QKeySequence("Ctrl+D"));
-    addPending(edit, "&Archive Selected Fax", QKeySequence("Ctrl+A"));
-    addPending(edit, "For&ward Received Fax");
-    addPending(edit, "Export Selected Fax   (TIF, BMP or PCX)");
-    addPending(edit, "&View Selected Fax", QKeySequence("Ctrl+V"));
-    addPending(edit, "Print Selected Fax");
-    addPending(edit, "Information About Selected Fax");
+    add(edit, kNewFax, QKeySequence("Ctrl+N"));
+    connect(add(edit, kEditFax, QKeySequence("Ctrl+E")), &QAction::triggered, this,
+            &TMainScreen::EditSelected);
+    connect(add(edit, kCloneFax, QKeySequence("Ctrl+C")), &QAction::triggered, this,
+            &TMainScreen::CloneSelected);
+    connect(add(edit, kDeleteFax, QKeySequence("Ctrl+D")), &QAction::triggered, this,
+            &TMainScreen::DeleteSelected);
+    QAction* archive = add(edit, kArchiveFax, QKeySequence("Ctrl+A"));
+    archive->setObjectName("ArchiveMenuItem");
+    connect(archive, &QAction::triggered, this, &TMainScreen::ArchiveSelected);
+    connect(add(edit, kForwardFax), &QAction::triggered, this, &TMainScreen::ForwardSelected);
+    add(edit, kExportFax);
+    add(edit, kViewFax, QKeySequence("Ctrl+V"));
+    add(edit, kPrintFax);
+    connect(add(edit, kInfoFax), &QAction::triggered, this, &TMainScreen::ShowInformation);
 
     QMenu* search = menuBar()->addMenu("&Search");
-    addPending(search, "Find Outgoing Fax");
-    addPending(search, "Continue ");
-    addPending(search, "Find Incoming Fax");
-    addPending(search, "Continue");
+    connect(add(search, kFindOut), &QAction::triggered, this, [this] { Find(LogPage::Outgoing); });
+    connect(add(search, kContinueOut), &QAction::triggered, this,
+            [this] { FindNext(LogPage::Outgoing); });
+    connect(add(search, kFindIn), &QAction::triggered, this, [this] { Find(LogPage::Incoming); });
+    connect(add(search, kContinueIn), &QAction::triggered, this,
+            [this] { FindNext(LogPage::Incoming); });
 
     QMenu* help = menuBar()->addMenu("&Help");
-    addPending(help, "Help &Contents");
-    addPending(help, "&About");
+    for (const char* topic :
+         {"Help &Contents", "Quick Start Instructions!", "Technical Help",
+          "How to Contact Technical Support", "Frequently Asked Questions (FAQ)",
+          "Backing Up or Transferring Your Data", "Configuration Information"})
+        add(help, topic);
+    connect(add(help, "&About"), &QAction::triggered, this, &TMainScreen::About);
+    add(help, "Visit Our Internet Website");
 }
 
 QWidget* TMainScreen::buildButtonBar() {
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
+    row->setContentsMargins(0, 2, 0, 2);
     for (const char* caption :
          {"&Receive", "&Send", "&New", "&Edit", "&Delete", "&Print", "&View", "Preferences"}) {
         auto* b = new QPushButton(QString::fromLatin1(caption), bar);
-        b->setEnabled(false);
+        b->setFocusPolicy(Qt::TabFocus);
+        buttonList_ << b;
         row->addWidget(b);
     }
+    connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
+    connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     row->addStretch(1);
     exitButton_ = new QPushButton("E&xit", bar);
     exitButton_->setObjectName("ExitButton");
@@ -129,36 +209,442 @@ QWidget* TMainScreen::buildButtonBar() {
     return bar;
 }
 
-QWidget* TMainScreen::buildLogPage(LogPage& page, const QStringList& views,
-                                   const QStringList& sorts) {
+QWidget* TMainScreen::buildLogPage(LogPage which) {
+    LogPageWidgets& p = page(which);
     auto* w = new QWidget(this);
     auto* col = new QVBoxLayout(w);
+    col->setContentsMargins(4, 4, 4, 4);
+    col->setSpacing(4);
     auto* top = new QHBoxLayout;
-    page.view = new QComboBox(w);
-    page.view->addItems(views);
-    page.sort = new QComboBox(w);
-    page.sort->addItems(sorts);
+    p.view = new QComboBox(w);
+    p.view->addItems(ViewEntries(which));
+    p.view->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    p.sort = new QComboBox(w);
+    p.sort->addItems(SortEntries(which));
+    p.sort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     top->addWidget(new QLabel("View:", w));
-    top->addWidget(page.view);
+    top->addWidget(p.view);
+    top->addSpacing(12);
     top->addWidget(new QLabel("Sort by:", w));
-    top->addWidget(page.sort);
-    for (const char* caption : {"Find", "Find Next"}) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), w);
-        b->setEnabled(false);
-        top->addWidget(b);
-    }
+    top->addWidget(p.sort);
+    top->addSpacing(12);
+    p.find = new QPushButton("Find", w);
+    p.findNext = new QPushButton("Find Next", w);
+    top->addWidget(p.find);
+    top->addWidget(p.findNext);
     top->addStretch(1);
     col->addLayout(top);
-    page.grid = new QTableView(w);
-    page.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    page.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    page.grid->horizontalHeader()->setStretchLastSection(true);
-    col->addWidget(page.grid, 1);
+    connect(p.view, &QComboBox::activated, this, [this, which](int entry) {
+        if (commands_) commands_->SetView(which, entry);
+        syncGrids();
+    });
+    connect(p.sort, &QComboBox::activated, this, [this, which](int entry) {
+        if (commands_) {
+            commands_->SetSort(which, entry);
+            // A refused sort (a call is coming in) puts the selector back.
+            page(which).sort->setCurrentIndex(commands_->sortEntry(which));
+        }
+        syncGrids();
+    });
+    connect(p.find, &QPushButton::clicked, this, [this, which] { Find(which); });
+    connect(p.findNext, &QPushButton::clicked, this, [this, which] { FindNext(which); });
+
+    p.grid = new QTableView(w);
+    p.grid->setObjectName(which == LogPage::Outgoing ? "OutgoingGrid" : "IncomingGrid");
+    p.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    p.grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    p.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    p.grid->setShowGrid(true);
+    p.grid->setWordWrap(false);
+    p.grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    p.grid->verticalHeader()->setDefaultSectionSize(p.grid->fontMetrics().height() + 6);
+    p.grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    p.grid->verticalHeader()->setFixedWidth(14);  // the row indicator
+    p.grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    p.grid->horizontalHeader()->setHighlightSections(false);
+    p.grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Selected rows stay visible without focus; archived rows turn white when selected.
+    QPalette pal = p.grid->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Active, QPalette::HighlightedText, Qt::white);
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
+    p.grid->setPalette(pal);
+    p.grid->installEventFilter(this);
+    col->addWidget(p.grid, 1);
+    connect(p.grid, &QTableView::doubleClicked, this, [this] {
+        if (buttons_.edit) ShowInformation();
+    });
+    connect(p.grid, &QWidget::customContextMenuRequested, this, [this, which](const QPoint& at) {
+        page(which).popup->popup(page(which).grid->viewport()->mapToGlobal(at));
+    });
     return w;
 }
 
+void TMainScreen::buildPopups() {
+    outgoing_.popup = new QMenu(this);
+    for (const QString& text : kOutgoingPopup) outgoing_.popup->addAction(text);
+    incoming_.popup = new QMenu(this);
+    for (const QString& text : kIncomingPopup) incoming_.popup->addAction(text);
+    const auto out = outgoing_.popup->actions();
+    connect(out[0], &QAction::triggered, this, &TMainScreen::ArchiveSelected);
+    connect(out[1], &QAction::triggered, this, &TMainScreen::DeleteSelected);
+    connect(out[3], &QAction::triggered, this, &TMainScreen::CloneSelected);
+    connect(out[7], &QAction::triggered, this, &TMainScreen::ShowInformation);
+    const auto in = incoming_.popup->actions();
+    connect(in[0], &QAction::triggered, this, &TMainScreen::ArchiveSelected);
+    connect(in[1], &QAction::triggered, this, &TMainScreen::DeleteSelected);
+    connect(in[2], &QAction::triggered, this, &TMainScreen::EditSelected);
+    connect(in[5], &QAction::triggered, this, &TMainScreen::ForwardSelected);
+    connect(in[6], &QAction::triggered, this, &TMainScreen::ShowInformation);
+}
+
+void TMainScreen::makeCommands() {
+    commands_ = std::make_unique<LogCommands>(*fdm_, state_, *dialogs_);
+    commands_->changed = [this](LogKind kind) {
+        page(kind == LogKind::Outgoing ? LogPage::Outgoing : LogPage::Incoming).dirty = true;
+    };
+    commands_->showPage = [this](LogPage p) { tabs_->setCurrentIndex(int(p)); };
+}
+
+void TMainScreen::SetDataModule(TFDM* fdm) {
+    fdm_ = fdm;
+    if (!fdm_) return;
+    const bool own = dialogs_ == ownDialogs_.get();
+    ownDialogs_ = std::make_unique<GuiLogDialogs>(this, fdm_);
+    if (own) dialogs_ = ownDialogs_.get();
+    makeCommands();
+    for (LogPage p : {LogPage::Outgoing, LogPage::Incoming}) {
+        LogPageWidgets& w = page(p);
+        delete w.model;
+        w.model = new LogTableModel(
+            *fdm_, p == LogPage::Outgoing ? LogKind::Outgoing : LogKind::Incoming, this);
+        w.grid->setModel(w.model);
+        connectGrid(p);
+        const int ch = w.grid->fontMetrics().averageCharWidth();
+        const auto& columns = LogTableModel::ColumnsFor(w.model->kind());
+        for (size_t c = 0; c < columns.size(); ++c)
+            w.grid->setColumnWidth(int(c), columns[c].widthChars * ch + 8);
+        w.dirty = false;  // a new model has just counted its rows
+    }
+    HandleGrids();
+}
+
+void TMainScreen::SetDialogs(LogDialogs* dialogs) {
+    dialogs_ = dialogs ? dialogs : ownDialogs_.get();
+    if (fdm_) makeCommands();
+}
+
+void TMainScreen::connectGrid(LogPage which) {
+    LogPageWidgets& w = page(which);
+    connect(w.grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, which](const QModelIndex& current) {
+                if (syncing_) return;
+                page(which).model->makeCurrent(current.isValid() ? current.row() : -1);
+                SetButtons();
+            });
+}
+
+LogTableModel* TMainScreen::model(LogPage p) const {
+    return page(p).model;
+}
+QTableView* TMainScreen::grid(LogPage p) const {
+    return page(p).grid;
+}
+QComboBox* TMainScreen::viewSelector(LogPage p) const {
+    return page(p).view;
+}
+QComboBox* TMainScreen::sortSelector(LogPage p) const {
+    return page(p).sort;
+}
+QPushButton* TMainScreen::findButton(LogPage p) const {
+    return page(p).find;
+}
+QPushButton* TMainScreen::findNextButton(LogPage p) const {
+    return page(p).findNext;
+}
+QMenu* TMainScreen::popupMenu(LogPage p) const {
+    return page(p).popup;
+}
+
+QPushButton* TMainScreen::button(const QString& caption) const {
+    if (exitButton_ && caption == exitButton_->text()) return exitButton_;
+    for (QPushButton* b : buttonList_)
+        if (b->text() == caption) return b;
+    return nullptr;
+}
+
+QAction* TMainScreen::menuAction(const QString& text) const {
+    for (QAction* a : actions_)
+        if (a->text() == text) return a;
+    // The archive item changes its caption with the selected record.
+    if (text == kArchiveFax || text == "Un&Archive Selected Fax")
+        return findChild<QAction*>("ArchiveMenuItem");
+    return nullptr;
+}
+
+LogPage TMainScreen::currentPage() const {
+    return tabs_->currentIndex() == 1 ? LogPage::Incoming : LogPage::Outgoing;
+}
+
+// Brings the grids in line with their tables: refreshes the models of changed logs and puts
+// each grid's cursor on its table's current record.
+void TMainScreen::syncGrids() {
+    if (!commands_) {
+        SetButtons();
+        return;
+    }
+    syncing_ = true;
+    for (LogPage p : {LogPage::Outgoing, LogPage::Incoming}) {
+        LogPageWidgets& w = page(p);
+        if (!w.model) continue;
+        if (w.dirty) {
+            w.dirty = false;
+            w.model->Refresh(commands_->takeKnownCount(w.model->kind()));
+            StretchLastColumn(p);
+        }
+        int row = w.model->rowOfCurrent();
+        if (row < 0 && w.model->rowCount() > 0) {
+            row = 0;
+            w.model->makeCurrent(0);
+        }
+        if (row >= 0) {
+            const QModelIndex index = w.model->index(row, 0);
+            w.grid->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            w.grid->scrollTo(index);
+        } else {
+            w.grid->selectionModel()->clear();
+        }
+        w.grid->setEnabled(LogCommands::HasSelectedRecord(w.model->table()));
+    }
+    syncing_ = false;
+    SetButtons();
+}
+
+void TMainScreen::SetButtons() {
+    statusPanel_->clear();
+    ButtonInputs in;
+    in.page = currentPage();
+    if (commands_) {
+        auto& out = fdm_->FaxTable;
+        auto& rec = fdm_->RecTable;
+        in.s0 = LogCommands::HasSelectedRecord(out);
+        in.s1 = LogCommands::HasSelectedRecord(rec);
+        in.outArchived = in.s0 && out.fieldLogical("ARCHIVED");
+        in.outHasDocument = in.s0 && !out.fieldText("FAXDOC").trimmed().isEmpty();
+        in.inArchived = in.s1 && rec.fieldLogical("ARCHIVED");
+        in.outSearchActive = !state_.OutgoingSearch.isEmpty();
+        in.inSearchActive = !state_.IncomingSearch.isEmpty();
+    }
+    buttons_ = SetButtonsFor(in, buttons_);
+    applyButtonStates();
+}
+
+// Commands whose windows are not part of this build stay disabled whatever their rule says.
+void TMainScreen::applyButtonStates() {
+    const ButtonStates& b = buttons_;
+    const bool incoming = currentPage() == LogPage::Incoming;
+    auto setButton = [this](const char* caption, bool on) {
+        if (QPushButton* p = button(caption)) p->setEnabled(on);
+    };
+    for (const char* pending : {"&Receive", "&Send", "&New", "&Print", "&View", "Preferences"})
+        setButton(pending, false);
+    setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
+    setButton("&Delete", b.del);
+    auto setAction = [this](const char* text, bool on) {
+        if (QAction* a = menuAction(text)) a->setEnabled(on);
+    };
+    for (QAction* a : actions_) a->setEnabled(false);
+    for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About"})
+        setAction(always, true);
+    setAction(kEditFax, b.mEdit && incoming);
+    setAction(kCloneFax, b.mClone);
+    setAction(kDeleteFax, b.mDelete);
+    setAction(kForwardFax, b.mForward);
+    setAction(kInfoFax, b.mInfo);
+    setAction(kFindOut, b.mFindOut);
+    setAction(kContinueOut, b.mContinueOut);
+    setAction(kFindIn, b.mFindIn);
+    setAction(kContinueIn, b.mContinueIn);
+    if (QAction* archive = findChild<QAction*>("ArchiveMenuItem")) {
+        archive->setText(b.archiveCaption);
+        archive->setEnabled(b.mArchive);
+    }
+    // The Continue item that can go on has F3.
+    menuAction(kContinueOut)
+        ->setShortcut(b.mContinueOut ? QKeySequence(Qt::Key_F3) : QKeySequence());
+    menuAction(kContinueIn)->setShortcut(b.mContinueIn ? QKeySequence(Qt::Key_F3) : QKeySequence());
+
+    outgoing_.find->setEnabled(b.findOut);
+    outgoing_.findNext->setEnabled(b.findNextOut);
+    incoming_.find->setEnabled(b.findIn);
+    incoming_.findNext->setEnabled(b.findNextIn);
+
+    const auto out = outgoing_.popup->actions();
+    const bool outState[] = {b.oArchive, b.oDelete, false,   b.oClone, false,
+                             false,      false,     b.oInfo, false};
+    for (int i = 0; i < out.size(); ++i) out[i]->setEnabled(outState[i]);
+    out[0]->setText(b.oArchiveCaption);
+    const auto in = incoming_.popup->actions();
+    const bool inState[] = {b.iArchive, b.iDelete,  b.iEdit, false,
+                            false,      b.iForward, b.iInfo, false};
+    for (int i = 0; i < in.size(); ++i) in[i]->setEnabled(inState[i]);
+    in[0]->setText(b.iArchiveCaption);
+    if (!commands_) {
+        // A window without logs offers nothing that works on them.
+        for (const char* text : {kPhoneBook, kRebuild, "Re&fresh"}) setAction(text, false);
+    }
+}
+
+void TMainScreen::HandleGrids() {
+    statusPanel_->clear();
+    if (!commands_) return;
+    commands_->HandleGrids();
+    syncGrids();
+}
+
+void TMainScreen::FaxTableCloseAndOpen() {
+    if (!commands_) return;
+    commands_->FaxTableCloseAndOpen();
+    syncGrids();
+}
+
+void TMainScreen::LogChanged(LogKind kind) {
+    page(kind == LogKind::Outgoing ? LogPage::Outgoing : LogPage::Incoming).dirty = true;
+    if (!state_.FirstActivation && commands_) {
+        commands_->HandleGrids();
+        syncGrids();
+    }
+}
+
+void TMainScreen::DeleteSelected() {
+    if (!commands_) return;
+    commands_->Delete(currentPage());
+    syncGrids();
+}
+
+void TMainScreen::ArchiveSelected() {
+    if (!commands_) return;
+    commands_->Archive(currentPage());
+    syncGrids();
+}
+
+void TMainScreen::EditSelected() {
+    if (!commands_ || currentPage() != LogPage::Incoming) return;
+    commands_->EditReceivedNotes();
+    syncGrids();
+}
+
+void TMainScreen::CloneSelected() {
+    if (!commands_) return;
+    commands_->Clone();
+    syncGrids();
+}
+
+void TMainScreen::ForwardSelected() {
+    if (!commands_) return;
+    commands_->Forward();
+    syncGrids();
+}
+
+void TMainScreen::ShowInformation() {
+    if (!commands_ || !isVisible()) return;
+    const FaxInformation info = commands_->Information(currentPage());
+    if (info.text.isEmpty()) return;
+    TShowFaxInfoForm form(info, this);
+    form.exec();
+}
+
+void TMainScreen::Find(LogPage p) {
+    if (!commands_) return;
+    commands_->Find(p);
+    syncGrids();
+}
+
+void TMainScreen::FindNext(LogPage p) {
+    if (!commands_ || currentPage() != p) return;
+    commands_->FindNext(p);
+    syncGrids();
+}
+
+bool TMainScreen::refusedInReceiveMode() {
+    if (!state_.InReceiveMode) return false;
+    corvane::ShowInformation(ReceiveModeRefusal());
+    return true;
+}
+
+void TMainScreen::RebuildIndexes() {
+    if (!commands_ || refusedInReceiveMode()) return;
+    outgoing_.grid->setUpdatesEnabled(false);
+    RebuildIndexesWindow::Run(*fdm_, this);
+    commands_->ApplyFilters();
+    outgoing_.grid->setUpdatesEnabled(true);
+    syncGrids();
+}
+
+void TMainScreen::ManagePhoneBook() {
+    if (!fdm_) return;
+    TPhoneBook::Manage(*fdm_, this);
+}
+
+void TMainScreen::Refresh() {
+    if (!commands_) return;
+    commands_->ReopenLogs();
+    syncGrids();
+}
+
+void TMainScreen::About() {
+    AboutWindow about(this);
+    about.exec();
+}
+
+void TMainScreen::StretchLastColumn(LogPage which) {
+    LogPageWidgets& w = page(which);
+    if (!w.model || w.model->columnCount() == 0) return;
+    const int last = w.model->columnCount() - 1;
+    int others = 0;
+    for (int c = 0; c < last; ++c) others += w.grid->columnWidth(c);
+    // The viewport already excludes the scroll bar, the border and the row indicator.
+    const int available = w.grid->viewport()->width() - others;
+    w.grid->setColumnWidth(last, std::max(kMinLastColumnWidth, available));
+}
+
+void TMainScreen::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (!isVisible()) return;
+    StretchLastColumn(LogPage::Outgoing);
+    StretchLastColumn(LogPage::Incoming);
+}
+
+bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+        (watched == outgoing_.grid || watched == incoming_.grid)) {
+        if (QAction* del = menuAction(kDeleteFax); del && del->isEnabled()) DeleteSelected();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
 bool TMainScreen::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) FormActivate();
+    switch (int(e->type())) {
+        case QEvent::WindowActivate:
+            FormActivate();
+            break;
+        case kCloseMessage:
+            close();
+            return true;
+        case kPlaySoundMessage: {
+            // Played without waiting; a missing player or file is not worth a message.
+            const QString wav = GlobalSettings().Wav;
+            if (!wav.isEmpty() && QFileInfo(wav).isFile())
+                QProcess::startDetached("aplay", {"-q", wav});
+            return true;
+        }
+        case kResetReceiveMessage:
+            // Receive mode arrives with the receiving window; nothing to restart before it.
+            return true;
+    }
     return QMainWindow::event(e);
 }
 
@@ -169,26 +655,27 @@ void TMainScreen::WidenToShowExitButton() {
 
 void TMainScreen::FormActivate() {
     WidenToShowExitButton();
-    if (!state_.FirstActivation) return;
+    if (!state_.FirstActivation) {
+        SetButtons();
+        HandleGrids();
+        return;
+    }
     QApplication::processEvents();
     BringToFront();
     RebuildOldIndexes();
+    SetButtons();
+    HandleGrids();
     outgoing_.grid->show();
+    StretchLastColumn(LogPage::Outgoing);
+    StretchLastColumn(LogPage::Incoming);
     state_.FirstActivation = false;
 }
 
-// Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once,
-// with the progress shown in the status line.
+// Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once.
 void TMainScreen::RebuildOldIndexes() {
     if (!fdm_ || !fdm_->IndexesNeedRebuild()) return;
-    RebuildIndexes rebuild;
-    rebuild.onStatus = [this](const QString& text) {
-        statusPanel_->setText(text);
-        QApplication::processEvents();
-    };
-    rebuild.onGauge = [](int) { QApplication::processEvents(); };
-    rebuild.run(*fdm_);
-    statusPanel_->clear();
+    RebuildIndexesWindow::Run(*fdm_, this);
+    if (commands_) commands_->ApplyFilters();
 }
 
 void TMainScreen::BringToFront() {

@@ -1,13 +1,18 @@
 #pragma once
 // TMainScreen: the program's only top-level window, over the outgoing and incoming logs.
-// Its decisions live in MainScreenState; this class builds the widgets and forwards commands.
+// Its decisions live in MainScreenState (what the buttons show) and LogCommands (what the
+// commands do); this class builds the widgets, applies the decisions and forwards commands.
 
 #include <QMainWindow>
+#include <memory>
 
+#include "logwindow/log_commands.h"
 #include "logwindow/main_screen_state.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
@@ -15,19 +20,63 @@ class QTableView;
 
 namespace corvane {
 
+class LogTableModel;
 class TFDM;
+
+// Private window messages other parts of the program post to the main window.
+constexpr int kCloseMessage = 1066;         // closes the window
+constexpr int kPlaySoundMessage = 1067;     // plays the sound of the setting Wav
+constexpr int kResetReceiveMessage = 1068;  // stops, resets and restarts receive mode
 
 class TMainScreen : public QMainWindow {
     Q_OBJECT
   public:
     explicit TMainScreen(QWidget* parent = nullptr);
+    ~TMainScreen() override;
 
     MainScreenState& state() { return state_; }
     // The fax logs, owned by the start-up; none in tests that only need the window.
-    void SetDataModule(TFDM* fdm) { fdm_ = fdm; }
+    void SetDataModule(TFDM* fdm);
+    // Replaces the dialogs of the log commands (tests script them).
+    void SetDialogs(LogDialogs* dialogs);
+    LogCommands* commands() const { return commands_.get(); }
+    LogTableModel* model(LogPage page) const;
+
     QTabBar* tabStrip() const { return tabs_; }
     QStackedWidget* notebook() const { return notebook_; }
     QPushButton* exitButton() const { return exitButton_; }
+    QTableView* grid(LogPage page) const;
+    QComboBox* viewSelector(LogPage page) const;
+    QComboBox* sortSelector(LogPage page) const;
+    QPushButton* findButton(LogPage page) const;
+    QPushButton* findNextButton(LogPage page) const;
+    QPushButton* button(const QString& caption) const;  // by caption, e.g. "&Delete"
+    QAction* menuAction(const QString& text) const;     // by text, e.g. "&Delete Selected Fax"
+    QMenu* popupMenu(LogPage page) const;
+    QLabel* statusPanel() const { return statusPanel_; }
+    const ButtonStates& buttonStates() const { return buttons_; }
+    LogPage currentPage() const;
+
+    // Operations other parts of the program call.
+    void SetButtons();
+    void HandleGrids();
+    void FaxTableCloseAndOpen();
+    // The one notification of a change to a log made elsewhere (receive mode, intake).
+    void LogChanged(LogKind kind);
+
+    // Commands (menus, buttons, keys).
+    void DeleteSelected();
+    void ArchiveSelected();
+    void EditSelected();
+    void CloneSelected();
+    void ForwardSelected();
+    void ShowInformation();
+    void Find(LogPage page);
+    void FindNext(LogPage page);
+    void RebuildIndexes();
+    void ManagePhoneBook();
+    void Refresh();
+    void About();
 
   public slots:
     // Brings the window to the front; a minimised window is restored first (a second start of
@@ -36,30 +85,55 @@ class TMainScreen : public QMainWindow {
 
   protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
-    struct LogPage {
+    struct LogPageWidgets {
         QComboBox* view = nullptr;
         QComboBox* sort = nullptr;
+        QPushButton* find = nullptr;
+        QPushButton* findNext = nullptr;
         QTableView* grid = nullptr;
+        LogTableModel* model = nullptr;
+        QMenu* popup = nullptr;
+        bool dirty = false;
     };
 
     void buildMenus();
     QWidget* buildButtonBar();
-    QWidget* buildLogPage(LogPage& page, const QStringList& views, const QStringList& sorts);
+    QWidget* buildLogPage(LogPage page);
+    void buildPopups();
+    void connectGrid(LogPage page);
+    void makeCommands();
     void FormActivate();
     void RebuildOldIndexes();
     void WidenToShowExitButton();
+    void StretchLastColumn(LogPage page);
+    void syncGrids();
+    void applyButtonStates();
+    bool refusedInReceiveMode();
+    LogPageWidgets& page(LogPage p) { return p == LogPage::Outgoing ? outgoing_ : incoming_; }
+    const LogPageWidgets& page(LogPage p) const {
+        return p == LogPage::Outgoing ? outgoing_ : incoming_;
+    }
 
     MainScreenState state_;
+    ButtonStates buttons_;
     TFDM* fdm_ = nullptr;
+    std::unique_ptr<LogDialogs> ownDialogs_;
+    LogDialogs* dialogs_ = nullptr;
+    std::unique_ptr<LogCommands> commands_;
     QTabBar* tabs_ = nullptr;
     QStackedWidget* notebook_ = nullptr;
     QPushButton* exitButton_ = nullptr;
     QLabel* statusPanel_ = nullptr;
-    LogPage outgoing_;
-    LogPage incoming_;
+    QList<QPushButton*> buttonList_;
+    QList<QAction*> actions_;
+    LogPageWidgets outgoing_;
+    LogPageWidgets incoming_;
+    bool syncing_ = false;
 };
 
 }  // namespace corvane

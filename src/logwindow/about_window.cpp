@@ -1,0 +1,26 @@
+#include "logwindow/about_window.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "core/settings.h"
+
+namespace corvane {
+
+AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("About Corvane");
+    auto* col = new QVBoxLayout(this);
+    auto* title = new QLabel("<h2>Corvane</h2>", this);
+    col->addWidget(title);
+    col->addWidget(new QLabel(QString("Version %1").arg(kProgramVersion), this));
+    col->addWidget(
+        new QLabel("A fax program for Linux: send and receive faxes through a fax "
+                   "modem,\nkeep the fax logs and the phone book.",
+                   this));
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    col->addWidget(box);
+}
+
+}  // namespace corvane
