@@ -16,7 +16,9 @@
 #include "core/settings.h"
 #include "viewing/fax_viewer_control.h"
 #include "viewing/fax_viewer_windows.h"
+#include "viewing/logic/fax_export.h"
 #include "viewing/show_viewer.h"
+#include "viewing/standalone_viewer.h"
 #include "viewing_fixture.h"
 
 namespace corvane {
@@ -182,6 +184,32 @@ TEST_F(WindowFixture, CoverAndDocumentAreViewedJoinedAndTheWorkFileGoes) {
     ViewCoverAndDocument("To: Bob", home.file("SEND/none.APF"), document);
     EXPECT_EQ(pages, 2);
     EXPECT_EQ(file, document);
+    SetViewerWindowHook(nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(WindowFixture, StandaloneViewerOpensApfAndTiffFaxes) {
+    const QString fax = writeFax("five.apf", 5);
+    const QString tiff = home.file("five.tif");
+    ASSERT_TRUE(ExportFax(fax, tiff, ExportFormat::Tiff, 0));
+    static int pages = 0;
+    SetViewerWindowHook([](QWidget* w) {
+        auto* window = static_cast<ViewerWindowBase*>(w);
+        window->show();
+        pages = window->pageCount();
+        return false;
+    });
+    for (const QString& path : {fax, tiff}) {
+        pages = 0;
+        EXPECT_EQ(RunStandaloneViewer(path), 0);
+        EXPECT_EQ(pages, 5) << path.toStdString();
+    }
+    EXPECT_EQ(RunStandaloneViewer(home.file("missing.apf")), 1);
     SetViewerWindowHook(nullptr);
 }
 

@@ -14,6 +14,8 @@
 #include "faxdoc/apf_format.h"
 #include "peer_tools.h"
 #include "viewing/logic/fax_export.h"
+#include "viewing/logic/fax_source.h"
+#include "viewing/logic/tiff_pages.h"
 
 namespace corvane {
 namespace {
@@ -275,6 +277,37 @@ TEST_F(ExportFixture, CommandLineWritesPdf) {
     EXPECT_NEAR(sizes[0].height(), 130.0 / 98 * 72, 0.5);
 }
 #endif
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A TIFF fax from another program (libtiff's tiffcp re-coding our export as CCITT G4) comes
+// back page for page, standard pages at their coded resolution.
+TEST_F(ExportFixture, TiffFaxFromAnotherProgramConvertsBackToTheSamePages) {
+    if (!testing::HaveTool("tiffcp")) GTEST_SKIP() << "libtiff-tools is not installed";
+    const QString ours = file("ours.tif");
+    ASSERT_TRUE(ExportTiffPages(fax, ours, 0, 0));
+    const QString g4 = file("g4.tif");
+    QString error;
+    testing::RunTool("tiffcp", {"-c", "g4", ours, g4}, {}, &error);
+    ASSERT_TRUE(LooksLikeTiff(g4)) << error.toStdString();
+    ASSERT_FALSE(LooksLikeTiff(fax));
+
+    const QString back = file("back.apf");
+    const Status converted = ConvertTiffToFax(g4, back);
+    ASSERT_TRUE(converted) << converted.message().toStdString();
+    ASSERT_EQ(FaxPageCount(back), 3);
+    for (int p = 1; p <= 3; ++p) {
+        const QImage page = DecodeFaxPage(back, p, StandardPages::DoubleHeight);
+        EXPECT_TRUE(FaxPage(back, p).fine) << p;  // the export doubled the standard page
+        EXPECT_EQ(testing::RowsDiffer(testing::ImageRows(page, 216), expected(p)), "") << p;
+    }
+    EXPECT_FALSE(ConvertTiffToFax(fax, file("bad.apf")));
+    EXPECT_FALSE(QFile::exists(file("bad.apf")));
+}
 
 }  // namespace
 }  // namespace corvane
