@@ -114,6 +114,15 @@ Status TFxFaxViewer::apwViewGotoPage(int page) {
     return store_.gotoPage(page);
 }
 
+FaxPageInfo TFxFaxViewer::apwViewGetPageFlags() const {
+    if (store_.currentPage() < 1) return {};
+    try {
+        return FaxPage(store_.fileName(), store_.currentPage());
+    } catch (const EFaxError&) {
+        return {};  // the file went away; the page shown is all there is
+    }
+}
+
 void TFxFaxViewer::apwViewSetDesignMode(const QString& text) {
     designText_ = text;
     viewport()->update();

@@ -51,6 +51,8 @@ class TFxFaxViewer : public QAbstractScrollArea {
     int rotation() const { return store_.rotation(); }
     void apwViewSetAutoScale(StandardPages mode) { store_.setStandardPages(mode); }
     QSize apwViewGetPageDim() const { return store_.pageSize(); }
+    // Resolution and width of the current page as coded (fine = false without a page).
+    FaxPageInfo apwViewGetPageFlags() const;
     void apwViewSetLoadWholeFax(bool on) { store_.setLoadWholeFax(on); }
     void apwViewSetBusyCursor(const QCursor& cursor) { busyCursor_ = cursor; }
 

@@ -102,6 +102,50 @@ TEST_F(PrintFixture, TrueSizePageSitsAtTheTopLeftOfThePrintableArea) {
     EXPECT_NEAR(box.height(), 72, 2);
 }
 
+TEST_F(PrintFixture, DrawingMethodsGiveTheSamePage) {
+    QRect reference;
+    struct Method {
+        const char* name;
+        bool alternate, ddb;
+    } methods[] = {{"device-independent", false, false},
+                   {"tiles", true, false},
+                   {"tiles through pixmaps", true, true}};
+    for (const Method& m : methods) {
+        SCOPED_TRACE(m.name);
+        const QString pdf = home.file(QString("%1.pdf").arg(m.name));
+        TFxFaxPrinter fax;
+        ASSERT_TRUE(fax.setFileName(blocks()));
+        fax.FaxHeader.Enabled = fax.FaxFooter.Enabled = false;
+        fax.UseAlternatePrintMethod = m.alternate;
+        fax.UseDDBPrintMethod = m.ddb;
+        fax.FirstPageToPrint = fax.LastPageToPrint = 1;
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPrinter(printer, pdf);
+        ASSERT_TRUE(fax.PrintFax(printer));
+        const testing::PnmRaster sheet = renderSheet(pdf, 1);
+        const QRect box = inkBox(sheet, QRect(0, 0, sheet.width, int(sheet.rows.size())));
+        if (reference.isNull()) reference = box;
+        EXPECT_FALSE(box.isEmpty());
+        EXPECT_NEAR(box.left(), reference.left(), 1);
+        EXPECT_NEAR(box.top(), reference.top(), 1);
+        EXPECT_NEAR(box.right(), reference.right(), 1);
+        EXPECT_NEAR(box.bottom(), reference.bottom(), 1);
+    }
+}
+
+TEST_F(PrintFixture, AbortStopsTheRun) {
+    TFxFaxPrinter fax;
+    ASSERT_TRUE(fax.setFileName(blocks()));
+    QObject::connect(&fax, &TFxFaxPrinter::OnFaxPrintProgress, &fax, [&fax](int page, int) {
+        if (page == 2) fax.AbortPrint();
+    });
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, home.file("aborted.pdf"));
+    EXPECT_FALSE(fax.PrintFax(printer));
+    EXPECT_EQ(fax.CurrentPage(), 2);
+    EXPECT_EQ(fax.StatusCode(), fpsIdle);
+}
+
 TEST_F(PrintFixture, SeveralPagesPerSheet) {
     struct Case {
         bool landscape;

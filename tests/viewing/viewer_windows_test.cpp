@@ -39,7 +39,7 @@ std::array<bool, 4> buttons(const ViewerWindowBase& w) {
 struct WindowFixture : ::testing::Test, testing::ViewingFixture {};
 
 TEST_F(WindowFixture, RegularViewerPagesZoomsAndRotates) {
-    const QString fax = writeFax("three.apf", 3, true, 1100);
+    const QString fax = writeLetterFax("three.apf", 3, true, 1100);
     TFaxViewer window(fax, "From: Alice", nullptr);
     window.resize(700, 800);
     window.show();
@@ -123,7 +123,7 @@ TEST_F(WindowFixture, ControlKeysMarkAndCopy) {
 }
 
 TEST_F(WindowFixture, AlternateViewerShowsStandardPagesAtTrueProportions) {
-    const QString fax = writeFax("std.apf", 3, false, 500);
+    const QString fax = writeLetterFax("std.apf", 3, false, 500);
     TAltFaxViewer window(fax, "", nullptr);
     window.resize(700, 800);
     window.show();

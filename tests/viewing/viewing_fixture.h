@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "apf_fixtures.h"
-#include "faxdoc/apf_format.h"
 #include "core/message_boxes.h"
+#include "faxdoc/apf_format.h"
 #include "fixtures/temp_home.h"
 
 namespace corvane::testing {
@@ -23,6 +23,9 @@ struct ViewingFixture {
     ~ViewingFixture();
     // `pages` pages; page n carries n text-like bands so pages differ.
     QString writeFax(const QString& name, int pages, bool fine = true, int rows = 400);
+    // `pages` pages of `rows` lines that look like a typed letter (for the eye, in
+    // screenshots): a heading with the page number and paragraphs of text.
+    QString writeLetterFax(const QString& name, int pages, bool fine, int rows);
     QString writePages(const QString& name, const std::vector<FixturePage>& pages);
 };
 
