@@ -18,9 +18,9 @@ namespace {
 
 int usage() {
     err("usage: corvane-cli apf info FILE\n"
-        "       corvane-cli apf export FILE OUT [--page N]   (.tif .pcx .dcx .bmp; without a "
+        "       corvane-cli apf export FILE OUT [--page N]   (.tif .pcx .dcx .bmp .pdf; without a "
         "page:\n"
-        "                                       all pages into .tif and .dcx, page 1 otherwise)\n"
+        "                                       all pages into .tif .dcx .pdf, page 1 otherwise)\n"
         "       corvane-cli apf join OUT IN...\n"
         "       corvane-cli apf extract IN OUT FIRST LAST  (LAST -1: to the last page)\n"
         "       corvane-cli apf trim FILE\n"
@@ -97,6 +97,7 @@ int exportFile(QStringList args) {
     const QString in = args[0];
     const QString target = args[1];
     const QString extension = QFileInfo(target).suffix().toLower();
+    if (extension == "pdf") return runApfExportPdf(in, target, page);
     TFxFaxUnpacker unpacker;
     unpacker.setInFileName(in);
     unpacker.setOutFileName(target);

@@ -22,4 +22,6 @@ void err(const QString& line);
 namespace corvane::cli {
 // `apf from-image ...`: reached through `apf`, implemented beside the converter.
 int runApfFromImage(const QStringList& args);
+// `apf export FILE OUT.pdf [--page N]`: reached through `apf export`.
+int runApfExportPdf(const QString& fax, const QString& target, int page);
 }  // namespace corvane::cli
