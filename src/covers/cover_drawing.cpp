@@ -19,6 +19,13 @@ QPen InkPen(int width) {
     return pen;
 }
 
+// A pen w wide (w div 2 = h) on the edge pixel x covers pixels x - h .. x - h + w - 1, as the
+// screen draws it; its centre line therefore runs this far right of x.
+double CentreOffset(int penWidth) {
+    const int w = std::max(1, penWidth);
+    return w / 2.0 - w / 2;
+}
+
 }  // namespace
 
 void DrawCoverText(QPainter& painter, const QFont& font, int x, int y, const QString& text) {
@@ -49,8 +56,8 @@ void DrawCoverShape(QPainter& painter, TShapeType shape, TShapeFillType fill, in
             break;
     }
     painter.setPen(InkPen(penWidth));
-    // The outline runs through the centres of the first and last pixel of each edge.
-    const QRectF figure(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1);
+    const double off = CentreOffset(penWidth);
+    const QRectF figure(x1 + off, y1 + off, x2 - x1 - 1, y2 - y1 - 1);
     switch (shape) {
         case stRectangle:
         case stSquare:
@@ -76,8 +83,12 @@ void DrawCoverLine(QPainter& painter, int x1, int y1, int x2, int y2, int penWid
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen = InkPen(penWidth);
     painter.setPen(pen);
-    // Half-pixel centres so a one-pixel line covers exactly the pixels from start to end.
-    painter.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
+    // Across the line the pen sits as on a shape's edge; along a straight line it runs from
+    // the start pixel up to, not including, the end pixel.
+    const double off = CentreOffset(penWidth);
+    const double ox = y1 == y2 ? 0.0 : off;
+    const double oy = x1 == x2 ? 0.0 : off;
+    painter.drawLine(QPointF(x1 + ox, y1 + oy), QPointF(x2 + ox, y2 + oy));
     painter.restore();
 }
 

@@ -162,10 +162,13 @@ void CoverRenderer::drawMessage(QPainter& painter, const QRect& box, const QFont
 
 void CoverRenderer::RenderContinuation(QPainter& painter) {
     if (nextLine_ < 0) return;
-    QRect box = lastBox_;
-    box.setTop(kContinuationTop);
-    box.setBottom(lastBox_.bottom() - kContinuationTop);
-    drawMessage(painter, box, lastFont_, nextLine_);
+    if (!continuing_) {
+        continuationBox_ = lastBox_;
+        continuationBox_.setTop(kContinuationTop);
+        continuationBox_.setBottom(lastBox_.bottom() - kContinuationTop);
+        continuing_ = true;
+    }
+    drawMessage(painter, continuationBox_, lastFont_, nextLine_);
 }
 
 void CoverRenderer::drawMultiLine(QPainter& painter, const RenderRecord& rec, const QRect& box,

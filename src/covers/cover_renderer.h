@@ -51,6 +51,9 @@ class CoverRenderer {
     int nextLine_ = -1;
     QRect lastBox_;
     QFont lastFont_;
+    // Taken from the last message box once, when the first continuation page is drawn.
+    QRect continuationBox_;
+    bool continuing_ = false;
 };
 
 }  // namespace corvane

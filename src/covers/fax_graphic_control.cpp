@@ -146,8 +146,18 @@ void TFaxCoverBaseLabel::BoundsChanged() {
         SetBounds(Left(), Top(), std::max(1, Width()), std::max(1, Height()));
 }
 
-void TFaxCoverBaseLabel::AssignFont(const CoverFont& font) {
+void TFaxCoverBaseLabel::SetCaption(const QString& caption) {
+    caption_ = caption;
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TFaxCoverBaseLabel::SetFont(const CoverFont& font) {
     font_ = font;
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TFaxCoverBaseLabel::AssignFont(const CoverFont& font) {
+    SetFont(font);
 }
 
 void TFaxCoverBaseLabel::GrowToCaption() {
@@ -267,6 +277,7 @@ void TFaxImage::SetAutoSize(bool v) {
 void TFaxImage::SetStretch(bool v) {
     stretch_ = v;
     autoSize_ = !v;
+    SetBounds(Left(), Top(), Width(), Height());
 }
 
 void TFaxImage::SetPicture(const QImage& picture) {

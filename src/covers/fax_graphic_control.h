@@ -110,9 +110,10 @@ class TFaxCoverBaseLabel : public TFaxGraphicControl {
     void BoundsChanged() override;
 
     QString Caption() const { return caption_; }
-    void SetCaption(const QString& caption) { caption_ = caption; }
+    // Both refit the box (a symbol follows its character).
+    void SetCaption(const QString& caption);
     const CoverFont& Font() const { return font_; }
-    void SetFont(const CoverFont& font) { font_ = font; }
+    void SetFont(const CoverFont& font);
     // Copies a font chosen for several objects at once.
     virtual void AssignFont(const CoverFont& font);
     // The font as drawn at the current zoom.
