@@ -2,7 +2,6 @@
 
 #include <QtEndian>
 #include <functional>
-#include <span>
 
 #include "covers/tagged_values.h"
 #include "faxdoc/bmp_file.h"

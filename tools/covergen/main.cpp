@@ -187,27 +187,27 @@ bool Priority(const QString& folder) {
     p.field(kLeft, 96, cfSenderCompany, Font(12, true), 420);
 
     p.shape(kLeft, 128, kContentWidth, 132, stRoundRect, sftTransparent, 2, 8);
-    // Keys one point smaller than values, set two pixels lower so the baselines meet.
+    // Keys one point smaller than values, set a pixel lower so the baselines meet.
     const CoverFont key = Font(10, true);
     const CoverFont value = Font(11);
     const int col1 = kLeft + 16, val1 = kLeft + 96, col2 = kLeft + 356, val2 = kLeft + 436;
     int y = 142;
-    p.label(col1, y + 2, QStringLiteral("TO"), key);
+    p.label(col1, y + 1, QStringLiteral("TO"), key);
     p.field(val1, y, cfRecipient, value, 210);
-    p.label(col2, y + 2, QStringLiteral("FROM"), key);
+    p.label(col2, y + 1, QStringLiteral("FROM"), key);
     p.field(val2, y, cfSender, value, 220);
     y += 28;
-    p.label(col1, y + 2, QStringLiteral("FAX"), key);
+    p.label(col1, y + 1, QStringLiteral("FAX"), key);
     p.field(val1, y, cfRecipientFax, value, 210);
-    p.label(col2, y + 2, QStringLiteral("PHONE"), key);
+    p.label(col2, y + 1, QStringLiteral("PHONE"), key);
     p.field(val2, y, cfSenderVoice, value, 220);
     y += 28;
-    p.label(col1, y + 2, QStringLiteral("DATE"), key);
+    p.label(col1, y + 1, QStringLiteral("DATE"), key);
     p.field(val1, y, cfDate, value, 210);
-    p.label(col2, y + 2, QStringLiteral("FAX"), key);
+    p.label(col2, y + 1, QStringLiteral("FAX"), key);
     p.field(val2, y, cfSenderFax, value, 220);
     y += 28;
-    p.label(col1, y + 2, QStringLiteral("RE"), key);
+    p.label(col1, y + 1, QStringLiteral("RE"), key);
     p.field(val1, y, cfRegarding, value, 560);
 
     p.shape(kLeft, 276, kContentWidth, 40, stRectangle, sftTransparent, 2);
