@@ -12,6 +12,7 @@
 #include "core/locale_formats.h"
 #include "core/read_only_recovery.h"
 #include "core/settings.h"
+#include "covers/shipped_templates.h"
 #include "logwindow/main_screen.h"
 #include "uicommon/gui_message_boxes.h"
 
@@ -72,6 +73,7 @@ int RunCorvane(QApplication& app) {
     LoadSettings();
     LoadPrintSettings();
     createDataFolders();
+    (void)InstallShippedTemplates();  // a folder that cannot be filled shows up as no templates
     GlobalLocaleFormats().shortDate = savedShortDate;
     window.setToolTipDuration(kHintHidePauseMs);
 

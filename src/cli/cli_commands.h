@@ -12,6 +12,7 @@ int runApfCommand(const QStringList& args);
 int runHeaderCommand(const QStringList& args);
 int runModemCommand(const QStringList& args);
 int runPhoneBookCommand(const QStringList& args);
+int runCoverCommand(const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);

@@ -33,6 +33,7 @@ void usage() {
         "       corvane-cli header ...   (render the fax header line)\n"
         "       corvane-cli modem ...    (probe the modem and list ports)\n"
         "       corvane-cli phonebook import|export FILE.csv\n"
+        "       corvane-cli cover ...    (cover templates and cover pages)\n"
         "Data lives in $CORVANE_HOME when set.");
 }
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     if (group == "header") return runHeaderCommand(args);
     if (group == "modem") return runModemCommand(args);
     if (group == "phonebook") return runPhoneBookCommand(args);
+    if (group == "cover") return runCoverCommand(args);
     err("corvane-cli: unknown command \"" + group + "\"");
     usage();
     return 2;
