@@ -65,8 +65,13 @@ int BestRateCodeFromDis(uint8_t octet2) {
 
 }  // namespace
 
-Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed)
-    : line_(line), to_dte_(std::move(to_dte)), verbose_(verbose), page_speed_(page_speed) {
+Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed,
+                         std::string classes)
+    : line_(line),
+      to_dte_(std::move(to_dte)),
+      verbose_(verbose),
+      page_speed_(page_speed),
+      classes_(std::move(classes)) {
     std::string pattern = (std::filesystem::temp_directory_path() / "faxline-XXXXXX").string();
     if (mkdtemp(pattern.data())) work_dir_ = pattern;
     ResetProfile();
@@ -150,7 +155,7 @@ size_t Class2Modem::TakePageData(const uint8_t* data, size_t len) {
 
 void Class2Modem::ReportHangUp() {
     hang_up_report_due_ = false;
-    Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+    Reply(Name("+FHNG", "+FHS") + ":" + HangUpText(hang_up_code_));
     if (result_pending_) {
         result_pending_ = false;
         Reply("OK");
@@ -182,7 +187,7 @@ void Class2Modem::ServeFdr() {
         return;
     }
     if (session_over_) {
-        Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+        Reply(Name("+FHNG", "+FHS") + ":" + HangUpText(hang_up_code_));
         fdr_outstanding_ = false;
         result_pending_ = false;
         Reply("OK");
@@ -244,6 +249,7 @@ void Class2Modem::StartT30(bool calling) {
     fax_ = fax_init(nullptr, calling);
     fax_set_transmit_on_idle(fax_, 1);
     session_over_ = false;
+    aborted_by_dte_ = false;
     hang_up_report_due_ = false;
     con_reported_ = false;
     abort_ = false;
@@ -418,6 +424,10 @@ void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
     self->session_over_ = true;
     self->hang_up_code_ = self->abort_ ? 2 : self->HangUpCode(result);
     self->hang_up_requested_ = true;
+    if (self->aborted_by_dte_ && self->result_pending_) {
+        self->ReportHangUp();  // answers +FK/+FKS
+        return;
+    }
     // A DTE in the middle of a page hears of it once the page data has ended, as from a
     // modem that buffers the page.
     // A DTE between commands hears of it with its next command.
@@ -479,6 +489,13 @@ int Class2Modem::HangUpCode(int t30_code) const {
         default:
             return calling_ ? 50 : 100;
     }
+}
+
+std::string Class2Modem::HangUpText(int code) const {
+    if (fclass_ != "2.0") return std::to_string(code);
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", (code / 10) * 16 + code % 10);
+    return text;
 }
 
 Class2Modem::Params Class2Modem::RemoteCapabilities() const {
@@ -569,7 +586,15 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             if (call_ != Call::kDialling) return;
             EndCall();
             result_pending_ = false;
-            Reply("BUSY");
+            // Below X3 a modem does not tell busy tone from a failed call.
+            Reply(result_level_ >= 3 ? "BUSY" : "NO CARRIER");
+            return;
+        case LineEvent::kNoDialTone:
+            // X2 and X4 wait for dial tone; X0, X1 and X3 dial blind and meet no answer.
+            if (call_ != Call::kDialling || (result_level_ != 2 && result_level_ != 4)) return;
+            EndCall();
+            result_pending_ = false;
+            Reply("NO DIALTONE");
             return;
         case LineEvent::kFarEndHungUp:
             if (fax_ && !session_over_) {
@@ -602,7 +627,7 @@ bool Class2Modem::IdleOnHook() const {
 bool Class2Modem::CarriesPageData() const {
     if (!fax_ || session_over_) return false;
     const fax_modems_state_t& m = fax_->modems;
-    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
+    return IsT30PageModem(m.current_tx_type) || (IsT30PageModem(m.current_rx_type) && m.rx_trained);
 }
 
 }  // namespace corvane::faxline

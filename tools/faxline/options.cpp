@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "at_syntax.h"
+
 namespace corvane::faxline {
 namespace {
 
@@ -56,7 +58,28 @@ bool ParseRates(const std::string& text, RemoteFaxOptions& remote) {
     return remote.v27ter || remote.v29 || remote.v17;
 }
 
+// Every item of the list is a class the modem kind supports, and class 0 is among them.
+bool ClassesValid(const std::string& list, ModemKind kind) {
+    if (list.empty()) return false;
+    size_t start = 0;
+    bool data = false;
+    while (start <= list.size()) {
+        const size_t comma = list.find(',', start);
+        const std::string item =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!ClassListed(SupportedClasses(kind), item)) return false;
+        data = data || item == "0";
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return data;
+}
+
 }  // namespace
+
+const char* SupportedClasses(ModemKind kind) {
+    return kind == ModemKind::kClass1 ? "0,1,1.0" : "0,2,2.0";
+}
 
 const char* UsageText() {
     return R"(Usage: faxline --modem PATH [options]
@@ -74,6 +97,8 @@ Modems:
   --modem2 PATH        a second modem on the other end of the line instead of the fax
                        machine: two programs can call each other
   --class2 1|2         class of the second modem [1]
+  --classes LIST       the classes the first modem offers in AT+FCLASS=? and accepts in
+                       AT+FCLASS=, from 0,1,1.0 (Class 1) or 0,2,2.0 (Class 2) [all]
 
 Remote fax machine (when there is no second modem):
   --remote receive|send  answer and receive, or call the modem and send [receive]
@@ -87,6 +112,8 @@ Remote fax machine (when there is no second modem):
 
 Line:
   --busy               the called number is busy
+  --no-dialtone        the line is dead: NO DIALTONE under ATX2 and ATX4, NO CARRIER after
+                       S7 seconds under X0, X1 and X3 (blind dialling)
   --no-answer          the called number rings but nobody answers (a modem says NO CARRIER
                        once its S7 wait is over)
   --delay-ms N         one-way delay of the audio [0; 60 with two modems]
@@ -108,7 +135,7 @@ fax protocol's timers measure simulated time while the DTE works in wall time.
 
 Ending:
   --expect STATUS      the status that counts as success: ok, failed, busy, no-answer,
-                       dropped [ok]
+                       no-dialtone, dropped [ok]
   --timeout S          give up after S seconds of wall time [300]
   --linger S           after the call, wait up to S seconds for the DTE to close the port [10]
   --verbose            spandsp protocol log on standard error
@@ -191,6 +218,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             }
         } else if (arg == "--ecm") {
             o.remote.ecm = true;
+        } else if (arg == "--classes") {
+            if (!value(o.classes)) return std::nullopt;
+        } else if (arg == "--no-dialtone") {
+            o.line.no_dialtone = true;
         } else if (arg == "--busy") {
             o.line.callee = LineOptions::CalleeBehaviour::kBusy;
         } else if (arg == "--no-answer") {
@@ -254,6 +285,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 return std::nullopt;
             }
         }
+    }
+    if (o.classes.empty()) o.classes = SupportedClasses(o.modem_kind);
+    if (!ClassesValid(o.classes, o.modem_kind)) {
+        error = "bad --classes for this modem: " + o.classes + " (choose from 0 and " +
+                SupportedClasses(o.modem_kind) + ")";
+        return std::nullopt;
     }
     if (o.modem_link.empty()) {
         error = "--modem PATH is required";

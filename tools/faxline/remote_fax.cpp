@@ -148,6 +148,8 @@ void RemoteFax::OnLineEvent(LineEvent event) {
         case LineEvent::kAnswered:
             StartT30(true);
             return;
+        case LineEvent::kNoDialTone:
+            return;
         case LineEvent::kBusy:
             line_.HangUp(this);
             Finish("busy");
@@ -166,7 +168,7 @@ void RemoteFax::OnLineEvent(LineEvent event) {
 bool RemoteFax::CarriesPageData() const {
     if (!fax_ || finished_) return false;
     const fax_modems_state_t& m = fax_->modems;
-    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
+    return IsT30PageModem(m.current_tx_type) || (IsT30PageModem(m.current_rx_type) && m.rx_trained);
 }
 
 }  // namespace corvane::faxline
