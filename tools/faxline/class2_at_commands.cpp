@@ -412,14 +412,14 @@ Class2Modem::Outcome Class2Modem::ExecuteExtended(const AtCommand& cmd) {
         const bool usable = call_ == Call::kConnected && !session_over_;
         if (!calling_ || aborted_by_dte_ || (!usable && !hang_up_report_due_))
             return Outcome::kError;
-        Reply(std::string(fclass_ == "2.0" ? "+FCS" : "+FDCS") + ":" + Format(SessionParams()));
-        Reply("CONNECT");
-        const uint8_t xon = kXon;
-        to_dte_(&xon, 1);
-        input_ = Input::kPageIn;
-        page_in_.clear();
-        dle_ = false;
-        page_start_ms_ = WallMs();
+        post_page_ = -1;
+        if (!usable || page_carrier_) {
+            StartPageIn();
+        } else {
+            // CONNECT once the remote has accepted the training (CFR).
+            fdt_requested_ = true;
+            result_pending_ = true;
+        }
         return Outcome::kPending;
     }
     if (name == "FDR") {

@@ -43,7 +43,7 @@ class Class2Modem : public Modem {
     size_t FromDte(const uint8_t* data, size_t len) override;
     void DteHungUp() override;
     bool WaitsForDte() const override;
-    bool InPageData() const override { return false; }
+    bool InPageData() const override;
     bool OffHook() const override { return call_ != Call::kIdle; }
     bool IdleOnHook() const override;
 
@@ -84,6 +84,12 @@ class Class2Modem : public Modem {
 
     // Page data.
     size_t TakePageData(const uint8_t* data, size_t len);
+    void StorePageByte(uint8_t c);
+    size_t BufferedPageBytes() const;
+    void StartPageIn();
+    static int PageBit(void* user);
+    int NextPageBit();
+    void HookPageBits();
     void FinishPageIn(uint8_t end);
     void ReportHangUp();
     void ServeFdr();
@@ -158,9 +164,22 @@ class Class2Modem : public Modem {
     int remote_dis_len_ = 0;
     std::array<uint8_t, 32> remote_dcs_{};
     int remote_dcs_len_ = 0;
+    std::array<uint8_t, 32> local_dcs_{};
+    int local_dcs_len_ = 0;
 
-    // Sending.
+    // Sending: the page in line order, and how far it has gone out.
     PageBytes page_in_;
+    size_t page_pos_ = 0;
+    uint8_t page_byte_ = 0;
+    int bit_pos_ = 8;
+    bool fdt_requested_ = false;      // +FDT waits for the training to end
+    bool page_carrier_ = false;       // the next high-speed carrier is page data
+    bool page_on_line_ = false;       // all of the page has gone out
+    bool page_data_started_ = false;  // the first page byte went out
+    bool starved_ = false;            // the buffer ran dry (an under-run)
+    bool xoff_sent_ = false;
+    bool dte_timed_out_ = false;  // no post-page command within +FPHCTO
+    int64_t post_page_deadline_ = 0;
     bool dle_ = false;
     bool page_ready_ = false;
     uint8_t page_end_ = 0;
