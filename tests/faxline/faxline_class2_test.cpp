@@ -165,7 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, EfaxClass2MeetsLineFault,
     ::testing::Values(Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
                       Class2FaultCase{
-                          "drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"}),
+                          "drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"},
+                      // V.29 page data counts toward the drop as V.17 does.
+                      Class2FaultCase{"drop_after_ms_at_9600",
+                                      {"--rates", "v27ter,v29", "--drop-after-ms", "5000"},
+                                      2,
+                                      "dropped",
+                                      "0"}),
     [](const ::testing::TestParamInfo<Class2FaultCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -164,12 +164,6 @@ size_t Class2Modem::TakePageData(const uint8_t* data, size_t len) {
     // not reading (and with +FLO=1 by XOFF as well, see ServiceDte).
     size_t taken = 0;
     while (taken < len) {
-        // Once the session has ended (a dead line the modem has not noticed) the page goes
-        // nowhere; the modem takes it without holding the DTE back and reports at its end.
-        if (session_over_) {
-            page_in_.clear();
-            page_pos_ = 0;
-        }
         if (!dle_ && BufferedPageBytes() >= kTxBufferBytes) break;
         const uint8_t c = data[taken++];
         if (dle_) {
@@ -714,6 +708,12 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
         --in_t30_;
     }
     std::fill(amp + produced, amp + len, 0);
+    if (session_over_ && input_ == Input::kPageIn) {
+        // A dead line the modem has not noticed: the page still drains at line rate and the
+        // hang-up is reported once it has ended.
+        const size_t block_bytes = kRates[std::clamp(SessionParams()[1], 0, 5)] * kBlockMs / 8000;
+        page_pos_ = std::min(page_in_.size(), page_pos_ + block_bytes);
+    }
     HookPageBits();
     CollectReceivedPage();
     if (hang_up_requested_) {

@@ -78,6 +78,11 @@ int RemoteFax::PhaseD(t30_state_s* s, void* user_data, int result) {
         // The sender's end of document; T.30 confirms it right after this handler.
         ++self->post_page_messages_;
         self->document_complete_ = result == T30_EOP;
+        // The page just received, before T.30 judges its copy quality.
+        t30_stats_t stats;
+        t30_get_transfer_statistics(s, &stats);
+        self->summary_.rows = std::max(self->summary_.rows, 0) + stats.length;
+        self->summary_.bad_rows += stats.bad_rows;
     } else {
         t30_stats_t stats;
         t30_get_transfer_statistics(s, &stats);
@@ -105,7 +110,9 @@ void RemoteFax::PhaseE(t30_state_s* s, void* user_data, int completion_code) {
     const bool recovered =
         self->document_complete_ && (self->options_.role == RemoteFaxOptions::Role::kSend ||
                                      stats.pages_rx == self->post_page_messages_);
-    if (completion_code == T30_ERR_OK || recovered)
+    // A page with rows the machine could not decode is not a fax that went through, even
+    // where T.30 accepted it.
+    if ((completion_code == T30_ERR_OK || recovered) && out.bad_rows == 0)
         self->Finish("ok");
     else
         self->Finish(self->line_.dropped() ? "dropped" : "failed");
