@@ -102,6 +102,8 @@ struct FaultCase {
     int efax_exit;  // efax: 1 busy, 2 dial failed, 3 protocol failure
     std::string status;
     std::string pages_through;
+    std::string rtn = "0";  // pages the fax machine answered with RTN, and with RTP
+    std::string rtp = "0";
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
@@ -126,6 +128,8 @@ TEST_P(EfaxMeetsLineFault, EndsAsExpected) {
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
     EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["rtn"], c.rtn);
+    EXPECT_EQ(summary["rtp"], c.rtp);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +137,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"busy", {"--busy"}, "", 1, 1, "busy", "0"},
         FaultCase{"no_answer", {"--no-answer"}, "-iS7=30", 1, 2, "no-answer", "0"},
-        FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"}),
+        FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"},
+        // The machine finds page 1 bad: efax hears RTN, trains again and sends the page again.
+        FaultCase{"rtn_page_1", {"--rtn-page", "1"}, "", 2, 0, "ok", "2", "1", "0"},
+        // A poor page 2 is kept with its bad rows (RTP): the fax is not whole.
+        FaultCase{"rtp_page_2", {"--rtp-page", "2"}, "", 2, 0, "failed", "2", "0", "1"}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 }  // namespace

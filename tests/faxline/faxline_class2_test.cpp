@@ -133,6 +133,7 @@ struct Class2FaultCase {
     int efax_exit;  // efax: 1 busy, 2 the modem reported an abnormal hang-up
     std::string status;
     std::string pages_through;
+    std::string rtn = "0";  // pages the fax machine answered with RTN
 };
 
 void PrintTo(const Class2FaultCase& c, std::ostream* os) {
@@ -159,6 +160,7 @@ TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
     EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["rtn"], c.rtn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -171,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
                                       {"--rates", "v27ter,v29", "--drop-after-ms", "5000"},
                                       2,
                                       "dropped",
-                                      "0"}),
+                                      "0"},
+                      // +FPTS:2 for page 1: efax sends it again.
+                      Class2FaultCase{"rtn_page_1", {"--rtn-page", "1"}, 0, "ok", "2", "1"}),
     [](const ::testing::TestParamInfo<Class2FaultCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -17,6 +17,8 @@ struct CallSummary {
     double wall_seconds = 0;
     int rows = -1;      // rows the fax machine received in all pages (-1: it sent)
     int bad_rows = 0;   // of which it could not decode
+    int rtn = 0;        // pages answered with RTN (retrain negative: send again)
+    int rtp = 0;        // pages answered with RTP (kept, retrain positive)
     int underruns = 0;  // page data under-runs at the modems
     int overflows = 0;  // page data lost to a full modem buffer
 };

@@ -107,6 +107,8 @@ Remote fax machine (when there is no second modem):
   --rates LIST         modems it offers, from v27ter,v29,v17 [v27ter,v29,v17]
   --ecm                offer error correction mode [off]
   --rings N            answer after N rings [1]
+  --rtn-page N         receiving: the machine finds page N bad (once) and answers RTN
+  --rtp-page N         receiving: the machine finds page N poor (once) and answers RTP
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
 
@@ -265,6 +267,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             } else if (arg == "--noise") {
                 o.line.noise = true;
                 o.line.noise_dbm0 = number;
+            } else if (arg == "--rtn-page" && is_int && whole > 0) {
+                o.remote.rtn_page = whole;
+            } else if (arg == "--rtp-page" && is_int && whole > 0) {
+                o.remote.rtp_page = whole;
             } else if (arg == "--drop-after-page" && is_int && whole > 0) {
                 o.line.drop_after_page = whole;
             } else if (arg == "--drop-after-ms" && is_int && whole > 0) {
