@@ -104,6 +104,8 @@ struct FaultCase {
     std::string pages_through;
     std::string rtn = "0";  // pages the fax machine answered with RTN, and with RTP
     std::string rtp = "0";
+    std::string rate = {};  // when set, the rate and resolution the page went at
+    std::string resolution = {};
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
@@ -130,6 +132,12 @@ TEST_P(EfaxMeetsLineFault, EndsAsExpected) {
     EXPECT_EQ(summary["pages"], c.pages_through);
     EXPECT_EQ(summary["rtn"], c.rtn);
     EXPECT_EQ(summary["rtp"], c.rtp);
+    if (!c.rate.empty()) {
+        EXPECT_EQ(summary["rate"], c.rate);
+    }
+    if (!c.resolution.empty()) {
+        EXPECT_EQ(summary["resolution"], c.resolution);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -141,7 +149,21 @@ INSTANTIATE_TEST_SUITE_P(
         // The machine finds page 1 bad: efax hears RTN, trains again and sends the page again.
         FaultCase{"rtn_page_1", {"--rtn-page", "1"}, "", 2, 0, "ok", "2", "1", "0"},
         // A poor page 2 is kept with its bad rows (RTP): the fax is not whole.
-        FaultCase{"rtp_page_2", {"--rtp-page", "2"}, "", 2, 0, "failed", "2", "0", "1"}),
+        FaultCase{"rtp_page_2", {"--rtp-page", "2"}, "", 2, 0, "failed", "2", "0", "1"},
+        // The machine fails every training above 9600: efax steps down after each FTT.
+        FaultCase{"ftt_above_9600", {"--ftt-above", "9600"}, "", 1, 0, "ok", "1", "0", "0", "9600"},
+        // A machine without fine resolution: efax sends the fine page at standard.
+        FaultCase{"remote_no_fine",
+                  {"--remote-no-fine"},
+                  "",
+                  1,
+                  0,
+                  "ok",
+                  "1",
+                  "0",
+                  "0",
+                  "14400",
+                  "standard"}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -513,7 +513,9 @@ int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
     const std::string document =
         self->work_dir_ + "/document" + std::to_string(++self->pages_sent_) + ".tif";
     const int width = self->dis_[2] == 1 ? 2048 : self->dis_[2] == 2 ? 2432 : 1728;
-    if (!WriteBlankDocument(kDocumentPages, self->dis_[0] == 1, width, document))
+    // DCS asks for fine only where both the DTE and the remote want it; +FDCS tells the DTE.
+    const bool remote_fine = self->remote_dis_len_ < 5 || (self->remote_dis_[4] & kFineBit);
+    if (!WriteBlankDocument(kDocumentPages, self->dis_[0] == 1 && remote_fine, width, document))
         return T30_ERR_FILEERROR;
     self->page_carrier_ = false;
     t30_set_tx_file(s, document.c_str(), -1, -1);
@@ -665,6 +667,10 @@ Class2Modem::Params Class2Modem::RemoteCapabilities() const {
     if (remote_dis_len_ >= 5) {
         p[0] = (remote_dis_[4] & kFineBit) ? 1 : 0;
         p[1] = BestRateCodeFromDis(remote_dis_[4]);
+    }
+    if (remote_dis_len_ >= 6) {
+        const int width_bits = remote_dis_[5] & 0x03;  // 0: 1728, 1: up to 2048, 2: up to 2432
+        p[2] = width_bits == 1 ? 1 : width_bits == 2 ? 2 : 0;
     }
     return p;
 }

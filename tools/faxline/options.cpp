@@ -107,6 +107,10 @@ Remote fax machine (when there is no second modem):
   --rates LIST         modems it offers, from v27ter,v29,v17 [v27ter,v29,v17]
   --ecm                offer error correction mode [off]
   --rings N            answer after N rings [1]
+  --remote-no-fine     receiving: the machine takes standard resolution only
+  --remote-width N     receiving: the widest page it takes, 1728, 2048 or 2432 [1728]
+  --ftt-above RATE     receiving: its training check fails above RATE (2400 to 12000), so
+                       the sender must step down after FTT
   --rtn-page N         receiving: the machine finds page N bad (once) and answers RTN
   --rtp-page N         receiving: the machine finds page N poor (once) and answers RTP
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
@@ -224,6 +228,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             if (!value(o.classes)) return std::nullopt;
         } else if (arg == "--no-dialtone") {
             o.line.no_dialtone = true;
+        } else if (arg == "--remote-no-fine") {
+            o.remote.fine = false;
         } else if (arg == "--busy") {
             o.line.callee = LineOptions::CalleeBehaviour::kBusy;
         } else if (arg == "--no-answer") {
@@ -267,6 +273,13 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             } else if (arg == "--noise") {
                 o.line.noise = true;
                 o.line.noise_dbm0 = number;
+            } else if (arg == "--ftt-above" && is_int &&
+                       (whole == 2400 || whole == 4800 || whole == 7200 || whole == 9600 ||
+                        whole == 12000)) {
+                o.remote.ftt_above = whole;
+            } else if (arg == "--remote-width" && is_int &&
+                       (whole == 1728 || whole == 2048 || whole == 2432)) {
+                o.remote.width = whole;
             } else if (arg == "--rtn-page" && is_int && whole > 0) {
                 o.remote.rtn_page = whole;
             } else if (arg == "--rtp-page" && is_int && whole > 0) {

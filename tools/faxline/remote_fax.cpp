@@ -16,6 +16,28 @@ std::string ResolutionName(int y_resolution) {
     return "none";
 }
 
+// The rate a DCS orders (FIF octet 2, first bit lowest).
+int DcsRate(uint8_t octet2) {
+    switch (octet2 & 0x3C) {
+        case 0x00:
+            return 2400;
+        case 0x08:
+            return 4800;
+        case 0x04:
+        case 0x24:
+            return 9600;
+        case 0x0C:
+        case 0x2C:
+            return 7200;
+        case 0x20:
+            return 14400;
+        case 0x28:
+            return 12000;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
@@ -48,9 +70,15 @@ void RemoteFax::StartT30(bool calling) {
                                                 T30_SUPPORT_T4_2D_COMPRESSION |
                                                 T30_SUPPORT_T6_COMPRESSION);
     }
-    t30_set_supported_resolutions(t30, T30_SUPPORT_STANDARD_RESOLUTION |
-                                           T30_SUPPORT_FINE_RESOLUTION |
-                                           T30_SUPPORT_SUPERFINE_RESOLUTION);
+    t30_set_supported_resolutions(t30, options_.fine ? T30_SUPPORT_STANDARD_RESOLUTION |
+                                                           T30_SUPPORT_FINE_RESOLUTION |
+                                                           T30_SUPPORT_SUPERFINE_RESOLUTION
+                                                     : T30_SUPPORT_STANDARD_RESOLUTION);
+    int sizes = T30_SUPPORT_215MM_WIDTH | T30_SUPPORT_UNLIMITED_LENGTH | T30_SUPPORT_A4_LENGTH |
+                T30_SUPPORT_B4_LENGTH | T30_SUPPORT_US_LETTER_LENGTH | T30_SUPPORT_US_LEGAL_LENGTH;
+    if (options_.width >= 2048) sizes |= T30_SUPPORT_255MM_WIDTH;
+    if (options_.width >= 2432) sizes |= T30_SUPPORT_303MM_WIDTH;
+    t30_set_supported_image_sizes(t30, sizes);
     if (options_.role == RemoteFaxOptions::Role::kSend)
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
     else
@@ -168,16 +196,23 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     // The verdict on the page just received: MCF and RTP keep it, RTN throws it away.
     if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN))
         self->SettlePendingPage(fcf != T30_RTN);
+    if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
     if (!incoming && (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP)) {
         self->page_rx_ = true;
         self->page_bits_ = 0;
     }
-    if (incoming && fcf == T30_DCS) self->page_rx_ = false;
+    if (incoming && fcf == T30_DCS) {
+        self->page_rx_ = false;
+        // The training check that follows fails when the rate is above the limit.
+        self->tcf_rx_ =
+            self->options_.ftt_above > 0 && len >= 5 && DcsRate(msg[4]) > self->options_.ftt_above;
+    }
 }
 
 void RemoteFax::HookPageBits() {
-    if (!fax_ || finished_ || !page_rx_) return;
-    if (options_.rtn_page == 0 && options_.rtp_page == 0) return;
+    if (!fax_ || finished_) return;
+    const bool spoil_page = page_rx_ && (options_.rtn_page > 0 || options_.rtp_page > 0);
+    if (!spoil_page && !tcf_rx_) return;
     fax_modems_state_t& m = fax_->modems;
     put_bit_func_t* put = nullptr;
     void** user = nullptr;
@@ -210,7 +245,9 @@ void RemoteFax::HookPageBits() {
 void RemoteFax::PageBitIn(void* user, int bit) {
     auto* self = static_cast<RemoteFax*>(user);
     t30_state_t* t30 = fax_get_t30_state(self->fax_);
-    if (bit >= 0) {
+    if (bit >= 0 && self->tcf_rx_) {
+        bit = 1;  // a training check of ones: the channel is no good at this rate
+    } else if (bit >= 0) {
         const int page = self->post_page_messages_ + 1;
         const int64_t n = self->page_bits_++;
         const bool bad = page == self->options_.rtn_page && !self->rtn_done_;

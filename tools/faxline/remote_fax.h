@@ -23,6 +23,9 @@ struct RemoteFaxOptions {
     int answer_after_rings = 1;
     int ring_wait_seconds = 60;  // a caller gives up after this long without an answer
     int rtn_page = 0;            // receiving: judge this page (1-based) bad, once: RTN
+    int ftt_above = 0;           // receiving: training above this rate fails (FTT); 0: never
+    bool fine = true;            // receiving: accepts fine resolution
+    int width = 1728;            // receiving: widest page, 1728, 2048 or 2432 pixels
     int rtp_page = 0;            // receiving: judge this page poor, once: RTP
     bool verbose = false;
 };
@@ -74,6 +77,7 @@ class RemoteFax : public LineParty {
     int post_page_messages_ = 0;
     bool rtn_done_ = false;
     bool page_rx_ = false;  // the next high-speed carrier brings a page
+    bool tcf_rx_ = false;   // the next high-speed carrier is a training check to spoil
     int64_t page_bits_ = 0;
     int pending_rows_ = -1;  // the page T.30 is judging
     int pending_bad_rows_ = 0;
