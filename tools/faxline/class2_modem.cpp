@@ -26,8 +26,6 @@ constexpr size_t kTxHighTide = 3072;
 constexpr size_t kTxLowTide = 1024;
 // Pages in the stand-in document T.30 sends from: more than any fax in a test.
 constexpr int kDocumentPages = 200;
-// A DTE that never sends DC2 gets its page anyway after this wait, as some modems do.
-constexpr int64_t kDc2WaitMs = 2000;
 // How long the modem holds the line for a DTE that does not hand over its page.
 constexpr int64_t kDteHoldLimitMs = 60000;
 // Bytes a page may run ahead of the paced rate when it starts.
@@ -129,7 +127,7 @@ size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
                 break;
             }
             case Input::kWaitDc2:
-                if (data[taken] == kDc2 || data[taken] == kXon) StartPageOut();
+                if (data[taken] == kDc2) StartPageOut();  // only DC2 releases the page
                 ++taken;
                 break;
             case Input::kPageOut:
@@ -359,7 +357,6 @@ void Class2Modem::ServiceDte() {
             to_dte_(&code, 1);
         }
     }
-    if (input_ == Input::kWaitDc2 && WallMs() - page_out_start_ms_ > kDc2WaitMs) StartPageOut();
     if (input_ != Input::kPageOut) return;
     const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
     const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));

@@ -148,26 +148,10 @@ Ending:
   --trace              DTE traffic on standard error
   --help               this text
 
-Differences from a hardware modem:
-  - A pseudo-terminal has no modem control lines: the DTE counts as present once it has
-    written a byte; closing the port or setting speed B0 stands for dropping DTR and hangs
-    up. Flow control toward the modem works by not reading the pseudo-terminal while the
-    modem's buffer is above its high tide (3072 of 4096 bytes); XON/XOFF and RTS/CTS
-    settings of the DTE make no difference.
-  - The Class 2/2.0 modem runs the whole T.30 session itself: pages from the DTE are
-    collected whole before they go out, simulated time stands still meanwhile; more pages
-    travel as EOM with a new DIS rather than MPS; received pages reach the DTE after the
-    modem has already confirmed them, so AT+FPTS= from the DTE cannot reject a page; only
-    one-dimensional coding (MH) is offered to the DTE; no ECM, no polling. Received pages
-    go to a Class 2 DTE with the bits of each byte reversed, as Class 2 programs expect
-    (Class 2.0: line order; +FBOR/+FBO bit 0 flips it). A session that ends while the DTE
-    has no command outstanding is reported (+FHNG/+FHS) with its next +FDT (after the page
-    data) or +FET.
-  - The line knows no dial tone and ignores the number dialled; NO DIALTONE never occurs.
-    A modem that transmits or sits in command mode learns of a far-end hang-up only when
-    it listens again (NO CARRIER instead of a frame).
-  - With two modems the summary cannot see into the pages: it says whether a call was made
-    and ended (ok) or dropped; --drop-after-page needs the fax machine.
+Differences from a hardware modem: see tools/faxline/README.md. In short: no modem
+control lines on a pseudo-terminal (closing the port or speed B0 is a DTR drop); the Class 2
+modem holds simulated time while it waits for +FDT and does not yet let a receiving program
+reject a page; one call per run.
 )";
 }
 

@@ -145,7 +145,10 @@ void RemoteFax::PhaseE(t30_state_s* s, void* user_data, int completion_code) {
                                      stats.pages_rx == self->post_page_messages_);
     // A page with rows the machine could not decode is not a fax that went through, even
     // where T.30 accepted it.
-    if ((completion_code == T30_ERR_OK || recovered) && out.bad_rows == 0)
+    // Nor is a document whose last page was rejected and never sent again.
+    const bool last_page_lost = self->options_.role == RemoteFaxOptions::Role::kReceive &&
+                                (self->last_page_rejected_ || stats.pages_rx == 0);
+    if ((completion_code == T30_ERR_OK || recovered) && out.bad_rows == 0 && !last_page_lost)
         self->Finish("ok");
     else
         self->Finish(self->line_.dropped() ? "dropped" : "failed");
@@ -194,8 +197,10 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     if (fcf == T30_RTN) ++self->summary_.rtn;
     if (fcf == T30_RTP) ++self->summary_.rtp;
     // The verdict on the page just received: MCF and RTP keep it, RTN throws it away.
-    if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN))
+    if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN)) {
         self->SettlePendingPage(fcf != T30_RTN);
+        self->last_page_rejected_ = fcf == T30_RTN;
+    }
     if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
     if (!incoming && (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP)) {
         self->page_rx_ = true;

@@ -76,8 +76,9 @@ class RemoteFax : public LineParty {
     bool document_complete_ = false;
     int post_page_messages_ = 0;
     bool rtn_done_ = false;
-    bool page_rx_ = false;  // the next high-speed carrier brings a page
-    bool tcf_rx_ = false;   // the next high-speed carrier is a training check to spoil
+    bool last_page_rejected_ = false;  // the last verdict given was RTN
+    bool page_rx_ = false;             // the next high-speed carrier brings a page
+    bool tcf_rx_ = false;              // the next high-speed carrier is a training check to spoil
     int64_t page_bits_ = 0;
     int pending_rows_ = -1;  // the page T.30 is judging
     int pending_bad_rows_ = 0;
