@@ -102,6 +102,10 @@ struct FaultCase {
     int efax_exit;  // efax: 1 busy, 2 dial failed, 3 protocol failure
     std::string status;
     std::string pages_through;
+    std::string rtn = "0";  // pages the fax machine answered with RTN, and with RTP
+    std::string rtp = "0";
+    std::string rate = {};  // when set, the rate and resolution the page went at
+    std::string resolution = {};
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
@@ -126,6 +130,14 @@ TEST_P(EfaxMeetsLineFault, EndsAsExpected) {
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
     EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["rtn"], c.rtn);
+    EXPECT_EQ(summary["rtp"], c.rtp);
+    if (!c.rate.empty()) {
+        EXPECT_EQ(summary["rate"], c.rate);
+    }
+    if (!c.resolution.empty()) {
+        EXPECT_EQ(summary["resolution"], c.resolution);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +145,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"busy", {"--busy"}, "", 1, 1, "busy", "0"},
         FaultCase{"no_answer", {"--no-answer"}, "-iS7=30", 1, 2, "no-answer", "0"},
-        FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"}),
+        FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"},
+        // The machine finds page 1 bad: efax hears RTN, trains again and sends the page again.
+        FaultCase{"rtn_page_1", {"--rtn-page", "1"}, "", 2, 0, "ok", "2", "1", "0"},
+        // A poor page 2 is kept with its bad rows (RTP): the fax is not whole.
+        FaultCase{"rtp_page_2", {"--rtp-page", "2"}, "", 2, 0, "failed", "2", "0", "1"},
+        // The machine fails every training above 9600: efax steps down after each FTT.
+        FaultCase{"ftt_above_9600", {"--ftt-above", "9600"}, "", 1, 0, "ok", "1", "0", "0", "9600"},
+        // A machine without fine resolution: efax sends the fine page at standard, at real
+        // time since efax fails on a page that takes it under one second.
+        FaultCase{"remote_no_fine",
+                  {"--remote-no-fine", "--page-speed", "1"},
+                  "",
+                  1,
+                  0,
+                  "ok",
+                  "1",
+                  "0",
+                  "0",
+                  "14400",
+                  "standard"}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 }  // namespace

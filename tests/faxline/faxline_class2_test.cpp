@@ -133,6 +133,9 @@ struct Class2FaultCase {
     int efax_exit;  // efax: 1 busy, 2 the modem reported an abnormal hang-up
     std::string status;
     std::string pages_through;
+    std::string rtn = "0";  // pages the fax machine answered with RTN
+    std::string rate = {};  // when set, the rate and resolution the pages went at
+    std::string resolution = {};
 };
 
 void PrintTo(const Class2FaultCase& c, std::ostream* os) {
@@ -159,13 +162,40 @@ TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
     EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["rtn"], c.rtn);
+    if (!c.rate.empty()) {
+        EXPECT_EQ(summary["rate"], c.rate);
+    }
+    if (!c.resolution.empty()) {
+        EXPECT_EQ(summary["resolution"], c.resolution);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, EfaxClass2MeetsLineFault,
-    ::testing::Values(Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
-                      Class2FaultCase{
-                          "drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"}),
+    ::testing::Values(
+        Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
+        Class2FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"},
+        // V.29 page data counts toward the drop as V.17 does.
+        Class2FaultCase{"drop_after_ms_at_9600",
+                        {"--rates", "v27ter,v29", "--drop-after-ms", "5000"},
+                        2,
+                        "dropped",
+                        "0"},
+        // +FPTS:2 for page 1: efax sends it again.
+        Class2FaultCase{"rtn_page_1", {"--rtn-page", "1"}, 0, "ok", "2", "1"},
+        // The modem steps down after each FTT itself.
+        Class2FaultCase{"ftt_above_9600", {"--ftt-above", "9600"}, 0, "ok", "2", "0", "9600"},
+        // +FDIS shows no fine: efax sends at standard resolution (at real time: efax fails
+        // on a page that takes it under one second).
+        Class2FaultCase{"remote_no_fine",
+                        {"--remote-no-fine", "--page-speed", "1"},
+                        0,
+                        "ok",
+                        "2",
+                        "0",
+                        "14400",
+                        "standard"}),
     [](const ::testing::TestParamInfo<Class2FaultCase>& info) { return info.param.name; });
 
 }  // namespace

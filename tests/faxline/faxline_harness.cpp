@@ -1,7 +1,10 @@
 #include "faxline_harness.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -201,6 +204,59 @@ std::map<std::string, std::string> FaxlineRun::Summary() const {
         while (pos < line.size() && line[pos] == ' ') ++pos;
     }
     return fields;
+}
+
+ModemPort::ModemPort(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd_ < 0) return;
+    termios tio{};
+    tcgetattr(fd_, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd_, TCSANOW, &tio);
+}
+
+ModemPort::~ModemPort() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void ModemPort::Write(const std::string& bytes) {
+    size_t done = 0;
+    while (fd_ >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+}
+
+std::string ModemPort::ReadUntil(const std::string& text, int timeout_ms) {
+    std::string out;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (fd_ >= 0 && out.find(text) == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) break;
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(std::min<long>(left, 100))) <= 0) continue;
+        char buf[512];
+        const ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n > 0) out.append(buf, static_cast<size_t>(n));
+    }
+    return out;
+}
+
+std::string ModemPort::Command(const std::string& command, int timeout_ms) {
+    Write(command + "\r");
+    static const char* kFinal[] = {"OK\r\n",   "ERROR\r\n",       "CONNECT\r\n",  "NO CARRIER\r\n",
+                                   "BUSY\r\n", "NO DIALTONE\r\n", "NO ANSWER\r\n"};
+    std::string out;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (std::chrono::steady_clock::now() < end) {
+        out += ReadUntil("\r\n", 100);
+        for (const char* f : kFinal)
+            if (out.find(std::string("\r\n") + f) != std::string::npos) return out;
+    }
+    return out;
 }
 
 }  // namespace corvane::faxline::testing

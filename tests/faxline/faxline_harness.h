@@ -65,4 +65,25 @@ class FaxlineRun {
     int exit_status_ = -1;
 };
 
+// A scripted DTE on a modem port: writes command lines and reads the modem's answers.
+class ModemPort {
+  public:
+    explicit ModemPort(const std::string& path);
+    ~ModemPort();
+    ModemPort(const ModemPort&) = delete;
+    ModemPort& operator=(const ModemPort&) = delete;
+    bool is_open() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+    // Sends "AT..." and CR; returns what the modem wrote until a final result code (OK,
+    // ERROR, CONNECT, NO CARRIER, BUSY, NO DIALTONE, NO ANSWER) or the time-out, in wall ms.
+    std::string Command(const std::string& command, int timeout_ms = 10000);
+    // Reads until the text appears or the time-out passes; returns all that was read.
+    std::string ReadUntil(const std::string& text, int timeout_ms);
+    void Write(const std::string& bytes);
+
+  private:
+    int fd_ = -1;
+};
+
 }  // namespace corvane::faxline::testing

@@ -15,6 +15,10 @@ struct CallSummary {
     std::string remote_id;
     double simulated_seconds = 0;
     double wall_seconds = 0;
+    int rows = -1;      // rows the fax machine received in all pages (-1: it sent)
+    int bad_rows = 0;   // of which it could not decode
+    int rtn = 0;        // pages answered with RTN (retrain negative: send again)
+    int rtp = 0;        // pages answered with RTP (kept, retrain positive)
     int underruns = 0;  // page data under-runs at the modems
     int overflows = 0;  // page data lost to a full modem buffer
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "at_syntax.h"
 #include "spandsp_api.h"
 #include "telephone_line.h"
 
@@ -12,11 +13,13 @@ constexpr int kDefaultS7Seconds = 60;
 
 }  // namespace
 
-Class1Modem::Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose)
-    : line_(line), to_dte_(std::move(to_dte)) {
+Class1Modem::Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, std::string classes)
+    : line_(line), to_dte_(std::move(to_dte)), classes_(std::move(classes)) {
     t31_ = t31_init(nullptr, &Class1Modem::AtToDte, this, &Class1Modem::ModemControl, this, nullptr,
                     nullptr);
     t31_set_transmit_on_idle(t31_, 1);
+    // Modems leave the factory with the full set of call progress results.
+    t31_->at_state.result_code_mode = 4;
     if (verbose) {
         const int level = SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW;
         span_log_set_level(t31_get_logging_state(t31_), level);
@@ -94,17 +97,146 @@ size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
     // T.31 drops whatever follows DLE ETX within one chunk, so bytes go in one at a time.
     while (taken < len && !holding_) {
         at_state_t& at = t31_->at_state;
+        const bool command_mode =
+            at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
+        const uint8_t byte = data[taken++];
+        // While dialling any byte cancels the call, which T.31 itself does.
+        if (command_mode && !dialling_) {
+            CommandByte(byte);
+            continue;
+        }
         if (at.at_rx_mode == AT_MODE_STUFFED &&
             t31_->tx.in_bytes - t31_->tx.out_bytes >= T31_TX_BUF_LEN - 1)
             ++overflows_;
-        const char c = static_cast<char>(data[taken++]);
-        const bool command_mode =
-            at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
+        const char c = static_cast<char>(byte);
         if (!command_mode || c == '\r') dte_step_ = ++step_;
         t31_at_rx(t31_, &c, 1);
         RunDeferredRequests();
     }
     return taken;
+}
+
+// Command lines are checked whole before T.31 sees them: its interpreter accepts commands
+// and values a hardware modem refuses. The modem echoes as the bytes come.
+void Class1Modem::CommandByte(uint8_t c) {
+    at_state_t& at = t31_->at_state;
+    if (at.p.echo) {
+        modem_step_ = ++step_;
+        to_dte_(&c, 1);
+    }
+    if (c == 8 || c == 127) {
+        if (!line_buf_.empty()) line_buf_.pop_back();
+        return;
+    }
+    if (c != '\r') {
+        if (line_buf_.size() < 256) line_buf_ += static_cast<char>(c);
+        return;
+    }
+    dte_step_ = ++step_;
+    std::string line;
+    line.swap(line_buf_);
+    size_t start = std::string::npos;
+    for (size_t i = 0; i + 1 < line.size(); ++i) {
+        if ((line[i] == 'A' && line[i + 1] == 'T') || (line[i] == 'a' && line[i + 1] == 't')) {
+            start = i;
+            break;
+        }
+    }
+    if (start == std::string::npos) return;
+    const std::string body = line.substr(start + 2);
+    const auto commands = ParseAtLine(body);
+    bool keeps_echo = true;
+    if (!commands || !LineAllowed(*commands, keeps_echo)) {
+        at_put_response_code(&at, AT_RESPONSE_CODE_ERROR);
+        return;
+    }
+    if (commands->size() == 1 && commands->front().name == "FCLASS" &&
+        commands->front().op == AtCommand::Op::kTest) {
+        at_put_response(&at, classes_.c_str());
+        at_put_response_code(&at, AT_RESPONSE_CODE_OK);
+        return;
+    }
+    const int echo = at.p.echo;
+    at.p.echo = 0;
+    const std::string command = "AT" + body + "\r";
+    for (char ch : command) {
+        t31_at_rx(t31_, &ch, 1);
+        RunDeferredRequests();
+    }
+    if (keeps_echo) at.p.echo = echo;
+}
+
+bool Class1Modem::LineAllowed(const std::vector<AtCommand>& commands, bool& keeps_echo) const {
+    struct Rule {
+        const char* name;
+        const char* ranges;  // nullptr: no value; the command is an action or a query
+        bool class1_only;
+    };
+    // What spandsp's modulations give: V.27ter, V.29 and V.17 with and without short train.
+    static const Rule kRules[] = {
+        {"FTM", "24,48,72,73,74,96,97,98,121,122,145,146", true},
+        {"FRM", "24,48,72,73,74,96,97,98,121,122,145,146", true},
+        {"FTH", "3", true},
+        {"FRH", "3", true},
+        {"FTS", "(0-255)", true},
+        {"FRS", "(0-255)", true},
+        {"FAR", "(0,1)", true},
+        {"FCL", "(0-255)", true},
+        {"FIT", "(0-255),(0,1)", true},
+        {"FDD", "(0,1)", true},
+        {"FLO", "(0-2)", false},
+        {"IFC", "(0-2),(0-2)", false},
+        {"IPR", "(0,2400,4800,9600,19200,38400,57600,115200)", false},
+        {"FMI", nullptr, false},
+        {"FMM", nullptr, false},
+        {"FMR", nullptr, false},
+        {"GMI", nullptr, false},
+        {"GMM", nullptr, false},
+        {"GMR", nullptr, false},
+        {"GCAP", nullptr, false},
+    };
+    const at_state_t& at = t31_->at_state;
+    // A class chosen earlier on the same line counts for the commands after it.
+    bool class1 = at.fclass_mode != 0;  // 1 or 1.0
+    for (const AtCommand& cmd : commands) {
+        switch (cmd.kind) {
+            case AtCommand::Kind::kDial:
+                break;
+            case AtCommand::Kind::kSRegister:
+                if (cmd.number > 99) return false;
+                if (cmd.op == AtCommand::Op::kSet &&
+                    (cmd.value.size() > 3 || (!cmd.value.empty() && std::stoi(cmd.value) > 255)))
+                    return false;
+                break;
+            case AtCommand::Kind::kBasic:
+            case AtCommand::Kind::kAmpersand:
+                if (!BasicCommandAllowed(cmd)) return false;
+                if (cmd.letter == 'E' || cmd.letter == 'Z' ||
+                    (cmd.kind == AtCommand::Kind::kAmpersand && cmd.letter == 'F'))
+                    keeps_echo = false;
+                if (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z') class1 = false;
+                break;
+            case AtCommand::Kind::kExtended: {
+                if (cmd.name == "FCLASS") {
+                    if (cmd.op == AtCommand::Op::kSet) {
+                        if (!ClassListed(classes_, cmd.value)) return false;
+                        class1 = cmd.value != "0";
+                    }
+                    break;
+                }
+                const Rule* rule = nullptr;
+                for (const Rule& r : kRules)
+                    if (cmd.name == r.name) rule = &r;
+                if (!rule || (rule->class1_only && !class1)) return false;
+                if (cmd.op == AtCommand::Op::kSet &&
+                    (!rule->ranges || !ValueFits(cmd.value, rule->ranges)))
+                    return false;
+                if (!rule->ranges && cmd.op == AtCommand::Op::kTest) return false;
+                break;
+            }
+        }
+    }
+    return true;
 }
 
 void Class1Modem::DteHungUp() {
@@ -182,15 +314,20 @@ void Class1Modem::Receive(int16_t* amp, int len) {
     NoticeFarEndGone();
     RunDeferredRequests();
     if (dialling_ && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
-        // No answer within S7: a modem reports NO CARRIER. T.31 is still in on-hook command
-        // mode while it dials, where its hang-up event says nothing.
+        // No answer within S7: a modem reports NO CARRIER.
         EndCall();
-        if (t31_->at_state.at_rx_mode == AT_MODE_ONHOOK_COMMAND)
-            at_put_response_code(&t31_->at_state, AT_RESPONSE_CODE_NO_CARRIER);
-        else
-            t31_call_event(t31_, AT_CALL_EVENT_HANGUP);
+        DialFailed(AT_RESPONSE_CODE_NO_CARRIER);
         RunDeferredRequests();
     }
+}
+
+void Class1Modem::DialFailed(int response_code) {
+    // T.31 is still in on-hook command mode while it dials, where its hang-up event says
+    // nothing.
+    if (t31_->at_state.at_rx_mode == AT_MODE_ONHOOK_COMMAND)
+        at_put_response_code(&t31_->at_state, response_code);
+    else
+        t31_call_event(t31_, AT_CALL_EVENT_HANGUP);
 }
 
 void Class1Modem::OnLineEvent(LineEvent event) {
@@ -206,8 +343,21 @@ void Class1Modem::OnLineEvent(LineEvent event) {
             t31_call_event(t31_, AT_CALL_EVENT_CONNECTED);
             break;
         case LineEvent::kBusy:
+            if (!dialling_) break;
             EndCall();
-            t31_call_event(t31_, AT_CALL_EVENT_BUSY);
+            // Below X3 a modem does not tell busy tone from a failed call.
+            if (t31_->at_state.result_code_mode >= 3)
+                t31_call_event(t31_, AT_CALL_EVENT_BUSY);
+            else
+                DialFailed(AT_RESPONSE_CODE_NO_CARRIER);
+            break;
+        case LineEvent::kNoDialTone:
+            // X2 and X4 wait for dial tone; X0, X1 and X3 dial blind and meet no answer.
+            if (!dialling_) break;
+            if (t31_->at_state.result_code_mode == 2 || t31_->at_state.result_code_mode == 4) {
+                EndCall();
+                DialFailed(AT_RESPONSE_CODE_NO_DIALTONE);
+            }
             break;
         case LineEvent::kFarEndHungUp:
             far_end_gone_ = in_call_;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "at_syntax.h"
 #include "modem.h"
 
 struct t31_state_s;
@@ -14,7 +16,8 @@ class TelephoneLine;
 // A Class 1 fax modem: spandsp's T.31 modem on the simulated line.
 class Class1Modem : public Modem {
   public:
-    Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose);
+    // classes: the +FCLASS values the modem offers ("0,1,1.0").
+    Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, std::string classes);
     ~Class1Modem() override;
     Class1Modem(const Class1Modem&) = delete;
     Class1Modem& operator=(const Class1Modem&) = delete;
@@ -35,13 +38,20 @@ class Class1Modem : public Modem {
     static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);
     static int ModemControl(t31_state_s* s, void* user_data, int op, const char* num);
 
+    void CommandByte(uint8_t c);
+    // keeps_echo is cleared when the line sets or resets the echo (E, Z, &F).
+    bool LineAllowed(const std::vector<AtCommand>& commands, bool& keeps_echo) const;
+
     // Line requests made from inside spandsp run once spandsp has returned.
     void RunDeferredRequests();
     void EndCall();
+    void DialFailed(int response_code);
     void NoticeFarEndGone();
 
     TelephoneLine& line_;
     DteWriter to_dte_;
+    std::string classes_;
+    std::string line_buf_;  // the command line being typed
     t31_state_s* t31_ = nullptr;
     bool holding_ = false;  // the modem's buffer is above its high tide: DTE must wait
     bool dial_requested_ = false;

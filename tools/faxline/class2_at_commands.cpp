@@ -1,6 +1,7 @@
 // The Class 2 / 2.0 modem's AT command interpreter: command lines, basic and extended
 // commands, result codes and the parameter lists of +FDIS/+FDCC and their reports.
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,25 @@ std::string Unquoted(const std::string& value) {
 
 }  // namespace
 
+// Settings that the modem keeps and reads back, under their Class 2 and Class 2.0 names
+// (nullptr: not in that command set).
+struct Class2Modem::Setting {
+    const char* class2;
+    const char* class20;
+    const char* ranges;  // as answered to "=?"; '"' is a quoted string
+    const char* initial;
+};
+
+const Class2Modem::Setting Class2Modem::kSettings[] = {
+    {"FCR", "FCR", "(0,1)", "0"},       {"FAA", "FAA", "(0,1)", "0"},
+    {"FBUG", "FBU", "(0,1)", "0"},      {"FPHCTO", "FCT", "(0-255)", "30"},
+    {"FCQ", "FCQ", "(0-2),(0-2)", "0"}, {"FLO", "FLO", "(0-2)", "0"},
+    {"FMINSP", "FMS", "(0-5)", "0"},    {"FBOR", "FBO", "(0-3)", "0"},
+    {"FCIG", "FPI", "\"", "\"\""},      {"FLID", "FLI", "\"", "\"\""},
+    {"FREL", nullptr, "(0,1)", "0"},    {nullptr, "FNR", "(0,1),(0,1),(0,1),(0,1)", "0,0,0,0"},
+    {nullptr, "FIE", "(0,1)", "0"},     {nullptr, "FAP", "(0,1),(0,1),(0,1)", "0,0,0"},
+};
+
 void Class2Modem::ResetProfile() {
     echo_ = true;
     quiet_ = false;
@@ -40,6 +60,10 @@ void Class2Modem::ResetProfile() {
     s_regs_[5] = 8;
     s_regs_[7] = kDefaultS7Seconds;
     fclass_ = "0";
+    result_level_ = 4;
+    settings_.clear();
+    for (const Setting& s : kSettings) SettingValue(s) = s.initial;
+    local_id_.clear();
     dis_ = {1, 5, 0, 2, 0, 0, 0, 0};
     dcc_ = dis_;
     bit_order_ = 0;
@@ -87,92 +111,134 @@ void Class2Modem::CommandByte(uint8_t c) {
     if (line_buf_.size() < 256) line_buf_ += static_cast<char>(c);
 }
 
-void Class2Modem::ExecuteLine(const std::string& line) {
-    size_t i = 0;
-    Outcome outcome = Outcome::kOk;
-    while (i < line.size() && outcome == Outcome::kOk) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
-        if (c == ' ' || c == ';') {
-            ++i;
-            continue;
-        }
-        if (c == '+') {
-            size_t j = i + 1;
-            while (j < line.size() &&
-                   (std::isalnum(static_cast<unsigned char>(line[j])) || line[j] == '.'))
-                ++j;
-            const std::string name = Upper(line.substr(i + 1, j - i - 1));
-            char op = ' ';
-            std::string value;
-            if (j < line.size() && line[j] == '?') {
-                op = '?';
-                ++j;
-            } else if (j < line.size() && line[j] == '=') {
-                ++j;
-                if (j < line.size() && line[j] == '?') {
-                    op = 't';
-                    ++j;
-                } else {
-                    op = '=';
-                    bool quoted = false;
-                    while (j < line.size() && (quoted || line[j] != ';')) {
-                        if (line[j] == '"') quoted = !quoted;
-                        value += line[j++];
-                    }
-                }
-            }
-            i = j;
-            outcome = ExecuteExtended(name, op, value);
-            continue;
-        }
-        if (c == 'D') {
-            outcome = ExecuteBasic('D', line.substr(i + 1));
+// The command name a setting or command has in the current class; empty when the class
+// does not know it.
+std::string Class2Modem::LocalName(const char* class2, const char* class20,
+                                   const std::string& fclass) {
+    if (fclass == "2") return class2 ? class2 : "";
+    if (fclass == "2.0") return class20 ? class20 : "";
+    return "";
+}
+
+const Class2Modem::Setting* Class2Modem::FindSetting(const std::string& name,
+                                                     const std::string& fclass) {
+    for (const Setting& s : kSettings)
+        if (!name.empty() && LocalName(s.class2, s.class20, fclass) == name) return &s;
+    return nullptr;
+}
+
+std::string& Class2Modem::SettingValue(const Setting& setting) {
+    return settings_[setting.class2 ? setting.class2 : setting.class20];
+}
+
+namespace {
+
+struct FaxCommand {
+    const char* class2;
+    const char* class20;
+    bool settable;  // takes "=value" (otherwise an action or a query only)
+};
+
+// Commands beyond the stored settings, by class.
+constexpr FaxCommand kFaxCommands[] = {
+    {"FDIS", "FIS", true},   {"FDCC", "FCC", true},  {"FDCS", "FCS", false}, {"FDT", "FDT", false},
+    {"FDR", "FDR", false},   {"FET", nullptr, true}, {"FK", "FKS", false},   {"FPTS", "FPS", true},
+    {nullptr, "FHS", false}, {"FMFR", "FMI", false}, {"FMDL", "FMM", false}, {"FREV", "FMR", false},
+};
+
+// Identity commands every class answers.
+constexpr const char* kGeneralCommands[] = {"GMI", "GMM", "GMR", "GCAP"};
+
+}  // namespace
+
+bool Class2Modem::CommandAllowed(const AtCommand& cmd, const std::string& fclass) const {
+    switch (cmd.kind) {
+        case AtCommand::Kind::kDial:
+            return true;
+        case AtCommand::Kind::kSRegister:
+            return cmd.number < static_cast<int>(s_regs_.size()) &&
+                   (cmd.op != AtCommand::Op::kSet ||
+                    (cmd.value.size() <= 3 && (cmd.value.empty() || std::stoi(cmd.value) <= 255)));
+        case AtCommand::Kind::kBasic:
+        case AtCommand::Kind::kAmpersand:
+            return BasicCommandAllowed(cmd);
+        case AtCommand::Kind::kExtended:
             break;
+    }
+    if (cmd.name == "FCLASS")
+        return cmd.op != AtCommand::Op::kSet || ClassListed(classes_, cmd.value);
+    for (const char* name : kGeneralCommands)
+        if (cmd.name == name) return cmd.op == AtCommand::Op::kAction;
+    if (const Setting* s = FindSetting(cmd.name, fclass))
+        return cmd.op != AtCommand::Op::kAction &&
+               (cmd.op != AtCommand::Op::kSet || ValueFits(cmd.value, s->ranges));
+    for (const FaxCommand& c : kFaxCommands) {
+        if (LocalName(c.class2, c.class20, fclass) != cmd.name) continue;
+        if (cmd.op == AtCommand::Op::kSet) {
+            if (!c.settable) return false;
+            if (cmd.name == "FDIS" || cmd.name == "FIS" || cmd.name == "FDCC" || cmd.name == "FCC")
+                return ValueFits(cmd.value, kParamRanges);
+            if (cmd.name == "FET") return ValueFits(cmd.value, "(0-2)");
+            return ValueFits(cmd.value, "(1-5)");
         }
-        if (c == '&') {
-            i += 2;
-            while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) ++i;
-            continue;
+        return true;
+    }
+    return false;
+}
+
+void Class2Modem::ExecuteLine(const std::string& line) {
+    const auto commands = ParseAtLine(line);
+    if (!commands) {
+        Result(Outcome::kError);
+        return;
+    }
+    // A modem refuses the whole line when one command in it is wrong. A class chosen earlier
+    // on the line counts for the commands after it.
+    std::string fclass = fclass_;
+    for (const AtCommand& cmd : *commands) {
+        if (!CommandAllowed(cmd, fclass)) {
+            Result(Outcome::kError);
+            return;
         }
-        if (c == 'S') {
-            size_t j = i + 1;
-            std::string reg;
-            while (j < line.size() && std::isdigit(static_cast<unsigned char>(line[j])))
-                reg += line[j++];
-            const int index = reg.empty() ? 0 : std::atoi(reg.c_str());
-            if (index < 0 || index >= 100) {
-                outcome = Outcome::kError;
+        if (cmd.kind == AtCommand::Kind::kExtended && cmd.name == "FCLASS" &&
+            cmd.op == AtCommand::Op::kSet)
+            fclass = cmd.value;
+        if (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z') fclass = "0";
+    }
+    Outcome outcome = Outcome::kOk;
+    for (const AtCommand& cmd : *commands) {
+        switch (cmd.kind) {
+            case AtCommand::Kind::kExtended:
+                outcome = ExecuteExtended(cmd);
                 break;
-            }
-            if (j < line.size() && line[j] == '?') {
-                char text[8];
-                std::snprintf(text, sizeof text, "%03d", s_regs_[index]);
-                Reply(text);
-                i = j + 1;
-            } else if (j < line.size() && line[j] == '=') {
-                ++j;
-                std::string v;
-                while (j < line.size() && std::isdigit(static_cast<unsigned char>(line[j])))
-                    v += line[j++];
-                s_regs_[index] = std::atoi(v.c_str());
-                i = j;
-            } else {
-                i = j;
-            }
-            continue;
+            case AtCommand::Kind::kSRegister:
+                if (cmd.op == AtCommand::Op::kQuery) {
+                    char text[8];
+                    std::snprintf(text, sizeof text, "%03d", s_regs_[cmd.number]);
+                    Reply(text);
+                } else if (cmd.op == AtCommand::Op::kSet) {
+                    s_regs_[cmd.number] = cmd.value.empty() ? 0 : std::stoi(cmd.value);
+                }
+                break;
+            case AtCommand::Kind::kAmpersand:
+                if (cmd.letter == 'F') ResetProfile();
+                break;
+            case AtCommand::Kind::kBasic:
+            case AtCommand::Kind::kDial:
+                outcome = ExecuteBasic(cmd.letter, cmd.kind == AtCommand::Kind::kDial
+                                                       ? cmd.value
+                                                       : std::to_string(std::max(cmd.number, 0)));
+                break;
         }
-        std::string arg;
-        size_t j = i + 1;
-        while (j < line.size() && std::isdigit(static_cast<unsigned char>(line[j])))
-            arg += line[j++];
-        i = j;
-        outcome = ExecuteBasic(c, arg);
+        if (outcome != Outcome::kOk) break;
     }
     Result(outcome);
 }
 
 Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& arg) {
-    const int n = arg.empty() ? 0 : std::atoi(arg.c_str());
+    const int n = std::isdigit(static_cast<unsigned char>(arg.empty() ? 'x' : arg[0]))
+                      ? std::atoi(arg.c_str())
+                      : 0;
     switch (letter) {
         case 'E':
             echo_ = n != 0;
@@ -182,6 +248,9 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
             return Outcome::kOk;
         case 'V':
             verbose_results_ = n != 0;
+            return Outcome::kOk;
+        case 'X':
+            result_level_ = n;
             return Outcome::kOk;
         case 'Z':
             if (call_ != Call::kIdle) EndCall();
@@ -212,153 +281,167 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
             result_pending_ = true;
             return Outcome::kPending;
         }
-        case 'X':
-        case 'L':
-        case 'M':
-        case 'W':
-        case 'B':
         case 'O':
-        case 'T':
-        case 'P':
-            return Outcome::kOk;
+            return call_ == Call::kIdle ? Outcome::kError : Outcome::kOk;
         default:
-            return Outcome::kError;
+            return Outcome::kOk;  // L, M, P, T: speaker and dialling mode
     }
 }
 
-Class2Modem::Outcome Class2Modem::ExecuteExtended(const std::string& name, char op,
-                                                  const std::string& value) {
+Class2Modem::Outcome Class2Modem::ExecuteExtended(const AtCommand& cmd) {
+    const std::string& name = cmd.name;
+    const AtCommand::Op op = cmd.op;
+    const std::string& value = cmd.value;
+    using Op = AtCommand::Op;
     auto report_params = [&](const char* reply, const Params& p) {
         Reply(std::string(reply) + ":" + Format(p));
         return Outcome::kOk;
     };
     if (name == "FCLASS") {
-        if (op == 't') {
-            Reply("0,2,2.0");
-            return Outcome::kOk;
+        if (op == Op::kTest) Reply(classes_);
+        if (op == Op::kQuery) Reply(fclass_);
+        if (op == Op::kSet) fclass_ = value;
+        return Outcome::kOk;
+    }
+    if (name == "GMI" || name == "FMFR" || name == "FMI") {
+        Reply("faxline");
+        return Outcome::kOk;
+    }
+    if (name == "GMM" || name == "FMDL" || name == "FMM") {
+        Reply("Class 2/2.0 simulated modem");
+        return Outcome::kOk;
+    }
+    if (name == "GMR" || name == "FREV" || name == "FMR") {
+        Reply("1.0");
+        return Outcome::kOk;
+    }
+    if (name == "GCAP") {
+        Reply("+GCAP:+FCLASS");
+        return Outcome::kOk;
+    }
+    if (const Setting* setting = FindSetting(name, fclass_)) {
+        std::string& stored = SettingValue(*setting);
+        if (op == Op::kTest) {
+            Reply(std::string(setting->ranges) == "\"" ? "(20),(32-127)" : setting->ranges);
+        } else if (op == Op::kQuery) {
+            Reply(stored);
+        } else {
+            // Sub-parameters left empty keep their value.
+            const std::vector<int> given = SplitNumbers(value);
+            if (std::string(setting->ranges) == "\"") {
+                stored = value;
+            } else {
+                std::vector<int> now = SplitNumbers(stored);
+                now.resize(std::max(now.size(), given.size()), 0);
+                std::string joined;
+                for (size_t k = 0; k < now.size(); ++k) {
+                    if (k < given.size() && given[k] >= 0) now[k] = given[k];
+                    joined += (k ? "," : "") + std::to_string(now[k]);
+                }
+                stored = joined;
+            }
+            if (setting->class2 && std::string(setting->class2) == "FLID")
+                local_id_ = Unquoted(value);
+            if (setting->class2 && std::string(setting->class2) == "FBOR")
+                bit_order_ = std::atoi(stored.c_str());
         }
-        if (op == '?') {
-            Reply(fclass_);
-            return Outcome::kOk;
-        }
-        if (value == "0" || value == "2" || value == "2.0") {
-            fclass_ = value;
-            return Outcome::kOk;
-        }
-        return Outcome::kError;
+        return Outcome::kOk;
     }
     if (name == "FDIS" || name == "FIS" || name == "FDCC" || name == "FCC") {
-        Params& p = (name == "FDIS" || name == "FIS") ? dis_ : dcc_;
-        const char* reply = (name == "FDIS" || name == "FIS")
-                                ? (fclass_ == "2.0" ? "+FIS" : "+FDIS")
-                                : (fclass_ == "2.0" ? "+FCC" : "+FDCC");
-        if (op == 't') {
-            Reply(std::string(reply) + ":(0,1),(0-5),(0-2),(0-2),(0),(0),(0),(0-7)");
+        const bool dis = name == "FDIS" || name == "FIS";
+        Params& p = dis ? dis_ : dcc_;
+        const char* reply =
+            dis ? (fclass_ == "2.0" ? "+FIS" : "+FDIS") : (fclass_ == "2.0" ? "+FCC" : "+FDCC");
+        if (op == Op::kTest) {
+            Reply(std::string(reply) + ":" + kParamRanges);
             return Outcome::kOk;
         }
-        if (op == '?') return report_params(reply, p);
+        if (op == Op::kQuery) return report_params(reply, p);
+        if (op == Op::kAction) return Outcome::kError;
         Params next = p;
         if (!ParseParams(value, next)) return Outcome::kError;
         p = next;
         return Outcome::kOk;
     }
     if (name == "FDCS" || name == "FCS") {
-        if (op == '?') return report_params(fclass_ == "2.0" ? "+FCS" : "+FDCS", SessionParams());
-        return Outcome::kOk;
+        if (op == Op::kQuery)
+            return report_params(fclass_ == "2.0" ? "+FCS" : "+FDCS", SessionParams());
+        return Outcome::kError;
     }
-    if (name == "FLID" || name == "FLI" || name == "FPI" || name == "FCIG") {
-        if (op == '?') {
-            Reply("\"" + local_id_ + "\"");
-            return Outcome::kOk;
-        }
-        if (op == '=' && (name == "FLID" || name == "FLI"))
-            local_id_ = Unquoted(value).substr(0, 20);
-        return Outcome::kOk;
-    }
-    if (name == "FBOR" || name == "FBO") {
-        if (op == '?') {
-            Reply(std::to_string(bit_order_));
-            return Outcome::kOk;
-        }
-        if (op == 't') {
-            Reply("(0-3)");
-            return Outcome::kOk;
-        }
-        if (op == '=') bit_order_ = std::atoi(value.c_str());
+    if (name == "FHS") {
+        if (op != Op::kQuery) return Outcome::kError;
+        Reply("+FHS:" + HangUpText(hang_up_code_));
         return Outcome::kOk;
     }
     if (name == "FPTS" || name == "FPS") {
-        if (op == '?') {
-            Reply((fclass_ == "2.0" ? "+FPS:" : "+FPTS:") + std::to_string(last_page_status_));
+        if (op == Op::kTest) {
+            Reply("(1-5)");
             return Outcome::kOk;
         }
-        return Outcome::kOk;  // the modem has already confirmed received pages
+        if (op == Op::kQuery) {
+            Reply(std::to_string(last_page_status_));
+            return Outcome::kOk;
+        }
+        if (op == Op::kSet) {
+            // The receiving DTE's verdict on the page it was given: 2 asks for it again.
+            rx_page_status_ = std::atoi(value.c_str());
+            return Outcome::kOk;
+        }
+        return Outcome::kError;
+    }
+    if (op == Op::kTest) {
+        if (name == "FET") Reply("(0-2)");
+        return Outcome::kOk;
     }
     if (name == "FET" && hang_up_report_due_) {
         ReportHangUp();
         return Outcome::kOk;
     }
     if (name == "FET") {
-        if (op != '=') return Outcome::kOk;
-        const int v = std::atoi(value.c_str());
-        if (v < 0 || v > 2) return Outcome::kError;
-        if (call_ != Call::kConnected || session_over_) return Outcome::kError;
-        post_page_ = v;
+        if (op != Op::kSet) return Outcome::kError;
+        if (call_ != Call::kConnected || session_over_ || !calling_) return Outcome::kError;
+        post_page_ = std::atoi(value.c_str());
         result_pending_ = true;  // answered with the page status once the remote replied
         return Outcome::kPending;
     }
+    if (op != Op::kAction) return Outcome::kError;
     if (name == "FDT") {
         // After a far-end hang-up the modem still takes the page and fails once it tries to
-        // send it, as a modem that has not yet noticed the line is dead.
+        // send it, as a modem that has not yet noticed the line is dead. A call ended by the
+        // modem or the DTE (+FK, +FKS) is over: no more pages.
         const bool usable = call_ == Call::kConnected && !session_over_;
-        if (!calling_ || (!usable && !hang_up_report_due_)) return Outcome::kError;
-        Reply(std::string(fclass_ == "2.0" ? "+FCS" : "+FDCS") + ":" + Format(SessionParams()));
-        Reply("CONNECT");
-        const uint8_t xon = kXon;
-        to_dte_(&xon, 1);
-        input_ = Input::kPageIn;
-        page_in_.clear();
-        dle_ = false;
-        page_start_ms_ = WallMs();
+        if (!calling_ || aborted_by_dte_ || (!usable && !hang_up_report_due_))
+            return Outcome::kError;
+        post_page_ = -1;
+        if (!usable || page_carrier_) {
+            StartPageIn();
+        } else {
+            // CONNECT once the remote has accepted the training (CFR).
+            fdt_requested_ = true;
+            result_pending_ = true;
+        }
         return Outcome::kPending;
     }
     if (name == "FDR") {
         if (call_ != Call::kConnected && !session_over_) return Outcome::kError;
-        if (calling_) return Outcome::kError;  // no polling
+        if (calling_ || aborted_by_dte_) return Outcome::kError;  // no polling
         fdr_outstanding_ = true;
         result_pending_ = true;
         ServeFdr();
         return Outcome::kPending;
     }
     if (name == "FK" || name == "FKS") {
-        if (call_ != Call::kIdle) {
-            abort_ = true;
-            hang_up_requested_ = true;
+        // The modem sends DCN, hangs up and reports the hang-up (code 2) before its OK.
+        if (call_ == Call::kIdle || session_over_) {
+            if (call_ != Call::kIdle) EndCall();
+            return Outcome::kOk;
         }
-        return Outcome::kOk;
-    }
-    if (name == "FHS" && op == '?') {
-        Reply("+FHS:" + std::to_string(hang_up_code_));
-        return Outcome::kOk;
-    }
-    if (name == "FMFR" || name == "FMI" || name == "GMI") {
-        if (op == '?' || op == ' ') Reply("faxline");
-        return Outcome::kOk;
-    }
-    if (name == "FMDL" || name == "FMM" || name == "GMM") {
-        if (op == '?' || op == ' ') Reply("Class 2/2.0 simulated modem");
-        return Outcome::kOk;
-    }
-    if (name == "FREV" || name == "FMR" || name == "GMR") {
-        if (op == '?' || op == ' ') Reply("1.0");
-        return Outcome::kOk;
-    }
-    if (name.rfind("F", 0) == 0) {
-        // Settings without effect on the simulation (+FCR, +FAA, +FLO, +FNR, +FCQ, +FCT,
-        // +FPHCTO, +FBUG, +FIE, +FAP, +FTBC, +FMINSP, ...).
-        if (op == '?') Reply("0");
-        if (op == 't') Reply("(0-1)");
-        return Outcome::kOk;
+        aborted_by_dte_ = true;
+        abort_ = true;
+        hang_up_requested_ = true;
+        result_pending_ = true;
+        fdr_outstanding_ = false;
+        return Outcome::kPending;
     }
     return Outcome::kError;
 }

@@ -19,8 +19,13 @@ constexpr uint8_t kDle = 0x10;
 constexpr uint8_t kEtx = 0x03;
 constexpr uint8_t kXon = 0x11;
 constexpr uint8_t kDc2 = 0x12;
-// A DTE that never sends DC2 gets its page anyway after this wait, as some modems do.
-constexpr int64_t kDc2WaitMs = 2000;
+constexpr uint8_t kXoff = 0x13;
+// The transmit buffer toward the line, with the tides of XON/XOFF flow control.
+constexpr size_t kTxBufferBytes = 4096;
+constexpr size_t kTxHighTide = 3072;
+constexpr size_t kTxLowTide = 1024;
+// Pages in the stand-in document T.30 sends from: more than any fax in a test.
+constexpr int kDocumentPages = 200;
 // How long the modem holds the line for a DTE that does not hand over its page.
 constexpr int64_t kDteHoldLimitMs = 60000;
 // Bytes a page may run ahead of the paced rate when it starts.
@@ -63,10 +68,31 @@ int BestRateCodeFromDis(uint8_t octet2) {
     return 0;
 }
 
+// RTC: six EOLs (eleven zero bits and a one), first bit in the lowest bit of each byte.
+void AppendRtc(PageBytes& out) {
+    uint32_t bits = 0;
+    int count = 0;
+    for (int eol = 0; eol < 6; ++eol) {
+        for (int b = 0; b < 12; ++b) {
+            if (b == 11) bits |= 1u << count;
+            if (++count == 8) {
+                out.push_back(static_cast<uint8_t>(bits));
+                bits = 0;
+                count = 0;
+            }
+        }
+    }
+}
+
 }  // namespace
 
-Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed)
-    : line_(line), to_dte_(std::move(to_dte)), verbose_(verbose), page_speed_(page_speed) {
+Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed,
+                         std::string classes)
+    : line_(line),
+      to_dte_(std::move(to_dte)),
+      verbose_(verbose),
+      page_speed_(page_speed),
+      classes_(std::move(classes)) {
     std::string pattern = (std::filesystem::temp_directory_path() / "faxline-XXXXXX").string();
     if (mkdtemp(pattern.data())) work_dir_ = pattern;
     ResetProfile();
@@ -101,7 +127,7 @@ size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
                 break;
             }
             case Input::kWaitDc2:
-                if (data[taken] == kDc2 || data[taken] == kXon) StartPageOut();
+                if (data[taken] == kDc2) StartPageOut();  // only DC2 releases the page
                 ++taken;
                 break;
             case Input::kPageOut:
@@ -122,17 +148,26 @@ double Class2Modem::PageBytesPerMs() const {
     return kRates[std::clamp(PredictedRateCode(), 0, 5)] * page_speed_ / 8000.0;
 }
 
+void Class2Modem::StorePageByte(uint8_t c) {
+    if (DteBitsReversed(false)) {
+        PageBytes one{c};
+        ReverseBitsInPlace(one);
+        c = one[0];
+    }
+    page_in_.push_back(c);
+}
+
 size_t Class2Modem::TakePageData(const uint8_t* data, size_t len) {
-    // Paced like a modem that sends the page at line speed: fax programs time their pages.
-    const double allowed =
-        kPageHeadStartBytes + (WallMs() - page_start_ms_) * PageBytesPerMs() - page_in_.size();
+    // The modem's transmit buffer drains at line rate; a full buffer holds the DTE back by
+    // not reading (and with +FLO=1 by XOFF as well, see ServiceDte).
     size_t taken = 0;
-    while (taken < len && (taken < allowed || dle_)) {
+    while (taken < len) {
+        if (!dle_ && BufferedPageBytes() >= kTxBufferBytes) break;
         const uint8_t c = data[taken++];
         if (dle_) {
             dle_ = false;
             if (c == kDle) {
-                page_in_.push_back(kDle);
+                StorePageByte(kDle);
             } else if (c == kEtx || c == ',' || c == ';' || c == '.') {
                 FinishPageIn(c);
                 return taken;
@@ -143,14 +178,119 @@ size_t Class2Modem::TakePageData(const uint8_t* data, size_t len) {
             dle_ = true;
             continue;
         }
-        page_in_.push_back(c);
+        StorePageByte(c);
     }
     return taken;
 }
 
+size_t Class2Modem::BufferedPageBytes() const {
+    return page_in_.size() - page_pos_;
+}
+
+void Class2Modem::StartPageIn() {
+    fdt_requested_ = false;
+    result_pending_ = false;
+    Reply(Name("+FDCS", "+FCS") + ":" + Format(SessionParams()));
+    Reply("CONNECT");
+    const uint8_t xon = kXon;
+    to_dte_(&xon, 1);
+    xoff_sent_ = false;
+    input_ = Input::kPageIn;
+    page_in_.clear();
+    page_pos_ = 0;
+    bit_pos_ = 8;
+    dle_ = false;
+    page_ready_ = false;
+    page_on_line_ = false;
+    page_data_started_ = false;
+    starved_ = false;
+}
+
+int Class2Modem::PageBit(void* user) {
+    return static_cast<Class2Modem*>(user)->NextPageBit();
+}
+
+// The page goes to the line bit by bit as the DTE wrote it. When the buffer runs dry the
+// modem sends zero bits, which are fill only between coded lines: an under-run in the
+// middle of a line damages it, as it does on a hardware modem.
+int Class2Modem::NextPageBit() {
+    if (bit_pos_ < 8) return (page_byte_ >> bit_pos_++) & 1;
+    if (page_pos_ < page_in_.size()) {
+        page_byte_ = page_in_[page_pos_++];
+        bit_pos_ = 0;
+        page_data_started_ = true;
+        starved_ = false;
+        return (page_byte_ >> bit_pos_++) & 1;
+    }
+    if (!page_ready_) {
+        if (page_data_started_ && !starved_) ++underruns_;
+        starved_ = true;
+        return 0;
+    }
+    const int64_t now = line_.now_samples();
+    if (!page_on_line_) {
+        page_on_line_ = true;
+        const int phcto = std::atoi(settings_["FPHCTO"].c_str());
+        post_page_deadline_ = now + MsToSamples(phcto * 100LL);
+        if (page_end_ == kEtx) {
+            // Class 2: the page is out; the DTE says with AT+FET what follows.
+            result_pending_ = false;
+            Reply("OK");
+        }
+    }
+    if (post_page_ < 0) {
+        if (now < post_page_deadline_) return 0;  // fill while the DTE decides
+        // The DTE let +FPHCTO pass: the modem ends the document and hangs up.
+        post_page_ = 2;
+        dte_timed_out_ = true;
+    }
+    t30_state_t* t30 = fax_get_t30_state(fax_);
+    // T.30 asks its document whether more pages follow; only MPS continues it.
+    if (post_page_ != 0) t30->t4.tx.tiff.stop_page = t30->t4.tx.current_page;
+    last_page_ = post_page_ == 2;
+    page_ready_ = false;
+    page_carrier_ = false;
+    page_in_.clear();
+    page_pos_ = 0;
+    return SIG_STATUS_END_OF_DATA;
+}
+
+void Class2Modem::HookPageBits() {
+    if (!fax_ || session_over_ || !page_carrier_) return;
+    fax_modems_state_t& m = fax_->modems;
+    get_bit_func_t* get = nullptr;
+    get_bit_func_t* current = nullptr;
+    void** user = nullptr;
+    switch (m.current_tx_type) {
+        case T30_MODEM_V17:
+            get = &m.fast_modems.v17_tx.get_bit;
+            current = &m.fast_modems.v17_tx.current_get_bit;
+            user = &m.fast_modems.v17_tx.get_bit_user_data;
+            break;
+        case T30_MODEM_V29:
+            get = &m.fast_modems.v29_tx.get_bit;
+            current = &m.fast_modems.v29_tx.current_get_bit;
+            user = &m.fast_modems.v29_tx.get_bit_user_data;
+            break;
+        case T30_MODEM_V27TER:
+            get = &m.fast_modems.v27ter_tx.get_bit;
+            current = &m.fast_modems.v27ter_tx.current_get_bit;
+            user = &m.fast_modems.v27ter_tx.get_bit_user_data;
+            break;
+        default:
+            return;
+    }
+    // T.30 feeds the page modem from its own document; this modem feeds it the DTE's bits.
+    const get_bit_func_t t30_bits = &t30_non_ecm_get_bit;
+    if (*get != t30_bits) return;
+    *get = &Class2Modem::PageBit;
+    *user = this;
+    if (*current == t30_bits) *current = &Class2Modem::PageBit;
+}
+
 void Class2Modem::ReportHangUp() {
     hang_up_report_due_ = false;
-    Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+    Reply(Name("+FHNG", "+FHS") + ":" + HangUpText(hang_up_code_));
     if (result_pending_) {
         result_pending_ = false;
         Reply("OK");
@@ -166,6 +306,7 @@ void Class2Modem::FinishPageIn(uint8_t end) {
     }
     page_end_ = end;
     page_ready_ = true;
+    AppendRtc(page_in_);  // six EOLs end the page on the line
     post_page_ = end == ',' ? 0 : end == ';' ? 1 : end == '.' ? 2 : -1;
     // Class 2: OK comes once the page is out on the line; Class 2.0: once the remote
     // confirmed it.
@@ -182,7 +323,7 @@ void Class2Modem::ServeFdr() {
         return;
     }
     if (session_over_) {
-        Reply(Name("+FHNG", "+FHS") + ":" + std::to_string(hang_up_code_));
+        Reply(Name("+FHNG", "+FHS") + ":" + HangUpText(hang_up_code_));
         fdr_outstanding_ = false;
         result_pending_ = false;
         Reply("OK");
@@ -206,7 +347,16 @@ void Class2Modem::StartPageOut() {
 }
 
 void Class2Modem::ServiceDte() {
-    if (input_ == Input::kWaitDc2 && WallMs() - page_out_start_ms_ > kDc2WaitMs) StartPageOut();
+    if (input_ == Input::kPageIn && settings_["FLO"] == "1") {
+        const size_t buffered = BufferedPageBytes();
+        const uint8_t code = !xoff_sent_ && buffered >= kTxHighTide ? kXoff
+                             : xoff_sent_ && buffered < kTxLowTide  ? kXon
+                                                                    : 0;
+        if (code) {
+            xoff_sent_ = code == kXoff;
+            to_dte_(&code, 1);
+        }
+    }
     if (input_ != Input::kPageOut) return;
     const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
     const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));
@@ -244,12 +394,17 @@ void Class2Modem::StartT30(bool calling) {
     fax_ = fax_init(nullptr, calling);
     fax_set_transmit_on_idle(fax_, 1);
     session_over_ = false;
+    aborted_by_dte_ = false;
     hang_up_report_due_ = false;
     con_reported_ = false;
     abort_ = false;
     hang_up_code_ = 0;
     remote_dis_len_ = remote_dcs_len_ = 0;
     page_ready_ = false;
+    page_carrier_ = false;
+    fdt_requested_ = false;
+    dte_timed_out_ = false;
+    local_dcs_len_ = 0;
     post_page_ = -1;
     last_page_ = false;
     pages_sent_ = 0;
@@ -263,8 +418,11 @@ void Class2Modem::StartT30(bool calling) {
     if (br >= 5) modems |= T30_SUPPORT_V17;
     t30_set_supported_modems(t30, modems);
     t30_set_ecm_capability(t30, 0);
-    t30_set_supported_compressions(t30,
-                                   T30_SUPPORT_T4_1D_COMPRESSION | T30_SUPPORT_T4_2D_COMPRESSION);
+    // Page data goes to the line as the DTE coded it: one-dimensional, as +FDIS offers it.
+    // Received pages are re-coded for the DTE, so the line may bring two-dimensional ones.
+    t30_set_supported_compressions(
+        t30, calling ? T30_SUPPORT_T4_1D_COMPRESSION
+                     : T30_SUPPORT_T4_1D_COMPRESSION | T30_SUPPORT_T4_2D_COMPRESSION);
     t30_set_supported_resolutions(t30,
                                   T30_SUPPORT_STANDARD_RESOLUTION | T30_SUPPORT_FINE_RESOLUTION);
     if (!calling) {
@@ -346,33 +504,24 @@ int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
             self->Reply("OK");
         }
     }
-    // Simulated time stands still until the DTE has handed over the page.
-    if (!self->HoldForDte([self] { return self->page_ready_; })) return T30_ERR_CALLDROPPED;
-    const std::string page =
-        self->work_dir_ + "/page" + std::to_string(++self->pages_sent_) + ".tif";
-    PageBytes data = self->page_in_;
-    if (self->DteBitsReversed(false)) ReverseBitsInPlace(data);
+    // Simulated time stands still until the DTE asks for the page (+FDT): only then does
+    // the modem send DCS with the parameters the DTE set.
+    if (!self->HoldForDte([self] { return self->fdt_requested_; })) return T30_ERR_CALLDROPPED;
+    const std::string document =
+        self->work_dir_ + "/document" + std::to_string(++self->pages_sent_) + ".tif";
     const int width = self->dis_[2] == 1 ? 2048 : self->dis_[2] == 2 ? 2432 : 1728;
-    if (!WritePageTiff(data, self->dis_[0] == 1, width, page)) return T30_ERR_FILEERROR;
-    self->page_ready_ = false;
-    t30_set_tx_file(s, page.c_str(), -1, -1);
+    // DCS asks for fine only where both the DTE and the remote want it; +FDCS tells the DTE.
+    const bool remote_fine = self->remote_dis_len_ < 5 || (self->remote_dis_[4] & kFineBit);
+    if (!WriteBlankDocument(kDocumentPages, self->dis_[0] == 1 && remote_fine, width, document))
+        return T30_ERR_FILEERROR;
+    self->page_carrier_ = false;
+    t30_set_tx_file(s, document.c_str(), -1, -1);
     return T30_ERR_OK;
 }
 
 int Class2Modem::Document(t30_state_s*, void* user, int) {
-    auto* self = static_cast<Class2Modem*>(user);
-    if (self->page_end_ == kEtx) {
-        // Class 2: the page is on the line; the DTE says with AT+FET what follows.
-        self->post_page_ = -1;
-        self->result_pending_ = false;
-        self->Reply("OK");
-        if (!self->HoldForDte([self] { return self->post_page_ >= 0; })) {
-            self->last_page_ = true;
-            return 0;
-        }
-    }
-    self->last_page_ = self->post_page_ == 2;
-    return self->last_page_ ? 0 : 1;
+    // Asked once the DTE's page is out and no MPS follows: EOM for +FET=1 (DLE ;).
+    return static_cast<Class2Modem*>(user)->post_page_ == 1 ? 1 : 0;
 }
 
 int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
@@ -417,7 +566,13 @@ void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
     auto* self = static_cast<Class2Modem*>(user);
     self->session_over_ = true;
     self->hang_up_code_ = self->abort_ ? 2 : self->HangUpCode(result);
+    // The DTE gave no post-page command in time: the modem ended the document itself.
+    if (self->dte_timed_out_ && self->hang_up_code_ == 0) self->hang_up_code_ = 50;
     self->hang_up_requested_ = true;
+    if (self->aborted_by_dte_ && self->result_pending_) {
+        self->ReportHangUp();  // answers +FK/+FKS
+        return;
+    }
     // A DTE in the middle of a page hears of it once the page data has ended, as from a
     // modem that buffers the page.
     // A DTE between commands hears of it with its next command.
@@ -429,9 +584,25 @@ void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
 
 void Class2Modem::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg, int len) {
     auto* self = static_cast<Class2Modem*>(user);
-    if (!incoming || len < 3) return;
+    if (len < 3) return;
     const uint8_t fcf = msg[2] & 0xFE;
     const int n = std::min<int>(len, 32);
+    if (!incoming) {
+        if (fcf == T30_DCS) {
+            // Training follows; page data only after the remote's CFR.
+            self->page_carrier_ = false;
+            std::copy(msg, msg + n, self->local_dcs_.begin());
+            self->local_dcs_len_ = n;
+        }
+        return;
+    }
+    if (self->calling_) {
+        // The next high-speed carrier carries a page: after CFR, and after MCF or RTP to MPS.
+        if (fcf == T30_CFR || ((fcf == T30_MCF || fcf == T30_RTP) && self->post_page_ == 0)) {
+            self->page_carrier_ = true;
+            if (self->fdt_requested_) self->StartPageIn();
+        }
+    }
     if (fcf == T30_DIS) {
         std::copy(msg, msg + n, self->remote_dis_.begin());
         self->remote_dis_len_ = n;
@@ -481,11 +652,22 @@ int Class2Modem::HangUpCode(int t30_code) const {
     }
 }
 
+std::string Class2Modem::HangUpText(int code) const {
+    if (fclass_ != "2.0") return std::to_string(code);
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", (code / 10) * 16 + code % 10);
+    return text;
+}
+
 Class2Modem::Params Class2Modem::RemoteCapabilities() const {
     Params p{0, 0, 0, 2, 0, 0, 0, 0};
     if (remote_dis_len_ >= 5) {
         p[0] = (remote_dis_[4] & kFineBit) ? 1 : 0;
         p[1] = BestRateCodeFromDis(remote_dis_[4]);
+    }
+    if (remote_dis_len_ >= 6) {
+        const int width_bits = remote_dis_[5] & 0x03;  // 0: 1728, 1: up to 2048, 2: up to 2432
+        p[2] = width_bits == 1 ? 1 : width_bits == 2 ? 2 : 0;
     }
     return p;
 }
@@ -505,6 +687,11 @@ Class2Modem::Params Class2Modem::SessionParams() const {
     Params p = calling_ ? dis_ : dcc_;
     if (!calling_ && remote_dcs_len_ >= 5) p[0] = (remote_dcs_[4] & kFineBit) ? 1 : 0;
     p[1] = PredictedRateCode();
+    if (calling_ && local_dcs_len_ >= 5) {
+        // What the modem sent in DCS (after any step down the training forced).
+        p[0] = (local_dcs_[4] & kFineBit) ? 1 : 0;
+        p[1] = RateCodeFromDcs(local_dcs_[4]);
+    }
     p[3] = 2;
     p[4] = 0;
     p[5] = 0;
@@ -524,6 +711,13 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
         --in_t30_;
     }
     std::fill(amp + produced, amp + len, 0);
+    if (session_over_ && input_ == Input::kPageIn) {
+        // A dead line the modem has not noticed: the page still drains at line rate and the
+        // hang-up is reported once it has ended.
+        const size_t block_bytes = kRates[std::clamp(SessionParams()[1], 0, 5)] * kBlockMs / 8000;
+        page_pos_ = std::min(page_in_.size(), page_pos_ + block_bytes);
+    }
+    HookPageBits();
     CollectReceivedPage();
     if (hang_up_requested_) {
         hang_up_requested_ = false;
@@ -569,7 +763,15 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             if (call_ != Call::kDialling) return;
             EndCall();
             result_pending_ = false;
-            Reply("BUSY");
+            // Below X3 a modem does not tell busy tone from a failed call.
+            Reply(result_level_ >= 3 ? "BUSY" : "NO CARRIER");
+            return;
+        case LineEvent::kNoDialTone:
+            // X2 and X4 wait for dial tone; X0, X1 and X3 dial blind and meet no answer.
+            if (call_ != Call::kDialling || (result_level_ != 2 && result_level_ != 4)) return;
+            EndCall();
+            result_pending_ = false;
+            Reply("NO DIALTONE");
             return;
         case LineEvent::kFarEndHungUp:
             if (fax_ && !session_over_) {
@@ -591,8 +793,13 @@ bool Class2Modem::WaitsForDte() const {
     // stands still). Still, a sending DTE between commands and an unanswered ring run in
     // real time, so that events on the line keep their place relative to the DTE's steps.
     if (call_ == Call::kRinging) return s_regs_[0] == 0;
-    return call_ == Call::kConnected && calling_ && !session_over_ && input_ == Input::kCommand &&
-           !result_pending_;
+    if (call_ != Call::kConnected || !calling_ || session_over_) return false;
+    if (input_ == Input::kPageIn) return BufferedPageBytes() < kTxLowTide;
+    return input_ == Input::kCommand && !result_pending_;
+}
+
+bool Class2Modem::InPageData() const {
+    return input_ == Input::kPageIn || page_ready_;
 }
 
 bool Class2Modem::IdleOnHook() const {
@@ -602,7 +809,7 @@ bool Class2Modem::IdleOnHook() const {
 bool Class2Modem::CarriesPageData() const {
     if (!fax_ || session_over_) return false;
     const fax_modems_state_t& m = fax_->modems;
-    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
+    return IsT30PageModem(m.current_tx_type) || (IsT30PageModem(m.current_rx_type) && m.rx_trained);
 }
 
 }  // namespace corvane::faxline

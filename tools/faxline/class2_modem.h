@@ -3,8 +3,10 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 
+#include "at_syntax.h"
 #include "modem.h"
 #include "page_codec.h"
 
@@ -26,7 +28,9 @@ class TelephoneLine;
 class Class2Modem : public Modem {
   public:
     // page_speed caps the page data rate at the serial port, in multiples of the line rate.
-    Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed);
+    // classes: the +FCLASS values the modem offers ("0,2,2.0").
+    Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed,
+                std::string classes);
     ~Class2Modem() override;
     Class2Modem(const Class2Modem&) = delete;
     Class2Modem& operator=(const Class2Modem&) = delete;
@@ -39,7 +43,7 @@ class Class2Modem : public Modem {
     size_t FromDte(const uint8_t* data, size_t len) override;
     void DteHungUp() override;
     bool WaitsForDte() const override;
-    bool InPageData() const override { return false; }
+    bool InPageData() const override;
     bool OffHook() const override { return call_ != Call::kIdle; }
     bool IdleOnHook() const override;
 
@@ -60,10 +64,18 @@ class Class2Modem : public Modem {
     };
 
     // AT command handling.
+    struct Setting;
+    static const Setting kSettings[];
+    static constexpr const char* kParamRanges = "(0,1),(0-5),(0-2),(0-2),(0),(0),(0),(0-7)";
+    static std::string LocalName(const char* class2, const char* class20,
+                                 const std::string& fclass);
+    static const Setting* FindSetting(const std::string& name, const std::string& fclass);
+    std::string& SettingValue(const Setting& setting);
+    bool CommandAllowed(const AtCommand& cmd, const std::string& fclass) const;
     void CommandByte(uint8_t c);
     void ExecuteLine(const std::string& line);
     enum class Outcome { kOk, kError, kPending };
-    Outcome ExecuteExtended(const std::string& name, char op, const std::string& value);
+    Outcome ExecuteExtended(const AtCommand& cmd);
     Outcome ExecuteBasic(char letter, const std::string& arg);
     void Reply(const std::string& text);
     void Result(Outcome outcome);
@@ -72,6 +84,12 @@ class Class2Modem : public Modem {
 
     // Page data.
     size_t TakePageData(const uint8_t* data, size_t len);
+    void StorePageByte(uint8_t c);
+    size_t BufferedPageBytes() const;
+    void StartPageIn();
+    static int PageBit(void* user);
+    int NextPageBit();
+    void HookPageBits();
     void FinishPageIn(uint8_t end);
     void ReportHangUp();
     void ServeFdr();
@@ -98,6 +116,9 @@ class Class2Modem : public Modem {
     static std::string Format(const Params& p);
     static bool ParseParams(const std::string& value, Params& p);
     int HangUpCode(int t30_code) const;
+    // The hang-up code as the current class writes it: decimal (Class 2) or two hex digits
+    // (Class 2.0, where 100 becomes A0).
+    std::string HangUpText(int code) const;
 
     TelephoneLine& line_;
     DteWriter to_dte_;
@@ -105,6 +126,7 @@ class Class2Modem : public Modem {
     double page_speed_;
     std::function<void()> pump_;
     std::string work_dir_;
+    std::string classes_;
 
     // Profile.
     bool echo_ = true;
@@ -112,6 +134,8 @@ class Class2Modem : public Modem {
     bool verbose_results_ = true;
     std::array<int, 100> s_regs_{};
     std::string fclass_ = "0";
+    int result_level_ = 4;                         // ATX
+    std::map<std::string, std::string> settings_;  // by Class 2 name (or Class 2.0 name)
     Params dis_{1, 5, 0, 2, 0, 0, 0, 0};
     Params dcc_{1, 5, 0, 2, 0, 0, 0, 0};
     std::string local_id_;
@@ -134,14 +158,28 @@ class Class2Modem : public Modem {
     bool con_reported_ = false;
     bool hang_up_requested_ = false;
     bool abort_ = false;
-    int in_t30_ = 0;  // inside a spandsp call: T.30 must not be touched, only flagged
+    bool aborted_by_dte_ = false;  // +FK/+FKS: the call is over, no more pages
+    int in_t30_ = 0;               // inside a spandsp call: T.30 must not be touched, only flagged
     std::array<uint8_t, 32> remote_dis_{};
     int remote_dis_len_ = 0;
     std::array<uint8_t, 32> remote_dcs_{};
     int remote_dcs_len_ = 0;
+    std::array<uint8_t, 32> local_dcs_{};
+    int local_dcs_len_ = 0;
 
-    // Sending.
+    // Sending: the page in line order, and how far it has gone out.
     PageBytes page_in_;
+    size_t page_pos_ = 0;
+    uint8_t page_byte_ = 0;
+    int bit_pos_ = 8;
+    bool fdt_requested_ = false;      // +FDT waits for the training to end
+    bool page_carrier_ = false;       // the next high-speed carrier is page data
+    bool page_on_line_ = false;       // all of the page has gone out
+    bool page_data_started_ = false;  // the first page byte went out
+    bool starved_ = false;            // the buffer ran dry (an under-run)
+    bool xoff_sent_ = false;
+    bool dte_timed_out_ = false;  // no post-page command within +FPHCTO
+    int64_t post_page_deadline_ = 0;
     bool dle_ = false;
     bool page_ready_ = false;
     uint8_t page_end_ = 0;
@@ -152,6 +190,7 @@ class Class2Modem : public Modem {
     int last_page_status_ = 1;
 
     // Receiving.
+    int rx_page_status_ = 1;  // +FPTS=/+FPS= from the DTE for the page it was given
     std::string rx_path_;
     int rx_pages_taken_ = 0;
     int pending_post_page_ = -1;  // set by phase D, page collected after T.30 returns

@@ -17,6 +17,7 @@ enum class LineEvent {
     kRing,          // a ring burst starts at the called party
     kAnswered,      // the called party went off hook: the caller is connected
     kBusy,          // the dialled number is busy
+    kNoDialTone,    // the caller went off hook and heard no dial tone
     kFarEndHungUp,  // the other party hung up (or the line dropped) some time ago
 };
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "at_syntax.h"
+
 namespace corvane::faxline {
 namespace {
 
@@ -56,7 +58,28 @@ bool ParseRates(const std::string& text, RemoteFaxOptions& remote) {
     return remote.v27ter || remote.v29 || remote.v17;
 }
 
+// Every item of the list is a class the modem kind supports, and class 0 is among them.
+bool ClassesValid(const std::string& list, ModemKind kind) {
+    if (list.empty()) return false;
+    size_t start = 0;
+    bool data = false;
+    while (start <= list.size()) {
+        const size_t comma = list.find(',', start);
+        const std::string item =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!ClassListed(SupportedClasses(kind), item)) return false;
+        data = data || item == "0";
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return data;
+}
+
 }  // namespace
+
+const char* SupportedClasses(ModemKind kind) {
+    return kind == ModemKind::kClass1 ? "0,1,1.0" : "0,2,2.0";
+}
 
 const char* UsageText() {
     return R"(Usage: faxline --modem PATH [options]
@@ -74,6 +97,8 @@ Modems:
   --modem2 PATH        a second modem on the other end of the line instead of the fax
                        machine: two programs can call each other
   --class2 1|2         class of the second modem [1]
+  --classes LIST       the classes the first modem offers in AT+FCLASS=? and accepts in
+                       AT+FCLASS=, from 0,1,1.0 (Class 1) or 0,2,2.0 (Class 2) [all]
 
 Remote fax machine (when there is no second modem):
   --remote receive|send  answer and receive, or call the modem and send [receive]
@@ -82,11 +107,19 @@ Remote fax machine (when there is no second modem):
   --rates LIST         modems it offers, from v27ter,v29,v17 [v27ter,v29,v17]
   --ecm                offer error correction mode [off]
   --rings N            answer after N rings [1]
+  --remote-no-fine     receiving: the machine takes standard resolution only
+  --remote-width N     receiving: the widest page it takes, 1728, 2048 or 2432 [1728]
+  --ftt-above RATE     receiving: its training check fails above RATE (2400 to 12000), so
+                       the sender must step down after FTT
+  --rtn-page N         receiving: the machine finds page N bad (once) and answers RTN
+  --rtp-page N         receiving: the machine finds page N poor (once) and answers RTP
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
 
 Line:
   --busy               the called number is busy
+  --no-dialtone        the line is dead: NO DIALTONE under ATX2 and ATX4, NO CARRIER after
+                       S7 seconds under X0, X1 and X3 (blind dialling)
   --no-answer          the called number rings but nobody answers (a modem says NO CARRIER
                        once its S7 wait is over)
   --delay-ms N         one-way delay of the audio [0; 60 with two modems]
@@ -108,33 +141,17 @@ fax protocol's timers measure simulated time while the DTE works in wall time.
 
 Ending:
   --expect STATUS      the status that counts as success: ok, failed, busy, no-answer,
-                       dropped [ok]
+                       no-dialtone, dropped [ok]
   --timeout S          give up after S seconds of wall time [300]
   --linger S           after the call, wait up to S seconds for the DTE to close the port [10]
   --verbose            spandsp protocol log on standard error
   --trace              DTE traffic on standard error
   --help               this text
 
-Differences from a hardware modem:
-  - A pseudo-terminal has no modem control lines: the DTE counts as present once it has
-    written a byte; closing the port or setting speed B0 stands for dropping DTR and hangs
-    up. Flow control toward the modem works by not reading the pseudo-terminal while the
-    modem's buffer is above its high tide (3072 of 4096 bytes); XON/XOFF and RTS/CTS
-    settings of the DTE make no difference.
-  - The Class 2/2.0 modem runs the whole T.30 session itself: pages from the DTE are
-    collected whole before they go out, simulated time stands still meanwhile; more pages
-    travel as EOM with a new DIS rather than MPS; received pages reach the DTE after the
-    modem has already confirmed them, so AT+FPTS= from the DTE cannot reject a page; only
-    one-dimensional coding (MH) is offered to the DTE; no ECM, no polling. Received pages
-    go to a Class 2 DTE with the bits of each byte reversed, as Class 2 programs expect
-    (Class 2.0: line order; +FBOR/+FBO bit 0 flips it). A session that ends while the DTE
-    has no command outstanding is reported (+FHNG/+FHS) with its next +FDT (after the page
-    data) or +FET.
-  - The line knows no dial tone and ignores the number dialled; NO DIALTONE never occurs.
-    A modem that transmits or sits in command mode learns of a far-end hang-up only when
-    it listens again (NO CARRIER instead of a frame).
-  - With two modems the summary cannot see into the pages: it says whether a call was made
-    and ended (ok) or dropped; --drop-after-page needs the fax machine.
+Differences from a hardware modem: see tools/faxline/README.md. In short: no modem
+control lines on a pseudo-terminal (closing the port or speed B0 is a DTR drop); the Class 2
+modem holds simulated time while it waits for +FDT and does not yet let a receiving program
+reject a page; one call per run.
 )";
 }
 
@@ -191,6 +208,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             }
         } else if (arg == "--ecm") {
             o.remote.ecm = true;
+        } else if (arg == "--classes") {
+            if (!value(o.classes)) return std::nullopt;
+        } else if (arg == "--no-dialtone") {
+            o.line.no_dialtone = true;
+        } else if (arg == "--remote-no-fine") {
+            o.remote.fine = false;
         } else if (arg == "--busy") {
             o.line.callee = LineOptions::CalleeBehaviour::kBusy;
         } else if (arg == "--no-answer") {
@@ -234,6 +257,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             } else if (arg == "--noise") {
                 o.line.noise = true;
                 o.line.noise_dbm0 = number;
+            } else if (arg == "--ftt-above" && is_int &&
+                       (whole == 2400 || whole == 4800 || whole == 7200 || whole == 9600 ||
+                        whole == 12000)) {
+                o.remote.ftt_above = whole;
+            } else if (arg == "--remote-width" && is_int &&
+                       (whole == 1728 || whole == 2048 || whole == 2432)) {
+                o.remote.width = whole;
+            } else if (arg == "--rtn-page" && is_int && whole > 0) {
+                o.remote.rtn_page = whole;
+            } else if (arg == "--rtp-page" && is_int && whole > 0) {
+                o.remote.rtp_page = whole;
             } else if (arg == "--drop-after-page" && is_int && whole > 0) {
                 o.line.drop_after_page = whole;
             } else if (arg == "--drop-after-ms" && is_int && whole > 0) {
@@ -254,6 +288,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 return std::nullopt;
             }
         }
+    }
+    if (o.classes.empty()) o.classes = SupportedClasses(o.modem_kind);
+    if (!ClassesValid(o.classes, o.modem_kind)) {
+        error = "bad --classes for this modem: " + o.classes + " (choose from 0 and " +
+                SupportedClasses(o.modem_kind) + ")";
+        return std::nullopt;
     }
     if (o.modem_link.empty()) {
         error = "--modem PATH is required";

@@ -21,6 +21,7 @@ struct Pacing {
 struct Options {
     std::string modem_link;
     ModemKind modem_kind = ModemKind::kClass1;
+    std::string classes;            // what +FCLASS=? reports; empty: all the modem kind supports
     std::string second_modem_link;  // set: two modems face each other, no fax machine
     ModemKind second_modem_kind = ModemKind::kClass1;
     RemoteFaxOptions remote;
@@ -38,5 +39,8 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, bool& help);
 
 const char* UsageText();
+
+// The +FCLASS values a modem kind supports, as +FCLASS=? lists them.
+const char* SupportedClasses(ModemKind kind);
 
 }  // namespace corvane::faxline

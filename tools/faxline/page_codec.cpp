@@ -20,6 +20,33 @@ bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::strin
     return true;
 }
 
+bool WriteBlankDocument(int pages, bool fine, int width, const std::string& tiff_path) {
+    TIFF* tiff = TIFFOpen(tiff_path.c_str(), "w");
+    if (!tiff) return false;
+    std::vector<uint8_t> row(static_cast<size_t>((width + 7) / 8), 0);
+    bool ok = true;
+    for (int page = 0; page < pages && ok; ++page) {
+        TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX3);
+        TIFFSetField(tiff, TIFFTAG_T4OPTIONS, 0);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_LSB2MSB);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 1);
+        TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 204.0f);
+        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, fine ? 196.0f : 98.0f);
+        TIFFSetField(tiff, TIFFTAG_PAGENUMBER, page, pages);
+        ok = TIFFWriteScanline(tiff, row.data(), 0, 0) >= 0 && TIFFWriteDirectory(tiff);
+    }
+    TIFFClose(tiff);
+    return ok;
+}
+
 bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out) {
     out.clear();
     t4_tx_state_t* tx = t4_tx_init(nullptr, tiff_path.c_str(), page, page);

@@ -14,6 +14,11 @@ using PageBytes = std::vector<uint8_t>;
 // Returns false when the file cannot be written.
 bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::string& tiff_path);
 
+// Writes a TIFF of blank pages (one white row each) at the given resolution and width: the
+// document T.30 takes its page format and page count from while the page data itself comes
+// from elsewhere.
+bool WriteBlankDocument(int pages, bool fine, int width, const std::string& tiff_path);
+
 // Codes page `page` (0-based) of a TIFF as one-dimensional T.4 data ending in RTC.
 bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out);
 

@@ -16,6 +16,28 @@ std::string ResolutionName(int y_resolution) {
     return "none";
 }
 
+// The rate a DCS orders (FIF octet 2, first bit lowest).
+int DcsRate(uint8_t octet2) {
+    switch (octet2 & 0x3C) {
+        case 0x00:
+            return 2400;
+        case 0x08:
+            return 4800;
+        case 0x04:
+        case 0x24:
+            return 9600;
+        case 0x0C:
+        case 0x2C:
+            return 7200;
+        case 0x20:
+            return 14400;
+        case 0x28:
+            return 12000;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
@@ -48,9 +70,15 @@ void RemoteFax::StartT30(bool calling) {
                                                 T30_SUPPORT_T4_2D_COMPRESSION |
                                                 T30_SUPPORT_T6_COMPRESSION);
     }
-    t30_set_supported_resolutions(t30, T30_SUPPORT_STANDARD_RESOLUTION |
-                                           T30_SUPPORT_FINE_RESOLUTION |
-                                           T30_SUPPORT_SUPERFINE_RESOLUTION);
+    t30_set_supported_resolutions(t30, options_.fine ? T30_SUPPORT_STANDARD_RESOLUTION |
+                                                           T30_SUPPORT_FINE_RESOLUTION |
+                                                           T30_SUPPORT_SUPERFINE_RESOLUTION
+                                                     : T30_SUPPORT_STANDARD_RESOLUTION);
+    int sizes = T30_SUPPORT_215MM_WIDTH | T30_SUPPORT_UNLIMITED_LENGTH | T30_SUPPORT_A4_LENGTH |
+                T30_SUPPORT_B4_LENGTH | T30_SUPPORT_US_LETTER_LENGTH | T30_SUPPORT_US_LEGAL_LENGTH;
+    if (options_.width >= 2048) sizes |= T30_SUPPORT_255MM_WIDTH;
+    if (options_.width >= 2432) sizes |= T30_SUPPORT_303MM_WIDTH;
+    t30_set_supported_image_sizes(t30, sizes);
     if (options_.role == RemoteFaxOptions::Role::kSend)
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
     else
@@ -58,6 +86,7 @@ void RemoteFax::StartT30(bool calling) {
     t30_set_phase_b_handler(t30, &RemoteFax::PhaseB, this);
     t30_set_phase_d_handler(t30, &RemoteFax::PhaseD, this);
     t30_set_phase_e_handler(t30, &RemoteFax::PhaseE, this);
+    t30_set_real_time_frame_handler(t30, &RemoteFax::Frame, this);
     const int level = options_.verbose ? SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL |
                                              SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW
                                        : SPAN_LOG_NONE;
@@ -78,6 +107,15 @@ int RemoteFax::PhaseD(t30_state_s* s, void* user_data, int result) {
         // The sender's end of document; T.30 confirms it right after this handler.
         ++self->post_page_messages_;
         self->document_complete_ = result == T30_EOP;
+        // The page just received, before T.30 judges its copy quality: it counts once T.30
+        // has kept it (MCF or RTP; a page answered with RTN is thrown away).
+        t30_stats_t stats;
+        t30_get_transfer_statistics(s, &stats);
+        self->pending_rows_ = stats.length;
+        self->pending_bad_rows_ = stats.bad_rows;
+        // The damage ordered for this page has been done (see PageBitIn).
+        if (self->post_page_messages_ == self->options_.rtn_page) self->rtn_done_ = true;
+        if (self->post_page_messages_ == self->options_.rtp_page) self->rtp_done_ = true;
     } else {
         t30_stats_t stats;
         t30_get_transfer_statistics(s, &stats);
@@ -105,10 +143,24 @@ void RemoteFax::PhaseE(t30_state_s* s, void* user_data, int completion_code) {
     const bool recovered =
         self->document_complete_ && (self->options_.role == RemoteFaxOptions::Role::kSend ||
                                      stats.pages_rx == self->post_page_messages_);
-    if (completion_code == T30_ERR_OK || recovered)
+    // A page with rows the machine could not decode is not a fax that went through, even
+    // where T.30 accepted it.
+    // Nor is a document whose last page was rejected and never sent again.
+    const bool last_page_lost = self->options_.role == RemoteFaxOptions::Role::kReceive &&
+                                (self->last_page_rejected_ || stats.pages_rx == 0);
+    if ((completion_code == T30_ERR_OK || recovered) && out.bad_rows == 0 && !last_page_lost)
         self->Finish("ok");
     else
         self->Finish(self->line_.dropped() ? "dropped" : "failed");
+}
+
+void RemoteFax::SettlePendingPage(bool kept) {
+    if (pending_rows_ < 0) return;
+    if (kept) {
+        summary_.rows = std::max(summary_.rows, 0) + pending_rows_;
+        summary_.bad_rows += pending_bad_rows_;
+    }
+    pending_rows_ = -1;
 }
 
 void RemoteFax::Finish(const std::string& status) {
@@ -133,6 +185,82 @@ void RemoteFax::Transmit(int16_t* amp, int len) {
 
 void RemoteFax::Receive(int16_t* amp, int len) {
     if (fax_ && !finished_) fax_rx(fax_, amp, len);
+    HookPageBits();
+}
+
+void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg, int len) {
+    auto* self = static_cast<RemoteFax*>(user);
+    if (len < 3) return;
+    const uint8_t fcf = msg[2] & 0xFE;
+    // After CFR, and after MCF or RTP (to MPS), the next high-speed carrier is a page.
+    // RTN and RTP, whichever end gave them.
+    if (fcf == T30_RTN) ++self->summary_.rtn;
+    if (fcf == T30_RTP) ++self->summary_.rtp;
+    // The verdict on the page just received: MCF and RTP keep it, RTN throws it away.
+    if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN)) {
+        self->SettlePendingPage(fcf != T30_RTN);
+        self->last_page_rejected_ = fcf == T30_RTN;
+    }
+    if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
+    if (!incoming && (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP)) {
+        self->page_rx_ = true;
+        self->page_bits_ = 0;
+    }
+    if (incoming && fcf == T30_DCS) {
+        self->page_rx_ = false;
+        // The training check that follows fails when the rate is above the limit.
+        self->tcf_rx_ =
+            self->options_.ftt_above > 0 && len >= 5 && DcsRate(msg[4]) > self->options_.ftt_above;
+    }
+}
+
+void RemoteFax::HookPageBits() {
+    if (!fax_ || finished_) return;
+    const bool spoil_page = page_rx_ && (options_.rtn_page > 0 || options_.rtp_page > 0);
+    if (!spoil_page && !tcf_rx_) return;
+    fax_modems_state_t& m = fax_->modems;
+    put_bit_func_t* put = nullptr;
+    void** user = nullptr;
+    switch (m.current_rx_type) {
+        case T30_MODEM_V17:
+            put = &m.fast_modems.v17_rx.put_bit;
+            user = &m.fast_modems.v17_rx.put_bit_user_data;
+            break;
+        case T30_MODEM_V29:
+            put = &m.fast_modems.v29_rx.put_bit;
+            user = &m.fast_modems.v29_rx.put_bit_user_data;
+            break;
+        case T30_MODEM_V27TER:
+            put = &m.fast_modems.v27ter_rx.put_bit;
+            user = &m.fast_modems.v27ter_rx.put_bit_user_data;
+            break;
+        default:
+            return;
+    }
+    if (*put != static_cast<put_bit_func_t>(&t30_non_ecm_put_bit)) return;
+    *put = &RemoteFax::PageBitIn;
+    *user = this;
+}
+
+// Page bits on their way from the demodulator to T.30. For a page the machine is told to
+// find bad, 40 bits in every 200 are scrambled; for a poor page, 40 in every 400: the
+// rows they fall in cannot be decoded (about one in 6, or one in 12, of a typical page;
+// spandsp calls under 5 % good and over 10 % bad), and T.30's own copy-quality check
+// judges the page.
+void RemoteFax::PageBitIn(void* user, int bit) {
+    auto* self = static_cast<RemoteFax*>(user);
+    t30_state_t* t30 = fax_get_t30_state(self->fax_);
+    if (bit >= 0 && self->tcf_rx_) {
+        bit = 1;  // a training check of ones: the channel is no good at this rate
+    } else if (bit >= 0) {
+        const int page = self->post_page_messages_ + 1;
+        const int64_t n = self->page_bits_++;
+        const bool bad = page == self->options_.rtn_page && !self->rtn_done_;
+        const bool poor = page == self->options_.rtp_page && !self->rtp_done_;
+        if ((bad && n % 200 < 40) || (poor && n % 400 < 40))
+            bit = static_cast<int>((n * 2654435761u) >> 7) & 1;
+    }
+    t30_non_ecm_put_bit(t30, bit);
 }
 
 void RemoteFax::OnLineEvent(LineEvent event) {
@@ -147,6 +275,8 @@ void RemoteFax::OnLineEvent(LineEvent event) {
             return;
         case LineEvent::kAnswered:
             StartT30(true);
+            return;
+        case LineEvent::kNoDialTone:
             return;
         case LineEvent::kBusy:
             line_.HangUp(this);
@@ -166,7 +296,7 @@ void RemoteFax::OnLineEvent(LineEvent event) {
 bool RemoteFax::CarriesPageData() const {
     if (!fax_ || finished_) return false;
     const fax_modems_state_t& m = fax_->modems;
-    return IsPageModem(m.current_tx_type) || (IsPageModem(m.current_rx_type) && m.rx_trained);
+    return IsT30PageModem(m.current_tx_type) || (IsT30PageModem(m.current_rx_type) && m.rx_trained);
 }
 
 }  // namespace corvane::faxline

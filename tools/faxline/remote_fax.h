@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "call_summary.h"
@@ -21,6 +22,11 @@ struct RemoteFaxOptions {
     bool ecm = false;
     int answer_after_rings = 1;
     int ring_wait_seconds = 60;  // a caller gives up after this long without an answer
+    int rtn_page = 0;            // receiving: judge this page (1-based) bad, once: RTN
+    int ftt_above = 0;           // receiving: training above this rate fails (FTT); 0: never
+    bool fine = true;            // receiving: accepts fine resolution
+    int width = 1728;            // receiving: widest page, 1728, 2048 or 2432 pixels
+    int rtp_page = 0;            // receiving: judge this page poor, once: RTP
     bool verbose = false;
 };
 
@@ -48,6 +54,11 @@ class RemoteFax : public LineParty {
     static int PhaseB(t30_state_s* s, void* user_data, int result);
     static int PhaseD(t30_state_s* s, void* user_data, int result);
     static void PhaseE(t30_state_s* s, void* user_data, int completion_code);
+    static void Frame(t30_state_s* s, void* user, int incoming, const uint8_t* msg, int len);
+    static void PageBitIn(void* user, int bit);
+    void HookPageBits();
+    // Adds the last page received to the summary's rows when T.30 kept it.
+    void SettlePendingPage(bool kept);
 
     void StartT30(bool calling);
     void Finish(const std::string& status);
@@ -64,6 +75,14 @@ class RemoteFax : public LineParty {
     // even when T.30 keeps an error from a step it recovered from (a repeated DIS, say).
     bool document_complete_ = false;
     int post_page_messages_ = 0;
+    bool rtn_done_ = false;
+    bool last_page_rejected_ = false;  // the last verdict given was RTN
+    bool page_rx_ = false;             // the next high-speed carrier brings a page
+    bool tcf_rx_ = false;              // the next high-speed carrier is a training check to spoil
+    int64_t page_bits_ = 0;
+    int pending_rows_ = -1;  // the page T.30 is judging
+    int pending_bad_rows_ = 0;
+    bool rtp_done_ = false;
     CallSummary summary_;
 };
 

@@ -53,14 +53,15 @@ Session::~Session() = default;
 
 std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
     const char* name = stations_.empty() ? "<1" : "<2";
+    const std::string classes = stations_.empty() ? options_.classes : SupportedClasses(kind);
     DteWriter writer = [this, &port, name](const uint8_t* data, size_t len) {
         if (options_.trace && port.dte_present()) Trace(name, data, len);
         port.Write(data, len);
     };
     if (kind == ModemKind::kClass1)
-        return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose);
+        return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
     auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose,
-                                               options_.pacing.page_speed);
+                                               options_.pacing.page_speed, classes);
     modem->SetPump([this] {
         ServicePorts(2000);
         for (Station& s : stations_) s.modem->ServiceDte();

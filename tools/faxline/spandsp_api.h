@@ -9,7 +9,7 @@
 namespace corvane::faxline {
 
 // True for the high-speed modulations that carry page data (V.17, V.27ter, V.29), as opposed
-// to the V.21 channel of the control frames.
+// to the V.21 channel of the control frames. T.31 keeps its modem in FAX_MODEM_* terms.
 inline bool IsPageModem(int modemType) {
     switch (modemType) {
         case FAX_MODEM_V17_TX:
@@ -22,6 +22,12 @@ inline bool IsPageModem(int modemType) {
         default:
             return false;
     }
+}
+
+// The same for a fax terminal (fax_state_t), whose modem state holds T30_MODEM_* values.
+inline bool IsT30PageModem(int t30ModemType) {
+    return t30ModemType == T30_MODEM_V27TER || t30ModemType == T30_MODEM_V29 ||
+           t30ModemType == T30_MODEM_V17;
 }
 
 }  // namespace corvane::faxline

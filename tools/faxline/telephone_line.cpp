@@ -13,6 +13,8 @@ constexpr int64_t kFirstRingMs = 1000;
 constexpr int64_t kRingPeriodMs = 6000;
 constexpr int64_t kBusyDetectMs = 1000;
 constexpr int64_t kHangUpNoticeMs = 1000;
+// A modem waits this long (its S6 default) for a dial tone before it gives up.
+constexpr int64_t kDialToneWaitMs = 2000;
 // A page counts as through once its confirmation had time to reach the sender.
 constexpr int64_t kDropAfterPageMs = 1500;
 
@@ -51,6 +53,12 @@ void TelephoneLine::Dial(LineParty* caller, const char* number) {
     caller_ = caller;
     callee_ = Other(caller);
     outcome_.clear();
+    if (options_.no_dialtone) {
+        // Nothing is dialled; a modem that dials blind waits for an answer that never comes.
+        outcome_ = "no-dialtone";
+        Schedule(kDialToneWaitMs, caller, LineEvent::kNoDialTone);
+        return;
+    }
     if (options_.callee == LineOptions::CalleeBehaviour::kBusy) {
         outcome_ = "busy";
         state_ = State::kBusyTone;

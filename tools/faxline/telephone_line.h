@@ -15,7 +15,8 @@ namespace corvane::faxline {
 struct LineOptions {
     enum class CalleeBehaviour { kAnswers, kBusy, kNoAnswer };
     CalleeBehaviour callee = CalleeBehaviour::kAnswers;
-    int delay_ms = 0;  // one-way delay of the audio
+    bool no_dialtone = false;  // the line is dead: a caller hears no dial tone
+    int delay_ms = 0;          // one-way delay of the audio
     bool noise = false;
     double noise_dbm0 = -50.0;        // noise level when enabled
     int drop_after_page = 0;          // cut the line once this many pages went through (0: never)
@@ -51,7 +52,8 @@ class TelephoneLine : public LineControl {
     bool ever_connected() const { return ever_connected_; }
     bool dropped() const { return dropped_; }
     const std::string& dialled_number() const { return number_; }
-    // How the last call set-up ended for the caller: "busy", "no-answer" or empty.
+    // How the last call set-up ended for the caller: "busy", "no-answer", "no-dialtone" or
+    // empty.
     const std::string& outcome() const { return outcome_; }
 
   private:

@@ -1,0 +1,139 @@
+// A scripted program drives the Class 2/2.0 modem through a call where efax cannot go:
+// damaged page data, and a call the program ends itself.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "faxline_harness.h"
+
+namespace corvane::faxline::testing {
+namespace {
+
+bool Has(const std::string& reply, const std::string& line) {
+    return reply.find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+// One white 1728-pixel row in one-dimensional coding: EOL, white 1728 (makeup 1728 and
+// terminating 0), first bit in the lowest bit of each byte.
+const std::string kWhiteRow("\x00\x80\xB2\x59\x01\x00", 6);
+
+std::string DleStuffed(const std::string& data) {
+    std::string out;
+    for (char c : data) {
+        out += c;
+        if (c == '\x10') out += c;
+    }
+    return out;
+}
+
+// A standard-resolution page of white rows; with damage, 20 random bytes after every fifth
+// row, which spoil about a fifth of the rows: more than a receiver accepts.
+std::string PageData(int rows, bool damaged) {
+    std::string page;
+    std::mt19937 random(7);
+    for (int r = 0; r < rows; ++r) {
+        page += kWhiteRow;
+        if (damaged && r % 5 == 2)
+            for (int i = 0; i < 20; ++i) page += static_cast<char>(random() & 0xFF);
+    }
+    return page;
+}
+
+struct ScriptCase {
+    const char* name;
+    const char* fax_class;
+    bool damaged;
+    const char* page_end;      // DLE and this byte end the page
+    const char* post_page;     // Class 2 command after the page ("" for Class 2.0)
+    const char* page_status;   // what the modem reports for the page
+    const char* final_result;  // the last result after the page
+    const char* status;        // summary
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ScriptedPage : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(ScriptedPage, ReportsWhatTheRemoteFound) {
+    const ScriptCase& c = GetParam();
+    ScratchFolder dir;
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                          "--expect", c.status, "--linger", "5"});
+    ASSERT_TRUE(line.WaitReady());
+    {
+        ModemPort port(dir / "modem");
+        ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+        ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + c.fax_class), "OK"));
+        const bool class20 = std::string(c.fax_class) == "2.0";
+        ASSERT_TRUE(Has(port.Command(class20 ? "AT+FIS=0,3" : "AT+FDIS=0,3"), "OK"));
+        ASSERT_TRUE(Has(port.Command("ATD123", 60000), "OK"));
+        const std::string connect = port.Command("AT+FDT", 60000);
+        ASSERT_TRUE(Has(connect, "CONNECT")) << connect;
+        // The rate the training settled on: 9600 (code 3), standard resolution.
+        EXPECT_NE(connect.find(class20 ? "+FCS:0,3," : "+FDCS:0,3,"), std::string::npos) << connect;
+        port.Write(DleStuffed(PageData(1100, c.damaged)) + "\x10" + c.page_end);
+        std::string after;
+        if (*c.post_page) {
+            ASSERT_TRUE(Has(port.ReadUntil("OK\r\n", 60000), "OK"));
+            after = port.Command(c.post_page, 60000);
+        } else {
+            after = port.ReadUntil(std::string(c.final_result) + "\r\n", 60000);
+        }
+        EXPECT_NE(after.find(c.page_status), std::string::npos) << after;
+        EXPECT_TRUE(Has(after, c.final_result)) << after;
+        if (c.damaged && class20) {
+            EXPECT_TRUE(Has(port.Command("AT+FPS?"), "2"));
+        }
+        if (!c.damaged) {
+            EXPECT_TRUE(Has(after, class20 ? "+FHS:00" : "+FHNG:0")) << after;
+        }
+        port.Command("ATH0");
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], c.status);
+    if (!c.damaged) {
+        EXPECT_EQ(summary["rows"], "1100");
+        EXPECT_EQ(summary["bad_rows"], "0");
+    } else {
+        EXPECT_EQ(summary["rtn"], "1");  // the page was thrown away: nothing arrived
+        EXPECT_EQ(summary["pages"], "0");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ScriptedPage,
+    ::testing::Values(
+        ScriptCase{"class2_good", "2", false, "\x03", "AT+FET=2", "+FPTS:1", "OK", "ok"},
+        ScriptCase{"class2_damaged", "2", true, "\x03", "AT+FET=2", "+FPTS:2", "OK", "failed"},
+        ScriptCase{"class2_0_good", "2.0", false, ".", "", "+FHS:00", "OK", "ok"},
+        ScriptCase{"class2_0_damaged", "2.0", true, ".", "", "ERROR", "ERROR", "failed"}),
+    [](const ::testing::TestParamInfo<ScriptCase>& info) { return info.param.name; });
+
+TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {
+    for (const char* fax_class : {"2", "2.0"}) {
+        const bool class20 = std::string(fax_class) == "2.0";
+        ScratchFolder dir;
+        FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file",
+                              dir / "remote.tif", "--expect", "failed", "--linger", "5"});
+        ASSERT_TRUE(line.WaitReady());
+        {
+            ModemPort port(dir / "modem");
+            ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + fax_class), "OK"));
+            ASSERT_TRUE(Has(port.Command("ATD123", 60000), "OK"));
+            const std::string abort = port.Command(class20 ? "AT+FKS" : "AT+FK", 60000);
+            EXPECT_TRUE(Has(abort, class20 ? "+FHS:02" : "+FHNG:2")) << abort;
+            EXPECT_TRUE(Has(abort, "OK")) << abort;
+            EXPECT_TRUE(Has(port.Command("AT+FDT", 20000), "ERROR")) << fax_class;
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+        EXPECT_EQ(line.Summary()["pages"], "0");
+    }
+}
+
+}  // namespace
+}  // namespace corvane::faxline::testing
