@@ -11,6 +11,7 @@ int runLogCommand(const QStringList& args);
 int runApfCommand(const QStringList& args);
 int runHeaderCommand(const QStringList& args);
 int runModemCommand(const QStringList& args);
+int runFaxCommand(const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);

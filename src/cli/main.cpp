@@ -31,6 +31,7 @@ void usage() {
         "       corvane-cli apf ...      (APF fax files)\n"
         "       corvane-cli header ...   (render the fax header line)\n"
         "       corvane-cli modem ...    (probe the modem and list ports)\n"
+        "       corvane-cli fax ...      (send or receive a fax)\n"
         "Data lives in $CORVANE_HOME when set.");
 }
 
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     if (group == "apf") return runApfCommand(args);
     if (group == "header") return runHeaderCommand(args);
     if (group == "modem") return runModemCommand(args);
+    if (group == "fax") return runFaxCommand(args);
     err("corvane-cli: unknown command \"" + group + "\"");
     usage();
     return 2;
