@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "faxdoc/apf_reader.h"
 #include "fax_engine_harness.h"
+#include "faxdoc/apf_reader.h"
 
 namespace corvane::testing {
 namespace {
@@ -83,10 +83,11 @@ TEST_P(ReceiveFax, FileDecodesToTheSendersPixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, ReceiveFax,
-    ::testing::Values(ReceiveCase{"Class2_OneFinePage", FaxClassKind::Class2, {true}},
-                      ReceiveCase{"Class20_OneFinePage", FaxClassKind::Class20, {true}},
-                      ReceiveCase{"Class2_ThreeStandardPages", FaxClassKind::Class2, {false, false, false}},
-                      ReceiveCase{"Class20_ThreeFinePages", FaxClassKind::Class20, {true, true, true}}),
+    ::testing::Values(
+        ReceiveCase{"Class2_OneFinePage", FaxClassKind::Class2, {true}},
+        ReceiveCase{"Class20_OneFinePage", FaxClassKind::Class20, {true}},
+        ReceiveCase{"Class2_ThreeStandardPages", FaxClassKind::Class2, {false, false, false}},
+        ReceiveCase{"Class20_ThreeFinePages", FaxClassKind::Class20, {true, true, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
