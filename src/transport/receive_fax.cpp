@@ -350,7 +350,9 @@ void TFxReceiveFax::stGtSndID(const QString& reply) {
 
 void TFxReceiveFax::sendFdr() {
     lastCommand_ = QStringLiteral("AT+FDR");
-    sendCommand(lastCommand_);
+    // The answer comes after the remote's training, or after a whole page from a modem that
+    // holds pages back until it has confirmed them: a reply wait is too short for that.
+    sendCommand(lastCommand_, kPageDataWaitTicks);
 }
 
 void TFxReceiveFax::stGtCnnct(const QString& reply) {

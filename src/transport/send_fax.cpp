@@ -90,9 +90,10 @@ void TFxSendFax::BeginTransmit() {
 void TFxSendFax::prepare() {
     resolution_ = nextResolution_ = QChar(' ');
     state_ = tfGetEntry;
-    status_ = fsInitializing;
+    status_ = 0;
     error_ = 0;
     firstStatus_ = true;
+    setStatus(fsInitializing);
     currentPage_ = totalPages_ = 0;
     bytes_ = pageLength_ = 0;
     remoteId_.clear();
