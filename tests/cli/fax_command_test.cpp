@@ -18,7 +18,9 @@ namespace {
 void WriteIni(const ScratchFolder& dir) {
     QFile ini(QString::fromStdString(dir / "QX.INI"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[Ports]\r\nCOM1=%1\r\n").arg(QString::fromStdString(dir / "modem")).toUtf8());
+    ini.write(QStringLiteral("[Ports]\r\nCOM1=%1\r\n")
+                  .arg(QString::fromStdString(dir / "modem"))
+                  .toUtf8());
 }
 
 void StartCli(QProcess& p, const ScratchFolder& dir, const QStringList& args) {
@@ -38,8 +40,8 @@ TEST(CliFax, SendPrintsStatusAndRemoteIdAndTheRemoteHoldsThePages) {
     ASSERT_TRUE(line.WaitReady());
     QProcess cli;
     StartCli(cli, dir,
-             {"fax", "send", "--port", "1", "--class", "2.0", "--station-id", "cli test", "--header",
-              "PAGE $P OF $N", "5550100", QString::fromStdString(dir / "fax.apf")});
+             {"fax", "send", "--port", "1", "--class", "2.0", "--station-id", "cli test",
+              "--header", "PAGE $P OF $N", "5550100", QString::fromStdString(dir / "fax.apf")});
     ASSERT_TRUE(cli.waitForFinished(240000));
     const QString out = QString::fromUtf8(cli.readAllStandardOutput());
     EXPECT_EQ(cli.exitCode(), 0) << out.toStdString() << cli.readAllStandardError().toStdString();
@@ -111,7 +113,8 @@ TEST(CliFax, ReceiveKilledMidCallLeavesTheFinishedPages) {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     qint64 end = kApfFileHeaderSize;
-    for (int n = 1; n <= count; ++n) end += kApfPageHeaderSize + ReadApfPageHeader(file, n).imageLength;
+    for (int n = 1; n <= count; ++n)
+        end += kApfPageHeaderSize + ReadApfPageHeader(file, n).imageLength;
     EXPECT_EQ(f.size(), end);
     const auto received = DecodeApf(file.toStdString());
     ASSERT_EQ(int(received.size()), count);

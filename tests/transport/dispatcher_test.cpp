@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
-#include "port_fixture.h"
 #include "core/fax_errors.h"
+#include "port_fixture.h"
 
 namespace corvane::testing {
 namespace {

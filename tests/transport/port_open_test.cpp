@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "port_fixture.h"
 #include "core/fax_errors.h"
+#include "port_fixture.h"
 #include "transport/fx_tapi.h"
 
 namespace corvane::testing {

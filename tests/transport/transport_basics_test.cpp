@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fax_errors.h"
 #include "core/ini_file.h"
 #include "core/settings.h"
 #include "fixtures/temp_home.h"
 #include "transport/byte_ring.h"
-#include "core/fax_errors.h"
 #include "transport/stream_matcher.h"
 #include "transport/ticks.h"
 
