@@ -154,8 +154,12 @@ class OpenedPort {
             return false;
         }
         out(where_ + ": opened " + port.DevicePath());
-        if (!CheckForModem(port, s.ResetString)) {
-            err(where_ + ": no modem answered \"AT\"");
+        // No separate "AT" check: the engine's first command finds out whether a modem
+        // answers (-8063), and on a line that counts time from the first byte every pause
+        // before the call is line time.
+        if (!s.ResetString.trimmed().isEmpty() &&
+            !SendModemCommand(port, s.ResetString.trimmed())) {
+            err(where_ + ": the modem did not accept the reset string");
             return false;
         }
         return true;

@@ -20,7 +20,6 @@ constexpr int kXonWaitTicks = 18;
 constexpr int kNextPageTicks = 5;
 constexpr int kHangupPauseMs = 1000;
 constexpr int kDtrDropMs = 500;
-constexpr int kMaxZeroFill = 8192;
 constexpr int kMaxResends = 2;
 
 // Only one send machine at a time may take an entry.
@@ -505,11 +504,9 @@ void TFxSendFax::stSndPgeHdr() {
         return;
     }
     pending_ = band;
-    // Zero bytes are valid fill between coded lines: they keep the modem busy while the
-    // page data are read.
-    const int waiting = line().outUsed() + int(pending_.size());
-    if (waiting < BufferMinimum)
-        pending_.append(std::min(kMaxZeroFill, BufferMinimum - waiting), '\0');
+    // Zero bytes (valid fill between coded lines) would keep the modem busy while page data
+    // are read; here the page's first blocks follow the header band in the same step, so fill
+    // would only cost line time.
     state_ = tfPrepPage;
 }
 

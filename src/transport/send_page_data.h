@@ -26,6 +26,28 @@ void AppendDleDoubled(QByteArray& out, const QByteArray& data);
 QByteArray HeaderBandBytes(HeaderLineRenderer* renderer, const QString& headerText, bool fine,
                            int minLineBytes = 0);
 
+// Joins coded line records into one tight bit stream: fill zeros before each EOL and after
+// each line's last code are dropped (the line coder pads every record to whole bytes, which
+// costs about two bytes of line time per scan line). Records that do not open with an EOL
+// are kept whole.
+class LinePacker {
+  public:
+    void reset();
+    void add(const QByteArray& record, QByteArray& out);
+    bool pending() const { return bits_ > 0; }
+    // The last bits, filled with zeros to a whole byte.
+    QByteArray flush();
+
+  private:
+    // An EOL is eleven zeros and a one; no code ends in more than a few zeros, so seven kept
+    // zeros after a line's last one bit never cut a code.
+    static constexpr int kEolZeros = 11;
+    static constexpr int kKeptTrailingZeros = 7;
+    void put(int bit, QByteArray& out);
+    unsigned acc_ = 0;
+    int bits_ = 0;
+};
+
 // Reads the pages of an APF file one after the other for sending.
 class SendPageReader {
   public:
@@ -36,12 +58,14 @@ class SendPageReader {
     const ApfFileHeader& fileHeader() const { return reader_.fileHeader(); }
     qint64 pageLength() const { return reader_.pageHeader().imageLength; }
     qint64 consumed() const { return reader_.bytesConsumed(); }
-    // The next piece of at most 4096 data bytes, DLE doubled and filled to `minLineBytes`
-    // per line record; false at the end of the page.
+    // The next piece of about 4096 data bytes, DLE doubled; line records packed into one bit
+    // stream, or, with `minLineBytes`, each filled to that length. False at the end of the
+    // page.
     bool nextEscaped(QByteArray& out, int minLineBytes = 0);
 
   private:
     ApfPageDataReader reader_;
+    LinePacker packer_;
 };
 
 }  // namespace corvane
