@@ -30,10 +30,11 @@ void OnInterrupt(int) {
 }
 
 void usage() {
-    err("usage: corvane-cli fax send --port N|--device NAME [--class auto|2|2.0] [--bps R]\n"
+    err("usage: corvane-cli fax send --port N|--device NAME|PATH [--class auto|2|2.0] [--bps R]\n"
         "           [--station-id ID] [--header TEMPLATE] [--prefix P] [--attempts N]\n"
         "           [--retry-wait S] NUMBER FILE.apf [MORE.apf...]\n"
-        "       corvane-cli fax receive --port N|--device NAME [--class auto|2|2.0] [--bps R]\n"
+        "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|2|2.0] [--bps "
+        "R]\n"
         "           [--station-id ID] [--rings N] [--dir DIR] [--once]");
 }
 
@@ -118,7 +119,7 @@ bool TakeCommonOption(const QStringList& args, int& i, CommonOptions& o, bool& t
 class OpenedPort {
   public:
     ~OpenedPort() {
-        if (!device_.isEmpty())
+        if (!device_.isEmpty() && !devicePath_)
             ReleaseTapiPort(port, tapi_);
         else if (port.Open())
             port.SetOpen(false);
@@ -134,7 +135,20 @@ class OpenedPort {
             device_ = s.TAPIDevice;
         const int com = o.comNumber > 0 ? o.comNumber : (s.ComPort >= 0 ? s.ComPort + 1 : 1);
         PortOpenResult opened;
-        if (!device_.isEmpty()) {
+        devicePath_ = device_.startsWith('/');
+        if (devicePath_) {
+            // A device path rather than a named device: opened as it stands.
+            where_ = device_;
+            port.AssignTapiDevicePath(device_);
+            port.SetTapiMode(TapiMode::On);
+            try {
+                port.SetOpen(true);
+                opened.ok = true;
+            } catch (const EFaxError& e) {
+                opened.lastError = e.code();
+                opened.message = kUnableToOpenMessage;
+            }
+        } else if (!device_.isEmpty()) {
             port.SetTapiMode(TapiMode::Auto);
             opened = OpenPortWithTapi(port, tapi_, device_);
             where_ = device_;
@@ -170,6 +184,7 @@ class OpenedPort {
   private:
     TFxTapiDevice tapi_;
     QString device_;
+    bool devicePath_ = false;
     QString where_;
 };
 

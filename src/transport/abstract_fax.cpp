@@ -160,9 +160,16 @@ void TFxAbstractFax::onLineEvent(FaxLineEvent event) {
     running_ = true;
     try {
         runMachine(event);
-    } catch (...) {
-        running_ = false;
-        throw;
+    } catch (const EFaxError& e) {
+        // The line or a file failed under the machine (a port closed under it, a disk
+        // full): the call ends here; nothing may escape into the event delivery.
+        if (error_ == 0) setError(e.code());
+        try {
+            endAfterFailure();
+        } catch (const EFaxError&) {
+            // Ending touches the line once more; when that fails too, only finishing is left.
+        }
+        if (active_) finish(error_);
     }
     running_ = false;
 }

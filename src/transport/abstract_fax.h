@@ -93,6 +93,9 @@ class TFxAbstractFax : public QObject {
     // The machine proper.
     virtual void runMachine(FaxLineEvent event) = 0;
     virtual bool inAbortState() const = 0;
+    // After an exception out of a machine step: close what is open, log, hang up, and go to
+    // the final state; the caller then finishes.
+    virtual void endAfterFailure() = 0;
     // Called once the finish has been decided: the machine deregisters and tells the owner.
     void finish(int error);
     void startMachine();

@@ -493,6 +493,20 @@ void TFxReceiveFax::stAbort() {
     state_ = rfInit;
 }
 
+void TFxReceiveFax::endAfterFailure() {
+    if (state_ == rfDone) return;
+    state_ = rfDone;
+    if (writer_.IsOpen()) {
+        try {
+            writer_.Close();
+        } catch (const EFaxError&) {
+            // The pages finished before stay on disk; the call's error is already set.
+        }
+        log(lfaxReceiveFail);
+    }
+    hangUp();
+}
+
 // ---------------------------------------------------------------------------------------
 // The file
 

@@ -81,6 +81,7 @@ class TFxReceiveFax : public TFxAbstractFax {
   protected:
     void runMachine(FaxLineEvent event) override;
     bool inAbortState() const override { return state_ == rfAbort || state_ == rfDone; }
+    void endAfterFailure() override;
 
   private:
     bool waitsForReply(TFaxReceiveState s) const;

@@ -35,7 +35,7 @@ struct ReceivedPageCheck {
     bool reversed = false;  // the bits of each byte were reversed into file order
     int lines = 0;          // lines that decoded
     int badCodes = 0;
-    // Enough of the page decodes to keep it: some lines, and few bad codes among them.
+    // Enough of the page decodes to keep it: some lines, and no more than one in ten lost.
     bool decodable = false;
 };
 

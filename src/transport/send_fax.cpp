@@ -789,6 +789,17 @@ void TFxSendFax::stAbort() {
     state_ = tfGetEntry;
 }
 
+void TFxSendFax::endAfterFailure() {
+    if (state_ == tfDone) return;
+    const bool wasAborting = state_ == tfAbort;
+    state_ = tfDone;
+    closeFaxFile();
+    if (entryTaken_) gEntryBusy = false;
+    removeJoinedFile();
+    if (!wasAborting) log(lfaxTransmitFail);  // an abort in progress has logged already
+    hangUp();
+}
+
 // ---------------------------------------------------------------------------------------
 // Helpers
 

@@ -114,6 +114,7 @@ class TFxSendFax : public TFxAbstractFax {
   protected:
     void runMachine(FaxLineEvent event) override;
     bool inAbortState() const override { return state_ == tfAbort || state_ == tfDone; }
+    void endAfterFailure() override;
 
   private:
     void runState(FaxLineEvent event, const QString& reply);

@@ -5,9 +5,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
+#include "core/fax_errors.h"
 #include "fax_engine_harness.h"
 #include "faxdoc/apf_reader.h"
+#include "transport/fax_status_codes.h"
 
 namespace corvane::testing {
 namespace {
@@ -89,6 +92,46 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"Class2_ThreeStandardPages", FaxClassKind::Class2, {false, false, false}},
         ReceiveCase{"Class20_ThreeFinePages", FaxClassKind::Class20, {true, true, true}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Without OneFax the receiver goes back to waiting after each call; a line that can call twice
+// in one run shows it.
+TEST(ReceiveRun, WaitsForTheNextCallAfterEachFax) {
+    if (!FaxlineOffers("--calls")) GTEST_SKIP() << "faxline has no --calls";
+    ScratchFolder dir;
+    const TestPage page = PatternPage(7, false, 200);
+    WriteTiff(dir / "send.tif", {page});
+    const QString inbox = QString::fromStdString(dir / "inbox");
+    QDir().mkpath(inbox);
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          dir / "send.tif", "--calls", "2"});
+    ASSERT_TRUE(line.WaitReady());
+    auto port = OpenModemPort(dir / "modem", true);
+    TFxReceiveFax fax;
+    EngineTrace trace;
+    fax.ComPort = port.get();
+    fax.FaxClass = FaxClassKind::Class20;
+    fax.DestinationDir = inbox;
+    trace.attach(fax);
+    fax.OnFaxLog = [&](int code) {
+        trace.logs.push_back(code);
+        trace.logFiles << fax.FaxFile;
+        if (std::count(trace.logs.begin(), trace.logs.end(), lfaxReceiveOk) == 2) fax.AbortFax();
+    };
+    fax.BeginReceive();
+    const int result = RunToFinish(fax, 2 * kCallTimeoutMs);
+    port.reset();
+    line.Wait();
+    EXPECT_EQ(result, ecCancelRequested);
+    ASSERT_EQ(trace.logs,
+              (std::vector<int>{lfaxReceiveStart, lfaxReceiveOk, lfaxReceiveStart, lfaxReceiveOk}));
+    EXPECT_TRUE(trace.logFiles[1].endsWith("FAX0001.APF"));
+    EXPECT_TRUE(trace.logFiles[3].endsWith("FAX0002.APF"));
+    for (int i : {1, 3}) {
+        const auto received = DecodeApf(trace.logFiles[i].toStdString());
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(RowDifferences(received[0], page.bitmap), 0);
+    }
+}
 
 }  // namespace
 }  // namespace corvane::testing
