@@ -13,11 +13,19 @@ int runHeaderCommand(const QStringList& args);
 int runModemCommand(const QStringList& args);
 int runPhoneBookCommand(const QStringList& args);
 int runCoverCommand(const QStringList& args);
+int runFaxCommand(const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);
 void err(const QString& line);
 
+}  // namespace corvane::cli
+
+#include "core/status.h"
+
+namespace corvane::cli {
+// "WHERE: message (code text)" for a port that would not open (modem and fax commands).
+QString DescribeOpenFailure(const QString& where, const Status& opened);
 }  // namespace corvane::cli
 
 namespace corvane::cli {

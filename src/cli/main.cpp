@@ -34,6 +34,7 @@ void usage() {
         "       corvane-cli modem ...    (probe the modem and list ports)\n"
         "       corvane-cli phonebook import|export FILE.csv\n"
         "       corvane-cli cover ...    (cover templates and cover pages)\n"
+        "       corvane-cli fax ...      (send or receive a fax)\n"
         "Data lives in $CORVANE_HOME when set.");
 }
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     if (group == "modem") return runModemCommand(args);
     if (group == "phonebook") return runPhoneBookCommand(args);
     if (group == "cover") return runCoverCommand(args);
+    if (group == "fax") return runFaxCommand(args);
     err("corvane-cli: unknown command \"" + group + "\"");
     usage();
     return 2;

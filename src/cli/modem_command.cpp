@@ -102,12 +102,7 @@ int probe(const QStringList& args) {
     const QString where =
         deviceName.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : deviceName;
     if (!opened.ok()) {
-        QString line = where + ": " + opened.message();
-        if (opened.code() != kNoOpenErrorCode)
-            line += QStringLiteral(" (%1 %2)")
-                        .arg(opened.code())
-                        .arg(FaxErrorTextOr(opened.code(), "Unknown Error"));
-        err(line);
+        err(DescribeOpenFailure(where, opened));
         return 1;
     }
     out(where + ": opened " + port.DevicePath());
@@ -139,6 +134,15 @@ int probe(const QStringList& args) {
 }
 
 }  // namespace
+
+QString DescribeOpenFailure(const QString& where, const Status& opened) {
+    QString line = where + ": " + opened.message();
+    if (opened.code() != kNoOpenErrorCode)
+        line += QStringLiteral(" (%1 %2)")
+                    .arg(opened.code())
+                    .arg(FaxErrorTextOr(opened.code(), "Unknown Error"));
+    return line;
+}
 
 int runModemCommand(const QStringList& args) {
     const QString verb = args.value(0);

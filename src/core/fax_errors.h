@@ -51,6 +51,23 @@ enum FaxErrorCode : int {
     ecFaxFontBad = -8012,
     ecFontTooLarge = -8013,
     ecGotQuitMessage = -8014,
+    // Fax engines.
+    ecCancelRequested = -6005,
+    ecFatalTimeout = -6006,
+    ecNoFilename = -6010,
+    ecFileRejected = -6011,
+    ecFaxIncompatible = -8060,
+    ecFaxBadResponse = -8061,
+    ecFaxTrainFail = -8062,
+    ecFaxInitError = -8063,
+    ecFaxBusy = -8064,
+    ecFaxVoiceCall = -8065,
+    ecFaxDataCall = -8066,
+    ecFaxNoDialTone = -8067,
+    ecFaxNoFaxConnect = -8068,
+    ecFaxSessionError = -8069,
+    ecFaxPageError = -8070,
+    ecFaxNoAnswer = -8074,
 };
 
 // The text stored for `code` (sign ignored), or nothing when the table has none.

@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <atomic>
 
-#include "port_fixture.h"
 #include "core/fax_errors.h"
+#include "port_fixture.h"
 
 namespace corvane::testing {
 namespace {

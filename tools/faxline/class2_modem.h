@@ -43,6 +43,7 @@ class Class2Modem : public Modem {
     size_t FromDte(const uint8_t* data, size_t len) override;
     void DteHungUp() override;
     bool WaitsForDte() const override;
+    bool UnderrunFailsPage() const override { return false; }
     bool InPageData() const override;
     bool OffHook() const override { return call_ != Call::kIdle; }
     bool IdleOnHook() const override;

@@ -31,6 +31,10 @@ class Modem : public LineParty {
     virtual void ServiceDte() {}
 
     int underruns() const { return underruns_; }
+    // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
+    // Class 2 modem sends zero bits, which are harmless fill between coded lines and damage
+    // only a line they fall into, and the far end's row count shows that damage.
+    virtual bool UnderrunFailsPage() const { return true; }
     int overflows() const { return overflows_; }
 
   protected:

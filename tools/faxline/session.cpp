@@ -184,12 +184,15 @@ CallSummary Session::Summary() const {
     if (remote_ && remote_->call_started() && !remote_->finished()) summary.status = "failed";
     if (timed_out_) summary.status = "timeout";
     if (stopped_) summary.status = "stopped";
+    int failingUnderruns = 0;
     for (const Station& s : stations_) {
         summary.underruns += s.modem->underruns();
         summary.overflows += s.modem->overflows();
+        if (s.modem->UnderrunFailsPage()) failingUnderruns += s.modem->underruns();
     }
-    // Data lost or zero-filled inside a page is a failed transfer whatever T.30 concluded.
-    if (summary.status == "ok" && (summary.underruns > 0 || summary.overflows > 0))
+    // Data lost inside a page, or a carrier dropped for want of data, is a failed transfer
+    // whatever T.30 concluded.
+    if (summary.status == "ok" && (failingUnderruns > 0 || summary.overflows > 0))
         summary.status = "failed";
     summary.simulated_seconds = line_.now_samples() / double(kSampleRate);
     summary.wall_seconds = (WallMs() - start_ms_) / 1000.0;

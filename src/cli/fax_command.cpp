@@ -1,0 +1,433 @@
+// `fax send ...` and `fax receive ...`: one fax call through the engines from the command
+// line, with one line per status the engine reports and the result at the end.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+
+#include "cli/cli_commands.h"
+#include "core/app_folders.h"
+#include "core/fax_errors.h"
+#include "core/port_map.h"
+#include "core/settings.h"
+#include "transport/fx_port.h"
+#include "transport/port_operations.h"
+#include "transport/receive_fax.h"
+#include "transport/send_fax.h"
+#include "transport/tapi_device.h"
+
+namespace corvane::cli {
+
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+void OnInterrupt(int) {
+    gInterrupted = true;
+}
+
+void usage() {
+    err("usage: corvane-cli fax send --port N|--device NAME|PATH [--class auto|2|2.0] [--bps R]\n"
+        "           [--station-id ID] [--header TEMPLATE] [--prefix P] [--attempts N]\n"
+        "           [--retry-wait S] NUMBER FILE.apf [MORE.apf...]\n"
+        "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|2|2.0] [--bps "
+        "R]\n"
+        "           [--station-id ID] [--rings N] [--dir DIR] [--once]");
+}
+
+struct CommonOptions {
+    int comNumber = 0;
+    QString device;
+    FaxClassKind faxClass = FaxClassKind::Detect;
+    int bps = 0;
+    QString stationId;
+    bool stationIdGiven = false;
+};
+
+// The class setting of QX.INI (0 automatic, 1 Class 1, 2 Class 2, 3 Class 2.0). Class 1 has
+// no engine in this build; the class check then picks what the modem offers.
+FaxClassKind ClassFromSetting(int setting) {
+    switch (setting) {
+        case 2:
+            return FaxClassKind::Class2;
+        case 3:
+            return FaxClassKind::Class20;
+        default:
+            return FaxClassKind::Detect;
+    }
+}
+
+bool ParseClass(const QString& text, FaxClassKind& kind) {
+    if (text == "auto")
+        kind = FaxClassKind::Detect;
+    else if (text == "2")
+        kind = FaxClassKind::Class2;
+    else if (text == "2.0")
+        kind = FaxClassKind::Class20;
+    else
+        return false;
+    return true;
+}
+
+bool ParseInt(const QString& text, int low, int high, int& value) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+// Takes the options both commands share; false on a usage error (already reported).
+bool TakeCommonOption(const QStringList& args, int& i, CommonOptions& o, bool& taken) {
+    taken = true;
+    const QString& a = args[i];
+    auto value = [&](QString& out) {
+        if (i + 1 >= args.size()) return false;
+        out = args[++i];
+        return true;
+    };
+    QString v;
+    if (a == "--port") {
+        if (!value(v) || !ParseInt(v, kFirstComNumber, kLastComNumber, o.comNumber)) {
+            err("corvane-cli fax: --port takes 1 to 8");
+            return false;
+        }
+    } else if (a == "--device") {
+        if (!value(o.device)) return false;
+    } else if (a == "--class") {
+        if (!value(v) || !ParseClass(v, o.faxClass)) {
+            err("corvane-cli fax: --class takes auto, 2 or 2.0");
+            return false;
+        }
+    } else if (a == "--bps") {
+        if (!value(v) || !ParseInt(v, 2400, 14400, o.bps) || o.bps % 2400 != 0) {
+            err("corvane-cli fax: --bps takes 2400, 4800, 7200, 9600, 12000 or 14400");
+            return false;
+        }
+    } else if (a == "--station-id") {
+        if (!value(o.stationId)) return false;
+        o.stationIdGiven = true;
+    } else {
+        taken = false;
+    }
+    return true;
+}
+
+class OpenedPort {
+  public:
+    ~OpenedPort() {
+        if (!device_.isEmpty() && !devicePath_)
+            ReleaseTapiPort(port, tapi_);
+        else if (port.Open())
+            port.SetOpen(false);
+    }
+
+    bool open(const CommonOptions& o, PortUse use) {
+        const Settings& s = GlobalSettings();
+        const bool larger =
+            use == PortUse::Sending ? s.GlobalLargerSendBuffer : s.GlobalLargerReceiveBuffer;
+        ApplyProgramPortSettings(port, use, larger);
+        device_ = o.device;
+        if (device_.isEmpty() && o.comNumber == 0 && s.UseTAPI && !s.TAPIDevice.isEmpty())
+            device_ = s.TAPIDevice;
+        const int com = o.comNumber > 0 ? o.comNumber : (s.ComPort >= 0 ? s.ComPort + 1 : 1);
+        Status opened;
+        devicePath_ = device_.startsWith('/');
+        if (devicePath_) {
+            // A device path rather than a named device: opened as it stands.
+            where_ = device_;
+            port.AssignTapiDevicePath(device_);
+            port.SetTapiMode(TapiMode::On);
+            try {
+                port.SetOpen(true);
+            } catch (const EFaxError& e) {
+                opened = Status::Error(kUnableToOpenMessage, e.code());
+            }
+        } else if (!device_.isEmpty()) {
+            port.SetTapiMode(TapiMode::Auto);
+            opened = OpenPortWithTapi(port, tapi_, device_);
+            where_ = device_;
+        } else {
+            port.SetTapiMode(TapiMode::Off);
+            port.SetComNumber(com);
+            opened = OpenPortDirectly(port);
+            where_ = QStringLiteral("COM%1").arg(com);
+        }
+        if (!opened.ok()) {
+            err(DescribeOpenFailure(where_, opened));
+            return false;
+        }
+        out(where_ + ": opened " + port.DevicePath());
+        // No separate "AT" check: the engine's first command finds out whether a modem
+        // answers (-8063), and on a line that counts time from the first byte every pause
+        // before the call is line time.
+        if (!s.ResetString.trimmed().isEmpty() &&
+            !SendModemCommand(port, s.ResetString.trimmed())) {
+            err(where_ + ": the modem did not accept the reset string");
+            return false;
+        }
+        return true;
+    }
+
+    TFxComPort port;
+
+  private:
+    TapiDevice tapi_;
+    QString device_;
+    bool devicePath_ = false;
+    QString where_;
+};
+
+// Prints what the engine reports: each new status, the remote id and rate once known, and
+// each page as it starts.
+class StatusPrinter {
+  public:
+    explicit StatusPrinter(TFxAbstractFax& fax) : fax_(fax) {}
+
+    void onStatus() {
+        const int status = fax_.FaxStatus();
+        if (status != 0 && status != lastStatus_) {
+            lastStatus_ = status;
+            out(QStringLiteral("status %1 %2").arg(status).arg(TFxAbstractFax::CodeText(status)));
+        }
+        if (!fax_.RemoteID().isEmpty() && fax_.RemoteID() != lastRemote_) {
+            lastRemote_ = fax_.RemoteID();
+            out(QStringLiteral("remote id \"%1\"").arg(lastRemote_));
+        }
+        if (fax_.ConnectBPS() > 0 && fax_.ConnectBPS() != lastRate_) {
+            lastRate_ = fax_.ConnectBPS();
+            out(QStringLiteral("rate %1 %2")
+                    .arg(lastRate_)
+                    .arg(fax_.HighRes() ? "fine" : "standard"));
+        }
+        const bool paging = status == fsSendingPage || status == fsGettingPage;
+        if (paging && fax_.CurrentPage() > 0 && fax_.CurrentPage() != lastPage_) {
+            lastPage_ = fax_.CurrentPage();
+            if (fax_.TotalPages() > 0 && status == fsSendingPage)
+                out(QStringLiteral("page %1 of %2").arg(lastPage_).arg(fax_.TotalPages()));
+            else
+                out(QStringLiteral("page %1").arg(lastPage_));
+        }
+    }
+    void resetCall() {
+        lastPage_ = 0;
+        lastRate_ = 0;
+        lastRemote_.clear();
+    }
+
+  private:
+    TFxAbstractFax& fax_;
+    int lastStatus_ = 0;
+    int lastPage_ = 0;
+    int lastRate_ = 0;
+    QString lastRemote_;
+};
+
+void PrintResult(int code) {
+    out(QStringLiteral("result %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
+}
+
+// Runs the event loop until the engine finishes; Ctrl+C cancels the call.
+int RunUntilFinished(TFxAbstractFax& fax, int& result) {
+    QEventLoop loop;
+    bool finished = false;
+    fax.OnFaxFinish = [&](int code) {
+        result = code;
+        finished = true;
+        loop.quit();
+    };
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, [&] {
+        if (gInterrupted.exchange(false)) fax.AbortFax();
+    });
+    interrupt.start(100);
+    if (!finished) loop.exec();
+    return result;
+}
+
+int sendFax(const QStringList& args) {
+    LoadSettings();
+    const Settings& s = GlobalSettings();
+    CommonOptions o;
+    o.faxClass = ClassFromSetting(s.FaxClass);
+    o.bps = s.MaximumBPS;
+    o.stationId = s.UserFax;
+    QString header = s.FaxHeaderTemplate;
+    QString prefix = s.PrefixDisable ? QString() : s.DialPrefix;
+    int attempts = s.DialAttempts;
+    int retryWait = s.RetryWait;
+    QStringList positional;
+    for (int i = 1; i < args.size(); ++i) {
+        bool taken = false;
+        if (!TakeCommonOption(args, i, o, taken)) return 2;
+        if (taken) continue;
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--header" && hasValue) {
+            header = args[++i];
+        } else if (a == "--prefix" && hasValue) {
+            prefix = args[++i];
+        } else if (a == "--attempts" && hasValue) {
+            if (!ParseInt(args[++i], 0, 1000, attempts)) {
+                err("corvane-cli fax: --attempts takes 0 (without end) or more");
+                return 2;
+            }
+        } else if (a == "--retry-wait" && hasValue) {
+            if (!ParseInt(args[++i], 0, 3600, retryWait)) {
+                err("corvane-cli fax: --retry-wait takes seconds, 0 to 3600");
+                return 2;
+            }
+        } else if (a.startsWith("--")) {
+            usage();
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.size() < 2) {
+        usage();
+        return 2;
+    }
+    const QString number = positional.takeFirst();
+    for (const QString& file : positional) {
+        if (!QFileInfo::exists(file)) {
+            err("corvane-cli fax: " + file + ": File not found");
+            return 1;
+        }
+    }
+
+    OpenedPort opened;
+    if (!opened.open(o, PortUse::Sending)) return 1;
+    TFxSendFax fax;
+    fax.ComPort = &opened.port;
+    fax.FaxClass = o.faxClass;
+    fax.DesiredBPS = o.bps;
+    fax.DesiredECM = false;
+    fax.StationID = o.stationId;
+    fax.ModemInit = s.InitString;
+    fax.HeaderLine = header;
+    fax.HeaderSender = s.UserName;
+    fax.EnhTextEnabled = !s.UseAlternateHeaderFont;
+    fax.DialPrefix = prefix;
+    fax.ToneDial = s.ToneOrPulse == 0;
+    fax.BlindDial = s.BlindDial;
+    fax.DetectBusy = !s.IgnoreBusy;
+    fax.DialWait = s.Timeout > 0 ? s.Timeout : 60;
+    fax.DialAttempts = attempts;
+    fax.DialRetryWait = retryWait;
+    fax.AbortNoConnect = true;
+    fax.PhoneNumber = number;
+    fax.FaxFileList = positional;
+    StatusPrinter printer(fax);
+    fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
+    fax.OnFaxError = [](int code) {
+        out(QStringLiteral("error %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
+    };
+    int result = 0;
+    try {
+        fax.BeginTransmit();
+    } catch (const EFaxError& e) {
+        PrintResult(e.code());
+        return 1;
+    }
+    RunUntilFinished(fax, result);
+    if (result == 0)
+        out(QStringLiteral("sent %1 pages to \"%2\"").arg(fax.TotalPages()).arg(fax.RemoteID()));
+    PrintResult(result);
+    return result == 0 ? 0 : 1;
+}
+
+int receiveFax(const QStringList& args) {
+    LoadSettings();
+    const Settings& s = GlobalSettings();
+    CommonOptions o;
+    o.faxClass = ClassFromSetting(s.FaxClassReceive);
+    o.bps = s.MaximumBPSReceive;
+    o.stationId = s.UserFax;
+    int rings = s.AnswerOnRing;
+    QString dir = ReceiveFolder();
+    bool once = false;
+    for (int i = 1; i < args.size(); ++i) {
+        bool taken = false;
+        if (!TakeCommonOption(args, i, o, taken)) return 2;
+        if (taken) continue;
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--rings" && hasValue) {
+            if (!ParseInt(args[++i], 1, 99, rings)) {
+                err("corvane-cli fax: --rings takes 1 to 99");
+                return 2;
+            }
+        } else if (a == "--dir" && hasValue) {
+            dir = args[++i];
+        } else if (a == "--once") {
+            once = true;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!QDir().mkpath(dir)) {
+        err("corvane-cli fax: cannot create " + dir);
+        return 1;
+    }
+
+    OpenedPort opened;
+    if (!opened.open(o, PortUse::Receiving)) return 1;
+    TFxReceiveFax fax;
+    fax.ComPort = &opened.port;
+    fax.FaxClass = o.faxClass;
+    fax.DesiredBPS = o.bps;
+    fax.DesiredECM = false;
+    fax.StationID = o.stationId;
+    fax.ModemInit = s.InitStringReceive;
+    fax.AnswerOnRing = rings;
+    fax.DestinationDir = dir;
+    fax.OneFax = once;
+    StatusPrinter printer(fax);
+    int received = 0;
+    int failed = 0;
+    fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
+    fax.OnFaxError = [](int code) {
+        out(QStringLiteral("error %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
+    };
+    fax.OnFaxLog = [&](int code) {
+        if (code == lfaxReceiveStart) {
+            out("receiving into " + fax.FaxFile);
+        } else if (code == lfaxReceiveOk || code == lfaxReceiveFail) {
+            out(QStringLiteral("%1 %2 pages %3 from \"%4\"")
+                    .arg(code == lfaxReceiveOk ? "received" : "incomplete", fax.FaxFile)
+                    .arg(fax.TotalPages())
+                    .arg(fax.RemoteID()));
+            (code == lfaxReceiveOk ? received : failed)++;
+            printer.resetCall();
+        }
+    };
+    int result = 0;
+    try {
+        fax.BeginReceive();
+    } catch (const EFaxError& e) {
+        PrintResult(e.code());
+        return 1;
+    }
+    RunUntilFinished(fax, result);
+    PrintResult(result);
+    return result == 0 || (result == ecCancelRequested && !once && failed == 0) ? 0 : 1;
+}
+
+}  // namespace
+
+int runFaxCommand(const QStringList& args) {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    const QString verb = args.value(0);
+    if (verb == "send") return sendFax(args);
+    if (verb == "receive") return receiveFax(args);
+    usage();
+    return 2;
+}
+
+}  // namespace corvane::cli

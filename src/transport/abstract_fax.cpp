@@ -1,0 +1,258 @@
+#include "transport/abstract_fax.h"
+
+#include <QMetaObject>
+
+#include "core/fax_errors.h"
+#include "transport/fx_port.h"
+#include "transport/ticks.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kInitAttempts = 2;
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
+
+QString TrimmedLine(const QByteArray& bytes) {
+    QString text = QString::fromLatin1(bytes);
+    // Spaces and control characters at both ends (an XON before a reply, for instance).
+    int start = 0, end = text.size();
+    while (start < end && text[start].unicode() <= ' ') ++start;
+    while (end > start && text[end - 1].unicode() <= ' ') --end;
+    return text.mid(start, end - start);
+}
+
+}  // namespace
+
+TFxAbstractFax::TFxAbstractFax() = default;
+
+TFxAbstractFax::~TFxAbstractFax() {
+    if (line_) line_->detach();
+}
+
+QString TFxAbstractFax::CodeText(int code) {
+    return FaxErrorTextOr(code, QStringLiteral("Unknown error %1").arg(code));
+}
+
+void TFxAbstractFax::SetLine(std::unique_ptr<FaxLine> line) {
+    line_ = std::move(line);
+    ownLineFromPort_ = false;
+}
+
+void TFxAbstractFax::ensureLine() {
+    if (line_ && !ownLineFromPort_) return;
+    line_ = MakeComPortFaxLine(*ComPort);
+    ownLineFromPort_ = true;
+}
+
+void TFxAbstractFax::checkStart() {
+    if (!line_ || ownLineFromPort_) {
+        if (!ComPort) throw EFaxError(ecPortNotAssigned);
+        if (!ComPort->Open()) throw EFaxError(ecDeviceNotOpen);
+        if (ComPort->OutSize() < kMinimumOutSize) throw EFaxError(ecOutputBufferTooSmall);
+        ensureLine();
+    } else if (line_->outSize() < kMinimumOutSize) {
+        throw EFaxError(ecOutputBufferTooSmall);
+    }
+}
+
+void TFxAbstractFax::AbortFax() {
+    if (!active_) return;
+    // Delivered as an event of its own so that a machine step in progress ends first.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!active_ || inAbortState()) return;
+            cancelPending_ = true;
+            onLineEvent(FaxLineEvent::Data);
+        },
+        Qt::QueuedConnection);
+}
+
+bool TFxAbstractFax::blockingCommand(const QString& command, QString* reply) {
+    FaxLine& l = *line_;
+    l.pause(kCommandPauseMs);
+    l.write(command.toLatin1() + kCr);
+    const std::int64_t deadline = l.nowMs() + TicksToMs(kReplyWaitTicks);
+    QByteArray current;
+    bool result = false;
+    bool done = false;
+    while (!done) {
+        const std::int64_t left = deadline - l.nowMs();
+        if (left <= 0 || !l.waitForInput(int(left))) break;
+        const QByteArray bytes = l.read(256);
+        for (char c : bytes) {
+            if (c != kCr && c != kLf) {
+                if (current.size() < kMaxReplyLineLength) current.append(c);
+                continue;
+            }
+            const QString text = TrimmedLine(current);
+            current.clear();
+            if (text.isEmpty() || text.compare(command, Qt::CaseInsensitive) == 0) continue;
+            if (text.contains(QLatin1String("ERROR"))) {
+                done = true;
+                break;
+            }
+            if (text.contains(QLatin1String("OK"))) {
+                result = done = true;
+                break;
+            }
+            if (reply) *reply = text;
+        }
+    }
+    l.purgeInput();
+    return result;
+}
+
+bool TFxAbstractFax::detectClass() {
+    const QString init = BuiltInInitString(false, true);
+    bool ok = false;
+    for (int i = 0; i < kInitAttempts && !ok; ++i) ok = blockingCommand(init);
+    QString classes;
+    if (!ok || !blockingCommand(QStringLiteral("AT+FCLASS=?"), &classes)) return false;
+    const bool class20 = classes.contains(QLatin1String("2.0"));
+    const bool class2 = class20 ? classes.contains(QLatin1String("2,")) : classes.contains('2');
+    // The highest class this engine drives; a modem with Class 1 alone has none of them.
+    if (class20)
+        classInUse_ = FaxClassKind::Class20;
+    else if (class2)
+        classInUse_ = FaxClassKind::Class2;
+    else
+        return false;
+    return true;
+}
+
+void TFxAbstractFax::startMachine() {
+    firstStatus_ = true;
+    cancelPending_ = false;
+    partialLine_.clear();
+    pushback_.clear();
+    line_->attach([this](FaxLineEvent e) { onLineEvent(e); });
+    line_->armTimer(FaxTimer::Status, SecondsToTicks(std::max(1, StatusInterval)));
+    active_ = true;
+}
+
+void TFxAbstractFax::finish(int error) {
+    if (!active_) return;
+    active_ = false;
+    modemInitialised_ = false;
+    line_->detach();
+    const int code = error;
+    QMetaObject::invokeMethod(
+        this,
+        [this, code] {
+            if (OnFaxFinish) OnFaxFinish(code);
+        },
+        Qt::QueuedConnection);
+}
+
+void TFxAbstractFax::onLineEvent(FaxLineEvent event) {
+    if (!active_ || running_) return;
+    if (event == FaxLineEvent::StatusTimer || forceStatus_) {
+        forceStatus_ = false;
+        reportStatus(false, false);
+        if (event == FaxLineEvent::StatusTimer) {
+            line_->armTimer(FaxTimer::Status, SecondsToTicks(std::max(1, StatusInterval)));
+            return;
+        }
+    }
+    running_ = true;
+    try {
+        runMachine(event);
+    } catch (const EFaxError& e) {
+        // The line or a file failed under the machine (a port closed under it, a disk
+        // full): the call ends here; nothing may escape into the event delivery.
+        if (error_ == 0) setError(e.code());
+        try {
+            endAfterFailure();
+        } catch (const EFaxError&) {
+            // Ending touches the line once more; when that fails too, only finishing is left.
+        }
+        if (active_) finish(error_);
+    }
+    running_ = false;
+}
+
+void TFxAbstractFax::sendCommand(const QString& command, int ticks) {
+    line_->pause(kCommandPauseMs);
+    sendRaw(command.toLatin1() + kCr);
+    if (ticks >= 0) line_->armTimer(FaxTimer::Reply, ticks);
+}
+
+void TFxAbstractFax::sendRaw(const QByteArray& bytes) {
+    line_->write(bytes);
+}
+
+void TFxAbstractFax::unread(const QByteArray& bytes) {
+    pushback_.prepend(bytes);
+}
+
+bool TFxAbstractFax::replyLinePending() {
+    return !pushback_.isEmpty() || (line_ && line_->bytesWaiting() > 0);
+}
+
+bool TFxAbstractFax::readReplyLine(QString& text) {
+    while (!pushback_.isEmpty() || line_->bytesWaiting() > 0) {
+        char c;
+        if (!pushback_.isEmpty()) {
+            c = pushback_[0];
+            pushback_.remove(0, 1);
+        } else {
+            const QByteArray one = line_->read(1);
+            if (one.isEmpty()) return false;
+            c = one[0];
+        }
+        if (c == kCr || c == kLf) {
+            text = TrimmedLine(partialLine_);
+            partialLine_.clear();
+            if (!text.isEmpty()) return true;
+            continue;
+        }
+        if (partialLine_.size() < kMaxReplyLineLength) partialLine_.append(c);
+    }
+    return false;
+}
+
+void TFxAbstractFax::setStatus(int code, bool force) {
+    const bool changed = code != status_;
+    status_ = code;
+    // Every new status reaches the owner at once; an unchanged one with the next report.
+    if (changed) {
+        reportStatus(firstStatus_, false);
+        firstStatus_ = false;
+    } else if (force) {
+        forceStatus_ = true;
+    }
+}
+
+void TFxAbstractFax::reportStatus(bool first, bool last) {
+    if (OnFaxStatus) OnFaxStatus(first, last);
+}
+
+void TFxAbstractFax::setError(int code) {
+    error_ = code;
+    if (code != 0 && OnFaxError) OnFaxError(code);
+}
+
+void TFxAbstractFax::log(int code) {
+    if (OnFaxLog) OnFaxLog(code);
+    if (code == lfaxReceiveOk || code == lfaxReceiveSkip || code == lfaxReceiveFail)
+        FaxFile.clear();
+}
+
+void TFxAbstractFax::recordHangup(const QString& text) {
+    const int code = ParseHangupCode(text, cmds().hexHangupCodes);
+    // An unreadable code counts as a failure, never as the normal end (0).
+    hangupCode_ = code < 0 ? 0xFFFF : code;
+}
+
+bool TFxAbstractFax::isHangupReply(const QString& text) const {
+    return text.startsWith(QLatin1Char('+') + cmds().hangup);
+}
+
+bool TFxAbstractFax::isReply(const QString& text, const QString& name) const {
+    return text.startsWith(QLatin1String("+F") + name + QLatin1Char(':'));
+}
+
+}  // namespace corvane

@@ -1,0 +1,154 @@
+#pragma once
+// TFxAbstractFax: what the send and the receive machine share. The properties of a fax call,
+// the events to the owner, the call record (status, error, counters, remote id), the modem
+// reply reader, blocking commands and the class check of the preparation, and the event loop
+// that turns line events into runs of a machine.
+//
+// A machine runs on the thread that owns the component (the GUI thread): each line event
+// runs it once, and it runs again at once while it is in an action state or while it waits
+// for replies and more bytes are there.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "transport/class2_commands.h"
+#include "transport/fax_line.h"
+#include "transport/fax_status_codes.h"
+
+namespace corvane {
+
+class TFxComPort;
+
+constexpr int kReplyWaitTicks = 182;      // 10 s
+constexpr int kPageDataWaitTicks = 1092;  // 60 s
+constexpr int kCommandPauseMs = 100;
+constexpr int kMaxReplyLineLength = 128;
+constexpr int kMinimumOutSize = 8192;
+
+class TFxAbstractFax : public QObject {
+  public:
+    TFxAbstractFax();
+    ~TFxAbstractFax() override;
+
+    // ---- properties ----
+    FaxClassKind FaxClass = FaxClassKind::Detect;
+    QString ModemInit;
+    QString StationID;
+    TFxComPort* ComPort = nullptr;
+    QString FaxFile;
+    bool AbortNoConnect = false;
+    bool ExitOnError = false;
+    bool SoftwareFlow = false;
+    int StatusInterval = 1;
+    int DesiredBPS = 9600;
+    bool DesiredECM = false;
+    QString FaxFileExt = QStringLiteral("APF");
+    int InitBaud = 0;
+    int NormalBaud = 0;
+
+    // ---- events ----
+    std::function<void(bool first, bool last)> OnFaxStatus;
+    std::function<void(int logCode)> OnFaxLog;
+    std::function<void(int errorCode)> OnFaxError;
+    std::function<void(int errorCode)> OnFaxFinish;
+
+    // ---- counters ----
+    int FaxStatus() const { return status_; }
+    int LastError() const { return error_; }
+    int CurrentPage() const { return currentPage_; }
+    int TotalPages() const { return totalPages_; }
+    qint64 BytesTransferred() const { return bytes_; }
+    qint64 PageLength() const { return pageLength_; }
+    QString RemoteID() const { return remoteId_; }
+    int ConnectBPS() const { return session_.bps; }
+    bool HighRes() const { return session_.fine; }
+    bool WideWidth() const { return session_.wide; }
+    bool ErrorCorrection() const { return session_.ecm; }
+    // The modem's last hang-up report: the +FHNG value as decimal, the +FHS value as hex.
+    int HangupCode() const { return hangupCode_; }
+    FaxClassKind ClassInUse() const { return classInUse_; }
+    bool InProgress() const { return active_; }
+
+    // Delivers a cancel to the running call.
+    void AbortFax();
+
+    // A line other than ComPort (a simulated one); the component owns it.
+    void SetLine(std::unique_ptr<FaxLine> line);
+
+    // The text of a status or error code from the program's table.
+    static QString CodeText(int code);
+
+  protected:
+    // Start checks shared by BeginTransmit and BeginReceive; raises EFaxError.
+    void checkStart();
+    // The class check; returns false when no usable class was found.
+    bool detectClass();
+    // Sends `command` + CR after the pause and reads lines up to OK or ERROR for one reply wait.
+    // The last other line is left in `reply`.
+    bool blockingCommand(const QString& command, QString* reply = nullptr);
+
+    // The machine proper.
+    virtual void runMachine(FaxLineEvent event) = 0;
+    virtual bool inAbortState() const = 0;
+    // After an exception out of a machine step: close what is open, log, hang up, and go to
+    // the final state; the caller then finishes.
+    virtual void endAfterFailure() = 0;
+    // Called once the finish has been decided: the machine deregisters and tells the owner.
+    void finish(int error);
+    void startMachine();
+
+    // Sends a command: pause, text + CR, reply timer armed (ticks < 0: none).
+    void sendCommand(const QString& command, int ticks = kReplyWaitTicks);
+    void sendRaw(const QByteArray& bytes);
+
+    // Reads waiting bytes up to the end of one reply line; true with the line in `line`.
+    // Empty lines are dropped. Never reads past the line end, so page data that follow stay
+    // in the buffer.
+    bool readReplyLine(QString& line);
+    bool replyLinePending();
+    // Gives bytes read past the end of page data back to the reply reader.
+    void unread(const QByteArray& bytes);
+
+    void setStatus(int code, bool force = false);
+    void reportStatus(bool first, bool last);
+    void setError(int code);
+    void log(int code);
+    void recordHangup(const QString& line);
+
+    bool isHangupReply(const QString& line) const;
+    bool isReply(const QString& line, const QString& name) const;
+
+    FaxLine& line() { return *line_; }
+    const Class2CommandTable& cmds() const { return Class2Commands(classInUse_); }
+
+    int status_ = 0;
+    int error_ = 0;
+    int currentPage_ = 0;
+    int totalPages_ = 0;
+    qint64 bytes_ = 0;
+    qint64 pageLength_ = 0;
+    QString remoteId_;
+    FaxSessionParams session_;
+    int hangupCode_ = -1;
+    FaxClassKind classInUse_ = FaxClassKind::Class2;
+    bool active_ = false;
+    bool modemInitialised_ = false;
+    bool forceStatus_ = false;
+    bool firstStatus_ = true;
+    bool cancelPending_ = false;
+
+  private:
+    void onLineEvent(FaxLineEvent event);
+    void ensureLine();
+
+    std::unique_ptr<FaxLine> line_;
+    bool ownLineFromPort_ = false;
+    QByteArray partialLine_;
+    QByteArray pushback_;
+    bool running_ = false;  // inside runMachine: a cancel waits for the step to end
+};
+
+}  // namespace corvane

@@ -1,0 +1,568 @@
+#include "transport/receive_fax.h"
+
+#include <QDir>
+#include <QMetaObject>
+
+#include "core/fax_errors.h"
+#include "core/file_naming.h"
+#include "transport/send_page_data.h"
+#include "transport/ticks.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kProgramBaud = 19200;
+constexpr int kPageReadMax = 10000;
+constexpr int kHangupPauseMs = 1000;
+constexpr int kDtrDropMs = 500;
+
+const char* const kStateNames[] = {
+    "rfNone",       "rfInit",       "rf1Init1",     "rf2Init1",     "rf2Init1A",  "rf2Init1B",
+    "rf2Init3",     "rfWaiting",    "rfAnswer",     "rf1SendCSI",   "rf1SendDIS", "rf1CollFrms",
+    "rf1CollRtry1", "rf1CollRtry2", "rf1StrtTrn",   "rf1CollTrn",   "rf1Retrain", "rf1FinTrn",
+    "rf1SendCFR",   "rf1WtPgCnnct", "rf2ValCnnct",  "rf2GtSndID",   "rf2GtCnnct", "rfStartPage",
+    "rfGtPgDta",    "rf1FinPage",   "rf1WaitEOP",   "rf1WritePage", "rf1SendMCF", "rf1WaitDCN",
+    "rf1WtHngp",    "rf2GtPgRslt",  "rf2SendPgSts", "rf2GetFHNG",   "rfComplete", "rfAbort",
+    "rfDone",
+};
+static_assert(sizeof kStateNames / sizeof kStateNames[0] == rfDone + 1);
+
+bool IsLine(const QString& reply, const char* word) {
+    return reply.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+const char* ReceiveStateName(TFaxReceiveState state) {
+    return state >= rfNone && state <= rfDone ? kStateNames[state] : "?";
+}
+
+TFxReceiveFax::TFxReceiveFax() = default;
+
+TFxReceiveFax::~TFxReceiveFax() {
+    try {
+        writer_.Close();
+    } catch (const EFaxError&) {
+        // The finished pages are on disk already; nothing to report from here.
+    }
+}
+
+void TFxReceiveFax::BeginReceive() {
+    checkStart();
+    prepare();
+    startMachine();
+    QMetaObject::invokeMethod(
+        this, [this] { runMachine(FaxLineEvent::Data); }, Qt::QueuedConnection);
+}
+
+void TFxReceiveFax::prepare() {
+    state_ = rfInit;
+    error_ = 0;
+    status_ = 0;
+    if (FaxClass == FaxClassKind::Detect || FaxClass == FaxClassKind::None) {
+        if (!detectClass()) throw EFaxError(ecFaxInitError);
+    } else if (FaxClass == FaxClassKind::Class1) {
+        throw EFaxError(ecFaxInitError);  // this build drives Class 2 and Class 2.0 modems
+    } else {
+        classInUse_ = FaxClass;
+    }
+    // A failing command here stops the set-up quietly: the machine's own first command then
+    // meets the modem as it is.
+    [&] {
+        if (!modemInitialised_) {
+            if (!ModemInit.isEmpty()) {
+                QString init = ModemInit;
+                if (!init.toUpper().startsWith(QLatin1String("AT")))
+                    init.prepend(QLatin1String("AT"));
+                if (!blockingCommand(init)) return;
+            }
+            if (!blockingCommand(BuiltInInitString(false, true))) return;
+            modemInitialised_ = true;
+        }
+        if (!blockingCommand(QLatin1String("AT+F") + cmds().selectClass)) return;
+        if (!blockingCommand(QStringLiteral("AT+FCR=1"))) return;
+        if (!blockingCommand(
+                QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID.toUpper().left(20))))
+            return;
+        blockingCommand(QStringLiteral("AT+FAA=%1").arg(FaxAndData ? '1' : '0'));
+    }();
+}
+
+// ---------------------------------------------------------------------------------------
+// The event loop
+
+bool TFxReceiveFax::waitsForReply(TFaxReceiveState s) const {
+    switch (s) {
+        case rf2Init1:
+        case rf2Init1A:
+        case rf2Init1B:
+        case rf2Init3:
+        case rfWaiting:
+        case rf2ValCnnct:
+        case rf2GtSndID:
+        case rf2GtCnnct:
+        case rf2GtPgRslt:
+        case rf2SendPgSts:
+        case rf2GetFHNG:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TFxReceiveFax::isActionState(TFaxReceiveState s) const {
+    switch (s) {
+        case rfInit:
+        case rfAnswer:
+        case rfStartPage:
+        case rfComplete:
+        case rfAbort:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TFxReceiveFax::runMachine(FaxLineEvent event) {
+    for (;;) {
+        if (state_ == rfDone || state_ == rfNone) return;
+        if (cancelPending_) {
+            cancelPending_ = false;
+            setStatus(fsUserAbort);
+            setError(ecCancelRequested);
+            state_ = rfAbort;
+        }
+        if (event == FaxLineEvent::PortClosing) abortWith(ecDeviceNotOpen);
+        QString reply;
+        if (waitsForReply(state_)) {
+            if (event == FaxLineEvent::ReplyTimer) {
+                abortWith(ecFatalTimeout);
+            } else if (event == FaxLineEvent::SecondTimer) {
+                // The answered call must reach its first page within the dial wait.
+                if (state_ == rf2ValCnnct || state_ == rf2GtSndID)
+                    abortWith(ecFatalTimeout);
+                else
+                    return;
+            } else if (event == FaxLineEvent::Data) {
+                if (!readReplyLine(reply)) return;
+                if (reply.compare(lastCommand_, Qt::CaseInsensitive) == 0) continue;
+                const bool handlesError = state_ == rf2GtPgRslt || state_ == rf2SendPgSts;
+                if (reply.contains(QLatin1String("ERROR")) && !handlesError) {
+                    abortWith(ecFaxBadResponse);
+                } else if (isHangupReply(reply)) {
+                    recordHangup(reply);
+                    if (state_ != rf2GetFHNG) abortWith(ecFaxSessionError);
+                }
+            } else {
+                return;
+            }
+        }
+        runState(event, reply);
+        if (state_ == rfDone) return;
+        if (isActionState(state_)) {
+            event = FaxLineEvent::Data;
+            continue;
+        }
+        if ((waitsForReply(state_) || state_ == rfGtPgDta) && replyLinePending()) {
+            event = FaxLineEvent::Data;
+            continue;
+        }
+        return;
+    }
+}
+
+void TFxReceiveFax::abortWith(int error) {
+    if (state_ == rfAbort || state_ == rfDone) return;
+    setError(error);
+    state_ = rfAbort;
+}
+
+void TFxReceiveFax::runState(FaxLineEvent event, const QString& reply) {
+    switch (state_) {
+        case rfInit:
+            return stInit();
+        case rf2Init1:
+        case rf2Init1A:
+        case rf2Init1B:
+        case rf2Init3:
+            return stInitReply(reply);
+        case rfWaiting:
+            return stWaiting(reply);
+        case rfAnswer:
+            return stAnswer();
+        case rf2ValCnnct:
+            return stValCnnct(reply);
+        case rf2GtSndID:
+            return stGtSndID(reply);
+        case rf2GtCnnct:
+            return stGtCnnct(reply);
+        case rfStartPage:
+            return stStartPage();
+        case rfGtPgDta:
+            return stGtPgDta(event);
+        case rf2GtPgRslt:
+            return stGtPgRslt(reply);
+        case rf2SendPgSts:
+            return stSendPgSts(reply);
+        case rf2GetFHNG:
+            return stGetFHNG(reply);
+        case rfComplete:
+            return stComplete();
+        case rfAbort:
+            return stAbort();
+        default:
+            abortWith(ecFaxInitError);
+            return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// States
+
+void TFxReceiveFax::stInit() {
+    currentPage_ = 0;
+    totalPages_ = 0;
+    rings_ = 0;
+    bytes_ = 0;
+    badPages_ = 0;
+    remoteId_.clear();
+    FaxFile.clear();
+    session_ = {};
+    hangupCode_ = -1;
+    postPage_ = -1;
+    line().setDTR(true);
+    line().setRTS(true);
+    lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
+    sendCommand(lastCommand_);
+    state_ = rf2Init1;
+}
+
+void TFxReceiveFax::stInitReply(const QString& reply) {
+    if (IsLine(reply, "RING")) return;
+    if (!IsLine(reply, "OK")) {
+        abortWith(ecFaxInitError);
+        return;
+    }
+    const bool class20 = classInUse_ == FaxClassKind::Class20;
+    switch (state_) {
+        case rf2Init1:
+            lastCommand_ = QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
+                               .arg(cmds().receiveCaps)
+                               .arg(RateCode(DesiredBPS))
+                               .arg(DesiredECM ? '1' : '0');
+            state_ = class20 ? rf2Init1A : rf2Init3;
+            break;
+        case rf2Init1A:
+            lastCommand_ = QStringLiteral("AT+FLO=2");
+            state_ = rf2Init1B;
+            break;
+        case rf2Init1B:
+            lastCommand_ = QStringLiteral("AT+FNR=1,1,1,0");
+            state_ = rf2Init3;
+            break;
+        default:
+            line().disarmTimer(FaxTimer::Reply);
+            setStatus(fsWaitingCall);
+            state_ = rfWaiting;
+            return;
+    }
+    sendCommand(lastCommand_);
+}
+
+void TFxReceiveFax::stWaiting(const QString& reply) {
+    const QString upper = reply.toUpper();
+    if (upper == QLatin1String("RING")) {
+        ++rings_;
+        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+        if (rings_ >= std::max(1, AnswerOnRing)) {
+            firstStatus_ = true;
+            state_ = rfAnswer;
+        }
+        return;
+    }
+    if (upper.contains(QLatin1String("NO C"))) {
+        setStatus(fsNoConnect);
+        return;
+    }
+    if (upper.startsWith(QLatin1String("CONNECT"))) {
+        abortWith(ecFaxDataCall);
+    } else if (upper.contains(QLatin1String("VOICE")) || upper.contains(QLatin1String("VCON"))) {
+        abortWith(ecFaxVoiceCall);
+    } else {
+        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    }
+}
+
+void TFxReceiveFax::stAnswer() {
+    lastCommand_ = QStringLiteral("ATA");
+    const int wait = SecondsToTicks(DialWait > 0 ? DialWait : 60);
+    sendCommand(lastCommand_, wait);
+    line().armTimer(FaxTimer::Second, wait);
+    setStatus(fsAnswering);
+    state_ = rf2ValCnnct;
+}
+
+void TFxReceiveFax::stValCnnct(const QString& reply) {
+    const QString con = QLatin1String("+F") + cmds().connection;
+    if (reply == con || reply.startsWith(con + ':')) {
+        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+        setStatus(fsCallValidated);
+        state_ = rf2GtSndID;
+        return;
+    }
+    const QString upper = reply.toUpper();
+    if (upper == QLatin1String("NO CARRIER")) {
+        // The modem found no fax on the line and is back in command mode.
+        abortWith(ecFaxNoFaxConnect);
+    } else if (upper.startsWith(QLatin1String("CONNECT"))) {
+        abortWith(ecFaxDataCall);
+    }
+}
+
+void TFxReceiveFax::stGtSndID(const QString& reply) {
+    if (isReply(reply, cmds().transmitId)) {
+        remoteId_ = QuotedId(reply);
+        const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
+        if (!accepted) {
+            sendCommand(QLatin1String("AT+F") + cmds().terminate, -1);
+            setError(ecFileRejected);
+            hangUp();
+            log(lfaxReceiveSkip);
+            state_ = rfAbort;
+            return;
+        }
+        setStatus(fsGotStationId);
+        if (!writer_.IsOpen() && !createFile()) return;
+        return;
+    }
+    if (isReply(reply, cmds().negotiated)) {
+        const FaxSessionParams p = ParseSessionParams(ReplyValue(reply));
+        if (p.valid) session_ = p;
+        setStatus(fsGettingParams);
+        return;
+    }
+    if (IsLine(reply, "OK")) {
+        sendFdr();
+        state_ = rf2GtCnnct;
+    }
+}
+
+void TFxReceiveFax::sendFdr() {
+    lastCommand_ = QStringLiteral("AT+FDR");
+    // The answer comes after the remote's training, or after a whole page from a modem that
+    // holds pages back until it has confirmed them: a reply wait is too short for that.
+    sendCommand(lastCommand_, kPageDataWaitTicks);
+}
+
+void TFxReceiveFax::stGtCnnct(const QString& reply) {
+    if (isReply(reply, cmds().negotiated)) {
+        const FaxSessionParams p = ParseSessionParams(ReplyValue(reply));
+        if (p.valid) session_ = p;
+        setStatus(fsGettingParams);
+        return;
+    }
+    if (reply.startsWith(QLatin1String("CONNECT"))) state_ = rfStartPage;
+}
+
+void TFxReceiveFax::stStartPage() {
+    ++currentPage_;
+    if (!writer_.IsOpen() && !createFile()) return;
+    page_.reset();
+    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    bytes_ = 0;
+    sendRaw(QByteArray(1, kDc2));
+    setStatus(fsGettingPage);
+    state_ = rfGtPgDta;
+}
+
+void TFxReceiveFax::stGtPgDta(FaxLineEvent event) {
+    if (event == FaxLineEvent::ReplyTimer) {
+        abortWith(ecFatalTimeout);
+        return;
+    }
+    if (event != FaxLineEvent::Data) return;
+    const QByteArray bytes = line().read(kPageReadMax);
+    const int used = page_.feed(bytes.constData(), int(bytes.size()));
+    bytes_ = page_.size();
+    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    if (!page_.ended()) return;
+    if (used < bytes.size()) unread(bytes.mid(used));
+    if (page_.overflowed()) {
+        abortWith(ecFaxSessionError);
+        return;
+    }
+    pageLength_ = page_.size();
+    state_ = rf2GtPgRslt;
+}
+
+void TFxReceiveFax::stGtPgRslt(const QString& reply) {
+    if (isReply(reply, cmds().pageStatus)) {
+        setStatus(fsGettingEOP);
+        const int ppr = FirstReplyNumber(reply);
+        pageGood_ = ppr == 1 || ppr == 3 || ppr == 5;
+        rejectPage_ = false;
+        if (pageGood_) {
+            const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
+            if (check.decodable) {
+                keepPage();
+                if (state_ == rfAbort) return;
+            } else {
+                // The modem passed it, but the data do not decode: ask for the page again
+                // rather than keep it as good.
+                ++badPages_;
+                rejectPage_ = true;
+            }
+        }
+        page_.reset();
+        return;
+    }
+    if (reply.startsWith(QLatin1String("+FET"))) {
+        setStatus(fsGettingEOD);
+        const int fet = FirstReplyNumber(reply);
+        postPage_ = fet >= 0 && fet <= 3 ? fet : 0;
+        return;
+    }
+    if (IsLine(reply, "OK")) {
+        if (rejectPage_) {
+            rejectPage_ = false;
+            lastCommand_ = QStringLiteral("AT+F%1=2").arg(cmds().pageStatus);
+            sendCommand(lastCommand_);
+            state_ = rf2SendPgSts;
+            return;
+        }
+        sendFdr();
+        if (postPage_ == 2) {
+            closeFile();
+            if (state_ == rfAbort) return;
+            log(lfaxReceiveOk);
+            setStatus(fsGettingHangup);
+            state_ = rf2GetFHNG;
+        } else {
+            state_ = rf2GtCnnct;
+        }
+        return;
+    }
+    if (reply.contains(QLatin1String("ERROR"))) {
+        page_.reset();
+        sendFdr();
+        state_ = rf2GtCnnct;
+    }
+}
+
+void TFxReceiveFax::stSendPgSts(const QString&) {
+    // OK or ERROR: either way the next page (or the page again) is asked for.
+    sendFdr();
+    state_ = rf2GtCnnct;
+}
+
+void TFxReceiveFax::stGetFHNG(const QString& reply) {
+    if (isHangupReply(reply)) {
+        setStatus(fsGotHangup);
+    } else if (reply.startsWith(QLatin1String("+FET"))) {
+        setStatus(fsGettingEOD);
+    } else if (IsLine(reply, "OK")) {
+        state_ = rfComplete;
+    }
+}
+
+void TFxReceiveFax::stComplete() {
+    line().setBaud(kProgramBaud);
+    if (OneFax) {
+        reportStatus(false, true);
+        state_ = rfDone;
+        finish(error_);
+        return;
+    }
+    reportStatus(false, false);
+    state_ = rfInit;
+}
+
+void TFxReceiveFax::stAbort() {
+    if (writer_.IsOpen()) {
+        closeFile();
+        log(lfaxReceiveFail);
+    }
+    hangUp();
+    if (ExitOnError || error_ == ecCancelRequested || OneFax) {
+        reportStatus(false, true);
+        state_ = rfDone;
+        finish(error_);
+        return;
+    }
+    state_ = rfInit;
+}
+
+void TFxReceiveFax::endAfterFailure() {
+    if (state_ == rfDone) return;
+    state_ = rfDone;
+    if (writer_.IsOpen()) {
+        try {
+            writer_.Close();
+        } catch (const EFaxError&) {
+            // The pages finished before stay on disk; the call's error is already set.
+        }
+        log(lfaxReceiveFail);
+    }
+    hangUp();
+}
+
+// ---------------------------------------------------------------------------------------
+// The file
+
+bool TFxReceiveFax::createFile() {
+    QString name;
+    if (OnFaxName) OnFaxName(name);
+    if (name.isEmpty() && DestinationDir.isEmpty()) name = QStringLiteral("noname.apf");
+    if (name.isEmpty()) {
+        const auto unique = GetUniqueReceiveFileName(DestinationDir, false);
+        if (!unique) {
+            abortWith(ecNoFilename);
+            return false;
+        }
+        name = unique.value();
+    }
+    try {
+        writer_.CreateFile(name, remoteId_);
+    } catch (const EFaxError& e) {
+        abortWith(e.code());
+        return false;
+    }
+    FaxFile = name;
+    log(lfaxReceiveStart);
+    return true;
+}
+
+void TFxReceiveFax::keepPage() {
+    try {
+        writer_.StartPage(session_.fine, session_.wide);
+        writer_.WritePageData(page_.data().constData(), page_.data().size());
+        writer_.EndPage();
+        totalPages_ = writer_.PageCount();
+    } catch (const EFaxError& e) {
+        abortWith(e.code());
+    }
+}
+
+void TFxReceiveFax::closeFile() {
+    try {
+        writer_.Close();
+    } catch (const EFaxError& e) {
+        abortWith(e.code());
+    }
+}
+
+void TFxReceiveFax::hangUp() {
+    FaxLine& l = line();
+    l.setDTR(false);
+    l.pause(kDtrDropMs);
+    l.setDTR(true);
+    l.pause(kHangupPauseMs);
+    sendRaw("+++");
+    l.pause(kHangupPauseMs);
+    sendRaw("ATH\r");
+    l.pause(kHangupPauseMs);
+    l.purgeInput();
+}
+
+}  // namespace corvane

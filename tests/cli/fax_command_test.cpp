@@ -1,0 +1,125 @@
+// `corvane-cli fax send|receive` against the simulated fax line, as a user runs them.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include "fax_engine_harness.h"
+#include "faxdoc/apf_format.h"
+#include "faxdoc/apf_reader.h"
+
+namespace corvane::testing {
+namespace {
+
+void WriteIni(const ScratchFolder& dir) {
+    QFile ini(QString::fromStdString(dir / "QX.INI"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[Ports]\r\nCOM1=%1\r\n")
+                  .arg(QString::fromStdString(dir / "modem"))
+                  .toUtf8());
+}
+
+void StartCli(QProcess& p, const ScratchFolder& dir, const QStringList& args) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CORVANE_HOME", QString::fromStdString(dir.path().string()));
+    p.setProcessEnvironment(env);
+    p.start(CORVANE_CLI, args);
+    ASSERT_TRUE(p.waitForStarted());
+}
+
+TEST(CliFax, SendPrintsStatusAndRemoteIdAndTheRemoteHoldsThePages) {
+    ScratchFolder dir;
+    WriteIni(dir);
+    std::vector<TestPage> pages{PatternPage(1, true, 200), PatternPage(2, true, 200)};
+    WriteApf(dir / "fax.apf", pages);
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    QProcess cli;
+    StartCli(cli, dir,
+             {"fax", "send", "--port", "1", "--class", "2.0", "--station-id", "cli test",
+              "--header", "PAGE $P OF $N", "5550100", QString::fromStdString(dir / "fax.apf")});
+    ASSERT_TRUE(cli.waitForFinished(240000));
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_EQ(cli.exitCode(), 0) << out.toStdString() << cli.readAllStandardError().toStdString();
+    for (const char* expected :
+         {"status 4801 Initializing modem for fax processing\n", "status 4802 Dialing\n",
+          "remote id \"FAXLINE REMOTE\"\n", "page 1 of 2\n", "page 2 of 2\n",
+          "status 4807 Page accepted by remote\n", "status 4843 Finished\n", "result 0 OK\n"})
+        EXPECT_TRUE(out.contains(expected)) << expected << " missing in:\n" << out.toStdString();
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["remote_id"], "CLI TEST");
+    const auto received = faxline::testing::ReadTiffPages(dir / "remote.tif");
+    ASSERT_EQ(received.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        // Below the header band (white rows and the header line in the system font) the rows
+        // are the page's own.
+        Bitmap tail;
+        tail.width = received[i].width;
+        ASSERT_GT(received[i].rows.size(), pages[i].bitmap.rows.size() + 8);
+        const size_t band = received[i].rows.size() - pages[i].bitmap.rows.size();
+        tail.rows.assign(received[i].rows.begin() + long(band), received[i].rows.end());
+        EXPECT_EQ(RowDifferences(tail, pages[i].bitmap), 0);
+    }
+}
+
+TEST(CliFax, SendFailureExitsNonZeroWithCodeAndText) {
+    ScratchFolder dir;
+    WriteIni(dir);
+    WriteApf(dir / "fax.apf", {PatternPage(1, false, 50)});
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                          "--busy", "--expect", "busy"});
+    ASSERT_TRUE(line.WaitReady());
+    QProcess cli;
+    StartCli(cli, dir,
+             {"fax", "send", "--port", "1", "--attempts", "1", "5550100",
+              QString::fromStdString(dir / "fax.apf")});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_TRUE(out.endsWith("result -8064 Called fax number was busy\n")) << out.toStdString();
+}
+
+// Killed in the middle of a call, the receiver leaves a file that holds the pages finished so
+// far and nothing else.
+TEST(CliFax, ReceiveKilledMidCallLeavesTheFinishedPages) {
+    ScratchFolder dir;
+    WriteIni(dir);
+    std::vector<TestPage> pages{PatternPage(1, true, 800), PatternPage(2, true, 800),
+                                PatternPage(3, true, 800)};
+    WriteTiff(dir / "send.tif", pages);
+    const QString inbox = QString::fromStdString(dir / "inbox");
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          dir / "send.tif", "--pace", "realtime", "--expect", "dropped"});
+    ASSERT_TRUE(line.WaitReady());
+    QProcess cli;
+    StartCli(cli, dir, {"fax", "receive", "--port", "1", "--class", "2", "--dir", inbox, "--once"});
+    const QString file = inbox + "/FAX0001.APF";
+    QElapsedTimer waited;
+    waited.start();
+    while (GetApfPageCount(file) < 1 && waited.elapsed() < 180000 &&
+           cli.state() == QProcess::Running)
+        QThread::msleep(20);
+    cli.kill();
+    cli.waitForFinished();
+    line.Wait();
+
+    const int count = GetApfPageCount(file);
+    ASSERT_GE(count, 1) << cli.readAllStandardOutput().toStdString();
+    // The page chain accounts for every byte of the file.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    qint64 end = kApfFileHeaderSize;
+    for (int n = 1; n <= count; ++n)
+        end += kApfPageHeaderSize + ReadApfPageHeader(file, n).imageLength;
+    EXPECT_EQ(f.size(), end);
+    const auto received = DecodeApf(file.toStdString());
+    ASSERT_EQ(int(received.size()), count);
+    for (int i = 0; i < count; ++i) EXPECT_EQ(RowDifferences(received[i], pages[i].bitmap), 0);
+}
+
+}  // namespace
+}  // namespace corvane::testing
