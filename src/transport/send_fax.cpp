@@ -724,18 +724,25 @@ void TFxSendFax::stWaitPgOK(const QString& reply) {
     state_ = tf2GetParams;
 }
 
-void TFxSendFax::stSndNwPrm() {
+// Moves to the next page of the file. False when there is none (the call closes) or it cannot
+// be read (the call ends with its code).
+bool TFxSendFax::openNextPage() {
     if (!morePagesFollow()) {
         state_ = tfClose;
-        return;
+        return false;
     }
     try {
         openPage(currentPage_ + 1);
     } catch (const EFaxError& e) {
         abortWith(e.code());
-        return;
+        return false;
     }
     ++currentPage_;
+    return true;
+}
+
+void TFxSendFax::stSndNwPrm() {
+    if (!openNextPage()) return;
     resolution_ = nextResolution_;
     lastCommand_ = QStringLiteral("AT+F%1=%2").arg(cmds().callParams).arg(resolution_);
     sendCommand(lastCommand_);
@@ -743,17 +750,7 @@ void TFxSendFax::stSndNwPrm() {
 }
 
 void TFxSendFax::stNextPage() {
-    if (!morePagesFollow()) {
-        state_ = tfClose;
-        return;
-    }
-    try {
-        openPage(currentPage_ + 1);
-    } catch (const EFaxError& e) {
-        abortWith(e.code());
-        return;
-    }
-    ++currentPage_;
+    if (!openNextPage()) return;
     line().pause(int(TicksToMs(kNextPageTicks)));
     lastCommand_ = QStringLiteral("AT+FDT");
     sendCommand(lastCommand_, kFdtWaitTicks);

@@ -139,6 +139,7 @@ class TFxSendFax : public TFxAbstractFax {
     void stWaitFET(const QString& reply);
     void stChckPg(const QString& reply);
     void stWaitPgOK(const QString& reply);
+    bool openNextPage();
     void stSndNwPrm();
     void stNextPage();
     void stClose();
