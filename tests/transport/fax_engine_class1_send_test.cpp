@@ -109,12 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
         Class1SendCase{"At14400ThreeFinePages", {true, true, true}, false, 14400, {}, "14400"},
         Class1SendCase{
             "FineCoverThenStandardDocument", {true, false, false}, true, 14400, {}, "14400"},
-        // FTT above 9600 from a V.27ter and V.29 remote: a new DCS at 7200.
-        Class1SendCase{"FttAbove9600StepsDownTo7200",
+        // FTT at 9600 from a V.27ter and V.29 remote: a new DCS at 7200.
+        Class1SendCase{"FttAt9600StepsDownTo7200",
                        {false},
                        false,
-                       9600,
-                       {"--rates", "v27ter,v29", "--ftt-above", "9600"},
+                       14400,
+                       {"--rates", "v27ter,v29", "--ftt-above", "7200"},
                        "7200"},
         Class1SendCase{"ShortStationId", {false}, false, 14400, {}, "14400", "ABC", "ABC"}),
     [](const auto& info) { return std::string(info.param.name); });
