@@ -234,6 +234,13 @@ TEST(Class1Script, FttAtTheLowestRateEndsWithTrainingFailure) {
     EXPECT_EQ(TFxAbstractFax::CodeText(run.result).toStdString(), "Modems failed to train");
 }
 
+TEST(Class1Script, DcnFromTheRemoteCancelsTheCall) {
+    ScriptRun run;
+    run.modem.afterTraining = [](int) { return Delivered(fcfDcn, {}, true); };
+    RunScript(run, 14400, "X");
+    EXPECT_EQ(run.result, ecCancelRequested);
+}
+
 TEST(Class1Script, EachFttStepsDownToTheNextRateBothCanDo) {
     ScriptRun run;
     run.modem.disRateBits = 0x0C;  // V.27ter and V.29
