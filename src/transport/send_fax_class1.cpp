@@ -11,9 +11,13 @@ namespace corvane {
 
 namespace {
 
-constexpr int kTurnaroundMs = 200;    // after our frames, before listening for the answer
-constexpr int kPostPageWaitMs = 500;  // before the post-page command
-constexpr int kMcfWaitTicks = 54;     // 3 s for the answer to a post-page command
+constexpr int kTurnaroundMs = 200;  // after our frames, before listening for the answer
+// Before the post-page command: right after the page T.30 wants it within about 75 ms (the
+// command pause makes up the rest); a command sent again waits for the modem to settle after
+// the listening it broke off.
+constexpr int kPostPageGapMs = 35;
+constexpr int kPostPageRetryWaitMs = 500;
+constexpr int kMcfWaitTicks = 54;  // 3 s for the answer to a post-page command
 constexpr int kHangupWaitTicks = 26;
 constexpr int kMaxPostPageTries = 5;
 constexpr int kMaxResends = 2;
@@ -283,7 +287,8 @@ void TFxSendFax::stClass1PrepEOP() {
         abortWith(ecFatalTimeout);
         return;
     }
-    sendClass1Command(kTransmitFrames, kPostPageWaitMs);
+    sendClass1Command(kTransmitFrames,
+                      class1_.retries == 1 ? kPostPageGapMs : kPostPageRetryWaitMs);
     state_ = tf1SendEOP;
 }
 
