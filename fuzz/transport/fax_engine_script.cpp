@@ -10,6 +10,7 @@
 #include "transport/receive_fax.h"
 #include "transport/send_fax.h"
 #include "transport/simulated_fax_line.h"
+#include "transport/t30_frames.h"
 
 namespace corvane {
 
@@ -59,8 +60,16 @@ const char* const kReplies[] = {
     "+F",
     ":",
     "\"",
+    "+FCERROR",
+    "24,48,72,96,121,145",
 };
 constexpr int kReplyCount = sizeof kReplies / sizeof kReplies[0];
+
+// Control fields a Class 1 modem may hand over, known and unknown.
+const std::uint8_t kFcfs[] = {fcfCsi, fcfTsi, fcfFtt, fcfRtn, fcfMps, fcfDis,
+                              fcfDcs, fcfCfr, fcfMcf, fcfRtp, fcfEom, fcfEop,
+                              fcfDcn, 0x20,   0x00,   0xFF,   0x10,   0x8D};
+constexpr int kFcfCount = sizeof kFcfs / sizeof kFcfs[0];
 constexpr int kMaxDeliveriesPerStep = 2000;
 constexpr int kSettleRounds = 5000;
 
@@ -94,6 +103,19 @@ QString WriteSendFile(const QString& dir) {
     return path;
 }
 
+// A T.30 frame as a Class 1 modem delivers it, then its result: sometimes truncated, with a
+// FIF of any length, with a check sum the modem found bad (ERROR), or of an unknown kind.
+QByteArray RandomFrame(Script& script) {
+    const std::uint8_t fcf = kFcfs[script.next() % kFcfCount];
+    const std::uint8_t flags = script.next();
+    QByteArray fif;
+    const int length = script.next() % 24;
+    for (int i = 0; i < length; ++i) fif.append(char(script.next()));
+    QByteArray frame = BuildFrame(std::uint8_t(fcf | (flags & 1)), fif, flags & 2);
+    if (flags & 4) frame.truncate(script.next() % frame.size());
+    return frame + (flags & 8 ? "\r\nERROR\r\n" : "\r\nOK\r\n");
+}
+
 void Settle(SimulatedFaxLine& line) {
     for (int i = 0; i < kMaxDeliveriesPerStep; ++i) {
         QCoreApplication::processEvents();
@@ -113,13 +135,16 @@ FaxScriptOutcome RunFaxEngineScript(const std::uint8_t* data, std::size_t size,
     Script script(data, size);
     const std::uint8_t mode = script.next();
     const bool sending = (mode & 1) == 0;
-    const FaxClassKind kind = (mode & 2) ? FaxClassKind::Class20 : FaxClassKind::Class2;
+    const FaxClassKind classes[] = {FaxClassKind::Class2, FaxClassKind::Class20,
+                                    FaxClassKind::Class1};
+    const FaxClassKind kind = classes[(mode >> 1) % 3];
 
     auto owned = std::make_unique<SimulatedFaxLine>();
     SimulatedFaxLine& line = *owned;
     // Blocking commands of the set-up: mostly OK, sometimes not.
     line.onWaitForInput = [&] {
         const std::uint8_t b = script.next();
+        if (b % 5 == 4) line.pushInput("\r\n24,48,72,73,74,96,97,98,121,122,145,146\r\n");
         line.pushInput(b % 7 == 6 ? "\r\nERROR\r\n" : "\r\nOK\r\n");
     };
     std::unique_ptr<TFxAbstractFax> fax;
@@ -158,7 +183,7 @@ FaxScriptOutcome RunFaxEngineScript(const std::uint8_t* data, std::size_t size,
 
     while (script.more() && !outcome.finished) {
         const std::uint8_t op = script.next();
-        const int kind = op % 16;
+        const int kind = op % 18;
         if (kind <= 8) {
             // The common answer, so that calls get past the set-up to the pages.
             line.pushInput("\r\nOK\r\n");
@@ -173,8 +198,11 @@ FaxScriptOutcome RunFaxEngineScript(const std::uint8_t* data, std::size_t size,
             line.advance(std::int64_t(script.next()) * 100);
         } else if (kind == 14) {
             line.drain(1 << 20);
-        } else {
+        } else if (kind == 15) {
             line.pushInput(QByteArray("\x10\x03", 2));
+        } else {
+            // Class 1: CONNECT and a frame (other classes take it as noise).
+            line.pushInput(QByteArray("\r\nCONNECT\r\n") + RandomFrame(script));
         }
         Settle(line);
     }

@@ -30,10 +30,10 @@ void OnInterrupt(int) {
 }
 
 void usage() {
-    err("usage: corvane-cli fax send --port N|--device NAME|PATH [--class auto|2|2.0] [--bps R]\n"
+    err("usage: corvane-cli fax send --port N|--device NAME|PATH [--class auto|1|2|2.0] [--bps R]\n"
         "           [--station-id ID] [--header TEMPLATE] [--prefix P] [--attempts N]\n"
         "           [--retry-wait S] NUMBER FILE.apf [MORE.apf...]\n"
-        "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|2|2.0] [--bps "
+        "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|1|2|2.0] [--bps "
         "R]\n"
         "           [--station-id ID] [--rings N] [--dir DIR] [--once]");
 }
@@ -47,10 +47,11 @@ struct CommonOptions {
     bool stationIdGiven = false;
 };
 
-// The class setting of QX.INI (0 automatic, 1 Class 1, 2 Class 2, 3 Class 2.0). Class 1 has
-// no engine in this build; the class check then picks what the modem offers.
+// The class setting of QX.INI (0 automatic, 1 Class 1, 2 Class 2, 3 Class 2.0).
 FaxClassKind ClassFromSetting(int setting) {
     switch (setting) {
+        case 1:
+            return FaxClassKind::Class1;
         case 2:
             return FaxClassKind::Class2;
         case 3:
@@ -63,6 +64,8 @@ FaxClassKind ClassFromSetting(int setting) {
 bool ParseClass(const QString& text, FaxClassKind& kind) {
     if (text == "auto")
         kind = FaxClassKind::Detect;
+    else if (text == "1")
+        kind = FaxClassKind::Class1;
     else if (text == "2")
         kind = FaxClassKind::Class2;
     else if (text == "2.0")
@@ -99,7 +102,7 @@ bool TakeCommonOption(const QStringList& args, int& i, CommonOptions& o, bool& t
         if (!value(o.device)) return false;
     } else if (a == "--class") {
         if (!value(v) || !ParseClass(v, o.faxClass)) {
-            err("corvane-cli fax: --class takes auto, 2 or 2.0");
+            err("corvane-cli fax: --class takes auto, 1, 2 or 2.0");
             return false;
         }
     } else if (a == "--bps") {
@@ -226,6 +229,20 @@ class StatusPrinter {
     QString lastRemote_;
 };
 
+// What both commands set on the engine from the options and the settings.
+void SetCommonProperties(TFxAbstractFax& fax, OpenedPort& opened, const CommonOptions& o,
+                         const QString& modemInit) {
+    fax.ComPort = &opened.port;
+    fax.FaxClass = o.faxClass;
+    fax.DesiredBPS = o.bps;
+    fax.DesiredECM = false;
+    fax.StationID = o.stationId;
+    fax.ModemInit = modemInit;
+    fax.OnFaxError = [](int code) {
+        out(QStringLiteral("error %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
+    };
+}
+
 void PrintResult(int code) {
     out(QStringLiteral("result %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
 }
@@ -302,12 +319,7 @@ int sendFax(const QStringList& args) {
     OpenedPort opened;
     if (!opened.open(o, PortUse::Sending)) return 1;
     TFxSendFax fax;
-    fax.ComPort = &opened.port;
-    fax.FaxClass = o.faxClass;
-    fax.DesiredBPS = o.bps;
-    fax.DesiredECM = false;
-    fax.StationID = o.stationId;
-    fax.ModemInit = s.InitString;
+    SetCommonProperties(fax, opened, o, s.InitString);
     fax.HeaderLine = header;
     fax.HeaderSender = s.UserName;
     fax.EnhTextEnabled = !s.UseAlternateHeaderFont;
@@ -323,9 +335,6 @@ int sendFax(const QStringList& args) {
     fax.FaxFileList = positional;
     StatusPrinter printer(fax);
     fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
-    fax.OnFaxError = [](int code) {
-        out(QStringLiteral("error %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
-    };
     int result = 0;
     try {
         fax.BeginTransmit();
@@ -378,12 +387,7 @@ int receiveFax(const QStringList& args) {
     OpenedPort opened;
     if (!opened.open(o, PortUse::Receiving)) return 1;
     TFxReceiveFax fax;
-    fax.ComPort = &opened.port;
-    fax.FaxClass = o.faxClass;
-    fax.DesiredBPS = o.bps;
-    fax.DesiredECM = false;
-    fax.StationID = o.stationId;
-    fax.ModemInit = s.InitStringReceive;
+    SetCommonProperties(fax, opened, o, s.InitStringReceive);
     fax.AnswerOnRing = rings;
     fax.DestinationDir = dir;
     fax.OneFax = once;
@@ -391,9 +395,6 @@ int receiveFax(const QStringList& args) {
     int received = 0;
     int failed = 0;
     fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
-    fax.OnFaxError = [](int code) {
-        out(QStringLiteral("error %1 %2").arg(code).arg(TFxAbstractFax::CodeText(code)));
-    };
     fax.OnFaxLog = [&](int code) {
         if (code == lfaxReceiveStart) {
             out("receiving into " + fax.FaxFile);

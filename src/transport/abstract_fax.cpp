@@ -11,6 +11,8 @@ namespace corvane {
 namespace {
 
 constexpr int kInitAttempts = 2;
+constexpr int kClass1CommandPauseMs = 40;
+constexpr int kFrameStartPauseMs = 20;
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 
@@ -111,16 +113,98 @@ bool TFxAbstractFax::detectClass() {
     for (int i = 0; i < kInitAttempts && !ok; ++i) ok = blockingCommand(init);
     QString classes;
     if (!ok || !blockingCommand(QStringLiteral("AT+FCLASS=?"), &classes)) return false;
+    const bool class1 = classes.contains('1');
+    class1_.selectCommand =
+        class1 ? (classes.contains(QLatin1String("1.0")) ? QStringLiteral("AT+FCLASS=1.0")
+                                                         : QStringLiteral("AT+FCLASS=1"))
+               : QString();
     const bool class20 = classes.contains(QLatin1String("2.0"));
     const bool class2 = class20 ? classes.contains(QLatin1String("2,")) : classes.contains('2');
-    // The highest class this engine drives; a modem with Class 1 alone has none of them.
+    // The highest class the modem offers.
     if (class20)
         classInUse_ = FaxClassKind::Class20;
     else if (class2)
         classInUse_ = FaxClassKind::Class2;
+    else if (class1)
+        classInUse_ = FaxClassKind::Class1;
     else
         return false;
     return true;
+}
+
+bool TFxAbstractFax::prepareClass1(bool sending) {
+    if (class1_.selectCommand.isEmpty()) {
+        if (blockingCommand(QStringLiteral("AT+FCLASS=1")))
+            class1_.selectCommand = QStringLiteral("AT+FCLASS=1");
+        else if (blockingCommand(QStringLiteral("AT+FCLASS=1.0")))
+            class1_.selectCommand = QStringLiteral("AT+FCLASS=1.0");
+        else
+            return false;
+    } else if (!blockingCommand(class1_.selectCommand)) {
+        return false;
+    }
+    const QString query = sending ? QStringLiteral("AT+FTM=?") : QStringLiteral("AT+FRM=?");
+    QString list;
+    class1_.local = RateSet{};
+    if (blockingCommand(query, &list) && list.contains(','))
+        class1_.local = RatesFromModulationList(list);
+    class1_.rateIndex = class1_.local.highestCommon(class1_.local, kMaxRateIndex);
+    return true;
+}
+
+void TFxAbstractFax::sendClass1Command(const QString& command, int waitMs, int ticks) {
+    if (waitMs > 0) line_->pause(waitMs);
+    line_->pause(kClass1CommandPauseMs);
+    sendRaw(command.toLatin1() + kCr);
+    class1_.frameSeen = false;
+    class1_.frameOpen = class1_.frameDle = false;
+    class1_.frame.clear();
+    if (ticks >= 0) line_->armTimer(FaxTimer::Reply, ticks);
+}
+
+void TFxAbstractFax::sendFrame(std::uint8_t fcf, const QByteArray& fif, bool final) {
+    line_->pause(kFrameStartPauseMs);
+    sendRaw(BuildFrame(fcf, fif, final));
+}
+
+bool TFxAbstractFax::collectFrameBytes() {
+    constexpr char kDleByte = 0x10;
+    constexpr char kEtxByte = 0x03;
+    constexpr int kMaxFrameBytes = 512;  // far beyond any T.30 frame; guards a runaway line
+    while (!pushback_.isEmpty() || line_->bytesWaiting() > 0) {
+        char c;
+        if (!pushback_.isEmpty()) {
+            c = pushback_[0];
+            pushback_.remove(0, 1);
+        } else {
+            const QByteArray one = line_->read(1);
+            if (one.isEmpty()) return false;
+            c = one[0];
+        }
+        if (class1_.frameDle) {
+            class1_.frameDle = false;
+            if (c == kEtxByte) {
+                class1_.frameOpen = false;
+                return true;
+            }
+            // Kept escaped: ParseFrame undoes the doubling.
+            if (class1_.frame.size() < kMaxFrameBytes) {
+                class1_.frame.append(kDleByte);
+                class1_.frame.append(c);
+            }
+            continue;
+        }
+        if (c == kDleByte) {
+            class1_.frameDle = true;
+            continue;
+        }
+        if (class1_.frame.size() < kMaxFrameBytes) class1_.frame.append(c);
+    }
+    return false;
+}
+
+void TFxAbstractFax::updateMinLineBytes() {
+    class1_.minLineBytes = MinLineBytes(class1_.scanCode, class1_.fine, class1_.bps());
 }
 
 void TFxAbstractFax::startMachine() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "transport/class1_call.h"
 #include "transport/class2_commands.h"
 #include "transport/fax_line.h"
 #include "transport/fax_status_codes.h"
@@ -111,6 +112,8 @@ class TFxAbstractFax : public QObject {
     bool replyLinePending();
     // Gives bytes read past the end of page data back to the reply reader.
     void unread(const QByteArray& bytes);
+    // Keeps bytes read early for the reply reader, behind any kept before.
+    void holdInput(const QByteArray& bytes) { pushback_.append(bytes); }
 
     void setStatus(int code, bool force = false);
     void reportStatus(bool first, bool last);
@@ -120,6 +123,21 @@ class TFxAbstractFax : public QObject {
 
     bool isHangupReply(const QString& line) const;
     bool isReply(const QString& line, const QString& name) const;
+
+    // ---- Class 1 ----
+    // Class select (AT+FCLASS=1, else 1.0) and the modulation query of the preparation;
+    // false when the modem takes neither class command.
+    bool prepareClass1(bool sending);
+    // A frame or modulation command: `waitMs`, then the short pause, command, CR; the reply
+    // timer armed with `ticks` (< 0: none).
+    void sendClass1Command(const QString& command, int waitMs = 0, int ticks = kReplyWaitTicks);
+    // Writes one HDLC frame after CONNECT (20 ms after it).
+    void sendFrame(std::uint8_t fcf, const QByteArray& fif, bool final);
+    // Reads frame bytes after CONNECT; true once DLE ETX has ended the frame, which is then
+    // in `class1_.frame`.
+    bool collectFrameBytes();
+    // Sets the minimum line length from the scan time code, resolution and rate.
+    void updateMinLineBytes();
 
     FaxLine& line() { return *line_; }
     const Class2CommandTable& cmds() const { return Class2Commands(classInUse_); }
@@ -132,6 +150,7 @@ class TFxAbstractFax : public QObject {
     qint64 pageLength_ = 0;
     QString remoteId_;
     FaxSessionParams session_;
+    Class1Call class1_;
     int hangupCode_ = -1;
     FaxClassKind classInUse_ = FaxClassKind::Class2;
     bool active_ = false;

@@ -62,9 +62,9 @@ void TFxReceiveFax::prepare() {
     status_ = 0;
     if (FaxClass == FaxClassKind::Detect || FaxClass == FaxClassKind::None) {
         if (!detectClass()) throw EFaxError(ecFaxInitError);
-    } else if (FaxClass == FaxClassKind::Class1) {
-        throw EFaxError(ecFaxInitError);  // this build drives Class 2 and Class 2.0 modems
     } else {
+        if (FaxClass == FaxClassKind::Class1 && classInUse_ != FaxClassKind::Class1)
+            class1_.selectCommand.clear();  // found by trying
         classInUse_ = FaxClass;
     }
     // A failing command here stops the set-up quietly: the machine's own first command then
@@ -79,6 +79,13 @@ void TFxReceiveFax::prepare() {
             }
             if (!blockingCommand(BuiltInInitString(false, true))) return;
             modemInitialised_ = true;
+        }
+        if (isClass1()) {
+            if (prepareClass1(false))
+                class1_.rateIndex =
+                    std::max(kMinRateIndex,
+                             class1_.local.highestCommon(class1_.local, IndexForBps(DesiredBPS)));
+            return;
         }
         if (!blockingCommand(QLatin1String("AT+F") + cmds().selectClass)) return;
         if (!blockingCommand(QStringLiteral("AT+FCR=1"))) return;
@@ -105,6 +112,21 @@ bool TFxReceiveFax::waitsForReply(TFaxReceiveState s) const {
         case rf2GtPgRslt:
         case rf2SendPgSts:
         case rf2GetFHNG:
+        case rf1Init1:
+        case rf1SendCSI:
+        case rf1SendDIS:
+        case rf1CollFrms:
+        case rf1CollRtry2:
+        case rf1StrtTrn:
+        case rf1Retrain:
+        case rf1FinTrn:
+        case rf1SendCFR:
+        case rf1WtPgCnnct:
+        case rf1FinPage:
+        case rf1WaitEOP:
+        case rf1SendMCF:
+        case rf1WaitDCN:
+        case rf1WtHngp:
             return true;
         default:
             return false;
@@ -116,6 +138,8 @@ bool TFxReceiveFax::isActionState(TFaxReceiveState s) const {
         case rfInit:
         case rfAnswer:
         case rfStartPage:
+        case rf1CollRtry1:
+        case rf1WritePage:
         case rfComplete:
         case rfAbort:
             return true;
@@ -137,7 +161,16 @@ void TFxReceiveFax::runMachine(FaxLineEvent event) {
         QString reply;
         if (waitsForReply(state_)) {
             if (event == FaxLineEvent::ReplyTimer) {
-                abortWith(ecFatalTimeout);
+                if (isClass1()) {
+                    stClass1Timeout();
+                    if (state_ != rfAbort) {
+                        event = FaxLineEvent::Data;
+                        if (isActionState(state_) || replyLinePending()) continue;
+                        return;
+                    }
+                } else {
+                    abortWith(ecFatalTimeout);
+                }
             } else if (event == FaxLineEvent::SecondTimer) {
                 // The answered call must reach its first page within the dial wait.
                 if (state_ == rf2ValCnnct || state_ == rf2GtSndID)
@@ -145,12 +178,20 @@ void TFxReceiveFax::runMachine(FaxLineEvent event) {
                 else
                     return;
             } else if (event == FaxLineEvent::Data) {
+                if (class1_.frameOpen) {
+                    if (!collectFrameBytes()) return;
+                    onClass1Frame();
+                    continue;
+                }
                 if (!readReplyLine(reply)) return;
                 if (reply.compare(lastCommand_, Qt::CaseInsensitive) == 0) continue;
-                const bool handlesError = state_ == rf2GtPgRslt || state_ == rf2SendPgSts;
+                const bool handlesError = state_ == rf2GtPgRslt || state_ == rf2SendPgSts ||
+                                          state_ == rf1CollFrms || state_ == rf1StrtTrn ||
+                                          state_ == rf1WaitEOP || state_ == rf1WaitDCN ||
+                                          state_ == rf1CollRtry2;
                 if (reply.contains(QLatin1String("ERROR")) && !handlesError) {
                     abortWith(ecFaxBadResponse);
-                } else if (isHangupReply(reply)) {
+                } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     if (state_ != rf2GetFHNG) abortWith(ecFaxSessionError);
                 }
@@ -164,7 +205,8 @@ void TFxReceiveFax::runMachine(FaxLineEvent event) {
             event = FaxLineEvent::Data;
             continue;
         }
-        if ((waitsForReply(state_) || state_ == rfGtPgDta) && replyLinePending()) {
+        if ((waitsForReply(state_) || state_ == rfGtPgDta || state_ == rf1CollTrn) &&
+            replyLinePending()) {
             event = FaxLineEvent::Data;
             continue;
         }
@@ -207,6 +249,31 @@ void TFxReceiveFax::runState(FaxLineEvent event, const QString& reply) {
             return stSendPgSts(reply);
         case rf2GetFHNG:
             return stGetFHNG(reply);
+        case rf1Init1:
+        case rf1SendCSI:
+        case rf1SendDIS:
+        case rf1CollRtry1:
+        case rf1CollRtry2:
+        case rf1StrtTrn:
+        case rf1Retrain:
+        case rf1FinTrn:
+        case rf1SendCFR:
+        case rf1WtPgCnnct:
+        case rf1FinPage:
+        case rf1WtHngp:
+            return stClass1Reply(reply);
+        case rf1CollFrms:
+            return stClass1CollFrms(reply);
+        case rf1CollTrn:
+            return stClass1CollTrn(event);
+        case rf1WaitEOP:
+            return stClass1WaitEOP(reply);
+        case rf1WritePage:
+            return stClass1WritePage();
+        case rf1SendMCF:
+            return stClass1SendMCF(reply);
+        case rf1WaitDCN:
+            return stClass1WaitDCN(reply);
         case rfComplete:
             return stComplete();
         case rfAbort:
@@ -233,6 +300,12 @@ void TFxReceiveFax::stInit() {
     postPage_ = -1;
     line().setDTR(true);
     line().setRTS(true);
+    if (isClass1()) {
+        lastCommand_ = class1_.selectCommand;
+        sendCommand(lastCommand_);
+        state_ = rf1Init1;
+        return;
+    }
     lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
     sendCommand(lastCommand_);
     state_ = rf2Init1;
@@ -300,6 +373,12 @@ void TFxReceiveFax::stAnswer() {
     sendCommand(lastCommand_, wait);
     line().armTimer(FaxTimer::Second, wait);
     setStatus(fsAnswering);
+    if (isClass1()) {
+        class1_.retries = 0;
+        class1_.frameSeen = false;
+        state_ = rf1SendCSI;
+        return;
+    }
     state_ = rf2ValCnnct;
 }
 
@@ -371,7 +450,7 @@ void TFxReceiveFax::stStartPage() {
     page_.reset();
     line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     bytes_ = 0;
-    sendRaw(QByteArray(1, kDc2));
+    if (!isClass1()) sendRaw(QByteArray(1, kDc2));
     setStatus(fsGettingPage);
     state_ = rfGtPgDta;
 }
@@ -393,7 +472,7 @@ void TFxReceiveFax::stGtPgDta(FaxLineEvent event) {
         return;
     }
     pageLength_ = page_.size();
-    state_ = rf2GtPgRslt;
+    state_ = isClass1() ? rf1FinPage : rf2GtPgRslt;
 }
 
 void TFxReceiveFax::stGtPgRslt(const QString& reply) {

@@ -104,6 +104,19 @@ class TFxReceiveFax : public TFxAbstractFax {
     void stComplete();
     void stAbort();
 
+    // Class 1 (receive_fax_class1.cpp).
+    void stClass1Reply(const QString& reply);
+    void stClass1CollFrms(const QString& reply);
+    void stClass1CollTrn(FaxLineEvent event);
+    void stClass1WaitEOP(const QString& reply);
+    void stClass1WritePage();
+    void stClass1SendMCF(const QString& reply);
+    void stClass1WaitDCN(const QString& reply);
+    void stClass1Timeout();
+    void onClass1Frame();
+    void class1SendIds();
+    bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
+
     void prepare();
     bool createFile();
     void keepPage();
@@ -117,6 +130,10 @@ class TFxReceiveFax : public TFxAbstractFax {
     bool pageGood_ = false;
     bool rejectPage_ = false;
     int badPages_ = 0;
+    // Class 1: the post-page command of the sender.
+    bool morePages_ = false;
+    bool newParams_ = false;
+    bool pageRefused_ = false;
     ReceivedPageCollector page_;
     ApfReceiveWriter writer_;
     QString lastCommand_;

@@ -108,10 +108,9 @@ void TFxSendFax::prepare() {
     l.setRTS(true);
     if (FaxClass == FaxClassKind::Detect || FaxClass == FaxClassKind::None) {
         if (!detectClass()) throw EFaxError(ecFaxInitError);
-    } else if (FaxClass == FaxClassKind::Class1) {
-        // This build drives Class 2 and Class 2.0 modems.
-        throw EFaxError(ecFaxInitError);
     } else {
+        if (FaxClass == FaxClassKind::Class1 && classInUse_ != FaxClassKind::Class1)
+            class1_.selectCommand.clear();  // found by trying
         classInUse_ = FaxClass;
     }
     if (!modemInitialised_) {
@@ -124,6 +123,8 @@ void TFxSendFax::prepare() {
             throw EFaxError(ecFaxInitError);
         modemInitialised_ = true;
     }
+    if (classInUse_ == FaxClassKind::Class1 && !prepareClass1(true))
+        throw EFaxError(ecFaxInitError);
     renderer_ = MakeHeaderLineRenderer(!EnhTextEnabled);
 }
 
@@ -143,6 +144,23 @@ bool TFxSendFax::waitsForReply(TFaxSendState s) const {
         case tf2WaitFET:
         case tf2WaitPgOK:
         case tf20ChckPg:
+        case tf1Init1:
+        case tf1Connect:
+        case tf1SendTSI:
+        case tf1TSIRespns:
+        case tf1DCSRspns:
+        case tf1TrainStrt:
+        case tf1TrainFnsh:
+        case tf1WaitCFR:
+        case tf1WaitPgCn:
+        case tf1PageEnd:
+        case tf1SendEOP:
+        case tf1WaitMPS:
+        case tf1WaitEOP:
+        case tf1WaitMCF:
+        case tf1SendDCN:
+        case tf1Hangup:
+        case tf1WaitHngp:
             return true;
         default:
             return false;
@@ -160,6 +178,7 @@ bool TFxSendFax::isActionState(TFaxSendState s) const {
         case tf2SendEOP:
         case tf2SndNwPrm:
         case tf2NextPage:
+        case tf1PrepEOP:
         case tfClose:
         case tfCompleteOK:
         case tfAbort:
@@ -184,17 +203,34 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
         QString reply;
         if (waitsForReply(state_)) {
             if (event == FaxLineEvent::ReplyTimer) {
-                abortWith(state_ == tf2Connect ? ecFaxNoAnswer : ecFatalTimeout);
+                if (isClass1())
+                    stClass1Timeout();
+                else
+                    abortWith(state_ == tf2Connect ? ecFaxNoAnswer : ecFatalTimeout);
+                if (state_ != tfAbort) {
+                    event = FaxLineEvent::Data;
+                    if (isActionState(state_)) continue;
+                    if (!replyLinePending()) return;
+                    continue;
+                }
             } else if (event == FaxLineEvent::Data) {
+                if (class1_.frameOpen) {
+                    if (!collectFrameBytes()) return;
+                    onClass1Frame();
+                    continue;
+                }
                 if (!readReplyLine(reply)) return;
                 if (reply.compare(lastCommand_, Qt::CaseInsensitive) == 0) {
                     // The modem's echo of our own command.
                     event = FaxLineEvent::Data;
                     continue;
                 }
-                if (reply.contains(QLatin1String("ERROR")) && state_ != tf20ChckPg) {
+                const bool errorHandled = state_ == tf20ChckPg || state_ == tf1SendEOP ||
+                                          state_ == tf1WaitEOP || state_ == tf1WaitMCF ||
+                                          state_ == tf1Connect || state_ == tf1WaitCFR;
+                if (reply.contains(QLatin1String("ERROR")) && !errorHandled) {
                     abortWith(ecFaxBadResponse);
-                } else if (isHangupReply(reply)) {
+                } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     if (state_ != tf2WaitFET && state_ != tf20ChckPg) abortWith(ecFaxBadResponse);
                 }
@@ -241,6 +277,29 @@ void TFxSendFax::runState(FaxLineEvent event, const QString& reply) {
             return;
         case tf2Connect:
             return stConnect(reply);
+        case tf1Init1:
+            return stClass1Init(reply);
+        case tf1Connect:
+            return stClass1Connect(reply);
+        case tf1SendTSI:
+        case tf1TSIRespns:
+        case tf1DCSRspns:
+        case tf1TrainStrt:
+        case tf1TrainFnsh:
+        case tf1WaitPgCn:
+        case tf1PageEnd:
+        case tf1SendEOP:
+        case tf1WaitMPS:
+        case tf1SendDCN:
+        case tf1Hangup:
+        case tf1WaitHngp:
+            return stClass1Reply(reply);
+        case tf1WaitCFR:
+            return stClass1WaitCFR(reply);
+        case tf1PrepEOP:
+            return stClass1PrepEOP();
+        case tf1WaitMCF:
+            return stClass1WaitMCF(reply);
         case tf2GetParams:
             return stGetParams(reply);
         case tfWaitXon:
@@ -337,6 +396,12 @@ void TFxSendFax::stInit() {
     resolution_ = page_.header().isHighRes() ? '1' : '0';
     pageWide_ = page_.header().isWide();
     setStatus(fsInitializing);
+    if (isClass1()) {
+        lastCommand_ = class1_.selectCommand;
+        sendCommand(lastCommand_);
+        state_ = tf1Init1;
+        return;
+    }
     lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
     sendCommand(lastCommand_);
     state_ = tf2Init1;
@@ -382,7 +447,7 @@ void TFxSendFax::stDial() {
         QStringLiteral("ATD%1%2%3").arg(ToneDial ? 'T' : 'P').arg(DialPrefix.left(40), number_);
     sendCommand(lastCommand_, SecondsToTicks(DialWait > 0 ? DialWait : 60));
     setStatus(fsDialing, true);
-    state_ = tf2Connect;
+    state_ = isClass1() ? tf1Connect : tf2Connect;
 }
 
 void TFxSendFax::stConnect(const QString& reply) {
@@ -393,6 +458,19 @@ void TFxSendFax::stConnect(const QString& reply) {
         state_ = tf2GetParams;
         return;
     }
+    if (dialResult(reply)) return;
+    const QString upper = reply.toUpper();
+    if (upper == QLatin1String("NO CARRIER")) {
+        // The modem has given up on the call and is back in command mode: nothing else will
+        // come, so there is no point in waiting out the dial wait.
+        abortWith(ecFaxNoAnswer);
+    } else if (upper == QLatin1String("CONNECT") || upper.startsWith(QLatin1String("CONNECT "))) {
+        // A data carrier where a fax was expected.
+        abortWith(ecFaxNoFaxConnect);
+    }
+}
+
+bool TFxSendFax::dialResult(const QString& reply) {
     const QString upper = reply.toUpper();
     if (upper == QLatin1String("BUSY") || upper.contains(QLatin1String("ANSWER"))) {
         ++dialAttempt_;
@@ -400,7 +478,7 @@ void TFxSendFax::stConnect(const QString& reply) {
             setStatus(fsBusyWait, true);
             line().armTimer(FaxTimer::Reply, SecondsToTicks(std::max(0, DialRetryWait)));
             state_ = tfRetryWait;
-            return;
+            return true;
         }
         reportStatus(false, false);
         if (AbortNoConnect) {
@@ -411,20 +489,17 @@ void TFxSendFax::stConnect(const QString& reply) {
             closeFaxFile();
             state_ = tfGetEntry;
         }
-        return;
+        return true;
     }
     if (upper.contains(QLatin1String("VOICE")) || upper.contains(QLatin1String("VCON"))) {
         abortWith(ecFaxVoiceCall);
-    } else if (upper.contains(QLatin1String("NO DIAL"))) {
-        abortWith(ecFaxNoDialTone);
-    } else if (upper == QLatin1String("NO CARRIER")) {
-        // The modem has given up on the call and is back in command mode: nothing else will
-        // come, so there is no point in waiting out the dial wait.
-        abortWith(ecFaxNoAnswer);
-    } else if (upper == QLatin1String("CONNECT") || upper.startsWith(QLatin1String("CONNECT "))) {
-        // A data carrier where a fax was expected.
-        abortWith(ecFaxNoFaxConnect);
+        return true;
     }
+    if (upper.contains(QLatin1String("NO DIAL"))) {
+        abortWith(ecFaxNoDialTone);
+        return true;
+    }
+    return false;
 }
 
 void TFxSendFax::stGetParams(const QString& reply) {
@@ -475,7 +550,7 @@ void TFxSendFax::stWaitFrHead(FaxLineEvent event) {
         return;
     }
     if (event == FaxLineEvent::Data) {
-        line().read(line().bytesWaiting());
+        dropOrHoldInput();
         return;
     }
     if (event != FaxLineEvent::OutLow) return;
@@ -499,7 +574,7 @@ void TFxSendFax::stSndPgeHdr() {
     const QString text = HeaderLine.isEmpty() ? QString() : expandedHeader();
     QByteArray band;
     try {
-        band = HeaderBandBytes(renderer_.get(), text, fine);
+        band = HeaderBandBytes(renderer_.get(), text, fine, isClass1() ? class1_.minLineBytes : 0);
     } catch (const EFaxError& e) {
         abortWith(e.code());
         return;
@@ -516,6 +591,7 @@ void TFxSendFax::stPrepPage() {
     pageLength_ = page_.pageLength();
     pageDone_ = false;
     pageConfirmed_ = false;
+    pageEndQueued_ = false;
     lastStatusMs_ = line().nowMs();
     line().armTimer(FaxTimer::Reply, kPageDataWaitTicks);
     if (!writePageData()) return;
@@ -534,7 +610,7 @@ bool TFxSendFax::writePageData() {
     try {
         while (blocks < MaxSendCount && l.outUsed() <= BufferMinimum) {
             if (pending_.isEmpty()) {
-                if (!page_.nextEscaped(pending_)) {
+                if (!nextPiece()) {
                     pageDone_ = true;
                     break;
                 }
@@ -561,8 +637,7 @@ bool TFxSendFax::writePageData() {
         // page at a low rate is not cut off.
         l.armTimer(FaxTimer::Reply, kPageDataWaitTicks);
     }
-    if (pending_.isEmpty() && !pageDone_ && bytes_ >= pageLength_)
-        pageDone_ = !page_.nextEscaped(pending_);
+    if (pending_.isEmpty() && !pageDone_ && bytes_ >= pageLength_) pageDone_ = !nextPiece();
     const std::int64_t now = l.nowMs();
     if (now - lastStatusMs_ >= 3000LL * std::max(1, StatusInterval)) {
         lastStatusMs_ = now;
@@ -577,7 +652,7 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
         return;
     }
     if (event == FaxLineEvent::Data) {
-        line().read(line().bytesWaiting());
+        dropOrHoldInput();
         return;
     }
     if (event != FaxLineEvent::OutLow) return;
@@ -590,6 +665,23 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
     }
 }
 
+// Bytes from the modem while page data flow: a Class 2 modem's are of no use here; a Class 1
+// modem's are its answer to the page's end, kept for the state that waits for it.
+void TFxSendFax::dropOrHoldInput() {
+    const QByteArray bytes = line().read(line().bytesWaiting());
+    if (isClass1()) holdInput(bytes);
+}
+
+bool TFxSendFax::nextPiece() {
+    if (!isClass1()) return page_.nextEscaped(pending_);
+    if (page_.nextEscaped(pending_, class1_.minLineBytes)) return true;
+    if (pageEndQueued_) return false;
+    // The page's last record is its RTC; DLE ETX then gives the line back to the modem.
+    pending_ = QByteArray(1, kDle) + kEtx;
+    pageEndQueued_ = true;
+    return true;
+}
+
 bool TFxSendFax::morePagesFollow() const {
     return pageOpen_ && currentPage_ < totalPages_;
 }
@@ -600,7 +692,7 @@ void TFxSendFax::stDrainPage(FaxLineEvent event) {
         return;
     }
     if (event == FaxLineEvent::Data) {
-        line().read(line().bytesWaiting());
+        dropOrHoldInput();
         return;
     }
     if (event != FaxLineEvent::OutEmpty) return;
@@ -614,6 +706,15 @@ void TFxSendFax::stDrainPage(FaxLineEvent event) {
             abortWith(e.code());
             return;
         }
+    }
+    if (isClass1()) {
+        keepParams_ = nextResolution_ == resolution_;
+        // DLE ETX went out behind the page data; the modem answers OK once it has sent
+        // everything.
+        setStatus(fsSendingPage);
+        line().armTimer(FaxTimer::Reply, kPageDataWaitTicks);
+        state_ = tf1PageEnd;
+        return;
     }
     QByteArray end(1, kDle);
     if (classInUse_ == FaxClassKind::Class20) {

@@ -142,6 +142,22 @@ class TFxSendFax : public TFxAbstractFax {
     bool openNextPage();
     void stSndNwPrm();
     void stNextPage();
+    // Class 1 (send_fax_class1.cpp).
+    void stClass1Init(const QString& reply);
+    void stClass1Connect(const QString& reply);
+    void stClass1Reply(const QString& reply);
+    void stClass1WaitCFR(const QString& reply);
+    void stClass1PrepEOP();
+    void stClass1WaitMCF(const QString& reply);
+    void stClass1Timeout();
+    void onClass1Frame();
+    bool class1StepDown();
+    void class1SendDCS();
+    void class1PageReady();
+    bool receivesFrames(TFaxSendState s) const;
+    bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
+    // Busy, voice, no dial tone after dialling; true when the line was one of them.
+    bool dialResult(const QString& reply);
     void stClose();
     void stCompleteOK();
     void stAbort();
@@ -151,6 +167,9 @@ class TFxSendFax : public TFxAbstractFax {
     void openPage(int n);
     bool morePagesFollow() const;
     bool writePageData();
+    // The next escaped piece of page data into pending_; false at the end of the page.
+    bool nextPiece();
+    void dropOrHoldInput();
     QString expandedHeader() const;
     void closeFaxFile();
     void removeJoinedFile();
@@ -167,7 +186,9 @@ class TFxSendFax : public TFxAbstractFax {
     bool pageWide_ = false;
     bool pageDone_ = false;
     bool pageConfirmed_ = false;
-    QByteArray pending_;  // escaped bytes not yet written
+    bool pageEndQueued_ = false;  // Class 1: DLE ETX follows the page data
+    bool keepParams_ = true;      // Class 1: the next page goes after MPS without a new DCS
+    QByteArray pending_;          // escaped bytes not yet written
     int dialAttempt_ = 0;
     int retries_ = 0;
     std::int64_t lastStatusMs_ = 0;

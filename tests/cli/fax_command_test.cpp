@@ -66,6 +66,50 @@ TEST(CliFax, SendPrintsStatusAndRemoteIdAndTheRemoteHoldsThePages) {
     }
 }
 
+// The README's first fax with a Class 1 modem, and a fax received the same way.
+TEST(CliFax, Class1SendAndReceive) {
+    ScratchFolder dir;
+    WriteIni(dir);
+    const TestPage page = PatternPage(3, true, 200);
+    WriteApf(dir / "fax.apf", {page});
+    {
+        FaxlineRun line(dir,
+                        {"--modem", dir / "modem", "--class", "1", "--file", dir / "remote.tif"});
+        ASSERT_TRUE(line.WaitReady());
+        QProcess cli;
+        StartCli(cli, dir,
+                 {"fax", "send", "--port", "1", "--class", "1", "--bps", "14400", "--station-id",
+                  "abc", "--header", "", "5550100", QString::fromStdString(dir / "fax.apf")});
+        ASSERT_TRUE(cli.waitForFinished(240000));
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        EXPECT_EQ(cli.exitCode(), 0) << out.toStdString();
+        for (const char* expected : {"remote id \"FAXLINE REMOTE\"\n", "rate 14400 fine\n",
+                                     "status 4807 Page accepted by remote\n", "result 0 OK\n"})
+            EXPECT_TRUE(out.contains(expected)) << expected << " missing in:\n"
+                                                << out.toStdString();
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+        EXPECT_EQ(line.Summary()["remote_id"], "ABC");
+        const auto received = faxline::testing::ReadTiffPages(dir / "remote.tif");
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(RowDifferences(received[0], ExpectedSentPage(page, QString())), 0);
+    }
+    WriteTiff(dir / "send.tif", {page});
+    const QString inbox = QString::fromStdString(dir / "inbox");
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "1", "--remote", "send", "--file",
+                          dir / "send.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    QProcess cli;
+    StartCli(cli, dir, {"fax", "receive", "--port", "1", "--class", "1", "--dir", inbox, "--once"});
+    ASSERT_TRUE(cli.waitForFinished(240000));
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_EQ(cli.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("pages 1 from \"FAXLINE REMOTE\"")) << out.toStdString();
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    const auto received = DecodeApf((inbox + "/FAX0001.APF").toStdString());
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(RowDifferences(received[0], page.bitmap), 0);
+}
+
 TEST(CliFax, SendFailureExitsNonZeroWithCodeAndText) {
     ScratchFolder dir;
     WriteIni(dir);
@@ -75,7 +119,7 @@ TEST(CliFax, SendFailureExitsNonZeroWithCodeAndText) {
     ASSERT_TRUE(line.WaitReady());
     QProcess cli;
     StartCli(cli, dir,
-             {"fax", "send", "--port", "1", "--attempts", "1", "5550100",
+             {"fax", "send", "--port", "1", "--class", "auto", "--attempts", "1", "5550100",
               QString::fromStdString(dir / "fax.apf")});
     ASSERT_TRUE(cli.waitForFinished(120000));
     const QString out = QString::fromUtf8(cli.readAllStandardOutput());

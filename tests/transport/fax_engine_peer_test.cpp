@@ -27,7 +27,8 @@ constexpr int kHeaderBand = 8;
 struct PeerCase {
     const char* name;
     FaxClassKind corvaneClass;
-    const char* efaxClass;  // efax -o: 2 Class 2, 0 Class 2.0
+    const char* efaxClass;  // efax -o: 2 Class 2, 0 Class 2.0, 1 Class 1
+    const char* lineClass;  // the modems of the line: 1 or 2
 };
 
 void PrintTo(const PeerCase& c, std::ostream* os) {
@@ -41,8 +42,8 @@ TEST_P(EfaxPeer, EfaxReceivesWhatCorvaneSends) {
     ScratchFolder dir;
     std::vector<TestPage> pages{PatternPage(1, true, 300), PatternPage(2, true, 300)};
     WriteApf(dir / "fax.apf", pages);
-    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", "2", "--modem2", dir / "answerer",
-                          "--class2", "2"});
+    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", c.lineClass, "--modem2",
+                          dir / "answerer", "--class2", c.lineClass});
     ASSERT_TRUE(line.WaitReady());
     auto answerer = std::async(std::launch::async, [&] {
         return Shell("timeout 200 efax -d '" + dir / "answerer" + "' -o" + c.efaxClass +
@@ -87,8 +88,8 @@ TEST_P(EfaxPeer, CorvaneReceivesWhatEfaxSends) {
     const std::string page1 = dir.MakePage("page1", "EFAX PAGE ONE", 250);
     const std::string page2 = dir.MakePage("page2", "EFAX PAGE TWO", 700);
     ASSERT_FALSE(page2.empty());
-    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", "2", "--modem2", dir / "answerer",
-                          "--class2", "2"});
+    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", c.lineClass, "--modem2",
+                          dir / "answerer", "--class2", c.lineClass});
     ASSERT_TRUE(line.WaitReady());
     const QString inbox = QString::fromStdString(dir / "inbox");
     QDir().mkpath(inbox);
@@ -130,8 +131,9 @@ TEST_P(EfaxPeer, CorvaneReceivesWhatEfaxSends) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, EfaxPeer,
-                         ::testing::Values(PeerCase{"Class2", FaxClassKind::Class2, "2"},
-                                           PeerCase{"Class20", FaxClassKind::Class20, "0"}),
+                         ::testing::Values(PeerCase{"Class2", FaxClassKind::Class2, "2", "2"},
+                                           PeerCase{"Class20", FaxClassKind::Class20, "0", "2"},
+                                           PeerCase{"Class1", FaxClassKind::Class1, "1", "1"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
