@@ -1,7 +1,8 @@
 # Precompiled headers. Most of the compile time of a translation unit goes into the Qt and
-# test-framework headers, so each kind of target shares one precompiled set: the first target of
-# a kind compiles it, every later one reuses it (REUSE_FROM). Kinds keep the layers apart:
-# headless targets never see a widget header, only test targets see gtest.
+# test-framework headers, so each kind of target shares one precompiled set (REUSE_FROM).
+# Kinds keep the layers apart:
+# headless targets never see a widget header, only test targets see gtest. A small object
+# library per kind (corvane_pch_headless...) compiles the set; every target reuses it.
 #
 # Applied from the top-level CMakeLists after every folder was added, so folders add targets
 # without knowing about it. A target takes part when it links a Corvane library, a Qt module or
@@ -42,23 +43,40 @@ function(corvane_pch_kind target out)
   set(${out} ${kind} PARENT_SCOPE)
 endfunction()
 
+# The host of a kind compiles only the precompiled header, with no definitions of its own:
+# GCC uses a precompiled header only where every macro defined when it was made is defined
+# alike, so the host carries just what every target of the kind has (QT_CORE_LIB...).
+function(corvane_pch_host kind out)
+  set(host corvane_pch_${kind})
+  if(NOT TARGET ${host})
+    set(source ${CMAKE_BINARY_DIR}/corvane_pch/${kind}.cpp)
+    file(WRITE ${source} "// Compiles the precompiled header of the ${kind} targets.\n")
+    add_library(${host} OBJECT ${source})
+    target_link_libraries(${host} PRIVATE Qt6::Core Qt6::Gui)
+    if(kind MATCHES "widget")
+      target_link_libraries(${host} PRIVATE Qt6::Widgets)
+    endif()
+    if(kind MATCHES "tests")
+      find_package(GTest REQUIRED)
+      target_link_libraries(${host} PRIVATE GTest::gtest)
+    endif()
+    target_precompile_headers(${host} PRIVATE ${corvane_pch_${kind}})
+  endif()
+  set(${out} ${host} PARENT_SCOPE)
+endfunction()
+
 function(corvane_pch_directory dir)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
-    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY)$")
+    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY)$"
+       OR target MATCHES "^corvane_pch_")
       continue()
     endif()
     corvane_pch_kind(${target} kind)
-    if(NOT kind)
-      continue()
-    endif()
-    get_property(host GLOBAL PROPERTY corvane_pch_host_${kind})
-    if(host)
+    if(kind)
+      corvane_pch_host(${kind} host)
       target_precompile_headers(${target} REUSE_FROM ${host})
-    else()
-      target_precompile_headers(${target} PRIVATE ${corvane_pch_${kind}})
-      set_property(GLOBAL PROPERTY corvane_pch_host_${kind} ${target})
     endif()
   endforeach()
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)

@@ -4,11 +4,8 @@
 # (for example -R core_xbase or -L faxdoc).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build-asan -G Ninja -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_GUI=OFF "${launcher[@]}" >/dev/null
-cmake --build build-asan --parallel "$(nproc)"
+CORVANE_BUILD_DIR=build-asan CORVANE_CMAKE_OPTIONS="-DCORVANE_SANITIZE=ON -DCORVANE_BUILD_GUI=OFF" \
+  bash scripts/build.sh
 # Any finding ends the test that made it (undefined behaviour too: the build does not recover).
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 cd build-asan
