@@ -18,8 +18,10 @@ int runSettingsCommand(const QStringList& args) {
     LoadSettings();
     LoadPrintSettings();
     if (verb == "save") {
-        if (SaveSettings() && SavePrintSettings()) return 0;
-        err("corvane-cli: cannot write " + SettingsFileName());
+        Status saved = SaveSettings();
+        if (saved.ok()) saved = SavePrintSettings();
+        if (saved.ok()) return 0;
+        err("corvane-cli: " + saved.message());
         return 1;
     }
     out("# " + SettingsFileName());

@@ -216,20 +216,26 @@ QByteArray IniFile::toBytes() const {
     return out;
 }
 
-bool IniFile::save() const {
+Status IniFile::save() const {
     return saveAs(path_);
 }
 
-bool IniFile::saveAs(const QString& path) const {
-    if (path.isEmpty()) return false;
+Status IniFile::saveAs(const QString& path) const {
+    if (path.isEmpty()) return Status::Error(QStringLiteral("Settings file has no name"));
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
+    auto failed = [&] {
+        return Status::Error(
+            QStringLiteral("Cannot write settings file %1: %2").arg(path, f.errorString()));
+    };
+    if (!f.open(QIODevice::WriteOnly)) return failed();
     const QByteArray bytes = toBytes();
     if (f.write(bytes) != bytes.size()) {
+        const Status error = failed();
         f.cancelWriting();
-        return false;
+        return error;
     }
-    return f.commit();
+    if (!f.commit()) return failed();
+    return Status::Ok();
 }
 
 }  // namespace corvane

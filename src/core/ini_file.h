@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/status.h"
+
 namespace corvane {
 
 class IniFile {
@@ -40,9 +42,10 @@ class IniFile {
     void eraseKey(const QString& section, const QString& key);
 
     QByteArray toBytes() const;
-    // Writes to path() (or `path`); false when the file cannot be written, leaving the old file.
-    bool save() const;
-    bool saveAs(const QString& path) const;
+    // Writes to path() (or `path`); a file that cannot be written is left as it was and the
+    // error names it and why.
+    Status save() const;
+    Status saveAs(const QString& path) const;
 
   private:
     struct Line {

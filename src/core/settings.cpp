@@ -175,7 +175,7 @@ void LoadSettings() {
     LoadSettings(GlobalSettings(), IniFile(SettingsFileName()));
 }
 
-bool SaveSettings() {
+Status SaveSettings() {
     IniFile ini(SettingsFileName());
     StoreSettings(GlobalSettings(), ini);
     QDir().mkpath(AppFolder());
@@ -211,7 +211,7 @@ void LoadPrintSettings() {
     LoadPrintSettings(GlobalPrintSettings(), IniFile(SettingsFileName()));
 }
 
-bool SavePrintSettings() {
+Status SavePrintSettings() {
     IniFile ini(SettingsFileName());
     StorePrintSettings(GlobalPrintSettings(), ini);
     QDir().mkpath(AppFolder());

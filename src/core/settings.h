@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+#include "core/status.h"
 #include "core/version.h"
 
 namespace corvane {
@@ -113,10 +114,10 @@ void LoadSettings(Settings& s, const IniFile& ini);
 void StoreSettings(Settings& s, IniFile& ini);
 
 // The global record and QX.INI in AppFolder(). SaveSettings keeps every section it does not
-// own and returns false when the file cannot be written; the record in memory is kept.
+// own; when the file cannot be written it says why, and the record in memory is kept.
 Settings& GlobalSettings();
 void LoadSettings();
-bool SaveSettings();
+Status SaveSettings();
 
 // The print options of section "Printing".
 struct PrintSettings {
@@ -131,7 +132,7 @@ void LoadPrintSettings(PrintSettings& p, const IniFile& ini);
 void StorePrintSettings(const PrintSettings& p, IniFile& ini);
 PrintSettings& GlobalPrintSettings();
 void LoadPrintSettings();
-bool SavePrintSettings();
+Status SavePrintSettings();
 
 // Value codings shared by several windows.
 QString FaxClassName(int faxClass);

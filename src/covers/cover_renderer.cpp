@@ -1,7 +1,6 @@
 #include "covers/cover_renderer.h"
 
 #include <QFontMetrics>
-#include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include "covers/cover_drawing.h"
 #include "covers/cover_text.h"
 #include "covers/fax_graphic_control.h"
+#include "covers/stored_picture.h"
 #include "faxdoc/bmp_file.h"
 
 namespace corvane {
@@ -22,8 +22,6 @@ constexpr int kCoordinateLimit = 100000;
 constexpr int kMaxDrawnText = 2000;
 // Multi-line text laid out from one record, in characters.
 constexpr int kMaxMultiLineText = 65536;
-// Stored pictures are at most this large on a side (twice the design page).
-constexpr qint32 kMaxPictureSide = 8192;
 
 // The importance line's prefixes up to each box's inside.
 const std::array<QString, 5> kImportancePrefixes = {
@@ -40,11 +38,7 @@ int Clamp(qint64 v) {
 }
 
 QImage DecodeStoredPicture(const QByteArray& bmp) {
-    if (bmp.size() < 26) return {};
-    const qint32 w = qFromLittleEndian<qint32>(bmp.constData() + 18);
-    const qint32 h = qFromLittleEndian<qint32>(bmp.constData() + 22);
-    if (w <= 0 || w > kMaxPictureSide || h == 0 || h < -kMaxPictureSide || h > kMaxPictureSide)
-        return {};
+    if (!CheckStoredPictureSize(bmp).ok()) return {};
     return DecodeBmp(bmp).value_or(QImage());
 }
 

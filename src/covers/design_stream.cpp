@@ -3,6 +3,7 @@
 #include <QtEndian>
 #include <functional>
 
+#include "covers/stored_picture.h"
 #include "covers/tagged_values.h"
 #include "faxdoc/bmp_file.h"
 
@@ -12,9 +13,6 @@ namespace {
 
 constexpr int kMaxChildNesting = 8;
 const char* const kBitmapClass = "TBitmap";
-// Pictures in a design file are at most this many pixels on a side (the design page is 768 x
-// 960); larger ones are damage and are refused before any pixel is allocated.
-constexpr qint32 kMaxStoredPictureSide = 8192;
 
 // --- writing --------------------------------------------------------------------------------
 
@@ -267,14 +265,8 @@ QImage ReadPictureData(TaggedReader& r) {
     const QByteArray countBytes = inner.raw(4);
     const quint32 count = qFromLittleEndian<quint32>(countBytes.constData());
     const QByteArray bmp = inner.raw(count);
-    // Width and height sit at offsets 18 and 22 of a BMP with an info header; check them
-    // before the decoder allocates the pixels.
-    if (bmp.size() < 26) r.fail(QStringLiteral("Picture.Data: truncated bitmap"));
-    const qint32 w = qFromLittleEndian<qint32>(bmp.constData() + 18);
-    const qint32 h = qFromLittleEndian<qint32>(bmp.constData() + 22);
-    if (w <= 0 || w > kMaxStoredPictureSide || h == 0 || h < -kMaxStoredPictureSide ||
-        h > kMaxStoredPictureSide)
-        r.fail(QStringLiteral("Picture.Data: bitmap of %1 x %2 pixels").arg(w).arg(h));
+    if (const Status size = CheckStoredPictureSize(bmp); !size.ok())
+        r.fail(QStringLiteral("Picture.Data: %1").arg(size.message()));
     const auto image = DecodeBmp(bmp);
     if (!image) r.fail(QStringLiteral("Picture.Data: %1").arg(image.message()));
     return image.value_or(QImage());

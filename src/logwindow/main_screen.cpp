@@ -691,8 +691,8 @@ void TMainScreen::closeEvent(QCloseEvent* e) {
         return;
     }
     QApplication::processEvents();
-    SaveFormPlacement(this);
-    SaveSettings();
+    (void)SaveFormPlacement(this);  // the same file: SaveSettings reports why it failed
+    if (const Status saved = SaveSettings(); !saved.ok()) corvane::ShowInformation(saved.message());
     e->accept();
 }
 

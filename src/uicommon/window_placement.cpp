@@ -68,7 +68,7 @@ void LoadFormPlacement(QWidget* window, bool designedMaximized) {
     window->setGeometry(d.bounds.toRect());
 }
 
-bool SaveFormPlacement(const QWidget* window) {
+Status SaveFormPlacement(const QWidget* window) {
     IniFile ini(SettingsFileName());
     WriteFormPlacement(ini, PlacementSectionFor(window),
                        {normalBounds(window), window->isMaximized()});

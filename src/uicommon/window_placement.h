@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "core/status.h"
+
 class QWidget;
 
 namespace corvane {
@@ -17,8 +19,8 @@ QWidget* MainWindow();
 QString PlacementSectionFor(const QWidget* window);
 
 void LoadFormPlacement(QWidget* window, bool designedMaximized = false);
-// False when QX.INI cannot be written.
-bool SaveFormPlacement(const QWidget* window);
+// Fails, saying why, when QX.INI cannot be written.
+Status SaveFormPlacement(const QWidget* window);
 void CenterForm(QWidget* window);
 
 }  // namespace corvane

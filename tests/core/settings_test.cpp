@@ -36,7 +36,7 @@ TEST(Settings, FreshFolderGivesDefaultsAndAnUnconfiguredPortSavedAsMinusOne) {
     EXPECT_TRUE(s.HintsOn);
     EXPECT_TRUE(s.DisableReceivingFaxesNotification);
 
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(SaveSettings().ok());
     const IniFile saved(SettingsFileName());
     EXPECT_EQ(saved.readInteger("Modem", "ComPort", 99), -1);
     EXPECT_EQ(s.ComPort, -1);
@@ -106,7 +106,7 @@ TEST(Settings, SaveKeepsForeignSectionsAndRoundTripsEveryValue) {
     s.ComPort = 3;
     s.PortUnconfigured = false;
     s.ReportSelectionOut = 2;
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(SaveSettings().ok());
 
     const IniFile saved(SettingsFileName());
     EXPECT_EQ(saved.readString("CDMRU", "F0"), "a.fcs");
@@ -127,7 +127,12 @@ TEST(Settings, AFileThatCannotBeWrittenIsReportedAndMemoryIsKept) {
     s.UserName = "kept";
     // A folder where QX.INI should be makes the write fail for any user, root included.
     QDir().mkpath(home.file("QX.INI"));
-    EXPECT_FALSE(SaveSettings());
+    const Status saved = SaveSettings();
+    ASSERT_FALSE(saved.ok());
+    EXPECT_TRUE(
+        saved.message().startsWith("Cannot write settings file " + SettingsFileName() + ": "))
+        << saved.message().toStdString();
+    EXPECT_FALSE(SavePrintSettings().ok());
     EXPECT_EQ(s.UserName, "kept");
 }
 
@@ -148,7 +153,7 @@ TEST(PrintSettings, RoundTripThroughThePrintingSection) {
     TempHome home;
     PrintSettings& p = GlobalPrintSettings();
     p = PrintSettings{true, false, true, true, true, true};
-    ASSERT_TRUE(SavePrintSettings());
+    ASSERT_TRUE(SavePrintSettings().ok());
     p = PrintSettings();
     LoadPrintSettings();
     EXPECT_TRUE(p.MultiPage && !p.Header && p.Footer && p.Stretch && p.UseAlternatePrintMethod &&
@@ -227,18 +232,18 @@ TEST(Settings, SaveKeepsEveryLineItDoesNotChangeAndReadsOldFilesAsWindows1252) {
             if (found >= 0) at = found + l.size();
         }
     };
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(SaveSettings().ok());
     const QByteArray saved = home.read("QX.INI");
     expectLinesKept(saved, QByteArray());
     EXPECT_EQ(IniFile(SettingsFileName()).readString("User", "Company"), s.UserCompany);
     // Saving what was just saved changes nothing.
     LoadSettings();
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(SaveSettings().ok());
     EXPECT_EQ(home.read("QX.INI"), saved);
 
     // A value the program changes is written in UTF-8, in its place; the rest stays.
     s.UserName = "Zo\u00eb";
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(SaveSettings().ok());
     const QByteArray changed = home.read("QX.INI");
     EXPECT_TRUE(changed.contains("[User]\r\nName=Zo\xc3\xab\r\nCompany = Caf\xe9"));
     expectLinesKept(changed, lines[2]);

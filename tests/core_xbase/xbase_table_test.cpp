@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/little_endian.h"
 #include "core/xbase/text_encoding.h"
 #include "fixtures/xbase_test_util.h"
 
@@ -397,6 +398,37 @@ TEST_F(XbaseTableTest, TornAppendIsRepairedOnOpen) {
     EXPECT_EQ(QFileInfo(path_).size(), 32 + 5 * 32 + 1 + 5 * 45 + 1);
     ASSERT_TRUE(table_.go(5));
     EXPECT_EQ(table_.fieldText("NAME"), "Alice");
+}
+
+// The record count in the header (bytes 4-7) as another program reads it.
+uint32_t HeaderCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray head = file.read(8);
+    return head.size() == 8 ? ReadLe32(head.constData() + 4) : 0;
+}
+
+TEST_F(XbaseTableTest, HeaderCountFollowsAppendsByTheModeTheTableIsHeldIn) {
+    // Held exclusively, appends are counted at commit and at close; a crash in between is
+    // repaired by the next open (TornAppendIsRepairedOnOpen).
+    AddPerson(table_, "dave", "Molde");
+    AddPerson(table_, "erin", "Bodo");
+    EXPECT_EQ(table_.recCount(), 6u);
+    ASSERT_TRUE(table_.commit());
+    EXPECT_EQ(HeaderCount(path_), 6u);
+    AddPerson(table_, "fay", "Hamar");
+    table_.close();
+    EXPECT_EQ(HeaderCount(path_), 7u);
+
+    // Shared, other programs see every record as soon as it is appended.
+    reopen(OpenMode::Shared);
+    AddPerson(table_, "gus", "Skien");
+    EXPECT_EQ(HeaderCount(path_), 8u);
+    table_.close();
+    ASSERT_TRUE(table_.open(path_, OpenMode::Exclusive));
+    EXPECT_EQ(table_.recCount(), 8u);
+    ASSERT_TRUE(table_.go(8));
+    EXPECT_EQ(table_.fieldText("NAME"), "gus");
 }
 
 TEST_F(XbaseTableTest, DamagedIndexIsRebuiltFromTheTable) {

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -76,6 +77,22 @@ TEST(TMainScreen, CloseIsRefusedWhenTheUserKeepsReceiving) {
     QCoreApplication::sendEvent(&window, &refused);
     EXPECT_FALSE(refused.isAccepted());
     EXPECT_FALSE(QFile::exists(SettingsFileName()));
+}
+
+TEST(TMainScreen, ClosingTellsTheUserWhenTheSettingsCannotBeSaved) {
+    TempHome home;
+    ScopedScriptedMessageBoxes boxes;
+    TMainScreen window;
+    // A folder where QX.INI should be makes the write fail for any user, root included.
+    QDir().mkpath(SettingsFileName());
+    QCloseEvent event;
+    QCoreApplication::sendEvent(&window, &event);
+    EXPECT_TRUE(event.isAccepted());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].kind, ScriptedMessageBoxes::Shown::Information);
+    EXPECT_TRUE(
+        boxes.shown()[0].text.startsWith("Cannot write settings file " + SettingsFileName() + ": "))
+        << boxes.shown()[0].text.toStdString();
 }
 
 }  // namespace

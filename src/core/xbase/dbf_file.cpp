@@ -225,12 +225,15 @@ Status DbfFile::open(const QString& path, OpenMode mode) {
 
 void DbfFile::close() {
     if (fd_ >= 0) {
+        // A failed write leaves the count to the next open(), which recounts the records.
+        if (countPending_) (void)writeHeaderCount();
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }
     fd_ = -1;
     fields_.clear();
     recordCount_ = 0;
+    countPending_ = false;
     cacheCount_ = 0;
     cache_.clear();
 }
@@ -305,6 +308,12 @@ uint32_t DbfFile::appendRecord(const std::string& record) {
     // Record first, count second: see the header comment.
     if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return 0;
     ++recordCount_;
+    // No other program reads a table held exclusively: its count is written by commit() or
+    // close(), once for a whole run of appends (open() recounts after a crash).
+    if (mode_ == OpenMode::Exclusive) {
+        countPending_ = true;
+        return recordCount_;
+    }
     if (!writeHeaderCount()) {
         --recordCount_;
         return 0;
@@ -313,12 +322,13 @@ uint32_t DbfFile::appendRecord(const std::string& record) {
 }
 
 bool DbfFile::writeHeaderCount() {
+    // Bytes 1-3 the date of the last change, 4-7 the record count.
     char head[8];
-    head[0] = char(kVersionFoxPro);
-    if (!preadAll(fd_, head, 1, 0)) return false;
     stampDate(head);
     putLe32(head + 4, recordCount_);
-    return pwriteAll(fd_, head + 1, 7, 1);
+    if (!pwriteAll(fd_, head + 1, 7, 1)) return false;
+    countPending_ = false;
+    return true;
 }
 
 Status DbfFile::createEmptyCopy(const QString& path) {
@@ -370,6 +380,7 @@ bool DbfFile::renameTo(const QString& newPath) {
 bool DbfFile::commit() {
     if (fd_ < 0) return false;
     if (readOnly()) return true;
+    if (countPending_ && !writeHeaderCount()) return false;
     return ::fdatasync(fd_) == 0;
 }
 

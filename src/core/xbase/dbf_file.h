@@ -54,7 +54,8 @@ class DbfFile {
     // Reads record `recno` (1-based) into `out` (recordLength bytes, deletion flag first).
     bool readRecord(uint32_t recno, std::string& out);
     bool writeRecord(uint32_t recno, const std::string& record);
-    // Appends a record and makes it visible in the header; returns its number or 0.
+    // Appends a record and makes it visible in the header (for a table held exclusively, at
+    // the next commit() or close()); returns its number or 0.
     uint32_t appendRecord(const std::string& record);
     // Forces written data to the disk.
     bool commit();
@@ -86,6 +87,7 @@ class DbfFile {
     QString path_;
     std::vector<FieldDef> fields_;
     uint32_t recordCount_ = 0;
+    bool countPending_ = false;  // appended records not yet counted in the header
     int headerLength_ = 0;
     int recordLength_ = 0;
     uint8_t flags_ = 0;
