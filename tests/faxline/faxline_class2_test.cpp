@@ -95,6 +95,36 @@ INSTANTIATE_TEST_SUITE_P(Classes, EfaxClass2,
                              return info.param.name;
                          });
 
+// With --calls the machine answers call after call, each into its own file; the summary adds
+// them up and is ok only when every call was.
+TEST(EfaxClass2Calls, TwoCallsInOneRun) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 2);
+    ASSERT_FALSE(pages[1].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                          "--calls", "2"});
+    ASSERT_TRUE(line.WaitReady());
+    for (int i = 0; i < 2; ++i) {
+        const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -t 123 '" +
+                               pages[i].tif + "' > '" + dir / "efax.log" + "' 2>&1");
+        EXPECT_EQ(efax, 0) << "call " << i + 1;
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["calls"], "2");
+    EXPECT_EQ(summary["pages"], "2");
+    EXPECT_NE(line.Output().find("FAXLINE-CALL 1 status=ok pages=1 "), std::string::npos)
+        << line.Output();
+    const std::string files[] = {dir / "remote.tif", dir / "remote-2.tif"};
+    for (int i = 0; i < 2; ++i) {
+        const auto received = ReadTiffPages(files[i]);
+        ASSERT_EQ(received.size(), 1u) << files[i];
+        EXPECT_EQ(DifferingRows(received[0], pages[i].tiff, kEfaxHeaderRows, kHeaderBand), 0)
+            << "call " << i + 1;
+    }
+}
+
 TEST(SendfaxClass2, SendsTwoPagesToTheRemoteMachine) {
     ScratchFolder dir;
     const auto pages = MakePages(dir, 2);
@@ -175,6 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, EfaxClass2MeetsLineFault,
     ::testing::Values(
         Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
+        // A person answers: T1 runs out, +FHNG:11.
+        Class2FaultCase{"voice_answer", {"--answer", "voice"}, 2, "failed", "0"},
         Class2FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"},
         // V.29 page data counts toward the drop as V.17 does.
         Class2FaultCase{"drop_after_ms_at_9600",

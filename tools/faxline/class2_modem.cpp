@@ -580,6 +580,8 @@ void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
         self->ReportHangUp();
     else if (self->calling_)
         self->hang_up_report_due_ = true;
+    else if (self->result_pending_ && !self->fdr_outstanding_)
+        self->ReportHangUp();  // ATA that never got as far as the caller's DCS
 }
 
 void Class2Modem::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg, int len) {
@@ -646,7 +648,32 @@ int Class2Modem::HangUpCode(int t30_code) const {
         case T30_ERR_TX_PHBDEAD:
             return 25;
         case T30_ERR_TX_PHDDEAD:
-            return 52;
+            return post_page_ == 2 ? 54 : post_page_ == 1 ? 56 : 52;
+        // DCN where the modem expected CFR or DIS: an invalid command in phase B.
+        case T30_ERR_TX_BADDCS:
+        case T30_ERR_TX_GOTDCN:
+        case T30_ERR_TX_NODIS:
+            return 23;
+        // DCN or another frame where the answer to MPS, EOP or EOM belonged.
+        case T30_ERR_TX_BADPG:
+        case T30_ERR_TX_INVALRSP:
+            return post_page_ == 2 ? 55 : post_page_ == 1 ? 57 : 53;
+        case T30_ERR_RX_DCNWHY:
+        case T30_ERR_RX_T2EXP:
+            return 70;
+        case T30_ERR_RX_T2EXPFAX:
+        case T30_ERR_RX_T2EXPMPS:
+            return 73;
+        case T30_ERR_RX_DCNDATA:
+        case T30_ERR_RX_NOCARRIER:
+        case T30_ERR_RX_NOFAX:
+            return 90;
+        case T30_ERR_RX_NOEOL:
+            return 91;
+        case T30_ERR_RX_DCNFAX:
+        case T30_ERR_RX_DCNPHD:
+        case T30_ERR_RX_INVALCMD:
+            return 100;
         default:
             return calling_ ? 50 : 100;
     }
@@ -724,6 +751,7 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
         if (fax_ && !session_over_) t30_terminate(fax_get_t30_state(fax_));
         if (call_ != Call::kIdle) line_.HangUp(this);
         call_ = Call::kIdle;
+        rings_ = 0;
         ServeFdr();
     }
 }
@@ -738,7 +766,9 @@ void Class2Modem::Receive(int16_t* amp, int len) {
     if (call_ == Call::kDialling && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
         EndCall();
         result_pending_ = false;
-        Reply("NO CARRIER");
+        // Waiting for a quiet answer ('@'), ringing that never stopped is NO ANSWER under X3
+        // and X4; otherwise S7 ran out without a carrier.
+        Reply(quiet_answer_ && result_level_ >= 3 ? "NO ANSWER" : "NO CARRIER");
     }
 }
 
@@ -782,6 +812,7 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             }
             if (call_ != Call::kIdle) {
                 call_ = Call::kIdle;
+                rings_ = 0;
                 ServeFdr();
             }
             return;

@@ -151,6 +151,7 @@ class Class2Modem : public Modem {
     Call call_ = Call::kIdle;
     int rings_ = 0;
     int64_t dial_deadline_ = -1;
+    bool quiet_answer_ = false;  // the dial string waits for a quiet answer ('@')
     bool calling_ = false;
     fax_state_s* fax_ = nullptr;
     bool session_over_ = false;
