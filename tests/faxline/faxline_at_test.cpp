@@ -155,9 +155,9 @@ class DialResult : public ::testing::TestWithParam<DialCase> {};
 TEST_P(DialResult, FollowsTheResultLevel) {
     const DialCase& c = GetParam();
     ScratchFolder dir;
-    std::vector<std::string> args{"--modem",          dir / "modem", "--class", c.modem_class,
-                                  "--file",           dir / "remote.tif", "--expect", c.status,
-                                  "--linger",         "5"};
+    std::vector<std::string> args{
+        "--modem",          dir / "modem", "--class", c.modem_class, "--file",
+        dir / "remote.tif", "--expect",    c.status,  "--linger",    "5"};
     args.insert(args.end(), c.line_options.begin(), c.line_options.end());
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
@@ -179,30 +179,60 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DialCase{"c1_busy_x4", "1", "1", {"--busy"}, "ATX4", "BUSY", "busy"},
         DialCase{"c1_busy_x0", "1", "1", {"--busy"}, "ATX0", "NO CARRIER", "busy"},
-        DialCase{"c1_no_dialtone_x4", "1", "1", {"--no-dialtone"}, "ATX4", "NO DIALTONE",
-                 "no-dialtone"},
-        DialCase{"c1_no_dialtone_x3_blind", "1", "1", {"--no-dialtone"}, "ATX3", "NO CARRIER",
+        DialCase{
+            "c1_no_dialtone_x4", "1", "1", {"--no-dialtone"}, "ATX4", "NO DIALTONE", "no-dialtone"},
+        DialCase{"c1_no_dialtone_x3_blind",
+                 "1",
+                 "1",
+                 {"--no-dialtone"},
+                 "ATX3",
+                 "NO CARRIER",
                  "no-dialtone"},
         DialCase{"c2_busy_x3", "2", "2", {"--busy"}, "ATX3", "BUSY", "busy"},
         DialCase{"c2_busy_x1", "2", "2", {"--busy"}, "ATX1", "NO CARRIER", "busy"},
-        DialCase{"c20_no_dialtone_x2", "2", "2.0", {"--no-dialtone"}, "ATX2", "NO DIALTONE",
+        DialCase{"c20_no_dialtone_x2",
+                 "2",
+                 "2.0",
+                 {"--no-dialtone"},
+                 "ATX2",
+                 "NO DIALTONE",
                  "no-dialtone"},
-        DialCase{"c20_no_dialtone_x1_blind", "2", "2.0", {"--no-dialtone"}, "ATX1",
-                 "NO CARRIER", "no-dialtone"},
+        DialCase{"c20_no_dialtone_x1_blind",
+                 "2",
+                 "2.0",
+                 {"--no-dialtone"},
+                 "ATX1",
+                 "NO CARRIER",
+                 "no-dialtone"},
         // Waiting for a quiet answer ('@'), ringing until S7 is NO ANSWER under X3 and X4.
-        DialCase{"c1_no_answer_quiet_x4", "1", "1", {"--no-answer"}, "ATX4", "NO ANSWER",
-                 "no-answer", "ATDT@5551234"},
-        DialCase{"c1_no_answer_x4", "1", "1", {"--no-answer"}, "ATX4", "NO CARRIER",
-                 "no-answer"},
-        DialCase{"c20_no_answer_quiet_x3", "2", "2.0", {"--no-answer"}, "ATX3", "NO ANSWER",
-                 "no-answer", "ATDT@5551234"},
-        DialCase{"c2_no_answer_quiet_x2", "2", "2", {"--no-answer"}, "ATX2", "NO CARRIER",
-                 "no-answer", "ATDT@5551234"},
+        DialCase{"c1_no_answer_quiet_x4",
+                 "1",
+                 "1",
+                 {"--no-answer"},
+                 "ATX4",
+                 "NO ANSWER",
+                 "no-answer",
+                 "ATDT@5551234"},
+        DialCase{"c1_no_answer_x4", "1", "1", {"--no-answer"}, "ATX4", "NO CARRIER", "no-answer"},
+        DialCase{"c20_no_answer_quiet_x3",
+                 "2",
+                 "2.0",
+                 {"--no-answer"},
+                 "ATX3",
+                 "NO ANSWER",
+                 "no-answer",
+                 "ATDT@5551234"},
+        DialCase{"c2_no_answer_quiet_x2",
+                 "2",
+                 "2",
+                 {"--no-answer"},
+                 "ATX2",
+                 "NO CARRIER",
+                 "no-answer",
+                 "ATDT@5551234"},
         // No fax answers a person or a data modem: T.30's T1 runs out (hang-up code 11).
-        DialCase{"c2_voice_answer", "2", "2", {"--answer", "voice"}, "ATX4", "+FHNG:11",
-                 "failed"},
-        DialCase{"c20_data_answer", "2", "2.0", {"--answer", "data"}, "ATX4", "+FHS:11",
-                 "failed"}),
+        DialCase{"c2_voice_answer", "2", "2", {"--answer", "voice"}, "ATX4", "+FHNG:11", "failed"},
+        DialCase{"c20_data_answer", "2", "2.0", {"--answer", "data"}, "ATX4", "+FHS:11", "failed"}),
     [](const ::testing::TestParamInfo<DialCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -113,6 +113,28 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"class2_0_damaged", "2.0", true, ".", "", "ERROR", "ERROR", "failed"}),
     [](const ::testing::TestParamInfo<ScriptCase>& info) { return info.param.name; });
 
+// The machine's widest page reaches the program in +FDIS (wd: 0 1728, 1 2048, 2 2432).
+TEST(ScriptedDial, RemoteWidthShowsInFdis) {
+    for (const auto& [width, fdis] :
+         {std::pair{"1728", "+FDIS:1,5,0,"}, std::pair{"2048", "+FDIS:1,5,1,"},
+          std::pair{"2432", "+FDIS:1,5,2,"}}) {
+        ScratchFolder dir;
+        FaxlineRun line(dir,
+                        {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                         "--remote-width", width, "--expect", "failed", "--linger", "5"});
+        ASSERT_TRUE(line.WaitReady());
+        {
+            ModemPort port(dir / "modem");
+            ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+            ASSERT_TRUE(Has(port.Command("AT+FCLASS=2"), "OK"));
+            const std::string dial = port.Command("ATD123", 60000);
+            EXPECT_NE(dial.find(fdis), std::string::npos) << width << ": " << dial;
+            port.Command("AT+FK", 20000);
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+    }
+}
+
 TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {
     for (const char* fax_class : {"2", "2.0"}) {
         const bool class20 = std::string(fax_class) == "2.0";

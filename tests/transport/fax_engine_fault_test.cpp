@@ -112,8 +112,8 @@ struct StrictCase {
     std::vector<std::string> lineArgs;
     std::vector<bool> fine;
     int expected;
-    int rtn = 0;                 // pages the far end refused (RTN)
-    std::string status = {};     // the line's summary, when not ok or failed
+    int rtn = 0;              // pages the far end refused (RTN)
+    std::string status = {};  // the line's summary, when not ok or failed
     const char* dialPrefix = "";
 };
 
@@ -166,13 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                    3},
         // Waiting for a quiet answer ('@'), a modem says NO ANSWER; the engine takes it as
         // busy (its retry path), so with one attempt the call ends as busy.
-        StrictCase{"NoAnswerCountedAsBusy",
-                   {"--no-answer"},
-                   {false},
-                   ecFaxBusy,
-                   0,
-                   "no-answer",
-                   "@"}),
+        StrictCase{
+            "NoAnswerCountedAsBusy", {"--no-answer"}, {false}, ecFaxBusy, 0, "no-answer", "@"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SendFaults, VoiceAnswerIsNoFax) {

@@ -654,7 +654,8 @@ int Class2Modem::HangUpCode(int t30_code) const {
         case T30_ERR_TX_GOTDCN:
         case T30_ERR_TX_NODIS:
             return 23;
-        // DCN or another frame where the answer to MPS, EOP or EOM belonged.
+        // DCN or another frame where the answer to MPS, EOP or EOM belonged (spandsp names a
+        // DCN after MPS as a receiver's error).
         case T30_ERR_TX_BADPG:
         case T30_ERR_TX_INVALRSP:
             return post_page_ == 2 ? 55 : post_page_ == 1 ? 57 : 53;
@@ -673,6 +674,7 @@ int Class2Modem::HangUpCode(int t30_code) const {
         case T30_ERR_RX_DCNFAX:
         case T30_ERR_RX_DCNPHD:
         case T30_ERR_RX_INVALCMD:
+            if (calling_) return post_page_ == 2 ? 55 : post_page_ == 1 ? 57 : 53;
             return 100;
         default:
             return calling_ ? 50 : 100;

@@ -87,7 +87,8 @@ const char* UsageText() {
 Simulated fax line: pseudo-terminals that behave as fax modems, joined by a simulated
 telephone line to a software fax machine or to each other. Prints "READY pty=PATH" once the
 modem port exists, and at the end one line "FAXLINE-SUMMARY status=... pages=... rate=...
-resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... t30_code=...
+resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... calls=...
+t30_code=...
 remote_id="..." t30_text="..."". Exit status 0 only when the status equals --expect.
 
 Modems:
@@ -355,8 +356,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     const bool calling = o.remote.role == RemoteFaxOptions::Role::kSend;
     if (o.remote.dcn_after != RemoteFaxOptions::DcnPhase::kNever &&
         calling != (o.remote.dcn_after == RemoteFaxOptions::DcnPhase::kDis)) {
-        error = "--dcn-after dis is for a calling machine (--remote send), dcs and page:N for "
-                "an answering one";
+        error =
+            "--dcn-after dis is for a calling machine (--remote send), dcs and page:N for "
+            "an answering one";
         return std::nullopt;
     }
     if (o.calls > 1 && !o.second_modem_link.empty()) {

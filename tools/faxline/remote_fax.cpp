@@ -325,8 +325,7 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
         self->SettlePendingPage(fcf != T30_RTN);
         self->last_page_rejected_ = fcf == T30_RTN;
         // Damage ordered for a page counts against that page, resends included (PageBitIn).
-        if (fcf == T30_RTN && self->pages_kept_ + 1 == self->options_.rtn_page)
-            ++self->rtn_given_;
+        if (fcf == T30_RTN && self->pages_kept_ + 1 == self->options_.rtn_page) ++self->rtn_given_;
         if (fcf != T30_RTN) ++self->pages_kept_;
     }
     if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
@@ -412,8 +411,8 @@ void RemoteFax::PageBitIn(void* user, int bit) {
     } else if (bit >= 0) {
         const int page = self->pages_kept_ + 1;
         const int64_t n = self->page_bits_++;
-        const bool bad = page == self->options_.rtn_page &&
-                         self->rtn_given_ < self->options_.rtn_times;
+        const bool bad =
+            page == self->options_.rtn_page && self->rtn_given_ < self->options_.rtn_times;
         const bool poor = page == self->options_.rtp_page;
         if ((bad && n % 200 < 40) || (poor && n % 400 < 40))
             bit = static_cast<int>((n * 2654435761u) >> 7) & 1;
