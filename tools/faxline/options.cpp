@@ -88,8 +88,8 @@ Simulated fax line: pseudo-terminals that behave as fax modems, joined by a simu
 telephone line to a software fax machine or to each other. Prints "READY pty=PATH" once the
 modem port exists, and at the end one line "FAXLINE-SUMMARY status=... pages=... rate=...
 resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... calls=...
-t30_code=...
-remote_id="..." t30_text="..."". Exit status 0 only when the status equals --expect.
+t30_code=... remote_id="..." t30_text="..."". Exit status 0 only when the status equals
+--expect.
 
 Modems:
   --modem PATH         create the modem's pseudo-terminal and a symlink to it at PATH
