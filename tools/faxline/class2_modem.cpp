@@ -28,6 +28,12 @@ constexpr size_t kTxLowTide = 1024;
 constexpr int kDocumentPages = 200;
 // How long the modem holds the line for a DTE that does not hand over its page.
 constexpr int64_t kDteHoldLimitMs = 60000;
+// While T.30 waits for the DTE: how long the line must be quiet before it goes on, for how long
+// at most it waits for that, and the mean sample level (about -43 dBm0) that counts as a
+// carrier.
+constexpr int64_t kQuietBeforeSendMs = 200;
+constexpr int64_t kQuietWaitLimitMs = 10000;
+constexpr int kCarrierLevel = 150;
 // Bytes a page may run ahead of the paced rate when it starts.
 constexpr double kPageHeadStartBytes = 512;
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
@@ -467,14 +473,33 @@ void Class2Modem::DteHungUp() {
     line_buf_.clear();
 }
 
+// T.30 waits inside its callback while the line runs on (the pump runs it in real time): the
+// modem is deaf and silent meanwhile, and the far end's timers keep running, so a DTE that
+// takes too long loses the call as it would on a line.
 bool Class2Modem::HoldForDte(const std::function<bool()>& done) {
     const int64_t start = WallMs();
-    while (!done()) {
-        if (abort_ || hang_up_requested_ || call_ == Call::kIdle) return false;
-        if (WallMs() - start > kDteHoldLimitMs || !pump_) return false;
+    holding_ = true;
+    heard_at_ = line_.now_samples();
+    bool ok = true;
+    // Once the DTE is ready, T.30 goes on when the far end is quiet (between its repeated
+    // DIS), as a modem does not start to send over an incoming carrier.
+    auto ready = [&] {
+        if (!done()) return false;
+        if (done_at_ < 0) done_at_ = line_.now_samples();
+        return line_.now_samples() - heard_at_ >= MsToSamples(kQuietBeforeSendMs) ||
+               line_.now_samples() - done_at_ >= MsToSamples(kQuietWaitLimitMs);
+    };
+    done_at_ = -1;
+    while (!ready()) {
+        if (abort_ || hang_up_requested_ || call_ == Call::kIdle ||
+            WallMs() - start > kDteHoldLimitMs || !pump_) {
+            ok = false;
+            break;
+        }
         pump_();
     }
-    return true;
+    holding_ = false;
+    return ok;
 }
 
 int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
@@ -504,8 +529,9 @@ int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
             self->Reply("OK");
         }
     }
-    // Simulated time stands still until the DTE asks for the page (+FDT): only then does
-    // the modem send DCS with the parameters the DTE set.
+    // T.30 waits here until the DTE asks for the page (+FDT): only then does the modem send
+    // DCS with the parameters the DTE set. The far end meanwhile repeats its DIS and gives
+    // up after its T1.
     if (!self->HoldForDte([self] { return self->fdt_requested_; })) return T30_ERR_CALLDROPPED;
     const std::string document =
         self->work_dir_ + "/document" + std::to_string(++self->pages_sent_) + ".tif";
@@ -733,6 +759,10 @@ Class2Modem::Params Class2Modem::SessionParams() const {
 // The line
 
 void Class2Modem::Transmit(int16_t* amp, int len) {
+    if (holding_) {
+        std::fill(amp, amp + len, 0);
+        return;
+    }
     int produced = 0;
     if (fax_ && !session_over_) {
         ++in_t30_;
@@ -759,6 +789,12 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
 }
 
 void Class2Modem::Receive(int16_t* amp, int len) {
+    if (holding_) {
+        int64_t energy = 0;
+        for (int i = 0; i < len; ++i) energy += std::abs(int(amp[i]));
+        if (energy / len > kCarrierLevel) heard_at_ = line_.now_samples();
+        return;
+    }
     if (fax_ && !session_over_) {
         ++in_t30_;
         fax_rx(fax_, amp, len);
@@ -806,6 +842,13 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             Reply("NO DIALTONE");
             return;
         case LineEvent::kFarEndHungUp:
+            if (in_t30_ > 0) {
+                // T.30 is waiting for the DTE inside a callback: end the wait, not T.30.
+                call_ = Call::kIdle;
+                rings_ = 0;
+                hang_up_requested_ = true;
+                return;
+            }
             if (fax_ && !session_over_) {
                 abort_ = false;
                 ++in_t30_;

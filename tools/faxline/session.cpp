@@ -65,6 +65,15 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
     modem->SetPump([this] {
         ServicePorts(2000);
         for (Station& s : stations_) s.modem->ServiceDte();
+        // The line runs on in real time while the modem waits for its DTE; a new wait starts
+        // its own count.
+        const int64_t now = WallUs();
+        if (now - last_pump_us_ > 100000) hold_next_block_us_ = now;
+        last_pump_us_ = now;
+        if (now >= hold_next_block_us_) {
+            line_.RunBlock();
+            hold_next_block_us_ += kBlockMs * 1000;
+        }
     });
     return modem;
 }

@@ -55,6 +55,8 @@ class Session {
     std::unique_ptr<RemoteFax> remote_;
     int64_t start_ms_ = 0;
     int64_t call_over_ms_ = -1;
+    int64_t last_pump_us_ = 0;  // pacing of the line while a modem waits for its DTE
+    int64_t hold_next_block_us_ = 0;
     std::vector<CallSummary> calls_;  // calls over, while more are to come
     int underruns_before_ = 0;        // modem counts when the current call began
     int failing_underruns_before_ = 0;
