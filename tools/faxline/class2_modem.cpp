@@ -865,9 +865,9 @@ void Class2Modem::OnLineEvent(LineEvent event) {
 }
 
 bool Class2Modem::WaitsForDte() const {
-    // T.30 runs in the modem and never waits for the DTE (where it would, simulated time
-    // stands still). Still, a sending DTE between commands and an unanswered ring run in
-    // real time, so that events on the line keep their place relative to the DTE's steps.
+    // T.30 runs in the modem; where it waits for the DTE (+FDT) the line runs in real time
+    // under the session's pump. A sending DTE between commands and an unanswered ring run in
+    // real time too, so that events on the line keep their place relative to the DTE's steps.
     if (call_ == Call::kRinging) return s_regs_[0] == 0;
     if (call_ != Call::kConnected || !calling_ || session_over_) return false;
     if (input_ == Input::kPageIn) return BufferedPageBytes() < kTxLowTide;

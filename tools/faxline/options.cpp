@@ -165,8 +165,7 @@ Ending:
 
 Differences from a hardware modem: see tools/faxline/README.md. In short: no modem
 control lines on a pseudo-terminal (closing the port or speed B0 is a DTR drop); the Class 2
-modem holds simulated time while it waits for +FDT and does not yet let a receiving program
-reject a page.
+modem does not yet let a receiving program reject a page.
 )";
 }
 
