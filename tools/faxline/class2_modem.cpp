@@ -34,6 +34,8 @@ constexpr int64_t kDteHoldLimitMs = 60000;
 constexpr int64_t kQuietBeforeSendMs = 200;
 constexpr int64_t kQuietWaitLimitMs = 10000;
 constexpr int kCarrierLevel = 150;
+// The modem's buffer toward the DTE, beyond what the pseudo-terminal itself holds.
+constexpr size_t kRxBufferBytes = 8192;
 // Bytes a page may run ahead of the paced rate when it starts.
 constexpr double kPageHeadStartBytes = 512;
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
@@ -364,6 +366,10 @@ void Class2Modem::ServiceDte() {
         }
     }
     if (input_ != Input::kPageOut) return;
+    if (dte_backlog_ && dte_backlog_() > kRxBufferBytes) {
+        OverflowToDte();
+        return;
+    }
     const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
     const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));
     if (until > page_out_pos_) {
@@ -385,6 +391,22 @@ void Class2Modem::ServiceDte() {
     Reply("OK");
 }
 
+// The DTE stopped reading and the modem's buffer toward it is full: received data is lost,
+// so the modem ends the page data, hangs up and reports code 93.
+void Class2Modem::OverflowToDte() {
+    ++overflows_;
+    overflowed_ = true;
+    const uint8_t end[] = {kDle, kEtx};
+    to_dte_(end, sizeof end);
+    input_ = Input::kCommand;
+    received_.clear();
+    page_out_.clear();
+    page_out_pos_ = 0;
+    hang_up_code_ = 93;
+    abort_ = true;
+    hang_up_requested_ = true;  // Transmit ends T.30 and the call, then answers +FDR
+}
+
 // ---------------------------------------------------------------------------------------
 // The call
 
@@ -401,6 +423,7 @@ void Class2Modem::StartT30(bool calling) {
     fax_set_transmit_on_idle(fax_, 1);
     session_over_ = false;
     aborted_by_dte_ = false;
+    overflowed_ = false;
     hang_up_report_due_ = false;
     con_reported_ = false;
     abort_ = false;
@@ -591,7 +614,7 @@ int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
 void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
     auto* self = static_cast<Class2Modem*>(user);
     self->session_over_ = true;
-    self->hang_up_code_ = self->abort_ ? 2 : self->HangUpCode(result);
+    self->hang_up_code_ = self->overflowed_ ? 93 : self->abort_ ? 2 : self->HangUpCode(result);
     // The DTE gave no post-page command in time: the modem ended the document itself.
     if (self->dte_timed_out_ && self->hang_up_code_ == 0) self->hang_up_code_ = 50;
     self->hang_up_requested_ = true;

@@ -38,6 +38,8 @@ class Class2Modem : public Modem {
     // Serves the pseudo-terminals and runs the line on while T.30 waits for the DTE inside a
     // callback (set by the session).
     void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // Bytes written toward the DTE that it has not taken yet (set by the session).
+    void SetDteBacklog(std::function<size_t()> backlog) { dte_backlog_ = std::move(backlog); }
     // Paced page output toward the DTE; called on every turn of the session loop.
     void ServiceDte() override;
 
@@ -96,6 +98,7 @@ class Class2Modem : public Modem {
     void ReportHangUp();
     void ServeFdr();
     void StartPageOut();
+    void OverflowToDte();
     double PageBytesPerMs() const;
     bool DteBitsReversed(bool to_dte) const;
 
@@ -127,6 +130,7 @@ class Class2Modem : public Modem {
     bool verbose_;
     double page_speed_;
     std::function<void()> pump_;
+    std::function<size_t()> dte_backlog_;
     std::string work_dir_;
     std::string classes_;
 
@@ -162,6 +166,7 @@ class Class2Modem : public Modem {
     bool hang_up_requested_ = false;
     bool abort_ = false;
     bool aborted_by_dte_ = false;  // +FK/+FKS: the call is over, no more pages
+    bool overflowed_ = false;      // the DTE did not read: received data was lost (code 93)
     int in_t30_ = 0;               // inside a spandsp call: T.30 must not be touched, only flagged
     bool holding_ = false;         // T.30 waits for the DTE: the modem neither sends nor hears
     int64_t heard_at_ = 0;         // while holding: when the far end was last heard

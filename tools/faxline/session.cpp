@@ -62,6 +62,7 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
         return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
     auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose,
                                                options_.pacing.page_speed, classes);
+    modem->SetDteBacklog([&port] { return port.Backlog(); });
     modem->SetPump([this] {
         ServicePorts(2000);
         for (Station& s : stations_) s.modem->ServiceDte();
