@@ -232,7 +232,12 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
                     abortWith(ecFaxBadResponse);
                 } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
-                    if (state_ != tf2WaitFET && state_ != tf20ChckPg) abortWith(ecFaxBadResponse);
+                    // A hang-up while dialling: the far end never answered as a fax (the
+                    // modem's T1 ran out on a voice or data answer).
+                    if (state_ == tf2Connect)
+                        abortWith(ecFaxNoFaxConnect);
+                    else if (state_ != tf2WaitFET && state_ != tf20ChckPg)
+                        abortWith(ecFaxBadResponse);
                 }
             } else {
                 return;  // other events do not concern a state that waits for a reply

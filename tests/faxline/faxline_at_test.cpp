@@ -139,10 +139,11 @@ struct DialCase {
     const char* name;
     const char* modem_class;
     const char* fax_class;  // AT+FCLASS= value
-    const char* line_option;
+    std::vector<std::string> line_options;
     const char* result_level;  // ATX command
-    const char* result;
-    const char* status;  // faxline summary
+    const char* result;        // a line of the reply to the dial command
+    const char* status;        // faxline summary
+    const char* dial = "ATDT5551234";
 };
 
 void PrintTo(const DialCase& c, std::ostream* os) {
@@ -154,9 +155,11 @@ class DialResult : public ::testing::TestWithParam<DialCase> {};
 TEST_P(DialResult, FollowsTheResultLevel) {
     const DialCase& c = GetParam();
     ScratchFolder dir;
-    FaxlineRun line(
-        dir, {"--modem", dir / "modem", "--class", c.modem_class, "--file", dir / "remote.tif",
-              c.line_option, "--expect", c.status, "--linger", "5"});
+    std::vector<std::string> args{
+        "--modem",          dir / "modem", "--class", c.modem_class, "--file",
+        dir / "remote.tif", "--expect",    c.status,  "--linger",    "5"};
+    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+    FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
     {
         ModemPort port(dir / "modem");
@@ -164,7 +167,7 @@ TEST_P(DialResult, FollowsTheResultLevel) {
         ASSERT_TRUE(EndsWith(port.Command(std::string("AT+FCLASS=") + c.fax_class), "OK"));
         ASSERT_TRUE(EndsWith(port.Command(std::string(c.result_level) + "S7=30"), "OK"));
         // Simulated time runs ahead while the modem dials, so S7 passes in a few seconds.
-        const std::string reply = port.Command("ATDT5551234", 60000);
+        const std::string reply = port.Command(c.dial, 60000);
         EXPECT_TRUE(EndsWith(reply, c.result)) << reply;
     }
     EXPECT_EQ(line.Wait(), 0) << line.Output();
@@ -173,18 +176,63 @@ TEST_P(DialResult, FollowsTheResultLevel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Levels, DialResult,
-    ::testing::Values(DialCase{"c1_busy_x4", "1", "1", "--busy", "ATX4", "BUSY", "busy"},
-                      DialCase{"c1_busy_x0", "1", "1", "--busy", "ATX0", "NO CARRIER", "busy"},
-                      DialCase{"c1_no_dialtone_x4", "1", "1", "--no-dialtone", "ATX4",
-                               "NO DIALTONE", "no-dialtone"},
-                      DialCase{"c1_no_dialtone_x3_blind", "1", "1", "--no-dialtone", "ATX3",
-                               "NO CARRIER", "no-dialtone"},
-                      DialCase{"c2_busy_x3", "2", "2", "--busy", "ATX3", "BUSY", "busy"},
-                      DialCase{"c2_busy_x1", "2", "2", "--busy", "ATX1", "NO CARRIER", "busy"},
-                      DialCase{"c20_no_dialtone_x2", "2", "2.0", "--no-dialtone", "ATX2",
-                               "NO DIALTONE", "no-dialtone"},
-                      DialCase{"c20_no_dialtone_x1_blind", "2", "2.0", "--no-dialtone", "ATX1",
-                               "NO CARRIER", "no-dialtone"}),
+    ::testing::Values(
+        DialCase{"c1_busy_x4", "1", "1", {"--busy"}, "ATX4", "BUSY", "busy"},
+        DialCase{"c1_busy_x0", "1", "1", {"--busy"}, "ATX0", "NO CARRIER", "busy"},
+        DialCase{
+            "c1_no_dialtone_x4", "1", "1", {"--no-dialtone"}, "ATX4", "NO DIALTONE", "no-dialtone"},
+        DialCase{"c1_no_dialtone_x3_blind",
+                 "1",
+                 "1",
+                 {"--no-dialtone"},
+                 "ATX3",
+                 "NO CARRIER",
+                 "no-dialtone"},
+        DialCase{"c2_busy_x3", "2", "2", {"--busy"}, "ATX3", "BUSY", "busy"},
+        DialCase{"c2_busy_x1", "2", "2", {"--busy"}, "ATX1", "NO CARRIER", "busy"},
+        DialCase{"c20_no_dialtone_x2",
+                 "2",
+                 "2.0",
+                 {"--no-dialtone"},
+                 "ATX2",
+                 "NO DIALTONE",
+                 "no-dialtone"},
+        DialCase{"c20_no_dialtone_x1_blind",
+                 "2",
+                 "2.0",
+                 {"--no-dialtone"},
+                 "ATX1",
+                 "NO CARRIER",
+                 "no-dialtone"},
+        // Waiting for a quiet answer ('@'), ringing until S7 is NO ANSWER under X3 and X4.
+        DialCase{"c1_no_answer_quiet_x4",
+                 "1",
+                 "1",
+                 {"--no-answer"},
+                 "ATX4",
+                 "NO ANSWER",
+                 "no-answer",
+                 "ATDT@5551234"},
+        DialCase{"c1_no_answer_x4", "1", "1", {"--no-answer"}, "ATX4", "NO CARRIER", "no-answer"},
+        DialCase{"c20_no_answer_quiet_x3",
+                 "2",
+                 "2.0",
+                 {"--no-answer"},
+                 "ATX3",
+                 "NO ANSWER",
+                 "no-answer",
+                 "ATDT@5551234"},
+        DialCase{"c2_no_answer_quiet_x2",
+                 "2",
+                 "2",
+                 {"--no-answer"},
+                 "ATX2",
+                 "NO CARRIER",
+                 "no-answer",
+                 "ATDT@5551234"},
+        // No fax answers a person or a data modem: T.30's T1 runs out (hang-up code 11).
+        DialCase{"c2_voice_answer", "2", "2", {"--answer", "voice"}, "ATX4", "+FHNG:11", "failed"},
+        DialCase{"c20_data_answer", "2", "2.0", {"--answer", "data"}, "ATX4", "+FHS:11", "failed"}),
     [](const ::testing::TestParamInfo<DialCase>& info) { return info.param.name; });
 
 }  // namespace

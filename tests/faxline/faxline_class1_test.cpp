@@ -146,6 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"busy", {"--busy"}, "", 1, 1, "busy", "0"},
         FaultCase{"no_answer", {"--no-answer"}, "-iS7=30", 1, 2, "no-answer", "0"},
         FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, "", 2, 3, "dropped", "1"},
+        // A person or a data modem answers: no fax frames come, the modem says NO CARRIER.
+        FaultCase{"voice_answer", {"--answer", "voice"}, "", 1, 2, "failed", "0"},
+        FaultCase{"data_answer", {"--answer", "data"}, "", 1, 2, "failed", "0"},
+        // DCN where CFR belonged: efax hears it and gives up.
+        FaultCase{"dcn_after_dcs", {"--dcn-after", "dcs"}, "", 1, 3, "failed", "0"},
         // The machine finds page 1 bad: efax hears RTN, trains again and sends the page again.
         FaultCase{"rtn_page_1", {"--rtn-page", "1"}, "", 2, 0, "ok", "2", "1", "0"},
         // A poor page 2 is kept with its bad rows (RTP): the fax is not whole.

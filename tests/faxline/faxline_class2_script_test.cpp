@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <random>
+#include <thread>
 
 #include "faxline_harness.h"
 
@@ -112,6 +115,69 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"class2_0_good", "2.0", false, ".", "", "+FHS:00", "OK", "ok"},
         ScriptCase{"class2_0_damaged", "2.0", true, ".", "", "ERROR", "ERROR", "failed"}),
     [](const ::testing::TestParamInfo<ScriptCase>& info) { return info.param.name; });
+
+// The machine's widest page reaches the program in +FDIS (wd: 0 1728, 1 2048, 2 2432).
+TEST(ScriptedDial, RemoteWidthShowsInFdis) {
+    for (const auto& [width, fdis] :
+         {std::pair{"1728", "+FDIS:1,5,0,"}, std::pair{"2048", "+FDIS:1,5,1,"},
+          std::pair{"2432", "+FDIS:1,5,2,"}}) {
+        ScratchFolder dir;
+        FaxlineRun line(dir,
+                        {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                         "--remote-width", width, "--expect", "failed", "--linger", "5"});
+        ASSERT_TRUE(line.WaitReady());
+        {
+            ModemPort port(dir / "modem");
+            ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+            ASSERT_TRUE(Has(port.Command("AT+FCLASS=2"), "OK"));
+            const std::string dial = port.Command("ATD123", 60000);
+            EXPECT_NE(dial.find(fdis), std::string::npos) << width << ": " << dial;
+            port.Command("AT+FK", 20000);
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+    }
+}
+
+// A receiving program that stops reading during page data: the modem's buffer toward it
+// overflows, the data ends and the modem reports hang-up code 93.
+TEST(ScriptedReceive, ProgramThatStopsReadingGetsOverflowCode) {
+    ScratchFolder dir;
+    // A busy page (bands of stripes) that codes to far more than the terminal buffers.
+    {
+        std::ofstream pbm(dir / "busy.pbm", std::ios::binary);
+        pbm << "P4\n1728 2200\n";
+        for (int r = 0; r < 2200; ++r)
+            for (int b = 0; b < 216; ++b) pbm.put((r / 40) % 3 == 0 && b % 2 ? '\x0F' : '\0');
+    }
+    ASSERT_EQ(Shell("efix -v '' -i pbm -o tiffg3 -r 204x196 '" + dir / "busy.pbm" + "' > '" +
+                    dir / "busy.tif" + "'"),
+              0);
+    FaxlineRun line(
+        dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+              dir / "busy.tif", "--page-speed", "10", "--expect", "failed", "--linger", "30"});
+    ASSERT_TRUE(line.WaitReady());
+    {
+        ModemPort port(dir / "modem");
+        ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+        ASSERT_TRUE(Has(port.Command("AT+FCLASS=2"), "OK"));
+        ASSERT_TRUE(Has(port.Command("AT+FCR=1;S0=1"), "OK"));
+        // The caller's DCS completes the answer: +FDCS, then OK.
+        std::string answer = port.ReadUntil("+FDCS:", 60000);
+        ASSERT_NE(answer.find("+FDCS:"), std::string::npos) << answer;
+        if (answer.find("OK\r\n", answer.find("+FDCS:")) == std::string::npos)
+            answer += port.ReadUntil("OK\r\n", 20000);
+        ASSERT_TRUE(Has(answer.substr(answer.find("+FDCS:")), "OK")) << answer;
+        ASSERT_TRUE(Has(port.Command("AT+FDR", 30000), "CONNECT"));
+        port.Write("\x12");
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        const std::string rest = port.ReadUntil("+FHNG:93\r\n\r\nOK\r\n", 20000);
+        EXPECT_NE(rest.find("\x10\x03\r\n+FHNG:93\r\n\r\nOK\r\n"), std::string::npos)
+            << rest.size() << " bytes, ends: "
+            << ::testing::PrintToString(rest.substr(rest.size() > 100 ? rest.size() - 100 : 0));
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["overflows"], "1");
+}
 
 TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {
     for (const char* fax_class : {"2", "2.0"}) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "faxline_harness.h"
 
 namespace corvane::faxline::testing {
@@ -95,6 +98,55 @@ INSTANTIATE_TEST_SUITE_P(Classes, EfaxClass2,
                              return info.param.name;
                          });
 
+// A calling machine that answers the modem's DIS with DCN: the receiving modem reports
+// hang-up code 70 (receive phase B) and efax cannot answer the call.
+TEST(EfaxClass2Receives, DcnAfterDisEndsPhaseB) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 1);
+    ASSERT_FALSE(pages[0].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          pages[0].tif, "--dcn-after", "dis", "--expect", "failed"});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -w -iS0=1 -r '" +
+                           dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 3);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["pages"], "0");
+    std::ifstream log(dir / "efax.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(text.find("Unspecified Receive Phase B error"), std::string::npos) << text;
+}
+
+// With --calls the machine answers call after call, each into its own file; the summary adds
+// them up and is ok only when every call was.
+TEST(EfaxClass2Calls, TwoCallsInOneRun) {
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 2);
+    ASSERT_FALSE(pages[1].tif.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                          "--calls", "2"});
+    ASSERT_TRUE(line.WaitReady());
+    for (int i = 0; i < 2; ++i) {
+        const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -t 123 '" +
+                               pages[i].tif + "' > '" + dir / "efax.log" + "' 2>&1");
+        EXPECT_EQ(efax, 0) << "call " << i + 1;
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    auto summary = line.Summary();
+    EXPECT_EQ(summary["status"], "ok");
+    EXPECT_EQ(summary["calls"], "2");
+    EXPECT_EQ(summary["pages"], "2");
+    EXPECT_NE(line.Output().find("FAXLINE-CALL 1 status=ok pages=1 "), std::string::npos)
+        << line.Output();
+    const std::string files[] = {dir / "remote.tif", dir / "remote-2.tif"};
+    for (int i = 0; i < 2; ++i) {
+        const auto received = ReadTiffPages(files[i]);
+        ASSERT_EQ(received.size(), 1u) << files[i];
+        EXPECT_EQ(DifferingRows(received[0], pages[i].tiff, kEfaxHeaderRows, kHeaderBand), 0)
+            << "call " << i + 1;
+    }
+}
+
 TEST(SendfaxClass2, SendsTwoPagesToTheRemoteMachine) {
     ScratchFolder dir;
     const auto pages = MakePages(dir, 2);
@@ -136,6 +188,7 @@ struct Class2FaultCase {
     std::string rtn = "0";  // pages the fax machine answered with RTN
     std::string rate = {};  // when set, the rate and resolution the pages went at
     std::string resolution = {};
+    std::string efax_says = {};  // when set, a line of efax's log (the hang-up it was told)
 };
 
 void PrintTo(const Class2FaultCase& c, std::ostream* os) {
@@ -169,12 +222,39 @@ TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
     if (!c.resolution.empty()) {
         EXPECT_EQ(summary["resolution"], c.resolution);
     }
+    if (!c.efax_says.empty()) {
+        std::ifstream log(dir / "efax.log");
+        const std::string text((std::istreambuf_iterator<char>(log)), {});
+        EXPECT_NE(text.find(c.efax_says), std::string::npos) << text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, EfaxClass2MeetsLineFault,
     ::testing::Values(
         Class2FaultCase{"busy", {"--busy"}, 1, "busy", "0"},
+        // A person answers: T1 runs out, +FHNG:11.
+        Class2FaultCase{"voice_answer",
+                        {"--answer", "voice"},
+                        2,
+                        "failed",
+                        "0",
+                        "0",
+                        "",
+                        "",
+                        "No Answer (T.30 T1 timeout)"},
+        // DCN instead of CFR: +FHNG:23 where efax waits for CONNECT to +FDT.
+        Class2FaultCase{"dcn_after_dcs", {"--dcn-after", "dcs"}, 3, "failed", "0"},
+        // DCN instead of MCF to the MPS after page 1: +FHNG:53.
+        Class2FaultCase{"dcn_after_page_1",
+                        {"--dcn-after", "page:1", "--page-speed", "1"},
+                        2,
+                        "failed",
+                        "0",
+                        "0",
+                        "",
+                        "",
+                        "Invalid response to MPS"},
         Class2FaultCase{"drop_after_page_1", {"--drop-after-page", "1"}, 2, "dropped", "1"},
         // V.29 page data counts toward the drop as V.17 does.
         Class2FaultCase{"drop_after_ms_at_9600",

@@ -112,6 +112,9 @@ struct StrictCase {
     std::vector<std::string> lineArgs;
     std::vector<bool> fine;
     int expected;
+    int rtn = 0;              // pages the far end refused (RTN)
+    std::string status = {};  // the line's summary, when not ok or failed
+    const char* dialPrefix = "";
 };
 
 void PrintTo(const StrictCase& c, std::ostream* os) {
@@ -129,12 +132,20 @@ TEST_P(StrictSendFaults, EndWithTheirCode) {
     for (FaxClassKind kind : {FaxClassKind::Class2, FaxClassKind::Class20}) {
         SendRun run;
         std::vector<std::string> args = c.lineArgs;
-        if (c.expected != 0) args.insert(args.end(), {"--expect", "failed"});
+        const std::string status = !c.status.empty() ? c.status : c.expected ? "failed" : "ok";
+        args.insert(args.end(), {"--expect", status});
         RunSend(
-            args, pages, [](TFxSendFax& fax, EngineTrace&) { fax.DialAttempts = 1; }, run, kind);
+            args, pages,
+            [&c](TFxSendFax& fax, EngineTrace&) {
+                fax.DialAttempts = 1;
+                fax.DialPrefix = QString::fromLatin1(c.dialPrefix);
+            },
+            run, kind);
         EXPECT_EQ(run.result, c.expected) << Text(run.result) << " class " << int(kind);
+        EXPECT_EQ(run.summary["status"], status);
+        EXPECT_EQ(run.summary["rtn"], std::to_string(c.rtn));
         if (c.expected == 0) {
-            EXPECT_EQ(run.resent, 1);
+            EXPECT_EQ(run.resent, c.rtn);
             EXPECT_EQ(run.summary["pages"], std::to_string(pages.size()));
         }
     }
@@ -143,9 +154,20 @@ TEST_P(StrictSendFaults, EndWithTheirCode) {
 INSTANTIATE_TEST_SUITE_P(
     Line, StrictSendFaults,
     ::testing::Values(
-        StrictCase{"NoDialTone", {"--no-dialtone"}, {false}, ecFaxNoDialTone},
+        StrictCase{"NoDialTone", {"--no-dialtone"}, {false}, ecFaxNoDialTone, 0, "no-dialtone"},
         StrictCase{"RemoteWithoutFine", {"--remote-no-fine"}, {true}, ecFaxIncompatible},
-        StrictCase{"RejectedPageIsSentAgain", {"--rtn-page", "2"}, {false, false, false}, 0}),
+        StrictCase{"RejectedPageIsSentAgain", {"--rtn-page", "2"}, {false, false, false}, 0, 1},
+        // The same page refused three times: two resends, then the engine ends the call
+        // (nothing reached the far end).
+        StrictCase{"RtnGivesUpAfterTwoResends",
+                   {"--rtn-page", "1", "--rtn-times", "3"},
+                   {false, false},
+                   ecFaxSessionError,
+                   3},
+        // Waiting for a quiet answer ('@'), a modem says NO ANSWER; the engine takes it as
+        // busy (its retry path), so with one attempt the call ends as busy.
+        StrictCase{
+            "NoAnswerCountedAsBusy", {"--no-answer"}, {false}, ecFaxBusy, 0, "no-answer", "@"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SendFaults, VoiceAnswerIsNoFax) {

@@ -21,6 +21,7 @@ struct CallSummary {
     int rtp = 0;        // pages answered with RTP (kept, retrain positive)
     int underruns = 0;  // page data under-runs at the modems
     int overflows = 0;  // page data lost to a full modem buffer
+    int calls = 1;      // calls made in the run (--calls)
 };
 
 // "FAXLINE-SUMMARY status=ok pages=2 ..." with quoted strings escaped.

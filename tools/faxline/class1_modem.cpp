@@ -156,6 +156,9 @@ void Class1Modem::CommandByte(uint8_t c) {
         at_put_response_code(&at, AT_RESPONSE_CODE_OK);
         return;
     }
+    for (const AtCommand& cmd : *commands)
+        if (cmd.kind == AtCommand::Kind::kDial)
+            quiet_answer_ = cmd.value.find('@') != std::string::npos;
     const int echo = at.p.echo;
     at.p.echo = 0;
     const std::string command = "AT" + body + "\r";
@@ -314,9 +317,12 @@ void Class1Modem::Receive(int16_t* amp, int len) {
     NoticeFarEndGone();
     RunDeferredRequests();
     if (dialling_ && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
-        // No answer within S7: a modem reports NO CARRIER.
+        // No answer within S7: NO CARRIER, or NO ANSWER under X3 and X4 when the dial string
+        // waited for a quiet answer ('@') and the ringing never stopped.
         EndCall();
-        DialFailed(AT_RESPONSE_CODE_NO_CARRIER);
+        DialFailed(quiet_answer_ && t31_->at_state.result_code_mode >= 3
+                       ? AT_RESPONSE_CODE_NO_ANSWER
+                       : AT_RESPONSE_CODE_NO_CARRIER);
         RunDeferredRequests();
     }
 }

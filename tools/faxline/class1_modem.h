@@ -61,6 +61,7 @@ class Class1Modem : public Modem {
     bool dialling_ = false;
     bool in_call_ = false;
     int64_t dial_deadline_ = -1;
+    bool quiet_answer_ = false;  // the dial string waits for a quiet answer ('@')
     int64_t last_ring_ = -1;     // when the last ring of an unanswered call came
     bool far_end_gone_ = false;  // noticed once the modem stops transmitting
     bool starved_ = false;       // the last block ran the page data buffer dry

@@ -275,6 +275,7 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
                     number += c;
             call_ = Call::kDialling;
             calling_ = true;
+            quiet_answer_ = arg.find('@') != std::string::npos;
             const int s7 = s_regs_[7] > 0 ? s_regs_[7] : kDefaultS7Seconds;
             dial_deadline_ = line_.now_samples() + MsToSamples(s7 * 1000LL);
             line_.Dial(this, number.c_str());

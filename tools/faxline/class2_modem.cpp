@@ -28,6 +28,14 @@ constexpr size_t kTxLowTide = 1024;
 constexpr int kDocumentPages = 200;
 // How long the modem holds the line for a DTE that does not hand over its page.
 constexpr int64_t kDteHoldLimitMs = 60000;
+// While T.30 waits for the DTE: how long the line must be quiet before it goes on, for how long
+// at most it waits for that, and the mean sample level (about -43 dBm0) that counts as a
+// carrier.
+constexpr int64_t kQuietBeforeSendMs = 200;
+constexpr int64_t kQuietWaitLimitMs = 10000;
+constexpr int kCarrierLevel = 150;
+// The modem's buffer toward the DTE, beyond what the pseudo-terminal itself holds.
+constexpr size_t kRxBufferBytes = 8192;
 // Bytes a page may run ahead of the paced rate when it starts.
 constexpr double kPageHeadStartBytes = 512;
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
@@ -358,6 +366,10 @@ void Class2Modem::ServiceDte() {
         }
     }
     if (input_ != Input::kPageOut) return;
+    if (dte_backlog_ && dte_backlog_() > kRxBufferBytes) {
+        OverflowToDte();
+        return;
+    }
     const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
     const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));
     if (until > page_out_pos_) {
@@ -379,6 +391,22 @@ void Class2Modem::ServiceDte() {
     Reply("OK");
 }
 
+// The DTE stopped reading and the modem's buffer toward it is full: received data is lost,
+// so the modem ends the page data, hangs up and reports code 93.
+void Class2Modem::OverflowToDte() {
+    ++overflows_;
+    overflowed_ = true;
+    const uint8_t end[] = {kDle, kEtx};
+    to_dte_(end, sizeof end);
+    input_ = Input::kCommand;
+    received_.clear();
+    page_out_.clear();
+    page_out_pos_ = 0;
+    hang_up_code_ = 93;
+    abort_ = true;
+    hang_up_requested_ = true;  // Transmit ends T.30 and the call, then answers +FDR
+}
+
 // ---------------------------------------------------------------------------------------
 // The call
 
@@ -395,6 +423,7 @@ void Class2Modem::StartT30(bool calling) {
     fax_set_transmit_on_idle(fax_, 1);
     session_over_ = false;
     aborted_by_dte_ = false;
+    overflowed_ = false;
     hang_up_report_due_ = false;
     con_reported_ = false;
     abort_ = false;
@@ -467,14 +496,33 @@ void Class2Modem::DteHungUp() {
     line_buf_.clear();
 }
 
+// T.30 waits inside its callback while the line runs on (the pump runs it in real time): the
+// modem is deaf and silent meanwhile, and the far end's timers keep running, so a DTE that
+// takes too long loses the call as it would on a line.
 bool Class2Modem::HoldForDte(const std::function<bool()>& done) {
     const int64_t start = WallMs();
-    while (!done()) {
-        if (abort_ || hang_up_requested_ || call_ == Call::kIdle) return false;
-        if (WallMs() - start > kDteHoldLimitMs || !pump_) return false;
+    holding_ = true;
+    heard_at_ = line_.now_samples();
+    bool ok = true;
+    // Once the DTE is ready, T.30 goes on when the far end is quiet (between its repeated
+    // DIS), as a modem does not start to send over an incoming carrier.
+    auto ready = [&] {
+        if (!done()) return false;
+        if (done_at_ < 0) done_at_ = line_.now_samples();
+        return line_.now_samples() - heard_at_ >= MsToSamples(kQuietBeforeSendMs) ||
+               line_.now_samples() - done_at_ >= MsToSamples(kQuietWaitLimitMs);
+    };
+    done_at_ = -1;
+    while (!ready()) {
+        if (abort_ || hang_up_requested_ || call_ == Call::kIdle ||
+            WallMs() - start > kDteHoldLimitMs || !pump_) {
+            ok = false;
+            break;
+        }
         pump_();
     }
-    return true;
+    holding_ = false;
+    return ok;
 }
 
 int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
@@ -504,8 +552,9 @@ int Class2Modem::PhaseB(t30_state_s* s, void* user, int) {
             self->Reply("OK");
         }
     }
-    // Simulated time stands still until the DTE asks for the page (+FDT): only then does
-    // the modem send DCS with the parameters the DTE set.
+    // T.30 waits here until the DTE asks for the page (+FDT): only then does the modem send
+    // DCS with the parameters the DTE set. The far end meanwhile repeats its DIS and gives
+    // up after its T1.
     if (!self->HoldForDte([self] { return self->fdt_requested_; })) return T30_ERR_CALLDROPPED;
     const std::string document =
         self->work_dir_ + "/document" + std::to_string(++self->pages_sent_) + ".tif";
@@ -565,7 +614,7 @@ int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
 void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
     auto* self = static_cast<Class2Modem*>(user);
     self->session_over_ = true;
-    self->hang_up_code_ = self->abort_ ? 2 : self->HangUpCode(result);
+    self->hang_up_code_ = self->overflowed_ ? 93 : self->abort_ ? 2 : self->HangUpCode(result);
     // The DTE gave no post-page command in time: the modem ended the document itself.
     if (self->dte_timed_out_ && self->hang_up_code_ == 0) self->hang_up_code_ = 50;
     self->hang_up_requested_ = true;
@@ -580,6 +629,8 @@ void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
         self->ReportHangUp();
     else if (self->calling_)
         self->hang_up_report_due_ = true;
+    else if (self->result_pending_ && !self->fdr_outstanding_)
+        self->ReportHangUp();  // ATA that never got as far as the caller's DCS
 }
 
 void Class2Modem::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg, int len) {
@@ -646,7 +697,34 @@ int Class2Modem::HangUpCode(int t30_code) const {
         case T30_ERR_TX_PHBDEAD:
             return 25;
         case T30_ERR_TX_PHDDEAD:
-            return 52;
+            return post_page_ == 2 ? 54 : post_page_ == 1 ? 56 : 52;
+        // DCN where the modem expected CFR or DIS: an invalid command in phase B.
+        case T30_ERR_TX_BADDCS:
+        case T30_ERR_TX_GOTDCN:
+        case T30_ERR_TX_NODIS:
+            return 23;
+        // DCN or another frame where the answer to MPS, EOP or EOM belonged (spandsp names a
+        // DCN after MPS as a receiver's error).
+        case T30_ERR_TX_BADPG:
+        case T30_ERR_TX_INVALRSP:
+            return post_page_ == 2 ? 55 : post_page_ == 1 ? 57 : 53;
+        case T30_ERR_RX_DCNWHY:
+        case T30_ERR_RX_T2EXP:
+            return 70;
+        case T30_ERR_RX_T2EXPFAX:
+        case T30_ERR_RX_T2EXPMPS:
+            return 73;
+        case T30_ERR_RX_DCNDATA:
+        case T30_ERR_RX_NOCARRIER:
+        case T30_ERR_RX_NOFAX:
+            return 90;
+        case T30_ERR_RX_NOEOL:
+            return 91;
+        case T30_ERR_RX_DCNFAX:
+        case T30_ERR_RX_DCNPHD:
+        case T30_ERR_RX_INVALCMD:
+            if (calling_) return post_page_ == 2 ? 55 : post_page_ == 1 ? 57 : 53;
+            return 100;
         default:
             return calling_ ? 50 : 100;
     }
@@ -704,6 +782,10 @@ Class2Modem::Params Class2Modem::SessionParams() const {
 // The line
 
 void Class2Modem::Transmit(int16_t* amp, int len) {
+    if (holding_) {
+        std::fill(amp, amp + len, 0);
+        return;
+    }
     int produced = 0;
     if (fax_ && !session_over_) {
         ++in_t30_;
@@ -724,11 +806,18 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
         if (fax_ && !session_over_) t30_terminate(fax_get_t30_state(fax_));
         if (call_ != Call::kIdle) line_.HangUp(this);
         call_ = Call::kIdle;
+        rings_ = 0;
         ServeFdr();
     }
 }
 
 void Class2Modem::Receive(int16_t* amp, int len) {
+    if (holding_) {
+        int64_t energy = 0;
+        for (int i = 0; i < len; ++i) energy += std::abs(int(amp[i]));
+        if (energy / len > kCarrierLevel) heard_at_ = line_.now_samples();
+        return;
+    }
     if (fax_ && !session_over_) {
         ++in_t30_;
         fax_rx(fax_, amp, len);
@@ -738,7 +827,9 @@ void Class2Modem::Receive(int16_t* amp, int len) {
     if (call_ == Call::kDialling && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
         EndCall();
         result_pending_ = false;
-        Reply("NO CARRIER");
+        // Waiting for a quiet answer ('@'), ringing that never stopped is NO ANSWER under X3
+        // and X4; otherwise S7 ran out without a carrier.
+        Reply(quiet_answer_ && result_level_ >= 3 ? "NO ANSWER" : "NO CARRIER");
     }
 }
 
@@ -774,6 +865,13 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             Reply("NO DIALTONE");
             return;
         case LineEvent::kFarEndHungUp:
+            if (in_t30_ > 0) {
+                // T.30 is waiting for the DTE inside a callback: end the wait, not T.30.
+                call_ = Call::kIdle;
+                rings_ = 0;
+                hang_up_requested_ = true;
+                return;
+            }
             if (fax_ && !session_over_) {
                 abort_ = false;
                 ++in_t30_;
@@ -782,6 +880,7 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             }
             if (call_ != Call::kIdle) {
                 call_ = Call::kIdle;
+                rings_ = 0;
                 ServeFdr();
             }
             return;
@@ -789,9 +888,9 @@ void Class2Modem::OnLineEvent(LineEvent event) {
 }
 
 bool Class2Modem::WaitsForDte() const {
-    // T.30 runs in the modem and never waits for the DTE (where it would, simulated time
-    // stands still). Still, a sending DTE between commands and an unanswered ring run in
-    // real time, so that events on the line keep their place relative to the DTE's steps.
+    // T.30 runs in the modem; where it waits for the DTE (+FDT) the line runs in real time
+    // under the session's pump. A sending DTE between commands and an unanswered ring run in
+    // real time too, so that events on the line keep their place relative to the DTE's steps.
     if (call_ == Call::kRinging) return s_regs_[0] == 0;
     if (call_ != Call::kConnected || !calling_ || session_over_) return false;
     if (input_ == Input::kPageIn) return BufferedPageBytes() < kTxLowTide;

@@ -19,10 +19,10 @@ class TelephoneLine;
 
 // A Class 2 / Class 2.0 fax modem. spandsp has no such DCE, so this one parses the Class 2
 // and 2.0 AT commands itself and runs a spandsp T.30 fax terminal toward the line:
-//  - sending: when the remote's DIS arrives, simulated time stands still while the DTE hands
-//    over the next page (AT+FDT, data, DLE ETX or DLE , ; .); the page goes to T.30 as a
-//    one-page TIFF, and each page is its own document, so more pages travel as EOM with a new
-//    DIS. The receiver's MCF/RTN/RTP becomes the page status report.
+//  - sending: when the remote's DIS arrives, T.30 waits (the line running on, the modem deaf)
+//    until the DTE asks for the page with AT+FDT; DCS and training follow, CONNECT comes
+//    after CFR, and the DTE's bytes go to the page modulator at line rate. The receiver's
+//    MCF/RTN/RTP becomes the page status report.
 //  - receiving: each page T.30 took in is read back from its TIFF, coded as one-dimensional
 //    T.4 and handed to the DTE after AT+FDR, paced like line data.
 class Class2Modem : public Modem {
@@ -35,8 +35,11 @@ class Class2Modem : public Modem {
     Class2Modem(const Class2Modem&) = delete;
     Class2Modem& operator=(const Class2Modem&) = delete;
 
-    // Serves the pseudo-terminals while simulated time stands still (set by the session).
+    // Serves the pseudo-terminals and runs the line on while T.30 waits for the DTE inside a
+    // callback (set by the session).
     void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // Bytes written toward the DTE that it has not taken yet (set by the session).
+    void SetDteBacklog(std::function<size_t()> backlog) { dte_backlog_ = std::move(backlog); }
     // Paced page output toward the DTE; called on every turn of the session loop.
     void ServiceDte() override;
 
@@ -95,6 +98,7 @@ class Class2Modem : public Modem {
     void ReportHangUp();
     void ServeFdr();
     void StartPageOut();
+    void OverflowToDte();
     double PageBytesPerMs() const;
     bool DteBitsReversed(bool to_dte) const;
 
@@ -126,6 +130,7 @@ class Class2Modem : public Modem {
     bool verbose_;
     double page_speed_;
     std::function<void()> pump_;
+    std::function<size_t()> dte_backlog_;
     std::string work_dir_;
     std::string classes_;
 
@@ -151,6 +156,7 @@ class Class2Modem : public Modem {
     Call call_ = Call::kIdle;
     int rings_ = 0;
     int64_t dial_deadline_ = -1;
+    bool quiet_answer_ = false;  // the dial string waits for a quiet answer ('@')
     bool calling_ = false;
     fax_state_s* fax_ = nullptr;
     bool session_over_ = false;
@@ -160,7 +166,11 @@ class Class2Modem : public Modem {
     bool hang_up_requested_ = false;
     bool abort_ = false;
     bool aborted_by_dte_ = false;  // +FK/+FKS: the call is over, no more pages
+    bool overflowed_ = false;      // the DTE did not read: received data was lost (code 93)
     int in_t30_ = 0;               // inside a spandsp call: T.30 must not be touched, only flagged
+    bool holding_ = false;         // T.30 waits for the DTE: the modem neither sends nor hears
+    int64_t heard_at_ = 0;         // while holding: when the far end was last heard
+    int64_t done_at_ = -1;         // while holding: when the DTE was ready
     std::array<uint8_t, 32> remote_dis_{};
     int remote_dis_len_ = 0;
     std::array<uint8_t, 32> remote_dcs_{};

@@ -87,8 +87,9 @@ const char* UsageText() {
 Simulated fax line: pseudo-terminals that behave as fax modems, joined by a simulated
 telephone line to a software fax machine or to each other. Prints "READY pty=PATH" once the
 modem port exists, and at the end one line "FAXLINE-SUMMARY status=... pages=... rate=...
-resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... t30_code=...
-remote_id="..." t30_text="..."". Exit status 0 only when the status equals --expect.
+resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... calls=...
+t30_code=... remote_id="..." t30_text="..."". Exit status 0 only when the status equals
+--expect.
 
 Modems:
   --modem PATH         create the modem's pseudo-terminal and a symlink to it at PATH
@@ -107,12 +108,25 @@ Remote fax machine (when there is no second modem):
   --rates LIST         modems it offers, from v27ter,v29,v17 [v27ter,v29,v17]
   --ecm                offer error correction mode [off]
   --rings N            answer after N rings [1]
+  --answer fax|voice|data
+                       receiving: who picks up. voice: a person (no fax tones; the
+                       calling fax times out after T1); data: a data modem (answer
+                       tone, then a V.21 data carrier without fax frames). The call ends
+                       with status failed [fax]
+  --calls N            the machine calls (--remote send) or answers (--remote receive) N
+                       times in one run; each call prints a FAXLINE-CALL line, and the
+                       summary is ok only when every call was [1]. Receiving: call K > 1
+                       goes to FILE-K.tif beside FILE.tif
   --remote-no-fine     receiving: the machine takes standard resolution only
   --remote-width N     receiving: the widest page it takes, 1728, 2048 or 2432 [1728]
   --ftt-above RATE     receiving: its training check fails above RATE (2400 to 12000), so
                        the sender must step down after FTT
-  --rtn-page N         receiving: the machine finds page N bad (once) and answers RTN
+  --rtn-page N         receiving: the machine finds page N bad and answers RTN
+  --rtn-times K        ... K times in a row, resends included [1]
   --rtp-page N         receiving: the machine finds page N poor (once) and answers RTP
+  --dcn-after PHASE    the machine breaks off the call with DCN. dis: calling, on the
+                       modem's DIS instead of DCS; dcs: answering, instead of CFR after
+                       the training; page:N: answering, instead of MCF after page N
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
 
@@ -120,8 +134,9 @@ Line:
   --busy               the called number is busy
   --no-dialtone        the line is dead: NO DIALTONE under ATX2 and ATX4, NO CARRIER after
                        S7 seconds under X0, X1 and X3 (blind dialling)
-  --no-answer          the called number rings but nobody answers (a modem says NO CARRIER
-                       once its S7 wait is over)
+  --no-answer          the called number rings but nobody answers: once its S7 wait is
+                       over a modem says NO ANSWER when the dial string holds '@' (wait
+                       for quiet answer) under ATX3 and ATX4, otherwise NO CARRIER
   --delay-ms N         one-way delay of the audio [0; 60 with two modems]
   --noise DBM0         add white noise at this level, e.g. -50; above about -45 the
                        modems' carrier detectors never drop and frames go unanswered
@@ -150,8 +165,7 @@ Ending:
 
 Differences from a hardware modem: see tools/faxline/README.md. In short: no modem
 control lines on a pseudo-terminal (closing the port or speed B0 is a DTR drop); the Class 2
-modem holds simulated time while it waits for +FDT and does not yet let a receiving program
-reject a page; one call per run.
+modem does not yet let a receiving program reject a page.
 )";
 }
 
@@ -233,6 +247,32 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 error = "bad --pace: " + v;
                 return std::nullopt;
             }
+        } else if (arg == "--answer") {
+            if (!value(v)) return std::nullopt;
+            if (v == "fax")
+                o.remote.answer = RemoteFaxOptions::Answer::kFax;
+            else if (v == "voice")
+                o.remote.answer = RemoteFaxOptions::Answer::kVoice;
+            else if (v == "data")
+                o.remote.answer = RemoteFaxOptions::Answer::kData;
+            else {
+                error = "bad --answer: " + v;
+                return std::nullopt;
+            }
+        } else if (arg == "--dcn-after") {
+            if (!value(v)) return std::nullopt;
+            int page = 0;
+            if (v == "dis") {
+                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kDis;
+            } else if (v == "dcs") {
+                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kDcs;
+            } else if (v.rfind("page:", 0) == 0 && ParseInt(v.substr(5), page) && page > 0) {
+                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kPage;
+                o.remote.dcn_page = page;
+            } else {
+                error = "bad --dcn-after: " + v + " (dis, dcs or page:N)";
+                return std::nullopt;
+            }
         } else if (arg == "--expect") {
             if (!value(o.expect)) return std::nullopt;
         } else {
@@ -266,6 +306,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 o.remote.width = whole;
             } else if (arg == "--rtn-page" && is_int && whole > 0) {
                 o.remote.rtn_page = whole;
+            } else if (arg == "--rtn-times" && is_int && whole > 0) {
+                o.remote.rtn_times = whole;
+            } else if (arg == "--calls" && is_int && whole > 0 && whole <= 100) {
+                o.calls = whole;
             } else if (arg == "--rtp-page" && is_int && whole > 0) {
                 o.remote.rtp_page = whole;
             } else if (arg == "--drop-after-page" && is_int && whole > 0) {
@@ -301,6 +345,23 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     }
     if (o.second_modem_link.empty() && !file_given) {
         error = "--file TIFF is required for the fax machine";
+        return std::nullopt;
+    }
+    if (o.remote.answer != RemoteFaxOptions::Answer::kFax &&
+        (o.remote.role != RemoteFaxOptions::Role::kReceive || !o.second_modem_link.empty())) {
+        error = "--answer is for a machine that answers (--remote receive)";
+        return std::nullopt;
+    }
+    const bool calling = o.remote.role == RemoteFaxOptions::Role::kSend;
+    if (o.remote.dcn_after != RemoteFaxOptions::DcnPhase::kNever &&
+        calling != (o.remote.dcn_after == RemoteFaxOptions::DcnPhase::kDis)) {
+        error =
+            "--dcn-after dis is for a calling machine (--remote send), dcs and page:N for "
+            "an answering one";
+        return std::nullopt;
+    }
+    if (o.calls > 1 && !o.second_modem_link.empty()) {
+        error = "--calls needs the fax machine (no --modem2)";
         return std::nullopt;
     }
     if (!o.second_modem_link.empty() && !delay_given) o.line.delay_ms = 60;

@@ -26,6 +26,7 @@ struct Options {
     ModemKind second_modem_kind = ModemKind::kClass1;
     RemoteFaxOptions remote;
     int call_after_ms = 1500;
+    int calls = 1;  // calls the fax machine makes or answers in one run
     LineOptions line;
     Pacing pacing;
     std::string expect = "ok";

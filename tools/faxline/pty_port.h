@@ -41,6 +41,8 @@ class PtyPort {
     void Write(const uint8_t* data, size_t len);
     // True while output is still on its way to the DTE or unread by it.
     bool OutputPending();
+    // Bytes waiting for room in the pseudo-terminal (the DTE does not read).
+    size_t Backlog() const { return outbox_.size(); }
     // Wall-clock milliseconds since the DTE last wrote, or the modem last wrote to it.
     int64_t IdleMs() const;
 

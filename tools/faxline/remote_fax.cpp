@@ -1,7 +1,9 @@
 #include "remote_fax.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "spandsp_api.h"
 #include "telephone_line.h"
@@ -38,6 +40,28 @@ int DcsRate(uint8_t octet2) {
     }
 }
 
+// A person or a data modem that picked up holds the line this long before giving up, longer
+// than a calling fax terminal waits for a fax answer (T1, 35 s).
+constexpr int64_t kOtherAnswerHoldMs = 60000;
+// A data modem's answer tone (2100 Hz) lasts 3.3 s; its carrier follows after 75 ms.
+constexpr int64_t kAnswerToneMs = 3300;
+constexpr int64_t kAnswerToneGapMs = 75;
+// Voice: a "hello" of one second in every three.
+constexpr int64_t kVoicePeriodMs = 3000;
+constexpr int64_t kVoiceBurstMs = 1000;
+// About -20 dBm0.
+constexpr double kToneAmplitude = 3000;
+constexpr double kPi = 3.14159265358979323846;
+
+double Sine(double hz, int64_t sample) {
+    return std::sin(2 * kPi * hz * double(sample) / kSampleRate);
+}
+
+// An answering data modem idles with marks: a carrier that holds no fax frames.
+int MarkBit(void*) {
+    return 1;
+}
+
 }  // namespace
 
 RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
@@ -45,6 +69,75 @@ RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
 
 RemoteFax::~RemoteFax() {
     if (fax_) fax_free(fax_);
+    if (data_carrier_) fsk_tx_free(data_carrier_);
+}
+
+std::string RemoteFax::CallFile() const {
+    if (call_number_ == 1 || options_.role == RemoteFaxOptions::Role::kSend) return options_.file;
+    // Later calls receive beside the first: out.tif, out-2.tif, out-3.tif...
+    const std::filesystem::path first(options_.file);
+    std::filesystem::path next = first;
+    next.replace_filename(first.stem().string() + "-" + std::to_string(call_number_) +
+                          first.extension().string());
+    return next.string();
+}
+
+void RemoteFax::NextCall() {
+    if (fax_) fax_free(fax_);
+    fax_ = nullptr;
+    if (data_carrier_) fsk_tx_free(data_carrier_);
+    data_carrier_ = nullptr;
+    ++call_number_;
+    rings_ = 0;
+    ring_deadline_ = -1;
+    call_started_ = false;
+    finished_ = false;
+    hang_up_pending_ = false;
+    document_complete_ = false;
+    post_page_messages_ = 0;
+    pages_kept_ = 0;
+    rtn_given_ = 0;
+    last_page_rejected_ = false;
+    page_rx_ = false;
+    tcf_rx_ = false;
+    page_bits_ = 0;
+    pending_rows_ = -1;
+    pending_bad_rows_ = 0;
+    other_answer_at_ = -1;
+    other_samples_ = 0;
+    dcn_sent_at_ = -1;
+    dcn_due_ = false;
+    summary_ = CallSummary{};
+}
+
+void RemoteFax::AnswerWithoutFax() {
+    other_answer_at_ = line_.now_samples();
+    other_samples_ = 0;
+    summary_.t30_text = options_.answer == RemoteFaxOptions::Answer::kVoice
+                            ? "answered by voice"
+                            : "answered by a data modem";
+    if (options_.answer == RemoteFaxOptions::Answer::kData)
+        data_carrier_ = fsk_tx_init(nullptr, &preset_fsk_specs[FSK_V21CH2], &MarkBit, nullptr);
+}
+
+void RemoteFax::TransmitWithoutFax(int16_t* amp, int len) {
+    for (int i = 0; i < len; ++i) {
+        const int64_t n = other_samples_ + i;
+        double value = 0;
+        if (options_.answer == RemoteFaxOptions::Answer::kVoice) {
+            if (n % MsToSamples(kVoicePeriodMs) < MsToSamples(kVoiceBurstMs))
+                value = kToneAmplitude * 0.5 * (Sine(300, n) + Sine(520, n));
+        } else if (n < MsToSamples(kAnswerToneMs)) {
+            value = kToneAmplitude * Sine(2100, n);
+        }
+        amp[i] = static_cast<int16_t>(value);
+    }
+    const int64_t carrier_from = MsToSamples(kAnswerToneMs + kAnswerToneGapMs);
+    if (data_carrier_ && other_samples_ + len > carrier_from) {
+        const int skip = static_cast<int>(std::max<int64_t>(0, carrier_from - other_samples_));
+        fsk_tx(data_carrier_, amp + skip, len - skip);
+    }
+    other_samples_ += len;
 }
 
 void RemoteFax::StartCall() {
@@ -82,11 +175,15 @@ void RemoteFax::StartT30(bool calling) {
     if (options_.role == RemoteFaxOptions::Role::kSend)
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
     else
-        t30_set_rx_file(t30, options_.file.c_str(), -1);
+        t30_set_rx_file(t30, CallFile().c_str(), -1);
     t30_set_phase_b_handler(t30, &RemoteFax::PhaseB, this);
     t30_set_phase_d_handler(t30, &RemoteFax::PhaseD, this);
     t30_set_phase_e_handler(t30, &RemoteFax::PhaseE, this);
     t30_set_real_time_frame_handler(t30, &RemoteFax::Frame, this);
+    t30_send_frame_ = t30->send_hdlc_handler;
+    t30_send_frame_user_ = t30->send_hdlc_user_data;
+    t30->send_hdlc_handler = &RemoteFax::SendFrame;
+    t30->send_hdlc_user_data = this;
     const int level = options_.verbose ? SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL |
                                              SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW
                                        : SPAN_LOG_NONE;
@@ -96,7 +193,13 @@ void RemoteFax::StartT30(bool calling) {
     span_log_set_tag(fax_get_logging_state(fax_), "REMOTE");
 }
 
-int RemoteFax::PhaseB(t30_state_s*, void*, int) {
+// A handler that returns an error makes T.30 answer DIS with DCN: the calling machine breaks
+// off the call.
+int RemoteFax::PhaseB(t30_state_s*, void* user_data, int) {
+    auto* self = static_cast<RemoteFax*>(user_data);
+    const auto phase = self->options_.dcn_after;
+    const bool calling = self->options_.role == RemoteFaxOptions::Role::kSend;
+    if (phase == RemoteFaxOptions::DcnPhase::kDis && calling) return T30_ERR_UNEXPECTED;
     return T30_ERR_OK;
 }
 
@@ -113,9 +216,6 @@ int RemoteFax::PhaseD(t30_state_s* s, void* user_data, int result) {
         t30_get_transfer_statistics(s, &stats);
         self->pending_rows_ = stats.length;
         self->pending_bad_rows_ = stats.bad_rows;
-        // The damage ordered for this page has been done (see PageBitIn).
-        if (self->post_page_messages_ == self->options_.rtn_page) self->rtn_done_ = true;
-        if (self->post_page_messages_ == self->options_.rtp_page) self->rtp_done_ = true;
     } else {
         t30_stats_t stats;
         t30_get_transfer_statistics(s, &stats);
@@ -171,8 +271,28 @@ void RemoteFax::Finish(const std::string& status) {
 
 void RemoteFax::Transmit(int16_t* amp, int len) {
     int produced = 0;
-    if (fax_ && !finished_) produced = fax_tx(fax_, amp, len);
+    if (fax_ && !finished_) {
+        produced = fax_tx(fax_, amp, len);
+    } else if (other_answer_at_ >= 0 && !finished_) {
+        TransmitWithoutFax(amp, len);
+        produced = len;
+        if (line_.now_samples() - other_answer_at_ >= MsToSamples(kOtherAnswerHoldMs)) {
+            line_.HangUp(this);
+            Finish("failed");
+        }
+    }
     std::fill(amp + produced, amp + len, 0);
+    // After its DCN the machine waits for the frame to go out, then hangs up.
+    constexpr int64_t kDcnHangUpMs = 1500;
+    if (dcn_sent_at_ >= 0 && !finished_ &&
+        line_.now_samples() - dcn_sent_at_ >= MsToSamples(kDcnHangUpMs)) {
+        // Failed whatever T.30 makes of the page it took: the sender never had it confirmed.
+        Finish("failed");
+        line_.HangUp(this);
+        if (fax_) t30_terminate(fax_get_t30_state(fax_));
+        summary_.pages = pages_kept_;  // the page it broke off on was never confirmed
+        summary_.t30_text = "broke off with DCN";
+    }
     if (hang_up_pending_) {
         hang_up_pending_ = false;
         line_.HangUp(this);
@@ -192,6 +312,10 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     auto* self = static_cast<RemoteFax*>(user);
     if (len < 3) return;
     const uint8_t fcf = msg[2] & 0xFE;
+    if (!incoming && self->BreaksOffWith(fcf)) {
+        self->dcn_due_ = true;  // SendFrame sends DCN instead; the frame never counts
+        return;
+    }
     // After CFR, and after MCF or RTP (to MPS), the next high-speed carrier is a page.
     // RTN and RTP, whichever end gave them.
     if (fcf == T30_RTN) ++self->summary_.rtn;
@@ -200,6 +324,9 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN)) {
         self->SettlePendingPage(fcf != T30_RTN);
         self->last_page_rejected_ = fcf == T30_RTN;
+        // Damage ordered for a page counts against that page, resends included (PageBitIn).
+        if (fcf == T30_RTN && self->pages_kept_ + 1 == self->options_.rtn_page) ++self->rtn_given_;
+        if (fcf != T30_RTN) ++self->pages_kept_;
     }
     if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
     if (!incoming && (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP)) {
@@ -211,6 +338,35 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
         // The training check that follows fails when the rate is above the limit.
         self->tcf_rx_ =
             self->options_.ftt_above > 0 && len >= 5 && DcsRate(msg[4]) > self->options_.ftt_above;
+    }
+}
+
+// Frames on their way from T.30 to the modem. To break off the call the machine sends DCN
+// where T.30 would answer, then hangs up (T.30 itself has no way to be told).
+void RemoteFax::SendFrame(void* user, const uint8_t* msg, int len) {
+    auto* self = static_cast<RemoteFax*>(user);
+    if (msg && len >= 3 && self->dcn_due_) {
+        self->dcn_due_ = false;
+        const uint8_t dcn[3] = {msg[0], msg[1], static_cast<uint8_t>(T30_DCN | (msg[2] & 1))};
+        self->dcn_sent_at_ = self->line_.now_samples();
+        self->t30_send_frame_(self->t30_send_frame_user_, dcn, 3);
+        return;
+    }
+    self->t30_send_frame_(self->t30_send_frame_user_, msg, len);
+}
+
+// The answering machine's reply it replaces with DCN: CFR or FTT after the training check
+// (dcs), or its verdict on page N (page:N).
+bool RemoteFax::BreaksOffWith(uint8_t fcf) const {
+    if (dcn_sent_at_ >= 0 || options_.role != RemoteFaxOptions::Role::kReceive) return false;
+    switch (options_.dcn_after) {
+        case RemoteFaxOptions::DcnPhase::kDcs:
+            return fcf == T30_CFR || fcf == T30_FTT;
+        case RemoteFaxOptions::DcnPhase::kPage:
+            return pages_kept_ + 1 == options_.dcn_page &&
+                   (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN);
+        default:
+            return false;
     }
 }
 
@@ -253,10 +409,11 @@ void RemoteFax::PageBitIn(void* user, int bit) {
     if (bit >= 0 && self->tcf_rx_) {
         bit = 1;  // a training check of ones: the channel is no good at this rate
     } else if (bit >= 0) {
-        const int page = self->post_page_messages_ + 1;
+        const int page = self->pages_kept_ + 1;
         const int64_t n = self->page_bits_++;
-        const bool bad = page == self->options_.rtn_page && !self->rtn_done_;
-        const bool poor = page == self->options_.rtp_page && !self->rtp_done_;
+        const bool bad =
+            page == self->options_.rtn_page && self->rtn_given_ < self->options_.rtn_times;
+        const bool poor = page == self->options_.rtp_page;
         if ((bad && n % 200 < 40) || (poor && n % 400 < 40))
             bit = static_cast<int>((n * 2654435761u) >> 7) & 1;
     }
@@ -266,11 +423,16 @@ void RemoteFax::PageBitIn(void* user, int bit) {
 void RemoteFax::OnLineEvent(LineEvent event) {
     switch (event) {
         case LineEvent::kRing:
-            if (fax_ || finished_ || options_.role != RemoteFaxOptions::Role::kReceive) return;
+            if (fax_ || finished_ || other_answer_at_ >= 0 ||
+                options_.role != RemoteFaxOptions::Role::kReceive)
+                return;
             call_started_ = true;
             if (++rings_ >= options_.answer_after_rings) {
                 line_.Answer(this);
-                StartT30(false);
+                if (options_.answer == RemoteFaxOptions::Answer::kFax)
+                    StartT30(false);
+                else
+                    AnswerWithoutFax();
             }
             return;
         case LineEvent::kAnswered:
@@ -288,6 +450,8 @@ void RemoteFax::OnLineEvent(LineEvent event) {
                 // T.30 reports how far the call got (DCN already sent counts as done).
                 t30_terminate(fax_get_t30_state(fax_));
                 if (!finished_) Finish(line_.dropped() ? "dropped" : "failed");
+            } else if (other_answer_at_ >= 0 && !finished_) {
+                Finish("failed");
             }
             return;
     }

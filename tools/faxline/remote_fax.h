@@ -7,6 +7,7 @@
 #include "line_party.h"
 
 struct fax_state_s;
+struct fsk_tx_state_s;
 struct t30_state_s;
 
 namespace corvane::faxline {
@@ -15,14 +16,24 @@ class TelephoneLine;
 
 struct RemoteFaxOptions {
     enum class Role { kReceive, kSend };
+    // Who picks up a call: a fax machine, a person (no fax tones at all) or a data modem
+    // (answer tone, then a data carrier without fax frames).
+    enum class Answer { kFax, kVoice, kData };
+    // Where the machine breaks off the call with DCN: on the DIS it hears (calling), on the
+    // DCS (answering: DCN instead of CFR) or after page N (answering: DCN instead of MCF).
+    enum class DcnPhase { kNever, kDis, kDcs, kPage };
     Role role = Role::kReceive;
+    Answer answer = Answer::kFax;
+    DcnPhase dcn_after = DcnPhase::kNever;
+    int dcn_page = 0;
     std::string file;  // TIFF to send, or to receive into
     std::string ident = "FAXLINE REMOTE";
     bool v27ter = true, v29 = true, v17 = true;
     bool ecm = false;
     int answer_after_rings = 1;
     int ring_wait_seconds = 60;  // a caller gives up after this long without an answer
-    int rtn_page = 0;            // receiving: judge this page (1-based) bad, once: RTN
+    int rtn_page = 0;            // receiving: judge this page (1-based) bad: RTN
+    int rtn_times = 1;           // receiving: how many times in a row that page gets RTN
     int ftt_above = 0;           // receiving: training above this rate fails (FTT); 0: never
     bool fine = true;            // receiving: accepts fine resolution
     int width = 1728;            // receiving: widest page, 1728, 2048 or 2432 pixels
@@ -41,6 +52,8 @@ class RemoteFax : public LineParty {
 
     // Sending role: dials the modem.
     void StartCall();
+    // Readies the machine for the next call of the run (receiving: into a file of its own).
+    void NextCall();
     bool call_started() const { return call_started_; }
     bool finished() const { return finished_; }
     const CallSummary& summary() const { return summary_; }
@@ -56,16 +69,23 @@ class RemoteFax : public LineParty {
     static void PhaseE(t30_state_s* s, void* user_data, int completion_code);
     static void Frame(t30_state_s* s, void* user, int incoming, const uint8_t* msg, int len);
     static void PageBitIn(void* user, int bit);
+    static void SendFrame(void* user, const uint8_t* msg, int len);
+    bool BreaksOffWith(uint8_t fcf) const;
     void HookPageBits();
     // Adds the last page received to the summary's rows when T.30 kept it.
     void SettlePendingPage(bool kept);
 
     void StartT30(bool calling);
+    void AnswerWithoutFax();
+    void TransmitWithoutFax(int16_t* amp, int len);
+    std::string CallFile() const;
     void Finish(const std::string& status);
 
     RemoteFaxOptions options_;
     TelephoneLine& line_;
     fax_state_s* fax_ = nullptr;
+    int call_number_ = 1;
+    // Everything below belongs to one call and starts afresh with the next.
     int rings_ = 0;
     int64_t ring_deadline_ = -1;
     bool call_started_ = false;
@@ -75,14 +95,23 @@ class RemoteFax : public LineParty {
     // even when T.30 keeps an error from a step it recovered from (a repeated DIS, say).
     bool document_complete_ = false;
     int post_page_messages_ = 0;
-    bool rtn_done_ = false;
+    int pages_kept_ = 0;               // pages answered MCF or RTP
+    int rtn_given_ = 0;                // RTNs given to the page --rtn-page names
     bool last_page_rejected_ = false;  // the last verdict given was RTN
     bool page_rx_ = false;             // the next high-speed carrier brings a page
     bool tcf_rx_ = false;              // the next high-speed carrier is a training check to spoil
     int64_t page_bits_ = 0;
     int pending_rows_ = -1;  // the page T.30 is judging
     int pending_bad_rows_ = 0;
-    bool rtp_done_ = false;
+    // A call picked up by a person or a data modem: when, and the audio it sends.
+    int64_t other_answer_at_ = -1;
+    int64_t other_samples_ = 0;
+    fsk_tx_state_s* data_carrier_ = nullptr;
+    // T.30's own way of sending frames, which SendFrame passes them on to.
+    void (*t30_send_frame_)(void*, const uint8_t*, int) = nullptr;
+    void* t30_send_frame_user_ = nullptr;
+    bool dcn_due_ = false;      // the frame T.30 sends next goes out as DCN
+    int64_t dcn_sent_at_ = -1;  // the machine broke off the call with DCN
     CallSummary summary_;
 };
 

@@ -62,9 +62,19 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
         return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
     auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose,
                                                options_.pacing.page_speed, classes);
+    modem->SetDteBacklog([&port] { return port.Backlog(); });
     modem->SetPump([this] {
         ServicePorts(2000);
         for (Station& s : stations_) s.modem->ServiceDte();
+        // The line runs on in real time while the modem waits for its DTE; a new wait starts
+        // its own count.
+        const int64_t now = WallUs();
+        if (now - last_pump_us_ > 100000) hold_next_block_us_ = now;
+        last_pump_us_ = now;
+        if (now >= hold_next_block_us_) {
+            line_.RunBlock();
+            hold_next_block_us_ += kBlockMs * 1000;
+        }
     });
     return modem;
 }
@@ -139,6 +149,35 @@ double Session::SpeedFactor() {
     return page_data ? options_.pacing.page_speed : options_.pacing.max_speed;
 }
 
+void Session::MoveToNextCall() {
+    if (!remote_ || calls_.size() + 1 >= static_cast<size_t>(options_.calls)) return;
+    if (!remote_->finished() || line_.state() != TelephoneLine::State::kIdle) return;
+    CallSummary call = CurrentCall();
+    calls_.push_back(call);
+    std::string line = FormatSummary(call);
+    line.replace(0, line.find(' '), "FAXLINE-CALL " + std::to_string(calls_.size()));
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    underruns_before_ = 0;
+    for (const Station& s : stations_) underruns_before_ += s.modem->underruns();
+    failing_underruns_before_ = FailingUnderruns();
+    overflows_before_ = Overflows();
+    remote_->NextCall();
+}
+
+int Session::FailingUnderruns() const {
+    int n = 0;
+    for (const Station& s : stations_)
+        if (s.modem->UnderrunFailsPage()) n += s.modem->underruns();
+    return n;
+}
+
+int Session::Overflows() const {
+    int n = 0;
+    for (const Station& s : stations_) n += s.modem->overflows();
+    return n;
+}
+
 bool Session::Finished(int64_t now_ms) {
     if (g_stop) {
         stopped_ = true;
@@ -174,7 +213,7 @@ bool Session::Finished(int64_t now_ms) {
            remote_idle;
 }
 
-CallSummary Session::Summary() const {
+CallSummary Session::CurrentCall() const {
     CallSummary summary;
     if (remote_) summary = remote_->summary();
     if (summary.status == "not-called") {
@@ -182,20 +221,47 @@ CallSummary Session::Summary() const {
         if (!remote_ && line_.ever_connected()) summary.status = line_.dropped() ? "dropped" : "ok";
     }
     if (remote_ && remote_->call_started() && !remote_->finished()) summary.status = "failed";
-    if (timed_out_) summary.status = "timeout";
-    if (stopped_) summary.status = "stopped";
-    int failingUnderruns = 0;
-    for (const Station& s : stations_) {
-        summary.underruns += s.modem->underruns();
-        summary.overflows += s.modem->overflows();
-        if (s.modem->UnderrunFailsPage()) failingUnderruns += s.modem->underruns();
-    }
+    for (const Station& s : stations_) summary.underruns += s.modem->underruns();
+    summary.underruns -= underruns_before_;
+    summary.overflows = Overflows() - overflows_before_;
     // Data lost inside a page, or a carrier dropped for want of data, is a failed transfer
     // whatever T.30 concluded.
-    if (summary.status == "ok" && (failingUnderruns > 0 || summary.overflows > 0))
+    if (summary.status == "ok" &&
+        (FailingUnderruns() > failing_underruns_before_ || summary.overflows > 0))
         summary.status = "failed";
     summary.simulated_seconds = line_.now_samples() / double(kSampleRate);
     summary.wall_seconds = (WallMs() - start_ms_) / 1000.0;
+    return summary;
+}
+
+CallSummary Session::Summary() const {
+    CallSummary summary = CurrentCall();
+    if (options_.calls > 1) {
+        // The run is ok only when every call it was to have went through; a call never made
+        // counts as not-called.
+        std::vector<CallSummary> all = calls_;
+        all.push_back(summary);
+        summary.calls = static_cast<int>(all.size());
+        if (all.back().status == "not-called" && all.size() > 1) --summary.calls;
+        summary.status = "ok";
+        summary.pages = summary.bad_rows = summary.rtn = summary.rtp = 0;
+        summary.underruns = summary.overflows = 0;
+        summary.rows = -1;
+        for (size_t i = 0; i < static_cast<size_t>(options_.calls); ++i) {
+            const std::string status = i < all.size() ? all[i].status : "not-called";
+            if (summary.status == "ok" && status != "ok") summary.status = status;
+            if (i >= all.size()) continue;
+            summary.pages += all[i].pages;
+            if (all[i].rows >= 0) summary.rows = std::max(summary.rows, 0) + all[i].rows;
+            summary.bad_rows += all[i].bad_rows;
+            summary.rtn += all[i].rtn;
+            summary.rtp += all[i].rtp;
+            summary.underruns += all[i].underruns;
+            summary.overflows += all[i].overflows;
+        }
+    }
+    if (timed_out_) summary.status = "timeout";
+    if (stopped_) summary.status = "stopped";
     return summary;
 }
 
@@ -226,6 +292,7 @@ int Session::Run() {
             next_block_us += period;
             // Falling behind (a busy machine) is not made up: simulated time lags instead.
             if (next_block_us < now_us - period) next_block_us = now_us;
+            MoveToNextCall();
             if (Finished(now_us / 1000)) break;
         }
         const int64_t wait = std::max<int64_t>(0, next_block_us - WallUs());

@@ -38,7 +38,15 @@ class Session {
     void FeedModems();
     double SpeedFactor();
     bool Finished(int64_t now_ms);
+    // Ends the fax machine's call once it is over and readies it for the next, while the run
+    // has calls to go.
+    void MoveToNextCall();
+    // The call under way (or the last one) as the fax machine and the modems saw it.
+    CallSummary CurrentCall() const;
+    // The run: one call, or every call of --calls together.
     CallSummary Summary() const;
+    int FailingUnderruns() const;
+    int Overflows() const;
     void Trace(const char* direction, const uint8_t* data, size_t len);
 
     Options options_;
@@ -47,6 +55,12 @@ class Session {
     std::unique_ptr<RemoteFax> remote_;
     int64_t start_ms_ = 0;
     int64_t call_over_ms_ = -1;
+    int64_t last_pump_us_ = 0;  // pacing of the line while a modem waits for its DTE
+    int64_t hold_next_block_us_ = 0;
+    std::vector<CallSummary> calls_;  // calls over, while more are to come
+    int underruns_before_ = 0;        // modem counts when the current call began
+    int failing_underruns_before_ = 0;
+    int overflows_before_ = 0;
     bool timed_out_ = false;
     bool stopped_ = false;
 };
