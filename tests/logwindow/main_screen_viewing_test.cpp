@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTabBar>
@@ -22,6 +23,8 @@
 #include "logwindow/log_table_model.h"
 #include "logwindow/main_screen.h"
 #include "viewing/export_dialog.h"
+#include "viewing/logic/fax_source.h"
+#include "viewing/logic/tiff_pages.h"
 #include "viewing/print_dialogs.h"
 #include "viewing/print_front_ends.h"
 #include "viewing/show_viewer.h"
@@ -53,13 +56,6 @@ bool recordViewer(QWidget* w) {
     QCoreApplication::processEvents();
     shownViewers().push_back({w->objectName(), window->fileName(), window->title(),
                               window->pageCount(), QFileInfo(window->fileName()).isFile()});
-    // CORVANE_VIEWER_SCREENSHOT=file.png keeps a picture of the viewer for the eye.
-    const QString shot = qEnvironmentVariable("CORVANE_VIEWER_SCREENSHOT");
-    if (!shot.isEmpty() && window->pageCount() > 1) {
-        window->NextPageClick();
-        QCoreApplication::processEvents();
-        window->grab().save(shot);
-    }
     return false;  // not run modally
 }
 
@@ -279,6 +275,66 @@ TEST(MainScreenViewing, PrintButtonWithoutAnyPrinterSaysSo) {
     v.window.button("&Print")->click();
     EXPECT_EQ(v.logs.boxes.texts(), QStringList{"Corvane cannot find any installed printers."});
     EXPECT_TRUE(v.workFiles().isEmpty());
+}
+
+// A fine page that reads like a typed letter, so that a picture of it can be judged by eye.
+QImage LetterPage(int page) {
+    QImage image(1728, 2156, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont heading("DejaVu Serif");
+    heading.setPixelSize(56);
+    heading.setBold(true);
+    painter.setFont(heading);
+    painter.drawText(QPoint(160, 220), QString("Northfield Supplies - page %1").arg(page));
+    QFont body("DejaVu Serif");
+    body.setPixelSize(30);
+    painter.setFont(body);
+    for (int y = 340; y < 2000; y += 44)
+        painter.drawText(QPoint(160, y),
+                         "Thank you for your order. The parts listed below were "
+                         "shipped today by road freight.");
+    painter.end();
+    return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+}
+
+// CORVANE_DOC_SHOTS=folder: pictures of a fax opened from the main window (the window, the
+// viewer on page 2, the export dialog) and the fax printed to a PDF file, for the eye.
+TEST(MainScreenViewing, PicturesOfAFaxOpenedFromTheWindow) {
+    const QString folder = qEnvironmentVariable("CORVANE_DOC_SHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "set CORVANE_DOC_SHOTS to a folder for the pictures";
+    ViewingWindow v;
+    QList<TiffFaxPage> pages;
+    for (int p = 1; p <= 3; ++p) pages << TiffFaxPage{LetterPage(p), true};
+    ASSERT_TRUE(WriteFaxPages(pages, v.logs.received("FAX0001.APF")));
+    v.select(LogPage::Incoming, v.received);
+    v.window.resize(1100, 560);
+    QCoreApplication::processEvents();
+    v.window.grab().save(folder + "/main-window-incoming.png");
+    SetViewerWindowHook([](QWidget* w) {
+        auto* window = static_cast<ViewerWindowBase*>(w);
+        window->resize(900, 1000);
+        window->show();
+        QCoreApplication::processEvents();
+        window->NextPageClick();
+        QCoreApplication::processEvents();
+        window->grab().save(qEnvironmentVariable("CORVANE_DOC_SHOTS") + "/viewer-from-window.png");
+        return false;
+    });
+    v.window.button("&View")->click();
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(folder + "/export-from-window.png");
+            dialog->close();
+        }
+    });
+    v.window.menuAction("Export Selected Fax   (TIF, BMP or PCX)")->trigger();
+    SetPrePrintRunner([](TPrePrintForm&) { return true; });
+    v.window.SetPdfNameAsker([&](QWidget*, const QString&) { return folder + "/printed.pdf"; });
+    v.window.menuAction("Print Selected Fax to PD&F...")->trigger();
+    SetPrePrintRunner([](TPrePrintForm& form) { return form.exec() == QDialog::Accepted; });
+    EXPECT_TRUE(QFileInfo::exists(folder + "/printed.pdf"));
+    EXPECT_TRUE(v.logs.boxes.shown().empty());
 }
 
 }  // namespace
