@@ -67,11 +67,11 @@ struct BigLog {
         setMessageBoxes(&boxes);
         {
             const QString path = AppFolder() + kOutgoingTableName;
-            xbase::XbaseTable::create(path, OutgoingFields(), nullptr);
+            (void)xbase::XbaseTable::create(path, OutgoingFields());
             xbase::XbaseTable t;
-            t.open(path, xbase::OpenMode::Exclusive);
+            (void)t.open(path, xbase::OpenMode::Exclusive);
             for (uint32_t i = 0; i < kRecords; ++i) appendOutgoing(t, i);
-            for (const auto& tag : OutgoingTags()) t.createTag(tag);
+            for (const auto& tag : OutgoingTags()) (void)t.createTag(tag);
         }
         fdm.OpenFaxLogs();
         commands = std::make_unique<LogCommands>(fdm, state, dialogs);

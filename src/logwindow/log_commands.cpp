@@ -204,8 +204,10 @@ bool LogCommands::Find(LogPage page) {
     if (expression.isEmpty()) return false;
     (page == LogPage::Outgoing ? state_.IncomingSearch : state_.OutgoingSearch).clear();
     XbaseTable& t = table(page);
+    if (busy) busy(true);
     t.goTop();
     const auto located = t.locate(ToWindows1252(expression), true, false);
+    if (busy) busy(false);
     const bool found = located.ok() && located.value() != 0;
     (page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch) =
         found ? expression : QString();
@@ -217,7 +219,9 @@ bool LogCommands::Find(LogPage page) {
 bool LogCommands::FindNext(LogPage page) {
     QString& search = page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch;
     if (search.isEmpty()) return false;
+    if (busy) busy(true);
     const auto located = table(page).locate(ToWindows1252(search), true, true);
+    if (busy) busy(false);
     const bool found = located.ok() && located.value() != 0;
     if (!found) {
         search.clear();
@@ -370,6 +374,30 @@ FaxInformation LogCommands::Information(LogPage page) const {
     }
     info.text = lines.join('\r');
     return info;
+}
+
+SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
+    SelectedFaxFiles fax;
+    const XbaseTable& t = table(page);
+    if (!HasSelectedRecord(t)) return fax;
+    if (page == LogPage::Outgoing) {
+        fax.title = "To: " + t.fieldText("RECIPIENT") +
+                    "             Sent: " + fdm_.SentAtText(LogKind::Outgoing);
+        fax.cover = fileIn(SendFolder(), t.fieldText("FAXCOVER"));
+        fax.document = fileIn(SendFolder(), t.fieldText("FAXDOC"));
+    } else {
+        fax.title = "From: " + t.fieldText("FROM").trimmed() +
+                    "             Received: " + fdm_.SentAtText(LogKind::Incoming);
+        fax.document = fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
+    }
+    return fax;
+}
+
+QString LogCommands::ExportFile(LogPage page) const {
+    const XbaseTable& t = table(page);
+    if (!HasSelectedRecord(t)) return {};
+    return page == LogPage::Outgoing ? fileIn(SendFolder(), t.fieldText("FAXDOC"))
+                                     : fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
 }
 
 QString LogCommands::CopyFaxFile(const QString& source, const QString& target) {

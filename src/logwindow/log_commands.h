@@ -55,6 +55,14 @@ struct FaxInformation {
     QStringList lines() const { return text.split('\r'); }
 };
 
+// What View and Print pass on for the selected fax: the title that heads the viewer and the
+// printed pages, and its files as full paths (named in the record; they may be missing).
+struct SelectedFaxFiles {
+    QString title;
+    QString cover;     // outgoing: the cover page file; empty when the record names none
+    QString document;  // outgoing: the document; incoming: the received file
+};
+
 class LogCommands {
   public:
     LogCommands(TFDM& fdm, MainScreenState& state, LogDialogs& dialogs);
@@ -63,6 +71,9 @@ class LogCommands {
     std::function<void(LogKind)> changed;
     // Forward shows the outgoing page when it has logged the new fax.
     std::function<void(LogPage)> showPage;
+    // Called with true before a search walks the log and with false after it (the window
+    // shows the hourglass meanwhile).
+    std::function<void(bool)> busy;
 
     static bool HasSelectedRecord(const xbase::XbaseTable& table);
     bool HasSelectedRecord(LogPage page) const;
@@ -76,6 +87,11 @@ class LogCommands {
     void Clone();
     void Forward();
     FaxInformation Information(LogPage page) const;
+    // The selected fax for View and Print; nothing (empty title) without a selected record.
+    SelectedFaxFiles SelectedFax(LogPage page) const;
+    // The file Export offers: the outgoing document (never the cover) or the received file;
+    // empty when the record names none.
+    QString ExportFile(LogPage page) const;
     // "Copy Fax File To..": the message to show.
     static QString CopyFaxFile(const QString& source, const QString& target);
 

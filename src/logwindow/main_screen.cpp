@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,6 +31,9 @@
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
 #include "uicommon/window_placement.h"
+#include "viewing/export_dialog.h"
+#include "viewing/print_front_ends.h"
+#include "viewing/show_viewer.h"
 
 namespace corvane {
 
@@ -51,6 +55,8 @@ const char* const kForwardFax = "For&ward Received Fax";
 const char* const kExportFax = "Export Selected Fax   (TIF, BMP or PCX)";
 const char* const kViewFax = "&View Selected Fax";
 const char* const kPrintFax = "Print Selected Fax";
+// Beyond the printers: a fax printed into a PDF file, for machines without one.
+const char* const kPrintFaxToPdf = "Print Selected Fax to PD&F...";
 const char* const kInfoFax = "Information About Selected Fax";
 const char* const kFindOut = "Find Outgoing Fax";
 const char* const kContinueOut = "Continue ";
@@ -165,9 +171,11 @@ void TMainScreen::buildMenus() {
     archive->setObjectName("ArchiveMenuItem");
     connect(archive, &QAction::triggered, this, &TMainScreen::ArchiveSelected);
     connect(add(edit, kForwardFax), &QAction::triggered, this, &TMainScreen::ForwardSelected);
-    add(edit, kExportFax);
-    add(edit, kViewFax, QKeySequence("Ctrl+V"));
-    add(edit, kPrintFax);
+    connect(add(edit, kExportFax), &QAction::triggered, this, &TMainScreen::ExportSelected);
+    connect(add(edit, kViewFax, QKeySequence("Ctrl+V")), &QAction::triggered, this,
+            &TMainScreen::ViewSelected);
+    connect(add(edit, kPrintFax), &QAction::triggered, this, &TMainScreen::PrintSelected);
+    connect(add(edit, kPrintFaxToPdf), &QAction::triggered, this, &TMainScreen::PrintSelectedToPdf);
     connect(add(edit, kInfoFax), &QAction::triggered, this, &TMainScreen::ShowInformation);
 
     QMenu* search = menuBar()->addMenu("&Search");
@@ -201,6 +209,8 @@ QWidget* TMainScreen::buildButtonBar() {
     }
     connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
+    connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
+    connect(button("&View"), &QPushButton::clicked, this, &TMainScreen::ViewSelected);
     row->addStretch(1);
     exitButton_ = new QPushButton("E&xit", bar);
     exitButton_->setObjectName("ExitButton");
@@ -290,13 +300,19 @@ void TMainScreen::buildPopups() {
     connect(out[0], &QAction::triggered, this, &TMainScreen::ArchiveSelected);
     connect(out[1], &QAction::triggered, this, &TMainScreen::DeleteSelected);
     connect(out[3], &QAction::triggered, this, &TMainScreen::CloneSelected);
+    connect(out[4], &QAction::triggered, this, &TMainScreen::ViewSelected);
+    connect(out[5], &QAction::triggered, this, &TMainScreen::PrintSelected);
     connect(out[7], &QAction::triggered, this, &TMainScreen::ShowInformation);
+    connect(out[8], &QAction::triggered, this, &TMainScreen::ExportSelected);
     const auto in = incoming_.popup->actions();
     connect(in[0], &QAction::triggered, this, &TMainScreen::ArchiveSelected);
     connect(in[1], &QAction::triggered, this, &TMainScreen::DeleteSelected);
     connect(in[2], &QAction::triggered, this, &TMainScreen::EditSelected);
+    connect(in[3], &QAction::triggered, this, &TMainScreen::ViewSelected);
+    connect(in[4], &QAction::triggered, this, &TMainScreen::PrintSelected);
     connect(in[5], &QAction::triggered, this, &TMainScreen::ForwardSelected);
     connect(in[6], &QAction::triggered, this, &TMainScreen::ShowInformation);
+    connect(in[7], &QAction::triggered, this, &TMainScreen::ExportSelected);
 }
 
 void TMainScreen::makeCommands() {
@@ -305,6 +321,12 @@ void TMainScreen::makeCommands() {
         page(kind == LogKind::Outgoing ? LogPage::Outgoing : LogPage::Incoming).dirty = true;
     };
     commands_->showPage = [this](LogPage p) { tabs_->setCurrentIndex(int(p)); };
+    commands_->busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
 }
 
 void TMainScreen::SetDataModule(TFDM* fdm) {
@@ -448,10 +470,12 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "&Send", "&New", "&Print", "&View", "Preferences"})
+    for (const char* pending : {"&Receive", "&Send", "&New", "Preferences"})
         setButton(pending, false);
     setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
     setButton("&Delete", b.del);
+    setButton("&Print", b.print);
+    setButton("&View", b.view);
     auto setAction = [this](const char* text, bool on) {
         if (QAction* a = menuAction(text)) a->setEnabled(on);
     };
@@ -463,6 +487,10 @@ void TMainScreen::applyButtonStates() {
     setAction(kDeleteFax, b.mDelete);
     setAction(kForwardFax, b.mForward);
     setAction(kInfoFax, b.mInfo);
+    setAction(kViewFax, b.mView);
+    setAction(kPrintFax, b.mPrint);
+    setAction(kPrintFaxToPdf, b.mPrint);
+    setAction(kExportFax, b.mExport);
     setAction(kFindOut, b.mFindOut);
     setAction(kContinueOut, b.mContinueOut);
     setAction(kFindIn, b.mFindIn);
@@ -482,13 +510,13 @@ void TMainScreen::applyButtonStates() {
     incoming_.findNext->setEnabled(b.findNextIn);
 
     const auto out = outgoing_.popup->actions();
-    const bool outState[] = {b.oArchive, b.oDelete, false,   b.oClone, false,
-                             false,      false,     b.oInfo, false};
+    const bool outState[] = {b.oArchive, b.oDelete, false,   b.oClone, b.oView,
+                             b.oPrint,   false,     b.oInfo, b.oExport};
     for (int i = 0; i < out.size(); ++i) out[i]->setEnabled(outState[i]);
     out[0]->setText(b.oArchiveCaption);
     const auto in = incoming_.popup->actions();
-    const bool inState[] = {b.iArchive, b.iDelete,  b.iEdit, false,
-                            false,      b.iForward, b.iInfo, false};
+    const bool inState[] = {b.iArchive, b.iDelete,  b.iEdit, b.iView,
+                            b.iPrint,   b.iForward, b.iInfo, b.iExport};
     for (int i = 0; i < in.size(); ++i) in[i]->setEnabled(inState[i]);
     in[0]->setText(b.iArchiveCaption);
     if (!commands_) {
@@ -554,6 +582,58 @@ void TMainScreen::ShowInformation() {
     if (info.text.isEmpty()) return;
     TShowFaxInfoForm form(info, this);
     form.exec();
+}
+
+void TMainScreen::ViewSelected() {
+    if (!commands_ || !isVisible()) return;
+    const LogPage p = currentPage();
+    const SelectedFaxFiles fax = commands_->SelectedFax(p);
+    if (fax.title.isEmpty()) return;
+    if (p == LogPage::Incoming) {
+        // A record without a file name has nothing to show; say so rather than stay silent.
+        if (fax.document.isEmpty())
+            corvane::ShowInformation("Fax file is missing");
+        else
+            ShowFaxViewer(fax.title, fax.document, statusPanel_, this);
+    } else {
+        ViewCoverAndDocument(fax.title, fax.cover, fax.document, statusPanel_, this);
+    }
+    statusPanel_->clear();
+}
+
+void TMainScreen::PrintSelected() {
+    if (!commands_) return;
+    const SelectedFaxFiles fax = commands_->SelectedFax(currentPage());
+    if (fax.title.isEmpty()) return;
+    PrintSelectedFax(this, fax.title, fax.cover, fax.document, statusPanel_);
+}
+
+void TMainScreen::PrintSelectedToPdf() {
+    if (!commands_) return;
+    const SelectedFaxFiles fax = commands_->SelectedFax(currentPage());
+    if (fax.title.isEmpty()) return;
+    const bool haveDocument = QFileInfo(fax.document).isFile();
+    if (!haveDocument && !QFileInfo(fax.cover).isFile()) {
+        corvane::ShowInformation("Error - fax file missing");  // before asking for a name
+        return;
+    }
+    const QString named = haveDocument ? fax.document : fax.cover;
+    const QString suggested = QFileInfo(named).completeBaseName() + ".pdf";
+    const QString pdf = askPdfName_ ? askPdfName_(this, suggested)
+                                    : QFileDialog::getSaveFileName(this, "Print to PDF", suggested,
+                                                                   "PDF File (*.pdf)");
+    if (pdf.isEmpty()) return;
+    PrintSelectedFax(this, fax.title, fax.cover, fax.document, statusPanel_, pdf);
+}
+
+void TMainScreen::ExportSelected() {
+    if (!commands_ || !isVisible() || !commands_->HasSelectedRecord(currentPage())) return;
+    const QString file = commands_->ExportFile(currentPage());
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        corvane::ShowInformation("Fax file is missing");
+        return;
+    }
+    OpenExportDialog(file, this);
 }
 
 void TMainScreen::Find(LogPage p) {

@@ -4,6 +4,7 @@
 // commands do); this class builds the widgets, applies the decisions and forwards commands.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "logwindow/log_commands.h"
@@ -56,6 +57,10 @@ class TMainScreen : public QMainWindow {
     QLabel* statusPanel() const { return statusPanel_; }
     const ButtonStates& buttonStates() const { return buttons_; }
     LogPage currentPage() const;
+    // Asks for the PDF file "Print Selected Fax to PDF" writes (suggested name given); empty
+    // for Cancel. Tests answer it.
+    using PdfNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
+    void SetPdfNameAsker(PdfNameAsker asker) { askPdfName_ = std::move(asker); }
 
     // Operations other parts of the program call.
     void SetButtons();
@@ -71,6 +76,10 @@ class TMainScreen : public QMainWindow {
     void CloneSelected();
     void ForwardSelected();
     void ShowInformation();
+    void ViewSelected();
+    void PrintSelected();
+    void PrintSelectedToPdf();
+    void ExportSelected();
     void Find(LogPage page);
     void FindNext(LogPage page);
     void RebuildIndexes();
@@ -134,6 +143,7 @@ class TMainScreen : public QMainWindow {
     LogPageWidgets outgoing_;
     LogPageWidgets incoming_;
     bool syncing_ = false;
+    PdfNameAsker askPdfName_;
 };
 
 }  // namespace corvane

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "viewing/logic/mono_shrink.h"
+
 namespace corvane {
 
 namespace {
@@ -171,15 +173,20 @@ void TFxFaxViewer::rebuildDisplay() {
     if (page.isNull()) {
         display_ = QImage();
     } else {
-        QImage colored = page;
-        colored.setColorTable({fg_.rgb(), bg_.rgb()});
         const QSize size = store_.displaySize();
-        // Shrinking averages the pixels into grey, which keeps small print readable.
-        display_ = colored.convertToFormat(QImage::Format_RGB32)
-                       .scaled(size, Qt::IgnoreAspectRatio,
-                               size.width() < page.width() || size.height() < page.height()
-                                   ? Qt::SmoothTransformation
-                                   : Qt::FastTransformation);
+        if (CanShrinkMonoPage(page, size)) {
+            // Half and quarter size: averaged straight from the bits, a few times faster.
+            display_ = ShrinkMonoPage(page, size, fg_.rgb(), bg_.rgb());
+        } else {
+            QImage colored = page;
+            colored.setColorTable({fg_.rgb(), bg_.rgb()});
+            // Shrinking averages the pixels into grey, which keeps small print readable.
+            display_ = colored.convertToFormat(QImage::Format_RGB32)
+                           .scaled(size, Qt::IgnoreAspectRatio,
+                                   size.width() < page.width() || size.height() < page.height()
+                                       ? Qt::SmoothTransformation
+                                       : Qt::FastTransformation);
+        }
     }
     updateScrollRanges();
     viewport()->update();

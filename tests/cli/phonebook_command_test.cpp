@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "fixtures/spreadsheet_csv.h"
+
 namespace {
 
 struct CliRun {
@@ -22,19 +24,7 @@ CliRun runCli(const QString& home, const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// Saved by a spreadsheet program: BOM, CRLF, quoted fields with commas, doubled quotes and a
-// line break, the euro sign, and rows that must be refused.
-const char kSpreadsheetCsv[] =
-    "\xEF\xBB\xBFName,Fax Number\r\n"
-    "\"Smith, John\",555 0100\r\n"
-    "\"The \"\"Best\"\" Shop\",\"555 0101\"\r\n"
-    "\"Two\nLines\",555 0102\r\n"
-    ",555 0103\r\n"
-    "Caf\xC3\xA9 \xE2\x82\xAC,555 0104\r\n"
-    "An extremely long company name that goes on,555 0105\r\n"
-    "\r\n"
-    "No Number,\r\n"
-    "Smith Again,555 0106";
+using corvane::testing::kSpreadsheetCsv;
 
 TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
     QTemporaryDir home;

@@ -1,23 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "core/csv_file.h"
+#include "fixtures/spreadsheet_csv.h"
 
 namespace corvane {
 namespace {
 
-// Saved by a spreadsheet program: BOM, CRLF, quoted fields with commas, doubled quotes and a
-// line break, the euro sign, and rows that must be refused.
-const char kSpreadsheetCsv[] =
-    "\xEF\xBB\xBFName,Fax Number\r\n"
-    "\"Smith, John\",555 0100\r\n"
-    "\"The \"\"Best\"\" Shop\",\"555 0101\"\r\n"
-    "\"Two\nLines\",555 0102\r\n"
-    ",555 0103\r\n"
-    "Caf\xC3\xA9 \xE2\x82\xAC,555 0104\r\n"
-    "An extremely long company name that goes on,555 0105\r\n"
-    "\r\n"
-    "No Number,\r\n"
-    "Smith Again,555 0106";
+using testing::kSpreadsheetCsv;
 
 TEST(Csv, ParsesSpreadsheetQuotingAndLineNumbers) {
     const auto records = ParseCsv(DecodeCsvText(QByteArray(kSpreadsheetCsv)));

@@ -155,6 +155,54 @@ TEST(SetButtons, EnabledStatesAndCaptionsFollowPageSelectionAndRecord) {
     }
 }
 
+// View, Print and Export: the buttons, the Edit menu items and the page's pop-up items.
+TEST(SetButtons, ViewPrintAndExportFollowTheSelectedRecordAndItsDocument) {
+    using P = LogPage;
+    struct Case {
+        const char* name;
+        ButtonInputs in;
+        bool view, print, exportFax;
+    };
+    const Case cases[] = {
+        // name                           page         s0     s1     oArch  doc
+        {"outgoing, nothing selected",
+         {P::Outgoing, false, true, false, false},
+         false,
+         false,
+         false},
+        {"outgoing with document", {P::Outgoing, true, false, false, true}, true, true, true},
+        {"outgoing cover only: view and print",
+         {P::Outgoing, true, false, false, false},
+         true,
+         true,
+         false},
+        {"incoming record, whatever FAXDOC says",
+         {P::Incoming, false, true, false, false},
+         true,
+         true,
+         true},
+        {"incoming page, empty incoming log",
+         {P::Incoming, true, false, false, true},
+         false,
+         false,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ButtonStates b = SetButtonsFor(c.in, ButtonStates());
+        const bool outgoing = c.in.page == P::Outgoing;
+        EXPECT_EQ(b.view, c.view);
+        EXPECT_EQ(b.mView, c.view);
+        EXPECT_EQ(b.oView, c.view);  // both pop-up View items follow the View button
+        EXPECT_EQ(b.iView, c.view);
+        EXPECT_EQ(b.print, c.print);
+        EXPECT_EQ(b.mPrint, c.print);
+        EXPECT_EQ(outgoing ? b.oPrint : b.iPrint, c.print);
+        EXPECT_EQ(b.mExport, c.exportFax);
+        EXPECT_EQ(outgoing ? b.oExport : b.iExport, c.exportFax);
+    }
+}
+
 TEST(SetButtons, IncomingPageLeavesSendAndOutgoingControlsAsThePageZeroRunSetThem) {
     ButtonInputs out{LogPage::Outgoing, true, true, false, true, false, false, false};
     const ButtonStates first = SetButtonsFor(out, ButtonStates());

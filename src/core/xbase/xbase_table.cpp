@@ -105,36 +105,7 @@ void XbaseTable::setEof() {
     eof_ = true;
 }
 
-bool XbaseTable::scanRecords(uint32_t from, bool forward) {
-    const uint32_t count = recCount();
-    for (uint32_t r = from; r >= 1 && r <= count; r = forward ? r + 1 : r - 1) {
-        if (!dbf_->readRecord(r, scratch_)) break;
-        if (visible(scratch_, r)) {
-            load(r, scratch_);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool XbaseTable::scanTag(OpenTag& t, CdxPos pos, bool forward) {
-    // A tag never holds more entries than the table has records; a longer walk means a
-    // damaged file.
-    uint64_t guard = uint64_t(recCount()) + 2;
-    while (pos.valid() && guard--) {
-        const CdxEntry* e = t.tag->entry(pos);
-        if (!e) break;
-        const uint32_t r = e->recno;
-        if (dbf_->readRecord(r, scratch_) && visible(scratch_, r)) {
-            load(r, scratch_);
-            hint_ = pos;
-            hintVersion_ = indexVersion_;
-            return true;
-        }
-        if (!(forward ? t.tag->next(pos) : t.tag->prev(pos))) break;
-    }
-    return false;
-}
+// scanRecords and scanTag live in xbase_table_scan.cpp.
 
 CdxPos XbaseTable::currentPosition(OpenTag& t) {
     const std::string key = t.key->key(RecordView{&record_, recno_});
@@ -191,18 +162,7 @@ bool XbaseTable::skipOnce(int count) {
             moved = scanRecords(forward ? recno_ + 1 : recno_ - 1, forward);
         } else {
             OpenTag& t = tags_[size_t(order_ - 1)];
-            CdxPos pos = currentPosition(t);
-            if (forward) {
-                const CdxEntry* e = t.tag->entry(pos);
-                if (e && e->recno == recno_ && e->key == t.key->key(RecordView{&record_, recno_}))
-                    t.tag->next(pos);
-            } else {
-                if (pos.valid())
-                    t.tag->prev(pos);
-                else
-                    pos = t.tag->last();
-            }
-            moved = scanTag(t, pos, forward);
+            moved = scanTag(t, stepFromCurrent(t, forward), forward);
         }
         if (!moved) {
             if (forward) {

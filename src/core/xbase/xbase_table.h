@@ -170,8 +170,20 @@ class XbaseTable {
     void load(uint32_t recno, const std::string& record);
     void setEof();
     CdxPos currentPosition(OpenTag& t);
-    bool scanTag(OpenTag& t, CdxPos pos, bool forward);
-    bool scanRecords(uint32_t from, bool forward);
+    // The tag position one step from the current record (which may be missing from the tag).
+    CdxPos stepFromCurrent(OpenTag& t, bool forward);
+    // Moves to the first visible record from `pos` (tag) or `from` (record order) onwards that
+    // satisfies `condition` too, when one is given.
+    bool scanTag(OpenTag& t, CdxPos pos, bool forward, const Expression* condition = nullptr);
+    bool scanRecords(uint32_t from, bool forward, const Expression* condition = nullptr);
+    bool accepts(const std::string& record, uint32_t recno, const Expression* condition) const;
+    // Indexed by record number: visible and satisfying `condition` (when given). One pass
+    // through the table file in record order, reading it in large blocks.
+    std::vector<bool> matchingRecords(const Expression* condition);
+    // How many tag entries a scan checks one by one, each a read at a random place in the
+    // table file, before one pass in file order decides for all records at once.
+    uint32_t directScanSteps() const;
+    bool locateByStepping(const Expression& condition, bool forward);
     void report(int percent);
 
     std::unique_ptr<DbfFile> dbf_;

@@ -39,12 +39,15 @@ int XbaseTable::queryRecCountOnce() {
             if (dbf_->readRecord(r, record) && visible(record, r)) ++count;
         return count;
     }
+    // The tag decides which records count, the table file (read in record order) which of
+    // them are visible.
     OpenTag& t = tags_[size_t(order_ - 1)];
+    const std::vector<bool> matches = matchingRecords(nullptr);
     uint64_t guard = uint64_t(recCount()) + 1;
     for (CdxPos pos = t.tag->first(); pos.valid() && guard--; t.tag->next(pos)) {
         const CdxEntry* e = t.tag->entry(pos);
         if (!e) break;
-        if (dbf_->readRecord(e->recno, record) && visible(record, e->recno)) ++count;
+        if (e->recno < matches.size() && matches[e->recno]) ++count;
     }
     return count;
 }
@@ -84,20 +87,36 @@ Result<uint32_t> XbaseTable::locate(const std::string& expression, bool forward,
         return XbaseError("a search condition must be a logical expression");
     const uint32_t startRecno = recno_;
     const bool startEof = eof_;
-    bool positioned;
-    if (continueSearch)
-        positioned = skip(forward ? 1 : -1) && !eof_;
-    else
-        positioned = forward ? goTop() : goBottom();
-    if (continueSearch && !forward && bof_) positioned = false;
-    while (positioned && !eof_) {
+    auto position = [&] {
+        bool positioned;
+        if (continueSearch)
+            positioned = skip(forward ? 1 : -1) && !eof_;
+        else
+            positioned = forward ? goTop() : goBottom();
+        if (continueSearch && !forward && bof_) positioned = false;
+        return positioned && !eof_;
+    };
+    auto restore = [&] {
+        if (startEof)
+            setEof();
+        else
+            go(startRecno);
+    };
+    if (position()) {
         if (condition->evaluateLogical(RecordView{&record_, recno_})) return recno_;
-        if (!skip(forward ? 1 : -1)) break;
+        const bool found =
+            order_ == 0 ? scanRecords(forward ? recno_ + 1 : recno_ - 1, forward, condition.get())
+                        : scanTag(tags_[size_t(order_ - 1)],
+                                  stepFromCurrent(tags_[size_t(order_ - 1)], forward), forward,
+                                  condition.get());
+        if (found) return recno_;
+        if (cdx_.corrupt() && recoverIndex()) {
+            // The scan met a damaged index, rebuilt now: search again the careful way.
+            restore();
+            if (position() && locateByStepping(*condition, forward)) return recno_;
+        }
     }
-    if (startEof)
-        setEof();
-    else
-        go(startRecno);
+    restore();
     return uint32_t(0);
 }
 
