@@ -167,6 +167,22 @@ void TFxAbstractFax::sendFrame(std::uint8_t fcf, const QByteArray& fif, bool fin
     sendRaw(BuildFrame(fcf, fif, final));
 }
 
+T30Frame TFxAbstractFax::takeClass1Frame() {
+    const T30Frame frame = ParseFrame(class1_.frame);
+    class1_.frame.clear();
+    class1_.frameDle = false;
+    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    if (!frame.valid) return frame;
+    class1_.frameSeen = true;
+    class1_.lastFinal = frame.final;
+    class1_.lastFcf = frame.fcf;
+    if (frame.fcf == fcfCsi || frame.fcf == fcfTsi) {
+        remoteId_ = IdFromFif(frame.fif);
+        setStatus(fsGotStationId, true);
+    }
+    return frame;
+}
+
 bool TFxAbstractFax::collectFrameBytes() {
     constexpr char kDleByte = 0x10;
     constexpr char kEtxByte = 0x03;

@@ -136,6 +136,10 @@ class TFxAbstractFax : public QObject {
     // Reads frame bytes after CONNECT; true once DLE ETX has ended the frame, which is then
     // in `class1_.frame`.
     bool collectFrameBytes();
+    // Takes the frame collected in `class1_.frame`: re-arms the reply timer, notes what every
+    // state looks at (final bit, FCF) and takes a CSI/TSI as the remote's id. A frame that
+    // fails its checks comes back with `valid` false, to be dropped.
+    T30Frame takeClass1Frame();
     // Sets the minimum line length from the scan time code, resolution and rate.
     void updateMinLineBytes();
 

@@ -35,20 +35,12 @@ bool CarrierGone(const QString& reply) {
 }  // namespace
 
 void TFxReceiveFax::onClass1Frame() {
-    const T30Frame frame = ParseFrame(class1_.frame);
-    class1_.frame.clear();
-    class1_.frameDle = false;
-    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    const T30Frame frame = takeClass1Frame();
     if (!frame.valid) return;
-    class1_.frameSeen = true;
-    class1_.lastFinal = frame.final;
-    class1_.lastFcf = frame.fcf;
     switch (frame.fcf) {
         case fcfCsi:
         case fcfTsi:
-            remoteId_ = IdFromFif(frame.fif);
-            setStatus(fsGotStationId, true);
-            break;
+            break;  // the remote's id, taken with the frame
         case fcfDcs: {
             const DcsParams p = ParseDcs(frame.fif);
             class1_.rateIndex = p.rateIndex;

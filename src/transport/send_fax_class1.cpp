@@ -40,20 +40,12 @@ bool TFxSendFax::receivesFrames(TFaxSendState s) const {
 }
 
 void TFxSendFax::onClass1Frame() {
-    const T30Frame frame = ParseFrame(class1_.frame);
-    class1_.frame.clear();
-    class1_.frameDle = false;
-    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    const T30Frame frame = takeClass1Frame();
     if (!frame.valid) return;
-    class1_.frameSeen = true;
-    class1_.lastFinal = frame.final;
-    class1_.lastFcf = frame.fcf;
     switch (frame.fcf) {
         case fcfCsi:
         case fcfTsi:
-            remoteId_ = IdFromFif(frame.fif);
-            setStatus(fsGotStationId, true);
-            break;
+            break;  // the remote's id, taken with the frame
         case fcfDis: {
             const DisCaps caps = ParseDis(frame.fif);
             class1_.remote = caps.rates;
