@@ -12,8 +12,8 @@ constexpr double kCarrierMeanSquare = 114.0 * 114.0;
 // of 160 samples gives about 0.025; a V.21 signal about 1.7 and the page modulations well
 // above 0.3, still above 0.15 under noise as loud as the signal.
 constexpr double kCorrelatedAbove = 0.12;
-// A detector does not drop on the first quiet block: the end of a signal keeps it up 20 ms.
-constexpr int kHangoverBlocks = 1;
+// A detector does not drop on a quiet block or two: the end of a signal keeps it up 40 ms.
+constexpr int kHangoverBlocks = 2;
 
 }  // namespace
 
