@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "line_party.h"
@@ -39,15 +40,17 @@ void PrintTo(const SquelchCase& c, std::ostream* os) {
 }
 
 Source V21() {
-    auto* tx = fsk_tx_init(nullptr, &preset_fsk_specs[FSK_V21CH2], &RandomBit, nullptr);
-    fsk_tx_power(tx, kSignalDbm0);
-    return [tx](int16_t* amp, int len) { fsk_tx(tx, amp, len); };
+    std::shared_ptr<fsk_tx_state_t> tx(
+        fsk_tx_init(nullptr, &preset_fsk_specs[FSK_V21CH2], &RandomBit, nullptr), &fsk_tx_free);
+    fsk_tx_power(tx.get(), kSignalDbm0);
+    return [tx](int16_t* amp, int len) { fsk_tx(tx.get(), amp, len); };
 }
 
 Source V29() {
-    auto* tx = v29_tx_init(nullptr, 9600, false, &RandomBit, nullptr);
-    v29_tx_power(tx, kSignalDbm0);
-    return [tx](int16_t* amp, int len) { v29_tx(tx, amp, len); };
+    std::shared_ptr<v29_tx_state_t> tx(v29_tx_init(nullptr, 9600, false, &RandomBit, nullptr),
+                                       &v29_tx_free);
+    v29_tx_power(tx.get(), kSignalDbm0);
+    return [tx](int16_t* amp, int len) { v29_tx(tx.get(), amp, len); };
 }
 
 Source CallingTone() {
