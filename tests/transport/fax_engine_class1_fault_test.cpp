@@ -82,8 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         Class1FaultCase{"NoAnswer", {"--no-answer"}, 1, ecFaxNoFaxConnect, "no-answer", 0},
         Class1FaultCase{"NoDialTone", {"--no-dialtone"}, 1, ecFaxNoDialTone, "no-dialtone", 0},
         Class1FaultCase{"NoiseAt50dBm0", {"--noise", "-50"}, 2, 0, "ok", 2},
-        // At -46 dBm0 no training check gets through at any rate (efax -o1 fails alike).
-        Class1FaultCase{"NoiseAt46dBm0", {"--noise", "-46"}, 1, ecFaxTrainFail, "failed", 0}),
+        // 32 dB below the signals the modems still train (at a lower rate when V.17 fails),
+        // as hardware does; louder noise is faxline's own test.
+        Class1FaultCase{"NoiseAt46dBm0", {"--noise", "-46"}, 1, 0, "ok", 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Class1SendFaults, VoiceAnswerIsNoFax) {

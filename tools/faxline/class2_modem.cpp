@@ -11,6 +11,7 @@
 #include "pty_port.h"
 #include "spandsp_api.h"
 #include "telephone_line.h"
+#include "training_check.h"
 
 namespace corvane::faxline {
 namespace {
@@ -680,6 +681,12 @@ void Class2Modem::CollectReceivedPage() {
 }
 
 int Class2Modem::HangUpCode(int t30_code) const {
+    // A modem that never made out a frame of the other machine (its DIS, or the caller's DCS)
+    // ends by T1 whichever way the call was lost: a far end that hung up first (spandsp's
+    // machine gives up after three DIS) is silence to it until T1 runs out.
+    const bool far_end_heard = calling_ ? remote_dis_len_ > 0 : remote_dcs_len_ > 0;
+    if (!far_end_heard && (t30_code == T30_ERR_CALLDROPPED || t30_code == T30_ERR_RETRYDCN))
+        return 11;
     switch (t30_code) {
         case T30_ERR_OK:
             return 0;
@@ -822,6 +829,7 @@ void Class2Modem::Receive(int16_t* amp, int len) {
         ++in_t30_;
         fax_rx(fax_, amp, len);
         --in_t30_;
+        HookTrainingCheck(fax_);
     }
     CollectReceivedPage();
     if (call_ == Call::kDialling && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {

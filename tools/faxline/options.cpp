@@ -138,8 +138,9 @@ Line:
                        over a modem says NO ANSWER when the dial string holds '@' (wait
                        for quiet answer) under ATX3 and ATX4, otherwise NO CARRIER
   --delay-ms N         one-way delay of the audio [0; 60 with two modems]
-  --noise DBM0         add white noise at this level, e.g. -50; above about -45 the
-                       modems' carrier detectors never drop and frames go unanswered
+  --noise DBM0         add white noise at this level (signals are about -14 dBm0): at
+                       -30 pages go at a lower rate and may lose rows, at -10 no frame
+                       gets through and the call ends by T.30's time-outs
   --drop-after-page N  the line drops once page N went through (fax machine mode)
   --drop-after-ms N    the line drops after N ms of page data (high-speed modulation)
 

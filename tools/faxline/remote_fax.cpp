@@ -7,6 +7,7 @@
 
 #include "spandsp_api.h"
 #include "telephone_line.h"
+#include "training_check.h"
 
 namespace corvane::faxline {
 namespace {
@@ -372,28 +373,17 @@ bool RemoteFax::BreaksOffWith(uint8_t fcf) const {
 
 void RemoteFax::HookPageBits() {
     if (!fax_ || finished_) return;
-    const bool spoil_page = page_rx_ && (options_.rtn_page > 0 || options_.rtp_page > 0);
-    if (!spoil_page && !tcf_rx_) return;
-    fax_modems_state_t& m = fax_->modems;
     put_bit_func_t* put = nullptr;
     void** user = nullptr;
-    switch (m.current_rx_type) {
-        case T30_MODEM_V17:
-            put = &m.fast_modems.v17_rx.put_bit;
-            user = &m.fast_modems.v17_rx.put_bit_user_data;
-            break;
-        case T30_MODEM_V29:
-            put = &m.fast_modems.v29_rx.put_bit;
-            user = &m.fast_modems.v29_rx.put_bit_user_data;
-            break;
-        case T30_MODEM_V27TER:
-            put = &m.fast_modems.v27ter_rx.put_bit;
-            user = &m.fast_modems.v27ter_rx.put_bit_user_data;
-            break;
-        default:
-            return;
+    if (!PageReceiverSink(fax_, &put, &user)) return;
+    const bool spoil_page = page_rx_ && (options_.rtn_page > 0 || options_.rtp_page > 0);
+    if (!spoil_page && !tcf_rx_) {
+        HookTrainingCheck(fax_);
+        return;
     }
-    if (*put != static_cast<put_bit_func_t>(&t30_non_ecm_put_bit)) return;
+    if (*put != static_cast<put_bit_func_t>(&t30_non_ecm_put_bit) &&
+        *put != static_cast<put_bit_func_t>(&TrainingCheckPutBit))
+        return;
     *put = &RemoteFax::PageBitIn;
     *user = this;
 }
@@ -417,7 +407,7 @@ void RemoteFax::PageBitIn(void* user, int bit) {
         if ((bad && n % 200 < 40) || (poor && n % 400 < 40))
             bit = static_cast<int>((n * 2654435761u) >> 7) & 1;
     }
-    t30_non_ecm_put_bit(t30, bit);
+    TrainingCheckPutBit(t30, bit);
 }
 
 void RemoteFax::OnLineEvent(LineEvent event) {

@@ -144,6 +144,9 @@ void TelephoneLine::Carry(DelayLine& path, const int16_t* in, int16_t* out, int 
         if (noise_) value += awgn(noise_);
         out[i] = static_cast<int16_t>(std::clamp(value, -32768, 32767));
     }
+    // A quiet line leaves spandsp's detectors alone; a noisy one needs a receiver that tells
+    // the noise from a signal.
+    if (noise_) path.squelch.Process(out, len);
 }
 
 void TelephoneLine::RunBlock() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "carrier_squelch.h"
 #include "line_party.h"
 
 struct awgn_state_s;
@@ -64,6 +65,7 @@ class TelephoneLine : public LineControl {
     };
     struct DelayLine {
         std::deque<int16_t> samples;
+        CarrierSquelch squelch;  // the carrier detector of the party at the far end
     };
 
     LineParty* Other(LineParty* party) const;
