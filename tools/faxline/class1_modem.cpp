@@ -156,9 +156,16 @@ void Class1Modem::CommandByte(uint8_t c) {
         at_put_response_code(&at, AT_RESPONSE_CODE_OK);
         return;
     }
-    for (const AtCommand& cmd : *commands)
+    for (const AtCommand& cmd : *commands) {
         if (cmd.kind == AtCommand::Kind::kDial)
             quiet_answer_ = cmd.value.find('@') != std::string::npos;
+        const bool amp = cmd.kind == AtCommand::Kind::kAmpersand;
+        if (amp && (cmd.letter == 'C' || cmd.letter == 'D'))
+            SetLineBehaviour(cmd.letter, cmd.number);
+        if ((amp && cmd.letter == 'F') ||
+            (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z'))
+            ResetLineBehaviour();
+    }
     const int echo = at.p.echo;
     at.p.echo = 0;
     const std::string command = "AT" + body + "\r";

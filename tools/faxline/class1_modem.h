@@ -33,8 +33,11 @@ class Class1Modem : public Modem {
     void Receive(int16_t* amp, int len) override;
     void OnLineEvent(LineEvent event) override;
     bool CarriesPageData() const override;
+    bool CarrierUp() const override { return in_call_; }
 
   private:
+    void HangUpForDtr() override { DteHungUp(); }
+
     static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);
     static int ModemControl(t31_state_s* s, void* user_data, int op, const char* num);
 

@@ -67,6 +67,7 @@ void Class2Modem::ResetProfile() {
     dis_ = {1, 5, 0, 2, 0, 0, 0, 0};
     dcc_ = dis_;
     bit_order_ = 0;
+    ResetLineBehaviour();
 }
 
 std::string Class2Modem::Name(const char* class2, const char* class20) const {
@@ -222,6 +223,8 @@ void Class2Modem::ExecuteLine(const std::string& line) {
                 break;
             case AtCommand::Kind::kAmpersand:
                 if (cmd.letter == 'F') ResetProfile();
+                if (cmd.letter == 'C' || cmd.letter == 'D')
+                    SetLineBehaviour(cmd.letter, cmd.number);
                 break;
             case AtCommand::Kind::kBasic:
             case AtCommand::Kind::kDial:

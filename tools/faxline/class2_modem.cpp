@@ -496,6 +496,24 @@ void Class2Modem::DteHungUp() {
     line_buf_.clear();
 }
 
+void Class2Modem::HangUpForDtr() {
+    if (call_ == Call::kRinging) return;  // nothing to hang up: the DTE has not answered
+    if (call_ != Call::kConnected || session_over_ || fax_ == nullptr) {
+        // Dialling, or a call T.30 has already finished: just on hook, no result.
+        DteHungUp();
+        return;
+    }
+    // A call in progress ends as +FK/+FKS ends it: DCN, hang-up code 2 (call aborted by the
+    // DTE), then OK for whatever command or page data was outstanding.
+    input_ = Input::kCommand;
+    line_buf_.clear();
+    fdr_outstanding_ = false;
+    aborted_by_dte_ = true;
+    abort_ = true;
+    hang_up_requested_ = true;
+    result_pending_ = true;
+}
+
 // T.30 waits inside its callback while the line runs on (the pump runs it in real time): the
 // modem is deaf and silent meanwhile, and the far end's timers keep running, so a DTE that
 // takes too long loses the call as it would on a line.

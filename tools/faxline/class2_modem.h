@@ -55,8 +55,11 @@ class Class2Modem : public Modem {
     void Receive(int16_t* amp, int len) override;
     void OnLineEvent(LineEvent event) override;
     bool CarriesPageData() const override;
+    bool CarrierUp() const override { return call_ == Call::kConnected; }
 
   private:
+    void HangUpForDtr() override;
+
     enum class Call { kIdle, kDialling, kRinging, kConnected };
     enum class Input { kCommand, kPageIn, kWaitDc2, kPageOut };
     using Params = std::array<int, 8>;  // vr, br, wd, ln, df, ec, bf, st
