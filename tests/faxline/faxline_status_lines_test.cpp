@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "faxline_harness.h"
 
 namespace corvane::faxline::testing {
@@ -119,6 +121,38 @@ TEST(StatusLines, RingThenAnswer) {
     }
     EXPECT_EQ(lines.WaitFor("DCD=0", 10000), "DCD=0 DSR=1 CTS=1 RI=0") << lines.Log();
     EXPECT_EQ(line.Wait(), 0) << line.Output();
+}
+
+// With DTR held down the modem reports the rings but does not answer by itself; raised
+// again, it answers at the next ring.
+TEST(StatusLines, NoAutoAnswerWhileDtrIsDown) {
+    for (const auto& [modem_class, fax_class, answered] :
+         {std::tuple{"1", "1", "CONNECT"}, std::tuple{"2", "2", "+FCON"}}) {
+        ScratchFolder dir;
+        const std::string page = dir.MakePage("page", "DTR", 100);
+        ASSERT_FALSE(page.empty());
+        FaxlineRun line(
+            dir, {"--modem", dir / "modem", "--class", modem_class, "--remote", "send", "--file",
+                  page, "--call-after-ms", "300", "--expect", "failed", "--linger", "2"});
+        ASSERT_TRUE(line.WaitReady());
+        StatusLineClient lines(dir / "modem.lines");
+        lines.Send("DTR=0");
+        {
+            ModemPort port(dir / "modem");
+            ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + fax_class), "OK"));
+            ASSERT_TRUE(Has(port.Command("ATS0=1"), "OK"));
+            std::string rings = port.ReadUntil("RING\r\n", 20000);
+            rings += port.ReadUntil("RING\r\n", 20000);
+            EXPECT_EQ(rings.find(answered), std::string::npos) << modem_class << ": " << rings;
+            lines.Current();
+            EXPECT_EQ(lines.Log().find("DCD=1"), std::string::npos) << lines.Log();
+            lines.Send("DTR=1");
+            const std::string answer = port.ReadUntil(answered, 20000);
+            EXPECT_NE(answer.find(answered), std::string::npos) << modem_class << ": " << answer;
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+    }
 }
 
 // Clients come and go over a run, each told the lines at once; the socket goes with the run.

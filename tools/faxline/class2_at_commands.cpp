@@ -59,6 +59,7 @@ void Class2Modem::ResetProfile() {
     s_regs_[4] = 10;
     s_regs_[5] = 8;
     s_regs_[7] = kDefaultS7Seconds;
+    s_regs_[12] = 50;  // escape guard time, fiftieths of a second
     fclass_ = "0";
     result_level_ = 4;
     settings_.clear();
@@ -286,6 +287,11 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
             return Outcome::kPending;
         }
         case 'O':
+            if (data_.state() == DataCall::State::kEscaped) {
+                data_.Resume();
+                Reply(DataCall::ConnectText(result_level_));
+                return Outcome::kPending;  // CONNECT is the result
+            }
             return call_ == Call::kIdle ? Outcome::kError : Outcome::kOk;
         default:
             return Outcome::kOk;  // L, M, P, T: speaker and dialling mode

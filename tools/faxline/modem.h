@@ -40,6 +40,9 @@ class Modem : public LineParty {
     void DtrDropped() {
         if (amp_d_ != 0) HangUpForDtr();
     }
+    // DTR as the status line channel has it; while it is down (and not ignored under &D0)
+    // the modem does not answer by itself.
+    void SetDtr(bool up) { dtr_up_ = up; }
 
     int underruns() const { return underruns_; }
     // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
@@ -61,8 +64,11 @@ class Modem : public LineParty {
         amp_d_ = 2;
     }
 
+    bool AutoAnswerAllowed() const { return dtr_up_ || amp_d_ == 0; }
+
     int amp_c_ = 1;
     int amp_d_ = 2;
+    bool dtr_up_ = true;
     int underruns_ = 0;
     int overflows_ = 0;
 };

@@ -127,6 +127,7 @@ void Session::ServiceStatusLines(Station& s, const char* name) {
     lines.dcd = s.modem->DcdOn();
     lines.ri = line_.RingingAt(s.modem.get());
     s.lines->Service(lines);
+    s.modem->SetDtr(s.lines->dtr());
     if (s.lines->TakeDtrDrop()) {
         if (options_.trace) {
             const std::string note = std::string("-") + name;
