@@ -126,5 +126,29 @@ TEST(DataCallHangUp, AfterEscape) {
     EXPECT_EQ(line.Wait(), 0) << line.Output();
 }
 
+// Under &D1 a DTR drop is an escape: command mode with OK, the call and its carrier stay.
+TEST(DataCallDtr, DropUnderD1ReturnsToCommandMode) {
+    ScratchFolder dir;
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif",
+                          "--answer", "data", "--expect", "failed", "--linger", "2"});
+    ASSERT_TRUE(line.WaitReady());
+    StatusLineClient lines(dir / "modem.lines");
+    {
+        ModemPort port(dir / "modem");
+        ASSERT_TRUE(Has(port.Command("ATE0&D1"), "OK"));
+        port.Write("ATD123\r");
+        ASSERT_TRUE(Has(port.ReadUntil("CONNECT 300\r\n", 60000), "CONNECT 300"));
+        lines.Send("DTR=0");
+        EXPECT_TRUE(Has(port.ReadUntil("OK\r\n", 5000), "OK"));
+        lines.Send("DTR=1");
+        port.Write("ATO\r");
+        EXPECT_TRUE(Has(port.ReadUntil("CONNECT 300\r\n", 5000), "CONNECT 300"));
+        lines.Current();
+        EXPECT_EQ(lines.Log().find("DCD=0", lines.Log().find("DCD=1")), std::string::npos)
+            << lines.Log();
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+}
+
 }  // namespace
 }  // namespace corvane::faxline::testing

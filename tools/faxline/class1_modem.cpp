@@ -496,6 +496,12 @@ void Class1Modem::ServiceDte() {
     if (data_.TakeEscape(WallMs(), GuardMs())) Respond("OK", AT_RESPONSE_CODE_OK);
 }
 
+bool Class1Modem::EscapeDataCall() {
+    if (!data_.Escape()) return false;
+    Respond("OK", AT_RESPONSE_CODE_OK);
+    return true;
+}
+
 void Class1Modem::EndDataCall(int response_code) {
     EndCall();
     at_put_response_code(&t31_->at_state, response_code);

@@ -39,6 +39,7 @@ class Class1Modem : public Modem {
 
   private:
     void HangUpForDtr() override { DteHungUp(); }
+    bool EscapeDataCall() override;
 
     static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);
     static int ModemControl(t31_state_s* s, void* user_data, int op, const char* num);

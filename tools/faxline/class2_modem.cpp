@@ -991,6 +991,12 @@ void Class2Modem::DataCallAudio(const int16_t* amp, int len) {
     }
 }
 
+bool Class2Modem::EscapeDataCall() {
+    if (!data_.Escape()) return false;
+    Reply("OK");
+    return true;
+}
+
 void Class2Modem::EndDataCall() {
     EndCall();
     result_pending_ = false;

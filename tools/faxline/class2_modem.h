@@ -62,6 +62,7 @@ class Class2Modem : public Modem {
 
   private:
     void HangUpForDtr() override;
+    bool EscapeDataCall() override;
 
     enum class Call { kIdle, kDialling, kRinging, kConnected };
     enum class Input { kCommand, kPageIn, kWaitDc2, kPageOut };

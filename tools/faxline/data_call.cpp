@@ -108,6 +108,13 @@ bool DataCall::TakeEscape(int64_t wall_ms, int64_t guard_ms) {
     return true;
 }
 
+bool DataCall::Escape() {
+    if (state_ != State::kOnline) return false;
+    escapes_ = 0;
+    state_ = State::kEscaped;
+    return true;
+}
+
 std::string DataCall::ConnectText(int result_level) {
     return result_level == 0 ? "CONNECT" : "CONNECT " + std::to_string(kDataRate);
 }

@@ -47,6 +47,9 @@ class DataCall {
     // then in command mode (kEscaped).
     bool TakeEscape(int64_t wall_ms, int64_t guard_ms);
 
+    // Command mode at once (DTR dropped under &D1); false when not online.
+    bool Escape();
+
     // The connect result by ATX level: the rate from X1 up.
     static std::string ConnectText(int result_level);
 
