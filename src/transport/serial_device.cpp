@@ -52,11 +52,6 @@ int MapOpenErrno(int error) {
     }
 }
 
-void SetModemLine(int fd, int line, bool on) {
-    // Pseudo-terminals have no modem lines; the call fails there and that is fine.
-    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
-}
-
 }  // namespace
 
 SerialDevice::~SerialDevice() {
@@ -85,11 +80,13 @@ void SerialDevice::open(const QString& path) {
     termios probe{};
     if (tcgetattr(fd, &probe) != 0) fail(-errno);
     ioctl(fd, TIOCEXCL);
+    lines_ = OpenModemLines(fd, path);
     fd_ = fd;
     path_ = path;
 }
 
 void SerialDevice::close() noexcept {
+    lines_.reset();
     if (fd_ >= 0) {
         ioctl(fd_, TIOCNXCL);
         ::close(fd_);  // also releases the flock
@@ -164,22 +161,15 @@ int SerialDevice::currentBaud() const {
 }
 
 void SerialDevice::setDTR(bool on) {
-    if (fd_ >= 0) SetModemLine(fd_, TIOCM_DTR, on);
+    if (lines_) lines_->setDTR(on);
 }
 
 void SerialDevice::setRTS(bool on) {
-    if (fd_ >= 0) SetModemLine(fd_, TIOCM_RTS, on);
+    if (lines_) lines_->setRTS(on);
 }
 
 std::uint8_t SerialDevice::readModemLines() const {
-    int lines = 0;
-    if (fd_ < 0 || ioctl(fd_, TIOCMGET, &lines) != 0) return msCTS | msDSR | msDCD;
-    std::uint8_t status = 0;
-    if (lines & TIOCM_CTS) status |= msCTS;
-    if (lines & TIOCM_DSR) status |= msDSR;
-    if (lines & TIOCM_RI) status |= msRI;
-    if (lines & TIOCM_CD) status |= msDCD;
-    return status;
+    return lines_ ? lines_->read() : msCTS | msDSR | msDCD;
 }
 
 bool SerialDevice::readCounters(Counters& c) const {

@@ -3,27 +3,18 @@
 // locked for other serial programs by a UUCP lock file while it is open.
 // The dispatcher's threads share it: the reader polls it, the dispatcher reads from it, the
 // writer writes to it; the calls used from several threads are safe on a file descriptor.
+// Its modem lines go through a ModemLines chosen at open: the driver's, or the simulated fax
+// line's status socket when the device is one of its pseudo-terminals.
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
+#include "transport/modem_lines.h"
 #include "transport/uucp_lock.h"
 
 namespace corvane {
-
-// The modem status byte: current lines in the high nibble, changes in the low nibble.
-enum ModemStatusBits : std::uint8_t {
-    msDeltaCTS = 0x01,
-    msDeltaDSR = 0x02,
-    msTrailingEdgeRing = 0x04,
-    msDeltaDCD = 0x08,
-    msCTS = 0x10,
-    msDSR = 0x20,
-    msRI = 0x40,
-    msDCD = 0x80,
-    msLineMask = 0xF0,
-};
 
 // Line error bits, accumulated until read.
 enum LineErrorBits : std::uint8_t {
@@ -70,8 +61,8 @@ class SerialDevice {
 
     void setDTR(bool on);
     void setRTS(bool on);
-    // Current lines as msCTS/msDSR/msRI/msDCD. Devices without modem lines (pseudo-terminals)
-    // report CTS, DSR and DCD up.
+    // Current lines as msCTS/msDSR/msRI/msDCD. Devices without modem lines (pseudo-terminals
+    // other than the simulated fax line's) report CTS, DSR and DCD up.
     std::uint8_t readModemLines() const;
     // Error and ring counts of the driver where it keeps them; false when it does not.
     struct Counters {
@@ -91,6 +82,7 @@ class SerialDevice {
     int fd_ = -1;
     QString path_;
     UucpLock lock_;
+    std::unique_ptr<ModemLines> lines_;
 };
 
 }  // namespace corvane

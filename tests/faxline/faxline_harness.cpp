@@ -3,11 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <tiffio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -257,6 +260,66 @@ std::string ModemPort::Command(const std::string& command, int timeout_ms) {
             if (out.find(std::string("\r\n") + f) != std::string::npos) return out;
     }
     return out;
+}
+
+StatusLineClient::StatusLineClient(const std::string& socket_path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket_path.size() >= sizeof address.sun_path) return;
+    std::copy(socket_path.begin(), socket_path.end(), address.sun_path);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+StatusLineClient::~StatusLineClient() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void StatusLineClient::ReadSome(int timeout_ms) {
+    pollfd p{fd_, POLLIN, 0};
+    if (fd_ < 0 || ::poll(&p, 1, timeout_ms) <= 0) return;
+    char buf[512];
+    const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+    if (n > 0) log_.append(buf, static_cast<size_t>(n));
+}
+
+std::string StatusLineClient::WaitFor(const std::string& text, int timeout_ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        size_t eol;
+        while ((eol = log_.find('\n', scanned_)) != std::string::npos) {
+            const std::string line = log_.substr(scanned_, eol - scanned_);
+            scanned_ = eol + 1;
+            if (line.find(text) != std::string::npos) return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0 || fd_ < 0) return "";
+        ReadSome(static_cast<int>(std::min<long>(left, 100)));
+    }
+}
+
+std::string StatusLineClient::Current() {
+    ReadSome(0);
+    while (fd_ >= 0) {
+        const size_t before = log_.size();
+        ReadSome(0);
+        if (log_.size() == before) break;
+    }
+    const size_t end = log_.rfind('\n');
+    if (end == std::string::npos) return "";
+    const size_t previous = end == 0 ? std::string::npos : log_.rfind('\n', end - 1);
+    const size_t start = previous == std::string::npos ? 0 : previous + 1;
+    return log_.substr(start, end - start);
+}
+
+void StatusLineClient::Send(const std::string& line) {
+    const std::string text = line + "\n";
+    if (fd_ >= 0) (void)::send(fd_, text.data(), text.size(), MSG_NOSIGNAL);
 }
 
 }  // namespace corvane::faxline::testing

@@ -86,4 +86,30 @@ class ModemPort {
     int fd_ = -1;
 };
 
+// A client of a modem's status line socket (`<link>.lines`): reads the line reports
+// ("DCD=1 DSR=1 CTS=1 RI=0") and writes DTR/RTS lines.
+class StatusLineClient {
+  public:
+    explicit StatusLineClient(const std::string& socket_path);
+    ~StatusLineClient();
+    StatusLineClient(const StatusLineClient&) = delete;
+    StatusLineClient& operator=(const StatusLineClient&) = delete;
+    bool is_connected() const { return fd_ >= 0; }
+
+    // Reads until a report line containing text arrives after those already read, or the
+    // time-out passes (wall ms); returns that line, empty on time-out.
+    std::string WaitFor(const std::string& text, int timeout_ms);
+    // Every report read so far, one per line.
+    const std::string& Log() const { return log_; }
+    // Reads what has arrived so far; returns the last report.
+    std::string Current();
+    void Send(const std::string& line);  // a newline is added
+
+  private:
+    void ReadSome(int timeout_ms);
+    int fd_ = -1;
+    std::string log_;
+    size_t scanned_ = 0;  // log_ up to here has been searched by WaitFor
+};
+
 }  // namespace corvane::faxline::testing

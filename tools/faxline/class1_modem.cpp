@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pty_port.h"
+
 #include "at_syntax.h"
 #include "spandsp_api.h"
 #include "telephone_line.h"
@@ -20,6 +22,7 @@ Class1Modem::Class1Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, st
     t31_set_transmit_on_idle(t31_, 1);
     // Modems leave the factory with the full set of call progress results.
     t31_->at_state.result_code_mode = 4;
+    SetEscapeRegisters();
     if (verbose) {
         const int level = SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_TAG | SPAN_LOG_FLOW;
         span_log_set_level(t31_get_logging_state(t31_), level);
@@ -81,12 +84,16 @@ void Class1Modem::RunDeferredRequests() {
         answer_requested_ = false;
         in_call_ = true;
         line_.Answer(this);
-        t31_call_event(t31_, AT_CALL_EVENT_ANSWERED);
+        if (DataMode())
+            StartDataCall();
+        else
+            t31_call_event(t31_, AT_CALL_EVENT_ANSWERED);
     }
 }
 
 void Class1Modem::EndCall() {
     if (dialling_ || in_call_) line_.HangUp(this);
+    data_.End();
     dialling_ = false;
     in_call_ = false;
     dial_deadline_ = -1;
@@ -100,6 +107,7 @@ size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
         const bool command_mode =
             at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
         const uint8_t byte = data[taken++];
+        if (DataCallByte(byte)) continue;
         // While dialling any byte cancels the call, which T.31 itself does.
         if (command_mode && !dialling_) {
             CommandByte(byte);
@@ -150,15 +158,35 @@ void Class1Modem::CommandByte(uint8_t c) {
         at_put_response_code(&at, AT_RESPONSE_CODE_ERROR);
         return;
     }
+    const bool online_again = commands->size() == 1 &&
+                              commands->front().kind == AtCommand::Kind::kBasic &&
+                              commands->front().letter == 'O';
+    if (online_again && data_.state() == DataCall::State::kEscaped) {
+        data_.Resume();
+        Respond(DataCall::ConnectText(at.result_code_mode), AT_RESPONSE_CODE_CONNECT);
+        return;
+    }
+    if (online_again && !OffHook()) {
+        at_put_response_code(&at, AT_RESPONSE_CODE_ERROR);  // no call to return to
+        return;
+    }
     if (commands->size() == 1 && commands->front().name == "FCLASS" &&
         commands->front().op == AtCommand::Op::kTest) {
         at_put_response(&at, classes_.c_str());
         at_put_response_code(&at, AT_RESPONSE_CODE_OK);
         return;
     }
-    for (const AtCommand& cmd : *commands)
+    bool factory = false;
+    for (const AtCommand& cmd : *commands) {
         if (cmd.kind == AtCommand::Kind::kDial)
             quiet_answer_ = cmd.value.find('@') != std::string::npos;
+        const bool amp = cmd.kind == AtCommand::Kind::kAmpersand;
+        if (amp && (cmd.letter == 'C' || cmd.letter == 'D'))
+            SetLineBehaviour(cmd.letter, cmd.number);
+        if ((amp && cmd.letter == 'F') ||
+            (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z'))
+            ResetLineBehaviour();
+    }
     const int echo = at.p.echo;
     at.p.echo = 0;
     const std::string command = "AT" + body + "\r";
@@ -167,6 +195,22 @@ void Class1Modem::CommandByte(uint8_t c) {
         RunDeferredRequests();
     }
     if (keeps_echo) at.p.echo = echo;
+    if (factory) SetEscapeRegisters();
+    // T.31 does not keep every S register it accepts; the escape registers the modem uses
+    // itself are kept here.
+    for (const AtCommand& cmd : *commands) {
+        if (cmd.kind == AtCommand::Kind::kSRegister && cmd.op == AtCommand::Op::kSet &&
+            (cmd.number == 2 || cmd.number == 12))
+            at.p.s_regs[cmd.number] =
+                static_cast<uint8_t>(cmd.value.empty() ? 0 : std::stoi(cmd.value));
+    }
+}
+
+void Class1Modem::SetEscapeRegisters() {
+    // T.31's factory profile leaves the escape character (S2) and its guard time (S12) at 0;
+    // a modem's are '+' and one second.
+    t31_->at_state.p.s_regs[2] = '+';
+    t31_->at_state.p.s_regs[12] = 50;
 }
 
 bool Class1Modem::LineAllowed(const std::vector<AtCommand>& commands, bool& keeps_echo) const {
@@ -258,7 +302,9 @@ bool Class1Modem::WaitsForDte() const {
         case AT_MODE_ONHOOK_COMMAND: {
             // Rings the DTE must answer itself come in real time; auto-answer needs no DTE.
             constexpr int64_t kRingGapSamples = MsToSamples(7000);
-            return last_ring_ >= 0 && line_.now_samples() - last_ring_ < kRingGapSamples &&
+            // (A data call answered stays in this mode: it no longer waits.)
+            return !in_call_ && last_ring_ >= 0 &&
+                   line_.now_samples() - last_ring_ < kRingGapSamples &&
                    t31_->at_state.p.s_regs[0] == 0;
         }
         case AT_MODE_OFFHOOK_COMMAND:
@@ -313,6 +359,21 @@ void Class1Modem::NoticeFarEndGone() {
 }
 
 void Class1Modem::Receive(int16_t* amp, int len) {
+    if (data_.active()) {
+        switch (data_.Receive(amp, len, line_.now_samples())) {
+            case DataCall::Event::kCarrierFound:
+                Respond(DataCall::ConnectText(t31_->at_state.result_code_mode),
+                        AT_RESPONSE_CODE_CONNECT);
+                break;
+            case DataCall::Event::kCarrierLost:
+            case DataCall::Event::kGaveUp:
+                EndDataCall(AT_RESPONSE_CODE_NO_CARRIER);
+                break;
+            case DataCall::Event::kNone:
+                break;
+        }
+        return;
+    }
     t31_rx(t31_, amp, len);
     NoticeFarEndGone();
     RunDeferredRequests();
@@ -340,13 +401,26 @@ void Class1Modem::OnLineEvent(LineEvent event) {
     switch (event) {
         case LineEvent::kRing:
             last_ring_ = line_.now_samples();
-            t31_call_event(t31_, AT_CALL_EVENT_ALERTING);
+            if (AutoAnswerAllowed()) {
+                t31_call_event(t31_, AT_CALL_EVENT_ALERTING);
+            } else {
+                // T.31 answers by itself after S0 rings; with DTR down it must not.
+                uint8_t& s0 = t31_->at_state.p.s_regs[0];
+                const uint8_t rings_to_answer = s0;
+                s0 = 0;
+                t31_call_event(t31_, AT_CALL_EVENT_ALERTING);
+                s0 = rings_to_answer;
+            }
             break;
         case LineEvent::kAnswered:
             dialling_ = false;
             in_call_ = true;
+            if (DataMode()) {
+                StartDataCall();
+            } else {
+                t31_call_event(t31_, AT_CALL_EVENT_CONNECTED);
+            }
             dial_deadline_ = -1;
-            t31_call_event(t31_, AT_CALL_EVENT_CONNECTED);
             break;
         case LineEvent::kBusy:
             if (!dialling_) break;
@@ -366,11 +440,79 @@ void Class1Modem::OnLineEvent(LineEvent event) {
             }
             break;
         case LineEvent::kFarEndHungUp:
+            if (data_.active()) {
+                EndDataCall(AT_RESPONSE_CODE_NO_CARRIER);
+                break;
+            }
             far_end_gone_ = in_call_;
             NoticeFarEndGone();
             break;
     }
     RunDeferredRequests();
+}
+
+// ---------------------------------------------------------------------------------------
+// Data calls (class 0). T.31 knows nothing of them: the modem keeps it in command mode and
+// gives the results itself.
+
+bool Class1Modem::DataMode() const {
+    return t31_->at_state.fclass_mode == 0;
+}
+
+void Class1Modem::StartDataCall() {
+    int s7 = t31_->at_state.p.s_regs[7];
+    if (s7 <= 0) s7 = kDefaultS7Seconds;
+    // A dialled call keeps what is left of its S7 wait; an answered one starts its own.
+    const int64_t give_up =
+        dial_deadline_ >= 0 ? dial_deadline_ : line_.now_samples() + MsToSamples(s7 * 1000LL);
+    data_.Start(give_up);
+}
+
+bool Class1Modem::DataCallByte(uint8_t c) {
+    switch (data_.state()) {
+        case DataCall::State::kNone:
+        case DataCall::State::kEscaped:
+            return false;
+        case DataCall::State::kWaitingForCarrier:
+            // Any byte while the modem waits for a carrier gives the call up.
+            EndDataCall(AT_RESPONSE_CODE_NO_CARRIER);
+            return true;
+        case DataCall::State::kOnline: {
+            const at_state_t& at = t31_->at_state;
+            dte_step_ = ++step_;
+            data_.FromDte(&c, 1, WallMs(), at.p.s_regs[2], GuardMs());
+            return true;
+        }
+    }
+    return false;
+}
+
+int64_t Class1Modem::GuardMs() const {
+    // S12 counts fiftieths of a second.
+    return t31_->at_state.p.s_regs[12] * 20LL;
+}
+
+void Class1Modem::ServiceDte() {
+    if (data_.TakeEscape(WallMs(), GuardMs())) Respond("OK", AT_RESPONSE_CODE_OK);
+}
+
+bool Class1Modem::EscapeDataCall() {
+    if (!data_.Escape()) return false;
+    Respond("OK", AT_RESPONSE_CODE_OK);
+    return true;
+}
+
+void Class1Modem::EndDataCall(int response_code) {
+    EndCall();
+    at_put_response_code(&t31_->at_state, response_code);
+}
+
+void Class1Modem::Respond(const std::string& text, int code) {
+    modem_step_ = ++step_;
+    if (t31_->at_state.p.result_code_format)
+        at_put_response(&t31_->at_state, text.c_str());
+    else
+        at_put_response_code(&t31_->at_state, code);
 }
 
 }  // namespace corvane::faxline

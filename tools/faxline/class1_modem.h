@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "at_syntax.h"
+#include "data_call.h"
 #include "modem.h"
 
 struct t31_state_s;
@@ -33,8 +34,13 @@ class Class1Modem : public Modem {
     void Receive(int16_t* amp, int len) override;
     void OnLineEvent(LineEvent event) override;
     bool CarriesPageData() const override;
+    bool CarrierUp() const override { return data_.active() ? data_.carrier() : in_call_; }
+    void ServiceDte() override;
 
   private:
+    void HangUpForDtr() override { DteHungUp(); }
+    bool EscapeDataCall() override;
+
     static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);
     static int ModemControl(t31_state_s* s, void* user_data, int op, const char* num);
 
@@ -47,6 +53,15 @@ class Class1Modem : public Modem {
     void EndCall();
     void DialFailed(int response_code);
     void NoticeFarEndGone();
+    // Class 0: the call is a data call from the connection on.
+    bool DataMode() const;
+    void StartDataCall();
+    // Bytes of a data call; false when the modem is in command mode and they are commands.
+    bool DataCallByte(uint8_t c);
+    void EndDataCall(int response_code);
+    int64_t GuardMs() const;
+    void SetEscapeRegisters();
+    void Respond(const std::string& text, int code);
 
     TelephoneLine& line_;
     DteWriter to_dte_;
@@ -65,6 +80,7 @@ class Class1Modem : public Modem {
     int64_t last_ring_ = -1;     // when the last ring of an unanswered call came
     bool far_end_gone_ = false;  // noticed once the modem stops transmitting
     bool starved_ = false;       // the last block ran the page data buffer dry
+    DataCall data_;
     // Whose turn it is: the step numbers of the DTE's last command or data byte and of the
     // modem's last output to the DTE.
     uint64_t step_ = 0;

@@ -59,6 +59,7 @@ void Class2Modem::ResetProfile() {
     s_regs_[4] = 10;
     s_regs_[5] = 8;
     s_regs_[7] = kDefaultS7Seconds;
+    s_regs_[12] = 50;  // escape guard time, fiftieths of a second
     fclass_ = "0";
     result_level_ = 4;
     settings_.clear();
@@ -67,6 +68,7 @@ void Class2Modem::ResetProfile() {
     dis_ = {1, 5, 0, 2, 0, 0, 0, 0};
     dcc_ = dis_;
     bit_order_ = 0;
+    ResetLineBehaviour();
 }
 
 std::string Class2Modem::Name(const char* class2, const char* class20) const {
@@ -222,6 +224,8 @@ void Class2Modem::ExecuteLine(const std::string& line) {
                 break;
             case AtCommand::Kind::kAmpersand:
                 if (cmd.letter == 'F') ResetProfile();
+                if (cmd.letter == 'C' || cmd.letter == 'D')
+                    SetLineBehaviour(cmd.letter, cmd.number);
                 break;
             case AtCommand::Kind::kBasic:
             case AtCommand::Kind::kDial:
@@ -283,6 +287,11 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
             return Outcome::kPending;
         }
         case 'O':
+            if (data_.state() == DataCall::State::kEscaped) {
+                data_.Resume();
+                Reply(DataCall::ConnectText(result_level_));
+                return Outcome::kPending;  // CONNECT is the result
+            }
             return call_ == Call::kIdle ? Outcome::kError : Outcome::kOk;
         default:
             return Outcome::kOk;  // L, M, P, T: speaker and dialling mode

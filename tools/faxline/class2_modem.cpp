@@ -128,6 +128,10 @@ bool Class2Modem::DteBitsReversed(bool to_dte) const {
 size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
     size_t taken = 0;
     while (taken < len) {
+        if (DataCallByte(data[taken])) {
+            ++taken;
+            continue;
+        }
         switch (input_) {
             case Input::kPageIn: {
                 const size_t n = TakePageData(data + taken, len - taken);
@@ -356,6 +360,7 @@ void Class2Modem::StartPageOut() {
 }
 
 void Class2Modem::ServiceDte() {
+    if (data_.TakeEscape(WallMs(), s_regs_[12] * 20LL)) Reply("OK");
     if (input_ == Input::kPageIn && settings_["FLO"] == "1") {
         const size_t buffered = BufferedPageBytes();
         const uint8_t code = !xoff_sent_ && buffered >= kTxHighTide ? kXoff
@@ -415,7 +420,10 @@ void Class2Modem::AnswerCall() {
     line_.Answer(this);
     call_ = Call::kConnected;
     calling_ = false;
-    StartT30(false);
+    if (fclass_ == "0")
+        StartDataCall();
+    else
+        StartT30(false);
 }
 
 void Class2Modem::StartT30(bool calling) {
@@ -472,6 +480,7 @@ void Class2Modem::StartT30(bool calling) {
 }
 
 void Class2Modem::EndCall() {
+    data_.End();
     if (in_t30_ > 0) {
         abort_ = true;
         hang_up_requested_ = true;
@@ -495,6 +504,24 @@ void Class2Modem::DteHungUp() {
     fdr_outstanding_ = false;
     input_ = Input::kCommand;
     line_buf_.clear();
+}
+
+void Class2Modem::HangUpForDtr() {
+    if (call_ == Call::kRinging) return;  // nothing to hang up: the DTE has not answered
+    if (call_ != Call::kConnected || session_over_ || fax_ == nullptr) {
+        // Dialling, or a call T.30 has already finished: just on hook, no result.
+        DteHungUp();
+        return;
+    }
+    // A call in progress ends as +FK/+FKS ends it: DCN, hang-up code 2 (call aborted by the
+    // DTE), then OK for whatever command or page data was outstanding.
+    input_ = Input::kCommand;
+    line_buf_.clear();
+    fdr_outstanding_ = false;
+    aborted_by_dte_ = true;
+    abort_ = true;
+    hang_up_requested_ = true;
+    result_pending_ = true;
 }
 
 // T.30 waits inside its callback while the line runs on (the pump runs it in real time): the
@@ -819,6 +846,10 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
 }
 
 void Class2Modem::Receive(int16_t* amp, int len) {
+    if (data_.active()) {
+        DataCallAudio(amp, len);
+        return;
+    }
     if (holding_) {
         int64_t energy = 0;
         for (int i = 0; i < len; ++i) energy += std::abs(int(amp[i]));
@@ -847,7 +878,7 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             if (call_ == Call::kIdle) call_ = Call::kRinging;
             if (call_ != Call::kRinging) return;
             Reply("RING");
-            if (s_regs_[0] > 0 && ++rings_ >= s_regs_[0]) {
+            if (s_regs_[0] > 0 && ++rings_ >= s_regs_[0] && AutoAnswerAllowed()) {
                 AnswerCall();
                 result_pending_ = true;
             }
@@ -855,8 +886,11 @@ void Class2Modem::OnLineEvent(LineEvent event) {
         case LineEvent::kAnswered:
             if (call_ != Call::kDialling) return;
             call_ = Call::kConnected;
+            if (fclass_ == "0")
+                StartDataCall();
+            else
+                StartT30(true);
             dial_deadline_ = -1;
-            StartT30(true);
             return;
         case LineEvent::kBusy:
             if (call_ != Call::kDialling) return;
@@ -873,6 +907,10 @@ void Class2Modem::OnLineEvent(LineEvent event) {
             Reply("NO DIALTONE");
             return;
         case LineEvent::kFarEndHungUp:
+            if (data_.active()) {
+                EndDataCall();
+                return;
+            }
             if (in_t30_ > 0) {
                 // T.30 is waiting for the DTE inside a callback: end the wait, not T.30.
                 call_ = Call::kIdle;
@@ -900,6 +938,7 @@ bool Class2Modem::WaitsForDte() const {
     // under the session's pump. A sending DTE between commands and an unanswered ring run in
     // real time too, so that events on the line keep their place relative to the DTE's steps.
     if (call_ == Call::kRinging) return s_regs_[0] == 0;
+    if (data_.active()) return false;
     if (call_ != Call::kConnected || !calling_ || session_over_) return false;
     if (input_ == Input::kPageIn) return BufferedPageBytes() < kTxLowTide;
     return input_ == Input::kCommand && !result_pending_;
@@ -917,6 +956,59 @@ bool Class2Modem::CarriesPageData() const {
     if (!fax_ || session_over_) return false;
     const fax_modems_state_t& m = fax_->modems;
     return IsT30PageModem(m.current_tx_type) || (IsT30PageModem(m.current_rx_type) && m.rx_trained);
+}
+
+// ---------------------------------------------------------------------------------------
+// Data calls (class 0): no T.30, only a carrier to wait for and data that goes nowhere.
+
+void Class2Modem::StartDataCall() {
+    constexpr int kDefaultS7Seconds = 60;
+    const int s7 = s_regs_[7] > 0 ? s_regs_[7] : kDefaultS7Seconds;
+    // A dialled call keeps what is left of its S7 wait; an answered one starts its own.
+    data_.Start(dial_deadline_ >= 0 ? dial_deadline_
+                                    : line_.now_samples() + MsToSamples(s7 * 1000LL));
+}
+
+bool Class2Modem::DataCallByte(uint8_t c) {
+    switch (data_.state()) {
+        case DataCall::State::kNone:
+        case DataCall::State::kEscaped:
+            return false;
+        case DataCall::State::kWaitingForCarrier:
+            EndDataCall();  // any byte gives the call up
+            return true;
+        case DataCall::State::kOnline:
+            data_.FromDte(&c, 1, WallMs(), static_cast<uint8_t>(s_regs_[2]), s_regs_[12] * 20LL);
+            return true;
+    }
+    return false;
+}
+
+void Class2Modem::DataCallAudio(const int16_t* amp, int len) {
+    switch (data_.Receive(amp, len, line_.now_samples())) {
+        case DataCall::Event::kCarrierFound:
+            result_pending_ = false;
+            Reply(DataCall::ConnectText(result_level_));
+            break;
+        case DataCall::Event::kCarrierLost:
+        case DataCall::Event::kGaveUp:
+            EndDataCall();
+            break;
+        case DataCall::Event::kNone:
+            break;
+    }
+}
+
+bool Class2Modem::EscapeDataCall() {
+    if (!data_.Escape()) return false;
+    Reply("OK");
+    return true;
+}
+
+void Class2Modem::EndDataCall() {
+    EndCall();
+    result_pending_ = false;
+    Reply("NO CARRIER");
 }
 
 }  // namespace corvane::faxline

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "at_syntax.h"
+#include "data_call.h"
 #include "modem.h"
 #include "page_codec.h"
 
@@ -55,8 +56,14 @@ class Class2Modem : public Modem {
     void Receive(int16_t* amp, int len) override;
     void OnLineEvent(LineEvent event) override;
     bool CarriesPageData() const override;
+    bool CarrierUp() const override {
+        return data_.active() ? data_.carrier() : call_ == Call::kConnected;
+    }
 
   private:
+    void HangUpForDtr() override;
+    bool EscapeDataCall() override;
+
     enum class Call { kIdle, kDialling, kRinging, kConnected };
     enum class Input { kCommand, kPageIn, kWaitDc2, kPageOut };
     using Params = std::array<int, 8>;  // vr, br, wd, ln, df, ec, bf, st
@@ -108,6 +115,11 @@ class Class2Modem : public Modem {
     void EndCall();
     void CollectReceivedPage();
     bool HoldForDte(const std::function<bool()>& done);
+    // Class 0: a data call once the line is connected.
+    void StartDataCall();
+    bool DataCallByte(uint8_t c);  // false: a command byte
+    void DataCallAudio(const int16_t* amp, int len);
+    void EndDataCall();
 
     static int PhaseB(t30_state_s* s, void* user, int result);
     static int PhaseD(t30_state_s* s, void* user, int result);
@@ -199,6 +211,8 @@ class Class2Modem : public Modem {
     int64_t page_start_ms_ = 0;
     int pages_sent_ = 0;
     int last_page_status_ = 1;
+
+    DataCall data_;
 
     // Receiving.
     int rx_page_status_ = 1;  // +FPTS=/+FPS= from the DTE for the page it was given

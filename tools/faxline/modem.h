@@ -30,6 +30,22 @@ class Modem : public LineParty {
     // Work paced by the wall clock rather than by the line; called on every loop turn.
     virtual void ServiceDte() {}
 
+    // True while the modem hears the far end's carrier in a call (what DCD shows under &C1).
+    virtual bool CarrierUp() const = 0;
+    // DCD as the DTE sees it: &C1 (the factory setting) follows the carrier, &C0 holds it on.
+    bool DcdOn() const { return amp_c_ == 0 || CarrierUp(); }
+    // DTR went from on to off on the status line channel. &D2 and &D3 hang up and return to
+    // command mode; &D1 returns an online data call to command mode (as "+++" does) and
+    // hangs up anything else; &D0 ignores DTR.
+    void DtrDropped() {
+        if (amp_d_ == 0) return;
+        if (amp_d_ == 1 && EscapeDataCall()) return;
+        HangUpForDtr();
+    }
+    // DTR as the status line channel has it; while it is down (and not ignored under &D0)
+    // the modem does not answer by itself.
+    void SetDtr(bool up) { dtr_up_ = up; }
+
     int underruns() const { return underruns_; }
     // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
     // Class 2 modem sends zero bits, which are harmless fill between coded lines and damage
@@ -38,6 +54,25 @@ class Modem : public LineParty {
     int overflows() const { return overflows_; }
 
   protected:
+    // Ends the call (or the dialling) as the DTE's dropped DTR asks.
+    virtual void HangUpForDtr() = 0;
+    // An online data call goes to command mode with OK; false when there is none.
+    virtual bool EscapeDataCall() = 0;
+    // &C and &D: kept by the AT layers from command lines they accepted; ATZ and &F restore
+    // the factory values.
+    void SetLineBehaviour(char letter, int value) {
+        (letter == 'C' ? amp_c_ : amp_d_) = value < 0 ? 0 : value;
+    }
+    void ResetLineBehaviour() {
+        amp_c_ = 1;
+        amp_d_ = 2;
+    }
+
+    bool AutoAnswerAllowed() const { return dtr_up_ || amp_d_ == 0; }
+
+    int amp_c_ = 1;
+    int amp_d_ = 2;
+    bool dtr_up_ = true;
     int underruns_ = 0;
     int overflows_ = 0;
 };

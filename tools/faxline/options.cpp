@@ -165,7 +165,8 @@ Ending:
   --help               this text
 
 Differences from a hardware modem: see tools/faxline/README.md. In short: no modem
-control lines on a pseudo-terminal (closing the port or speed B0 is a DTR drop); the Class 2
+control lines on a pseudo-terminal: they travel on a socket beside it (PATH.lines), and
+closing the port or speed B0 is a DTR drop as well; the Class 2
 modem does not yet let a receiving program reject a page.
 )";
 }

@@ -36,11 +36,13 @@ Session::Session(const Options& options) : options_(options), line_(options.line
     Station first;
     first.port = std::make_unique<PtyPort>(options_.modem_link);
     first.modem = MakeModem(options_.modem_kind, *first.port);
+    first.lines = std::make_unique<StatusLineChannel>(options_.modem_link + ".lines");
     stations_.push_back(std::move(first));
     if (!options_.second_modem_link.empty()) {
         Station second;
         second.port = std::make_unique<PtyPort>(options_.second_modem_link);
         second.modem = MakeModem(options_.second_modem_kind, *second.port);
+        second.lines = std::make_unique<StatusLineChannel>(options_.second_modem_link + ".lines");
         stations_.push_back(std::move(second));
         line_.Attach(stations_[0].modem.get(), stations_[1].modem.get());
     } else {
@@ -115,8 +117,24 @@ void Session::ServicePorts(int64_t wait_us) {
             s.modem->DteHungUp();
             if (!s.port->dte_present()) s.gone_since_ms = WallMs();
         }
+        ServiceStatusLines(s, i == 0 ? "1" : "2");
     }
     FeedModems();
+}
+
+void Session::ServiceStatusLines(Station& s, const char* name) {
+    StatusLines lines;
+    lines.dcd = s.modem->DcdOn();
+    lines.ri = line_.RingingAt(s.modem.get());
+    s.lines->Service(lines);
+    s.modem->SetDtr(s.lines->dtr());
+    if (s.lines->TakeDtrDrop()) {
+        if (options_.trace) {
+            const std::string note = std::string("-") + name;
+            Trace(note.c_str(), reinterpret_cast<const uint8_t*>("(DTR dropped)"), 13);
+        }
+        s.modem->DtrDropped();
+    }
 }
 
 void Session::FeedModems() {

@@ -8,6 +8,7 @@
 #include "options.h"
 #include "pty_port.h"
 #include "remote_fax.h"
+#include "status_line_channel.h"
 #include "telephone_line.h"
 
 namespace corvane::faxline {
@@ -29,6 +30,7 @@ class Session {
     struct Station {
         std::unique_ptr<PtyPort> port;
         std::unique_ptr<Modem> modem;
+        std::unique_ptr<StatusLineChannel> lines;  // at <link>.lines
         bool dte_seen = false;
         int64_t gone_since_ms = -1;
     };
@@ -36,6 +38,7 @@ class Session {
     std::unique_ptr<Modem> MakeModem(ModemKind kind, PtyPort& port);
     void ServicePorts(int64_t wait_us);
     void FeedModems();
+    void ServiceStatusLines(Station& station, const char* name);
     double SpeedFactor();
     bool Finished(int64_t now_ms);
     // Ends the fax machine's call once it is over and readies it for the next, while the run

@@ -11,6 +11,7 @@ namespace {
 // after dialling. Busy is recognised by the caller after a second of busy tone.
 constexpr int64_t kFirstRingMs = 1000;
 constexpr int64_t kRingPeriodMs = 6000;
+constexpr int64_t kRingBurstMs = 2000;
 constexpr int64_t kBusyDetectMs = 1000;
 constexpr int64_t kHangUpNoticeMs = 1000;
 // A modem waits this long (its S6 default) for a dial tone before it gives up.
@@ -147,6 +148,14 @@ void TelephoneLine::Carry(DelayLine& path, const int16_t* in, int16_t* out, int 
     // A quiet line leaves spandsp's detectors alone; a noisy one needs a receiver that tells
     // the noise from a signal.
     if (noise_) path.squelch.Process(out, len);
+}
+
+bool TelephoneLine::RingingAt(const LineParty* party) const {
+    if (state_ != State::kRinging || party != callee_ ||
+        options_.callee == LineOptions::CalleeBehaviour::kNoAnswer)
+        return false;
+    const int64_t burst_start = next_ring_ - MsToSamples(kRingPeriodMs);
+    return now_ >= burst_start && now_ - burst_start < MsToSamples(kRingBurstMs);
 }
 
 void TelephoneLine::RunBlock() {

@@ -49,6 +49,8 @@ class TelephoneLine : public LineControl {
     void RunBlock();
 
     int64_t now_samples() const { return now_; }
+    // True while a ring burst sounds at this party (what its modem shows on RI).
+    bool RingingAt(const LineParty* party) const;
     State state() const { return state_; }
     bool ever_connected() const { return ever_connected_; }
     bool dropped() const { return dropped_; }
