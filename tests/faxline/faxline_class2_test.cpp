@@ -117,6 +117,30 @@ TEST(EfaxClass2Receives, DcnAfterDisEndsPhaseB) {
     EXPECT_NE(text.find("Unspecified Receive Phase B error"), std::string::npos) << text;
 }
 
+// efax -q0 asks for every page again (+FPTS=2, as for a page with too many errors): each
+// time the modem answers RTN, and the calling machine trains one rate lower and sends the
+// page again, until no rate is left and it sends DCN after the RTN (receive phase D, 100).
+TEST(EfaxClass2Receives, RejectedLastPageComesAgainAtALowerRate) {
+    ScratchFolder dir;
+    ASSERT_EQ(Shell("pbmmake -white 1728 120 > '" + dir / "short.pbm" +
+                    "' && efix -v '' -i pbm -o tiffg3 -r 204x98 '" + dir / "short.pbm" + "' > '" +
+                    dir / "short.tif" + "'"),
+              0);
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          dir / "short.tif", "--rates", "v27ter", "--expect", "failed"});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -q0 -w -iS0=1 -r '" +
+                           dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 2);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["rtn"], "2");  // at 4800 and at 2400
+    EXPECT_EQ(line.Summary()["pages"], "0");
+    EXPECT_EQ(ReadTiffPages(dir / "received.002").size(), 1u);  // the page's second coming
+    std::ifstream log(dir / "efax.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(text.find("abnormal termination (code 100)"), std::string::npos) << text;
+}
+
 // With --calls the machine answers call after call, each into its own file; the summary adds
 // them up and is ok only when every call was.
 TEST(EfaxClass2Calls, TwoCallsInOneRun) {
