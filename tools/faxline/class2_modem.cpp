@@ -344,7 +344,8 @@ void Class2Modem::StartPageOut() {
     page_out_.push_back(kDle);
     page_out_.push_back(kEtx);
     page_out_pos_ = 0;
-    page_out_moving_ms_ = WallMs();
+    page_out_start_ms_ = WallMs();
+    page_out_moving_ms_ = page_out_start_ms_;
     input_ = Input::kPageOut;
 }
 
@@ -360,22 +361,28 @@ void Class2Modem::ServiceDte() {
         }
     }
     if (input_ != Input::kPageOut) return;
-    // The page has come in whole by now, so it goes to the DTE as fast as the DTE takes it
-    // (a modem streams it during the page and has only the tail left at this point). A DTE
-    // that takes nothing for as long as the modem's buffer would take to fill at line rate
-    // has made that buffer overflow.
+    // The page has come in whole by now, so it goes to the DTE as fast as the DTE takes it.
+    // A modem gets it at line rate and holds 8 KB the DTE has not taken. The buffer has
+    // overflowed when the DTE falls further behind the line rate than that, counted from DC2,
+    // or takes nothing (the pseudo-terminal full) for as long as 8 KB take at line rate.
     const size_t backlog = dte_backlog_ ? dte_backlog_() : 0;
     const int64_t now = WallMs();
+    const double arrived =
+        std::min<double>(static_cast<double>(page_out_.size()),
+                         static_cast<double>(now - page_out_start_ms_) * LineBytesPerMs());
+    const double taken = static_cast<double>(page_out_pos_ - std::min(backlog, page_out_pos_));
+    if (backlog < kRxChunkBytes) page_out_moving_ms_ = now;
+    if (arrived - taken > kRxBufferBytes ||
+        now - page_out_moving_ms_ > kRxBufferBytes / LineBytesPerMs()) {
+        OverflowToDte();
+        return;
+    }
     if (backlog < kRxChunkBytes) {
-        page_out_moving_ms_ = now;
         const size_t until = std::min(page_out_.size(), page_out_pos_ + kRxChunkBytes);
         if (until > page_out_pos_) {
             to_dte_(page_out_.data() + page_out_pos_, until - page_out_pos_);
             page_out_pos_ = until;
         }
-    } else if (now - page_out_moving_ms_ > kRxBufferBytes / LineBytesPerMs()) {
-        OverflowToDte();
-        return;
     }
     if (page_out_pos_ < page_out_.size()) return;
     const ReceivedPage page = received_.front();

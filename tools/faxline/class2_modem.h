@@ -211,6 +211,7 @@ class Class2Modem : public Modem {
     bool rx_last_page_ = false;       // the sender's last post-page message was EOP
     bool rx_document_done_ = false;   // the modem confirmed the last page (MCF or RTP to EOP)
     bool rx_page_refused_ = false;    // the last page response was RTN
+    int64_t page_out_start_ms_ = 0;   // when the DTE released the page with DC2
     int64_t page_out_moving_ms_ = 0;  // when the DTE last kept up with the page data
     // spandsp's own HDLC sender, which the page response passes through on its way out.
     void (*t30_send_hdlc_)(void*, const uint8_t*, int) = nullptr;
