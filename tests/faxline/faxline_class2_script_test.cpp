@@ -247,7 +247,8 @@ TEST(ScriptedReceive, RejectedPageIsSentAgain) {
         {
             ModemPort port(dir / "modem");
             AnswerOnFirstRing(port, fax_class);
-            const std::string good = class20 ? "+FPS:1,0,0,0,0" : "+FPTS:1";
+            // Class 2.0 adds the line count (60), bad lines and longest bad run.
+            const std::string good = class20 ? "+FPS:1,60,0,0,0" : "+FPTS:1";
             std::vector<ReceivedPage> pages;
             for (int k = 0; k < 4; ++k) {
                 pages.push_back(TakePage(port));

@@ -392,7 +392,10 @@ void Class2Modem::ServiceDte() {
     last_page_status_ = page.status;
     rx_page_status_ = page.status;
     if (fclass_ == "2.0")
-        Reply("+FPS:" + std::to_string(last_page_status_) + ",0,0,0,0");
+        // With the line count, bad lines and longest run of bad lines, which receiving
+        // programs check (mgetty rejects a page under 50 lines).
+        Reply("+FPS:" + std::to_string(last_page_status_) + "," + std::to_string(page.rows) + "," +
+              std::to_string(page.bad_rows) + "," + std::to_string(page.bad_run) + ",0");
     else
         Reply("+FPTS:" + std::to_string(last_page_status_));
     Reply("+FET:" + std::to_string(page.post_page));
@@ -707,6 +710,9 @@ void Class2Modem::PageReceived(t30_state_s* t30, int post_page_fcf) {
     page.status = stats.length > 0 && stats.bad_rows * 20 < stats.length       ? 1
                   : stats.length > 0 && stats.bad_rows * 20 < stats.length * 3 ? 3
                                                                                : 2;
+    page.rows = stats.length;
+    page.bad_rows = stats.bad_rows;
+    page.bad_run = stats.longest_bad_row_run;
     // T.30 throws a bad page away; the DTE gets what arrived all the same.
     if (TiffPageCount(rx_path_) <= rx_pages_taken_) t4_rx_end_page(&t30->t4.rx);
     const int pages = TiffPageCount(rx_path_);

@@ -66,6 +66,9 @@ class Class2Modem : public Modem {
         PageBytes data;
         int post_page = 2;  // the +FET value: 0 more pages, 1 new document, 2 end
         int status = 1;     // the modem's copy-quality verdict, as +FPTS gives it
+        int rows = 0;       // lines received, bad lines and the longest run of them
+        int bad_rows = 0;
+        int bad_run = 0;
     };
 
     // AT command handling.
