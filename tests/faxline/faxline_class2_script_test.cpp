@@ -1,5 +1,5 @@
 // A scripted program drives the Class 2/2.0 modem through a call where efax cannot go:
-// damaged page data, and a call the program ends itself.
+// damaged page data, a call the program ends itself, and pages a receiving program rejects.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "faxline_harness.h"
 
@@ -177,6 +178,125 @@ TEST(ScriptedReceive, ProgramThatStopsReadingGetsOverflowCode) {
     }
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     EXPECT_EQ(line.Summary()["overflows"], "1");
+}
+
+// A standard-resolution document of short pages, each with its page number in large text,
+// as one TIFF for the remote machine to send.
+std::string MakeShortDocument(const ScratchFolder& dir, int pages) {
+    std::string parts;
+    for (int n = 1; n <= pages; ++n) {
+        const std::string base = dir / ("short" + std::to_string(n));
+        const std::string command =
+            "pbmtext -builtin fixed 'PAGE " + std::to_string(n) + "' | pamenlarge 3 > '" + base +
+            ".txt.pbm' && pbmmake -white 1728 120 > '" + base + ".blank.pbm' && pnmpaste '" + base +
+            ".txt.pbm' " + std::to_string(100 * n) + " 20 '" + base + ".blank.pbm' > '" + base +
+            ".pbm' && efix -v '' -i pbm -o tiffg3 -r 204x98 '" + base + ".pbm' > '" + base +
+            ".tif'";
+        if (Shell(command) != 0) return {};
+        parts += " '" + base + ".tif'";
+    }
+    const std::string document = dir / "document.tif";
+    if (Shell("tiffcp" + parts + " '" + document + "'") != 0) return {};
+    return document;
+}
+
+// Sets the class and auto-answer, then waits for the caller's DCS, which completes the answer.
+void AnswerOnFirstRing(ModemPort& port, const std::string& fax_class) {
+    ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
+    ASSERT_TRUE(Has(port.Command("AT+FCLASS=" + fax_class), "OK"));
+    ASSERT_TRUE(Has(port.Command("AT+FCR=1;S0=1"), "OK"));
+    const std::string dcs = fax_class == "2.0" ? "+FCS:" : "+FDCS:";
+    std::string answer = port.ReadUntil(dcs, 60000);
+    ASSERT_NE(answer.find(dcs), std::string::npos) << answer;
+    if (answer.find("OK\r\n", answer.find(dcs)) == std::string::npos)
+        answer += port.ReadUntil("OK\r\n", 20000);
+    ASSERT_TRUE(Has(answer.substr(answer.find(dcs)), "OK")) << answer;
+}
+
+struct ReceivedPage {
+    std::string data;    // as the modem sent it, up to DLE ETX
+    std::string report;  // what followed: page status, +FET and the final result
+};
+
+// AT+FDR, then DC2 after CONNECT; reads the page and the reports after it.
+ReceivedPage TakePage(ModemPort& port) {
+    const std::string connect = port.Command("AT+FDR", 60000);
+    if (!Has(connect, "CONNECT")) return {"", connect};
+    port.Write("\x12");
+    std::string all = port.ReadUntil("+FET:", 60000);
+    if (all.find("OK\r\n", all.rfind("+FET:")) == std::string::npos)
+        all += port.ReadUntil("OK\r\n", 10000);
+    const size_t end = all.rfind("\x10\x03\r\n");
+    if (end == std::string::npos) return {"", all};
+    return {all.substr(0, end), all.substr(end + 2)};
+}
+
+// A receiving program that rejects page 2 of three with +FPTS=2 (Class 2.0: +FPS=2): only
+// then does the modem answer the sender, with RTN, and the sender trains again and sends the
+// same page once more.
+TEST(ScriptedReceive, RejectedPageIsSentAgain) {
+    for (const std::string fax_class : {"2", "2.0"}) {
+        SCOPED_TRACE("class " + fax_class);
+        const bool class20 = fax_class == "2.0";
+        ScratchFolder dir;
+        const std::string document = MakeShortDocument(dir, 3);
+        ASSERT_FALSE(document.empty());
+        FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send",
+                              "--file", document, "--linger", "5"});
+        ASSERT_TRUE(line.WaitReady());
+        {
+            ModemPort port(dir / "modem");
+            AnswerOnFirstRing(port, fax_class);
+            // Class 2.0 adds the line count (60), bad lines and longest bad run.
+            const std::string good = class20 ? "+FPS:1,60,0,0,0" : "+FPTS:1";
+            std::vector<ReceivedPage> pages;
+            for (int k = 0; k < 4; ++k) {
+                pages.push_back(TakePage(port));
+                const ReceivedPage& page = pages.back();
+                ASSERT_TRUE(Has(page.report, good)) << "page " << k + 1 << page.report;
+                ASSERT_TRUE(Has(page.report, k < 3 ? "+FET:0" : "+FET:2")) << page.report;
+                ASSERT_TRUE(Has(page.report, "OK")) << page.report;
+                if (k == 1) {
+                    ASSERT_TRUE(Has(port.Command(class20 ? "AT+FPS=2" : "AT+FPTS=2"), "OK"));
+                    const std::string kept = port.Command(class20 ? "AT+FPS?" : "AT+FPTS?");
+                    EXPECT_TRUE(Has(kept, "2")) << kept;
+                }
+            }
+            EXPECT_EQ(pages[2].data, pages[1].data) << "the rejected page came again";
+            EXPECT_NE(pages[3].data, pages[1].data);
+            const std::string end = port.Command("AT+FDR", 30000);
+            EXPECT_TRUE(Has(end, class20 ? "+FHS:00" : "+FHNG:0")) << end;
+            EXPECT_TRUE(Has(end, "OK")) << end;
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+        EXPECT_EQ(line.Summary()["rtn"], "1");
+        EXPECT_EQ(line.Summary()["pages"], "3");
+    }
+}
+
+// A receiving program that never asks for the next page: the modem holds back its answer,
+// the sender repeats its post-page message and gives up, and the modem reports an
+// unspecified receive phase D error (100; Class 2.0 writes it A0) with the next command.
+TEST(ScriptedReceive, ProgramThatNeverAsksForTheNextPageLosesTheCall) {
+    ScratchFolder dir;
+    const std::string document = MakeShortDocument(dir, 2);
+    ASSERT_FALSE(document.empty());
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          document, "--expect", "failed", "--linger", "5"});
+    ASSERT_TRUE(line.WaitReady());
+    {
+        ModemPort port(dir / "modem");
+        AnswerOnFirstRing(port, "2.0");
+        const ReceivedPage page = TakePage(port);
+        ASSERT_TRUE(Has(page.report, "+FET:0")) << page.report;
+        // The sender waits T4 (3.45 s) for an answer three times, then sends DCN.
+        std::this_thread::sleep_for(std::chrono::seconds(14));
+        const std::string late = port.Command("AT+FDR", 20000);
+        EXPECT_TRUE(Has(late, "+FHS:A0")) << late;
+        EXPECT_TRUE(Has(late, "OK")) << late;
+    }
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["pages"], "0");
 }
 
 TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {

@@ -1,8 +1,13 @@
-// efax (Class 2 and 2.0) and mgetty's sendfax drive the Class 2/2.0 modem of the simulated
-// line against the software fax machine.
+// efax (Class 2 and 2.0), mgetty's sendfax and mgetty itself (receiving) drive the Class
+// 2/2.0 modem of the simulated line against the software fax machine.
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -115,6 +120,76 @@ TEST(EfaxClass2Receives, DcnAfterDisEndsPhaseB) {
     std::ifstream log(dir / "efax.log");
     const std::string text((std::istreambuf_iterator<char>(log)), {});
     EXPECT_NE(text.find("Unspecified Receive Phase B error"), std::string::npos) << text;
+}
+
+// efax -q0 asks for every page again (+FPTS=2, as for a page with too many errors): each
+// time the modem answers RTN, and the calling machine trains one rate lower and sends the
+// page again, until no rate is left and it sends DCN after the RTN (receive phase D, 100).
+TEST(EfaxClass2Receives, RejectedLastPageComesAgainAtALowerRate) {
+    ScratchFolder dir;
+    ASSERT_EQ(Shell("pbmmake -white 1728 120 > '" + dir / "short.pbm" +
+                    "' && efix -v '' -i pbm -o tiffg3 -r 204x98 '" + dir / "short.pbm" + "' > '" +
+                    dir / "short.tif" + "'"),
+              0);
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          dir / "short.tif", "--rates", "v27ter", "--expect", "failed"});
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -q0 -w -iS0=1 -r '" +
+                           dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    EXPECT_EQ(efax, 2);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["rtn"], "2");  // at 4800 and at 2400
+    EXPECT_EQ(line.Summary()["pages"], "0");
+    EXPECT_EQ(ReadTiffPages(dir / "received.002").size(), 1u);  // the page's second coming
+    std::ifstream log(dir / "efax.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(text.find("abnormal termination (code 100)"), std::string::npos) << text;
+}
+
+// mgetty answers in Class 2.0 and receives into its spool folder. It reads the line count
+// from +FPS and asks again (+FPS=2) for a page of under 50 lines: the machine sends the
+// short second page again, one rate lower, until it can go no lower.
+TEST(MgettyClass2Receives, KeepsTheGoodPageAndAsksAgainForAShortOne) {
+    const std::filesystem::path spool = "/var/spool/fax/incoming";
+    if (geteuid() != 0 || !std::filesystem::is_directory(spool))
+        GTEST_SKIP() << "mgetty receives as root into " << spool;
+    ScratchFolder dir;
+    const std::string make =
+        "pbmmake -white 1728 %d > '%s.pbm' && efix -v '' -i pbm -o tiffg3 "
+        "-r 204x98 '%s.pbm' > '%s.tif'";
+    for (const auto& [name, rows] : {std::pair{"long", 120}, std::pair{"short", 60}}) {
+        const std::string base = dir / name;
+        char command[1024];
+        std::snprintf(command, sizeof command, make.c_str(), rows, base.c_str(), base.c_str(),
+                      base.c_str());
+        ASSERT_EQ(Shell(command), 0);
+    }
+    ASSERT_EQ(Shell("tiffcp '" + dir / "long.tif" + "' '" + dir / "short.tif" + "' '" +
+                    dir / "two.tif" + "'"),
+              0);
+    // The remote's id names mgetty's files.
+    const std::string id = "C2RX " + std::to_string(getpid());
+    FaxlineRun line(
+        dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+              dir / "two.tif", "--remote-id", id, "--rates", "v27ter", "--expect", "failed"});
+    ASSERT_TRUE(line.WaitReady());
+    const std::string tty = line.ReadyField("tty").substr(std::string("/dev/").size());
+    EXPECT_EQ(Shell("timeout 100 mgetty -C fax -n 1 -x 4 -s 38400 " + tty + " > '" +
+                    dir / "mgetty.log" + "' 2>&1"),
+              0);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["pages"], "1");
+    EXPECT_EQ(line.Summary()["rtn"], "2");
+    std::vector<std::string> files;
+    const std::string tag = "-C2RX-" + std::to_string(getpid()) + ".";
+    for (const auto& entry : std::filesystem::directory_iterator(spool)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(tag) == std::string::npos) continue;
+        files.push_back(name.substr(name.rfind('.')));
+        std::filesystem::remove(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{".01", ".02", ".03"}));  // page 2 came twice
 }
 
 // With --calls the machine answers call after call, each into its own file; the summary adds

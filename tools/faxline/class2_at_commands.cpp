@@ -393,8 +393,10 @@ Class2Modem::Outcome Class2Modem::ExecuteExtended(const AtCommand& cmd) {
             return Outcome::kOk;
         }
         if (op == Op::kSet) {
-            // The receiving DTE's verdict on the page it was given: 2 asks for it again.
+            // The receiving DTE's verdict on the page it was given (2 asks for it again); the
+            // modem answers the sender with it at the next +FDR.
             rx_page_status_ = std::atoi(value.c_str());
+            last_page_status_ = rx_page_status_;
             return Outcome::kOk;
         }
         return Outcome::kError;

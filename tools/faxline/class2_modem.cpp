@@ -37,8 +37,8 @@ constexpr int64_t kQuietWaitLimitMs = 10000;
 constexpr int kCarrierLevel = 150;
 // The modem's buffer toward the DTE, beyond what the pseudo-terminal itself holds.
 constexpr size_t kRxBufferBytes = 8192;
-// Bytes a page may run ahead of the paced rate when it starts.
-constexpr double kPageHeadStartBytes = 512;
+// Received page data goes to the DTE in pieces of this size, each once it took the last.
+constexpr size_t kRxChunkBytes = 1024;
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
 
 // T.30 frames as spandsp passes them: address, control, FCF, then the FIF octets, with the
@@ -95,13 +95,8 @@ void AppendRtc(PageBytes& out) {
 
 }  // namespace
 
-Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed,
-                         std::string classes)
-    : line_(line),
-      to_dte_(std::move(to_dte)),
-      verbose_(verbose),
-      page_speed_(page_speed),
-      classes_(std::move(classes)) {
+Class2Modem::Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, std::string classes)
+    : line_(line), to_dte_(std::move(to_dte)), verbose_(verbose), classes_(std::move(classes)) {
     std::string pattern = (std::filesystem::temp_directory_path() / "faxline-XXXXXX").string();
     if (mkdtemp(pattern.data())) work_dir_ = pattern;
     ResetProfile();
@@ -157,8 +152,8 @@ size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
 // ---------------------------------------------------------------------------------------
 // Page data
 
-double Class2Modem::PageBytesPerMs() const {
-    return kRates[std::clamp(PredictedRateCode(), 0, 5)] * page_speed_ / 8000.0;
+double Class2Modem::LineBytesPerMs() const {
+    return kRates[std::clamp(PredictedRateCode(), 0, 5)] / 8000.0;
 }
 
 void Class2Modem::StorePageByte(uint8_t c) {
@@ -332,7 +327,6 @@ void Class2Modem::ServeFdr() {
         Reply(std::string(fclass_ == "2.0" ? "+FCS" : "+FDCS") + ":" + Format(SessionParams()));
         Reply("CONNECT");
         input_ = Input::kWaitDc2;
-        page_out_start_ms_ = WallMs();
         return;
     }
     if (session_over_) {
@@ -356,6 +350,7 @@ void Class2Modem::StartPageOut() {
     page_out_.push_back(kEtx);
     page_out_pos_ = 0;
     page_out_start_ms_ = WallMs();
+    page_out_moving_ms_ = page_out_start_ms_;
     input_ = Input::kPageOut;
 }
 
@@ -372,23 +367,41 @@ void Class2Modem::ServiceDte() {
         }
     }
     if (input_ != Input::kPageOut) return;
-    if (dte_backlog_ && dte_backlog_() > kRxBufferBytes) {
+    // The page has come in whole by now, so it goes to the DTE as fast as the DTE takes it.
+    // A modem gets it at line rate and holds 8 KB the DTE has not taken. The buffer has
+    // overflowed when the DTE falls further behind the line rate than that, counted from DC2,
+    // or takes nothing (the pseudo-terminal full) for as long as 8 KB take at line rate.
+    const size_t backlog = dte_backlog_ ? dte_backlog_() : 0;
+    const int64_t now = WallMs();
+    const double arrived =
+        std::min<double>(static_cast<double>(page_out_.size()),
+                         static_cast<double>(now - page_out_start_ms_) * LineBytesPerMs());
+    const double taken = static_cast<double>(page_out_pos_ - std::min(backlog, page_out_pos_));
+    if (backlog < kRxChunkBytes) page_out_moving_ms_ = now;
+    if (arrived - taken > kRxBufferBytes ||
+        now - page_out_moving_ms_ > kRxBufferBytes / LineBytesPerMs()) {
         OverflowToDte();
         return;
     }
-    const double allowed = kPageHeadStartBytes + (WallMs() - page_out_start_ms_) * PageBytesPerMs();
-    const size_t until = std::min(page_out_.size(), static_cast<size_t>(allowed));
-    if (until > page_out_pos_) {
-        to_dte_(page_out_.data() + page_out_pos_, until - page_out_pos_);
-        page_out_pos_ = until;
+    if (backlog < kRxChunkBytes) {
+        const size_t until = std::min(page_out_.size(), page_out_pos_ + kRxChunkBytes);
+        if (until > page_out_pos_) {
+            to_dte_(page_out_.data() + page_out_pos_, until - page_out_pos_);
+            page_out_pos_ = until;
+        }
     }
     if (page_out_pos_ < page_out_.size()) return;
     const ReceivedPage page = received_.front();
     received_.pop_front();
     input_ = Input::kCommand;
-    last_page_status_ = page.good ? 1 : 2;
+    // The modem's verdict stands unless the DTE sets another before its next +FDR.
+    last_page_status_ = page.status;
+    rx_page_status_ = page.status;
     if (fclass_ == "2.0")
-        Reply("+FPS:" + std::to_string(last_page_status_) + ",0,0,0,0");
+        // With the line count, bad lines and longest run of bad lines, which receiving
+        // programs check (mgetty rejects a page under 50 lines).
+        Reply("+FPS:" + std::to_string(last_page_status_) + "," + std::to_string(page.rows) + "," +
+              std::to_string(page.bad_rows) + "," + std::to_string(page.bad_run) + ",0");
     else
         Reply("+FPTS:" + std::to_string(last_page_status_));
     Reply("+FET:" + std::to_string(page.post_page));
@@ -447,6 +460,11 @@ void Class2Modem::StartT30(bool calling) {
     last_page_ = false;
     pages_sent_ = 0;
     rx_pages_taken_ = 0;
+    rx_verdict_ = 0;
+    rx_dte_late_ = false;
+    rx_last_page_ = false;
+    rx_document_done_ = false;
+    rx_page_refused_ = false;
     received_.clear();
     t30_state_t* t30 = fax_get_t30_state(fax_);
     t30_set_tx_ident(t30, local_id_.c_str());
@@ -467,6 +485,10 @@ void Class2Modem::StartT30(bool calling) {
         rx_path_ = work_dir_ + "/received.tif";
         ::unlink(rx_path_.c_str());
         t30_set_rx_file(t30, rx_path_.c_str(), -1);
+        t30_send_hdlc_ = t30->send_hdlc_handler;
+        t30_send_hdlc_user_ = t30->send_hdlc_user_data;
+        t30->send_hdlc_handler = &Class2Modem::SendHdlc;
+        t30->send_hdlc_user_data = this;
     }
     t30_set_phase_b_handler(t30, &Class2Modem::PhaseB, this);
     t30_set_phase_d_handler(t30, &Class2Modem::PhaseD, this);
@@ -601,11 +623,10 @@ int Class2Modem::Document(t30_state_s*, void* user, int) {
     return static_cast<Class2Modem*>(user)->post_page_ == 1 ? 1 : 0;
 }
 
-int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
+int Class2Modem::PhaseD(t30_state_s* s, void* user, int result) {
     auto* self = static_cast<Class2Modem*>(user);
     if (!self->calling_) {
-        // A post-page message: the page is written to the file once T.30 returns.
-        self->pending_post_page_ = result == T30_MPS ? 0 : result == T30_EOM ? 1 : 2;
+        self->PageReceived(s, result);
         return T30_ERR_OK;
     }
     int status = 0;
@@ -642,9 +663,21 @@ int Class2Modem::PhaseD(t30_state_s*, void* user, int result) {
 void Class2Modem::PhaseE(t30_state_s*, void* user, int result) {
     auto* self = static_cast<Class2Modem*>(user);
     self->session_over_ = true;
-    self->hang_up_code_ = self->overflowed_ ? 93 : self->abort_ ? 2 : self->HangUpCode(result);
+    // After the last page was confirmed T.30 waits for a next page (see ReceiveHdlc): the
+    // sender's DCN, or its silence, ends the document normally.
+    const bool done =
+        self->rx_document_done_ && (result == T30_ERR_RX_DCNDATA || result == T30_ERR_RX_T2EXPFAX);
+    // A DCN where the page should have come again after RTN ends phase D.
+    const bool refused = self->rx_page_refused_ && result == T30_ERR_RX_DCNDATA;
+    self->hang_up_code_ = self->overflowed_ ? 93
+                          : self->abort_    ? 2
+                          : done            ? 0
+                          : refused         ? 100
+                                            : self->HangUpCode(result);
     // The DTE gave no post-page command in time: the modem ended the document itself.
     if (self->dte_timed_out_ && self->hang_up_code_ == 0) self->hang_up_code_ = 50;
+    // The receiving DTE never asked for the next page: an unspecified receive phase D error.
+    if (self->rx_dte_late_ && !self->overflowed_ && !self->abort_) self->hang_up_code_ = 100;
     self->hang_up_requested_ = true;
     if (self->aborted_by_dte_ && self->result_pending_) {
         self->ReportHangUp();  // answers +FK/+FKS
@@ -691,20 +724,87 @@ void Class2Modem::Frame(t30_state_s*, void* user, int incoming, const uint8_t* m
     }
 }
 
-void Class2Modem::CollectReceivedPage() {
-    if (pending_post_page_ < 0) return;
+// The sender's post-page message has arrived and T.30 has judged the page (it answers once
+// this returns). The page goes to the DTE, and T.30 waits, deaf, until the DTE has had it and
+// asks for the next one with AT+FDR: the response then follows the DTE's +FPTS. Meanwhile
+// the sender repeats its post-page message every T4 and gives up after its third.
+void Class2Modem::PageReceived(t30_state_s* t30, int post_page_fcf) {
     ReceivedPage page;
-    page.post_page = pending_post_page_;
-    pending_post_page_ = -1;
+    page.post_page = rx_last_page_ ? 2 : post_page_fcf == T30_MPS ? 0 : 1;
+    // The modem's copy-quality check, by T.30's own measure: under 5 % bad rows is good,
+    // under 15 % tolerable (RTP), more (or no rows at all) bad.
+    t30_stats_t stats;
+    t30_get_transfer_statistics(t30, &stats);
+    page.status = stats.length > 0 && stats.bad_rows * 20 < stats.length       ? 1
+                  : stats.length > 0 && stats.bad_rows * 20 < stats.length * 3 ? 3
+                                                                               : 2;
+    page.rows = stats.length;
+    page.bad_rows = stats.bad_rows;
+    page.bad_run = stats.longest_bad_row_run;
+    // T.30 throws a bad page away; the DTE gets what arrived all the same.
+    if (TiffPageCount(rx_path_) <= rx_pages_taken_) t4_rx_end_page(&t30->t4.rx);
     const int pages = TiffPageCount(rx_path_);
     if (pages > rx_pages_taken_) {
-        page.good = ReadPageAsT4(rx_path_, pages - 1, page.data);
+        if (!ReadPageAsT4(rx_path_, pages - 1, page.data)) page.status = 2;
         rx_pages_taken_ = pages;
     } else {
-        page.good = false;
+        page.status = 2;
     }
+    // The coder pads its last byte with ones, which a DTE that counts RTC's EOLs reads as a
+    // broken line after the fourth; a clean RTC ends the page as the sender's did.
+    while (!page.data.empty() && page.data.back() == 0xFF) page.data.pop_back();
+    AppendRtc(page.data);
     received_.push_back(std::move(page));
     ServeFdr();
+    rx_verdict_ = 0;
+    const bool asked = HoldForDte(
+        [this] { return received_.empty() && input_ == Input::kCommand && fdr_outstanding_; });
+    if (asked) {
+        rx_verdict_ = rx_page_status_;
+    } else if (!abort_) {
+        // The DTE never asked for the next page: the sender has given up on the page, or the
+        // modem does so itself; either way the call is lost in receive phase D.
+        rx_dte_late_ = true;
+        hang_up_requested_ = true;
+    }
+}
+
+// The receiver's page response on its way to the line carries the DTE's verdict in place of
+// T.30's own, and T.30 keeps that verdict for any repeat the sender asks for.
+void Class2Modem::SendHdlc(void* user, const uint8_t* msg, int len) {
+    auto* self = static_cast<Class2Modem*>(user);
+    const uint8_t fcf = msg && len == 3 ? msg[2] & 0xFE : 0;
+    const bool response = fcf == T30_MCF || fcf == T30_RTN || fcf == T30_RTP;
+    if (!response) {
+        self->t30_send_hdlc_(self->t30_send_hdlc_user_, msg, len);
+        return;
+    }
+    static constexpr uint8_t kVerdicts[] = {T30_MCF, T30_RTN, T30_RTP, T30_PIN, T30_PIP};
+    const uint8_t verdict =
+        self->rx_verdict_ > 0 ? kVerdicts[std::clamp(self->rx_verdict_, 1, 5) - 1] : fcf;
+    self->rx_verdict_ = 0;
+    self->rx_document_done_ = self->rx_last_page_ && (verdict == T30_MCF || verdict == T30_RTP);
+    self->rx_page_refused_ = verdict == T30_RTN;
+    fax_get_t30_state(self->fax_)->last_rx_page_result = verdict;
+    const uint8_t frame[3] = {msg[0], msg[1], static_cast<uint8_t>(verdict | (msg[2] & 0x01))};
+    self->t30_send_hdlc_(self->t30_send_hdlc_user_, frame, 3);
+}
+
+// Frames from the line on their way to T.30. spandsp's receiver closes its document on EOP
+// and cannot take the page again after an RTN to it, so T.30 is told MPS instead; the modem
+// knows the page was the last, reports +FET:2 and ends the call normally on the sender's DCN.
+void Class2Modem::ReceiveHdlc(void* user, const uint8_t* msg, int len, int ok) {
+    auto* self = static_cast<Class2Modem*>(user);
+    t30_state_t* t30 = fax_get_t30_state(self->fax_);
+    const uint8_t fcf = msg && len == 3 && ok ? msg[2] & 0xFE : 0;
+    if (fcf == T30_MPS || fcf == T30_EOM || fcf == T30_EOS) self->rx_last_page_ = false;
+    if (fcf != T30_EOP) {
+        t30_hdlc_accept(t30, msg, len, ok);
+        return;
+    }
+    self->rx_last_page_ = true;
+    const uint8_t frame[3] = {msg[0], msg[1], static_cast<uint8_t>(T30_MPS | (msg[2] & 0x01))};
+    t30_hdlc_accept(t30, frame, 3, ok);
 }
 
 int Class2Modem::HangUpCode(int t30_code) const {
@@ -834,7 +934,6 @@ void Class2Modem::Transmit(int16_t* amp, int len) {
         page_pos_ = std::min(page_in_.size(), page_pos_ + block_bytes);
     }
     HookPageBits();
-    CollectReceivedPage();
     if (hang_up_requested_) {
         hang_up_requested_ = false;
         if (fax_ && !session_over_) t30_terminate(fax_get_t30_state(fax_));
@@ -857,12 +956,17 @@ void Class2Modem::Receive(int16_t* amp, int len) {
         return;
     }
     if (fax_ && !session_over_) {
+        // spandsp sets up its frame receiver anew for each V.21 reception.
+        hdlc_rx_state_t& frames = fax_->modems.hdlc_rx;
+        if (!calling_ && frames.frame_handler == &t30_hdlc_accept) {
+            frames.frame_handler = &Class2Modem::ReceiveHdlc;
+            frames.frame_user_data = this;
+        }
         ++in_t30_;
         fax_rx(fax_, amp, len);
         --in_t30_;
         HookTrainingCheck(fax_);
     }
-    CollectReceivedPage();
     if (call_ == Call::kDialling && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
         EndCall();
         result_pending_ = false;
@@ -939,6 +1043,7 @@ bool Class2Modem::WaitsForDte() const {
     // real time too, so that events on the line keep their place relative to the DTE's steps.
     if (call_ == Call::kRinging) return s_regs_[0] == 0;
     if (data_.active()) return false;
+    if (holding_) return true;
     if (call_ != Call::kConnected || !calling_ || session_over_) return false;
     if (input_ == Input::kPageIn) return BufferedPageBytes() < kTxLowTide;
     return input_ == Input::kCommand && !result_pending_;

@@ -24,14 +24,15 @@ class TelephoneLine;
 //    until the DTE asks for the page with AT+FDT; DCS and training follow, CONNECT comes
 //    after CFR, and the DTE's bytes go to the page modulator at line rate. The receiver's
 //    MCF/RTN/RTP becomes the page status report.
-//  - receiving: each page T.30 took in is read back from its TIFF, coded as one-dimensional
-//    T.4 and handed to the DTE after AT+FDR, paced like line data.
+//  - receiving: when the sender's post-page message arrives, the page T.30 took in is read
+//    back from its TIFF, coded as one-dimensional T.4 and handed to the DTE after AT+FDR with
+//    the modem's own copy-quality verdict (+FPTS). T.30 waits (the modem deaf) until the DTE
+//    asks for the next page with AT+FDR, and answers MCF, RTN or RTP as the DTE's +FPTS
+//    then says; the sender's T4 runs meanwhile.
 class Class2Modem : public Modem {
   public:
-    // page_speed caps the page data rate at the serial port, in multiples of the line rate.
     // classes: the +FCLASS values the modem offers ("0,2,2.0").
-    Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, double page_speed,
-                std::string classes);
+    Class2Modem(TelephoneLine& line, DteWriter to_dte, bool verbose, std::string classes);
     ~Class2Modem() override;
     Class2Modem(const Class2Modem&) = delete;
     Class2Modem& operator=(const Class2Modem&) = delete;
@@ -71,7 +72,10 @@ class Class2Modem : public Modem {
     struct ReceivedPage {
         PageBytes data;
         int post_page = 2;  // the +FET value: 0 more pages, 1 new document, 2 end
-        bool good = true;
+        int status = 1;     // the modem's copy-quality verdict, as +FPTS gives it
+        int rows = 0;       // lines received, bad lines and the longest run of them
+        int bad_rows = 0;
+        int bad_run = 0;
     };
 
     // AT command handling.
@@ -106,14 +110,16 @@ class Class2Modem : public Modem {
     void ServeFdr();
     void StartPageOut();
     void OverflowToDte();
-    double PageBytesPerMs() const;
+    double LineBytesPerMs() const;
     bool DteBitsReversed(bool to_dte) const;
 
     // Call control.
     void StartT30(bool calling);
     void AnswerCall();
     void EndCall();
-    void CollectReceivedPage();
+    void PageReceived(t30_state_s* t30, int post_page_fcf);
+    static void SendHdlc(void* user, const uint8_t* msg, int len);
+    static void ReceiveHdlc(void* user, const uint8_t* msg, int len, int ok);
     bool HoldForDte(const std::function<bool()>& done);
     // Class 0: a data call once the line is connected.
     void StartDataCall();
@@ -140,7 +146,6 @@ class Class2Modem : public Modem {
     TelephoneLine& line_;
     DteWriter to_dte_;
     bool verbose_;
-    double page_speed_;
     std::function<void()> pump_;
     std::function<size_t()> dte_backlog_;
     std::string work_dir_;
@@ -218,12 +223,20 @@ class Class2Modem : public Modem {
     int rx_page_status_ = 1;  // +FPTS=/+FPS= from the DTE for the page it was given
     std::string rx_path_;
     int rx_pages_taken_ = 0;
-    int pending_post_page_ = -1;  // set by phase D, page collected after T.30 returns
+    int rx_verdict_ = 0;              // the DTE's +FPTS for the page T.30 is about to answer
+    bool rx_dte_late_ = false;        // the DTE never asked for the next page: the call is lost
+    bool rx_last_page_ = false;       // the sender's last post-page message was EOP
+    bool rx_document_done_ = false;   // the modem confirmed the last page (MCF or RTP to EOP)
+    bool rx_page_refused_ = false;    // the last page response was RTN
+    int64_t page_out_start_ms_ = 0;   // when the DTE released the page with DC2
+    int64_t page_out_moving_ms_ = 0;  // when the DTE last kept up with the page data
+    // spandsp's own HDLC sender, which the page response passes through on its way out.
+    void (*t30_send_hdlc_)(void*, const uint8_t*, int) = nullptr;
+    void* t30_send_hdlc_user_ = nullptr;
     std::deque<ReceivedPage> received_;
     bool fdr_outstanding_ = false;
     PageBytes page_out_;
     size_t page_out_pos_ = 0;
-    int64_t page_out_start_ms_ = 0;
 };
 
 }  // namespace corvane::faxline

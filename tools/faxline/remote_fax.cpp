@@ -173,10 +173,14 @@ void RemoteFax::StartT30(bool calling) {
     if (options_.width >= 2048) sizes |= T30_SUPPORT_255MM_WIDTH;
     if (options_.width >= 2432) sizes |= T30_SUPPORT_303MM_WIDTH;
     t30_set_supported_image_sizes(t30, sizes);
-    if (options_.role == RemoteFaxOptions::Role::kSend)
+    if (options_.role == RemoteFaxOptions::Role::kSend) {
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
-    else
+        // A page answered with RTN goes again after fresh training, one rate lower each time
+        // until none is left, as T.30 lets a sender do (spandsp would go on to the next page).
+        t30->retransmit_capable = 1;
+    } else {
         t30_set_rx_file(t30, CallFile().c_str(), -1);
+    }
     t30_set_phase_b_handler(t30, &RemoteFax::PhaseB, this);
     t30_set_phase_d_handler(t30, &RemoteFax::PhaseD, this);
     t30_set_phase_e_handler(t30, &RemoteFax::PhaseE, this);

@@ -62,8 +62,7 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
     };
     if (kind == ModemKind::kClass1)
         return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
-    auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose,
-                                               options_.pacing.page_speed, classes);
+    auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose, classes);
     modem->SetDteBacklog([&port] { return port.Backlog(); });
     modem->SetPump([this] {
         ServicePorts(2000);
