@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"c1_modulation_out_of_range", "1", kClass1, "AT+FTM=95"},
         RefusedCase{"c1_modulation_in_data_mode", "1", {}, "AT+FTH=3"},
         RefusedCase{"c1_bad_s_register_value", "1", kClass1, "ATS7=300"},
+        RefusedCase{"c1_s_register_out_of_range", "1", kClass1, "ATS100?"},
         // Class 2.
         RefusedCase{"c2_unknown", "2", kClass2, "AT+FOO"},
         RefusedCase{"c2_params_out_of_range", "2", kClass2, "AT+FDCC=9,9,9,9,9,9,9,9"},
@@ -106,6 +107,30 @@ TEST(Class2Modem, SettingsReadBackInTheirOwnClass) {
     ASSERT_TRUE(EndsWith(port.Command("AT+FCLASS=2"), "OK"));
     EXPECT_TRUE(EndsWith(port.Command("AT+FCR?"), "0"));
 }
+
+// Every S register a program sets reads back, one per line or several on one line, in
+// each kind of modem (T.31 alone prints only some of them).
+class SRegisters : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SRegisters, ReadBackAsSet) {
+    ScratchFolder dir;
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", GetParam(), "--file",
+                          dir / "remote.tif", "--expect", "not-called", "--linger", "0"});
+    ASSERT_TRUE(line.WaitReady());
+    ModemPort port(dir / "modem");
+    ASSERT_TRUE(EndsWith(port.Command("ATE0"), "OK"));
+    EXPECT_EQ(port.Command("ATS12?"), "\r\n050\r\n\r\nOK\r\n");  // a one-second guard time
+    ASSERT_TRUE(EndsWith(port.Command("ATS0=2S7=45S9=6S12=40"), "OK"));
+    for (const auto& [query, value] : std::vector<std::pair<std::string, std::string>>{
+             {"ATS0?", "002"}, {"ATS7?", "045"}, {"ATS9?", "006"}, {"ATS12?", "040"}})
+        EXPECT_EQ(port.Command(query), "\r\n" + value + "\r\n\r\nOK\r\n") << query;
+    EXPECT_EQ(port.Command("ATS0?S7?"), "\r\n002\r\n\r\n045\r\n\r\nOK\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modems, SRegisters, ::testing::Values("1", "2"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string("class") + info.param;
+                         });
 
 TEST(ModemClasses, OfferedClassesAreConfigurable) {
     struct Case {

@@ -1,6 +1,7 @@
 #include "class1_modem.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "pty_port.h"
 
@@ -176,6 +177,7 @@ void Class1Modem::CommandByte(uint8_t c) {
         at_put_response_code(&at, AT_RESPONSE_CODE_OK);
         return;
     }
+    if (AnswerRegisterLine(*commands)) return;
     bool factory = false;
     for (const AtCommand& cmd : *commands) {
         if (cmd.kind == AtCommand::Kind::kDial)
@@ -204,6 +206,26 @@ void Class1Modem::CommandByte(uint8_t c) {
             at.p.s_regs[cmd.number] =
                 static_cast<uint8_t>(cmd.value.empty() ? 0 : std::stoi(cmd.value));
     }
+}
+
+bool Class1Modem::AnswerRegisterLine(const std::vector<AtCommand>& commands) {
+    // T.31 prints only some of its S registers (S1, S2, S9, S11 and S12 answer a bare OK) and
+    // refuses others it does not know although a modem has them. A line of S register
+    // commands alone is answered here from the same registers, every one read back.
+    for (const AtCommand& cmd : commands)
+        if (cmd.kind != AtCommand::Kind::kSRegister) return false;
+    at_state_t& at = t31_->at_state;
+    for (const AtCommand& cmd : commands) {
+        if (cmd.op == AtCommand::Op::kQuery) {
+            char value[8];
+            std::snprintf(value, sizeof value, "%03d", at.p.s_regs[cmd.number]);
+            at_put_response(&at, value);
+        } else if (cmd.op == AtCommand::Op::kSet)
+            at.p.s_regs[cmd.number] =
+                static_cast<uint8_t>(cmd.value.empty() ? 0 : std::stoi(cmd.value));
+    }
+    at_put_response_code(&at, AT_RESPONSE_CODE_OK);
+    return true;
 }
 
 void Class1Modem::SetEscapeRegisters() {

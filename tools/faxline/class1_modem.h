@@ -60,6 +60,8 @@ class Class1Modem : public Modem {
     bool DataCallByte(uint8_t c);
     void EndDataCall(int response_code);
     int64_t GuardMs() const;
+    // Answers a line made only of S register commands; false for any other line.
+    bool AnswerRegisterLine(const std::vector<AtCommand>& commands);
     void SetEscapeRegisters();
     void Respond(const std::string& text, int code);
 
