@@ -14,6 +14,8 @@ int runModemCommand(const QStringList& args);
 int runPhoneBookCommand(const QStringList& args);
 int runCoverCommand(const QStringList& args);
 int runFaxCommand(const QStringList& args);
+// `log report ...` and `log cleanup ...`: reached through `log`.
+int runLogMaintenanceCommand(const QString& verb, const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);

@@ -22,7 +22,8 @@ const char* const kUsage =
     "       corvane-cli log add out 'SUBJECT|RECIPIENT|PHONE|FAXDOC|FAXCOVER|NOTES|CODES'\n"
     "       corvane-cli log add in 'DATE(yyyymmdd)|TIME|FROM|PAGES|FAXFILE'\n"
     "       corvane-cli log delete out|in RECNO\n"
-    "       corvane-cli log pack";
+    "       corvane-cli log pack\n"
+    "       corvane-cli log report ... | log cleanup ...   (each alone shows its usage)";
 
 int usage() {
     err(kUsage);
@@ -171,6 +172,7 @@ int runLogCommand(const QStringList& args) {
     if (verb == "add") return add(rest);
     if (verb == "delete") return remove(rest);
     if (verb == "pack") return pack(rest);
+    if (verb == "report" || verb == "cleanup") return runLogMaintenanceCommand(verb, rest);
     return usage();
 }
 

@@ -11,6 +11,7 @@
 #include "core/windows1252.h"
 #include "faxdoc/apf_page_ops.h"
 #include "faxdoc/apf_reader.h"
+#include "logwindow/logic/fax_record_files.h"
 
 namespace corvane {
 
@@ -20,14 +21,6 @@ namespace {
 
 constexpr int kInfoLabelWidth = 12;
 
-// A stored file name is a bare name inside its folder; anything that could reach outside it
-// is treated as no file, so a damaged record never makes the program delete a stranger's file.
-QString fileIn(const QString& folder, const QString& storedName) {
-    const QString name = storedName.trimmed();
-    if (name.isEmpty() || name.contains('/') || name == "." || name == "..") return {};
-    return ResolveName(folder, name);
-}
-
 bool fileExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
@@ -35,12 +28,6 @@ bool fileExists(const QString& path) {
 void removeQuietly(const QString& path) {
     // A file that is already gone or cannot be removed changes nothing for the log.
     if (!path.isEmpty()) QFile::remove(path);
-}
-
-QString coverDataFileOf(const QString& coverPath) {
-    if (coverPath.isEmpty()) return {};
-    const QFileInfo info(coverPath);
-    return ResolveName(WithTrailingSlash(info.absolutePath()), info.completeBaseName() + ".fcd");
 }
 
 int pageCountOf(const QString& path) {
@@ -108,14 +95,14 @@ void LogCommands::deleteOutgoing() {
         return;
     }
     if (!t.go(recno)) return;
-    const QString doc = fileIn(SendFolder(), docName);
-    const QString cover = fileIn(SendFolder(), coverName);
+    const QString doc = StoredFileIn(SendFolder(), docName);
+    const QString cover = StoredFileIn(SendFolder(), coverName);
     switch (what) {
         case DeleteWhat::Cover:
             t.replaceText("FAXCOVER", "");
             t.commit();
             removeQuietly(cover);
-            removeQuietly(coverDataFileOf(cover));
+            removeQuietly(CoverDataFileOf(cover));
             break;
         case DeleteWhat::Body:
             t.replaceText("FAXDOC", "");
@@ -129,7 +116,7 @@ void LogCommands::deleteOutgoing() {
             if (t.eof()) t.goBottom();
             removeQuietly(doc);
             removeQuietly(cover);
-            removeQuietly(coverDataFileOf(cover));
+            removeQuietly(CoverDataFileOf(cover));
             break;
     }
     notify(LogKind::Outgoing);
@@ -145,7 +132,7 @@ void LogCommands::deleteIncoming() {
     if (!AskYesNoDefaultNo(DeleteQuestion(LogPage::Incoming, t.fieldText("FROM")), "Delete"))
         return;
     if (!t.go(recno)) return;
-    const QString file = fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
+    const QString file = StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
     t.deleteRecord();
     t.commit();
     t.skip(1);
@@ -237,8 +224,8 @@ void LogCommands::Clone() {
         dialogs_.beep();
         return;
     }
-    const QString doc = fileIn(SendFolder(), t.fieldText("FAXDOC"));
-    const QString cover = fileIn(SendFolder(), t.fieldText("FAXCOVER"));
+    const QString doc = StoredFileIn(SendFolder(), t.fieldText("FAXDOC"));
+    const QString cover = StoredFileIn(SendFolder(), t.fieldText("FAXCOVER"));
     const bool haveDoc = fileExists(doc), haveCover = fileExists(cover);
     if (!haveDoc && !haveCover) {
         ShowInformation("Error - fax file and/or cover file missing");
@@ -282,9 +269,9 @@ void LogCommands::Clone() {
         const QString target = name.value_or(QString());
         ok = name.ok() && CopyWholeFile(cover, target);
         made << target;
-        const QString data = coverDataFileOf(cover);
+        const QString data = CoverDataFileOf(cover);
         if (ok && fileExists(data)) {
-            const QString dataTarget = coverDataFileOf(target);
+            const QString dataTarget = CoverDataFileOf(target);
             ok = CopyWholeFile(data, dataTarget);
             made << dataTarget;
         }
@@ -310,7 +297,7 @@ void LogCommands::Forward() {
     }
     XbaseTable& t = fdm_.RecTable;
     if (!HasSelectedRecord(t)) return;
-    const QString source = fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
+    const QString source = StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
     if (!fileExists(source)) return;
     ForwardOrCloneRequest r;
     r.title = "Forward fax from: " + t.fieldText("FROM");
@@ -345,8 +332,8 @@ FaxInformation LogCommands::Information(LogPage page) const {
     if (!HasSelectedRecord(t)) return info;
     QStringList lines;
     if (page == LogPage::Outgoing) {
-        const QString doc = fileIn(SendFolder(), t.fieldText("FAXDOC"));
-        const QString cover = fileIn(SendFolder(), t.fieldText("FAXCOVER"));
+        const QString doc = StoredFileIn(SendFolder(), t.fieldText("FAXDOC"));
+        const QString cover = StoredFileIn(SendFolder(), t.fieldText("FAXCOVER"));
         info.fileExists = fileExists(doc);
         info.filePath = info.fileExists ? doc : QString();
         info.fileName = info.fileExists     ? doc
@@ -361,7 +348,7 @@ FaxInformation LogCommands::Information(LogPage page) const {
               << infoLine("Results:", t.fieldText("LASTRESULT"));
     } else {
         const QString stored = t.fieldText("FAXFILE").trimmed();
-        const QString file = fileIn(ReceiveFolder(), stored);
+        const QString file = StoredFileIn(ReceiveFolder(), stored);
         info.fileExists = fileExists(file);
         info.filePath = info.fileExists ? file : QString();
         info.fileName = info.fileExists    ? file
@@ -383,12 +370,12 @@ SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
     if (page == LogPage::Outgoing) {
         fax.title = "To: " + t.fieldText("RECIPIENT") +
                     "             Sent: " + fdm_.SentAtText(LogKind::Outgoing);
-        fax.cover = fileIn(SendFolder(), t.fieldText("FAXCOVER"));
-        fax.document = fileIn(SendFolder(), t.fieldText("FAXDOC"));
+        fax.cover = StoredFileIn(SendFolder(), t.fieldText("FAXCOVER"));
+        fax.document = StoredFileIn(SendFolder(), t.fieldText("FAXDOC"));
     } else {
         fax.title = "From: " + t.fieldText("FROM").trimmed() +
                     "             Received: " + fdm_.SentAtText(LogKind::Incoming);
-        fax.document = fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
+        fax.document = StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
     }
     return fax;
 }
@@ -396,8 +383,8 @@ SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
 QString LogCommands::ExportFile(LogPage page) const {
     const XbaseTable& t = table(page);
     if (!HasSelectedRecord(t)) return {};
-    return page == LogPage::Outgoing ? fileIn(SendFolder(), t.fieldText("FAXDOC"))
-                                     : fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
+    return page == LogPage::Outgoing ? StoredFileIn(SendFolder(), t.fieldText("FAXDOC"))
+                                     : StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
 }
 
 QString LogCommands::CopyFaxFile(const QString& source, const QString& target) {

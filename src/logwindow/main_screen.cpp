@@ -26,7 +26,9 @@
 #include "core/settings.h"
 #include "logwindow/about_window.h"
 #include "logwindow/fax_info_form.h"
+#include "logwindow/log_cleanup_window.h"
 #include "logwindow/log_dialogs.h"
+#include "logwindow/log_report_window.h"
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
@@ -46,6 +48,8 @@ const char* const kSendFax = "&Send Fax";
 const char* const kReceiveFaxes = "&Receive Faxes";
 const char* const kPhoneBook = "Manage &Phone Book";
 const char* const kRebuild = "Rebuild &Indexes";
+const char* const kPrintLogs = "Print Fax Logs";
+const char* const kCleanUp = "Clean up old faxes (Fax Log Cleanup)";
 const char* const kNewFax = "New Fax";
 const char* const kEditFax = "&Edit Selected Fax";
 const char* const kCloneFax = "&Clone Selected Fax";
@@ -147,8 +151,8 @@ void TMainScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     add(file, kSendFax, QKeySequence("Ctrl+S"));
     add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
-    add(file, "Print Fax Logs");
-    add(file, "Clean up old faxes (Fax Log Cleanup)");
+    connect(add(file, kPrintLogs), &QAction::triggered, this, &TMainScreen::PrintFaxLogs);
+    connect(add(file, kCleanUp), &QAction::triggered, this, &TMainScreen::CleanUpLogs);
     add(file, "Cover Sheet &Template Designer");
     connect(add(file, kPhoneBook), &QAction::triggered, this, &TMainScreen::ManagePhoneBook);
     connect(add(file, kRebuild), &QAction::triggered, this, &TMainScreen::RebuildIndexes);
@@ -480,7 +484,8 @@ void TMainScreen::applyButtonStates() {
         if (QAction* a = menuAction(text)) a->setEnabled(on);
     };
     for (QAction* a : actions_) a->setEnabled(false);
-    for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About"})
+    for (const char* always :
+         {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About"})
         setAction(always, true);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
@@ -521,7 +526,8 @@ void TMainScreen::applyButtonStates() {
     in[0]->setText(b.iArchiveCaption);
     if (!commands_) {
         // A window without logs offers nothing that works on them.
-        for (const char* text : {kPhoneBook, kRebuild, "Re&fresh"}) setAction(text, false);
+        for (const char* text : {kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh"})
+            setAction(text, false);
     }
 }
 
@@ -661,6 +667,57 @@ void TMainScreen::RebuildIndexes() {
     commands_->ApplyFilters();
     outgoing_.grid->setUpdatesEnabled(true);
     syncGrids();
+}
+
+TMainScreen::NotedPlaces TMainScreen::notePlaces() const {
+    return {{fdm_->FaxTable.indexOrd(), fdm_->RecTable.indexOrd()},
+            {fdm_->FaxTable.recNo(), fdm_->RecTable.recNo()}};
+}
+
+void TMainScreen::returnTo(const NotedPlaces& noted) {
+    xbase::XbaseTable* tables[] = {&fdm_->FaxTable, &fdm_->RecTable};
+    for (int i = 0; i < 2; ++i) {
+        tables[i]->setOrder(noted.order[i]);
+        tables[i]->go(noted.recno[i]);  // a record that is gone leaves the log at its end
+    }
+    commands_->ApplyFilters();
+    syncGrids();
+}
+
+void TMainScreen::viewCurrentOf(LogKind kind) {
+    const LogPage p = kind == LogKind::Outgoing ? LogPage::Outgoing : LogPage::Incoming;
+    const SelectedFaxFiles fax = commands_->SelectedFax(p);
+    if (fax.title.isEmpty()) return;
+    if (p == LogPage::Outgoing)
+        ViewCoverAndDocument(fax.title, fax.cover, fax.document, nullptr, this);
+    else if (fax.document.isEmpty())
+        corvane::ShowInformation("Fax file is missing");
+    else
+        ShowFaxViewer(fax.title, fax.document, nullptr, this);
+}
+
+void TMainScreen::CleanUpLogs() {
+    if (!commands_ || refusedInReceiveMode()) return;
+    const NotedPlaces noted = notePlaces();
+    const bool deleted = LogCleanupWindow::Run(
+        *fdm_, [this](LogKind kind) { viewCurrentOf(kind); }, this);
+    if (deleted) {
+        outgoing_.grid->setUpdatesEnabled(false);
+        RebuildIndexesWindow::Run(*fdm_, this);
+        outgoing_.grid->setUpdatesEnabled(true);
+    }
+    returnTo(noted);
+}
+
+void TMainScreen::PrintFaxLogs() {
+    if (!commands_) return;
+    const NotedPlaces noted = notePlaces();
+    outgoing_.grid->setUpdatesEnabled(false);
+    incoming_.grid->setUpdatesEnabled(false);
+    TReportForm::Run(*fdm_, this);
+    outgoing_.grid->setUpdatesEnabled(true);
+    incoming_.grid->setUpdatesEnabled(true);
+    returnTo(noted);
 }
 
 void TMainScreen::ManagePhoneBook() {

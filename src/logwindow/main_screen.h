@@ -83,6 +83,8 @@ class TMainScreen : public QMainWindow {
     void Find(LogPage page);
     void FindNext(LogPage page);
     void RebuildIndexes();
+    void CleanUpLogs();
+    void PrintFaxLogs();
     void ManagePhoneBook();
     void Refresh();
     void About();
@@ -123,6 +125,15 @@ class TMainScreen : public QMainWindow {
     void syncGrids();
     void applyButtonStates();
     bool refusedInReceiveMode();
+    // Views the current record of a log without status text (the cleanup's review).
+    void viewCurrentOf(LogKind kind);
+    // Puts both logs back on the orders and records noted before a log-wide window.
+    struct NotedPlaces {
+        int order[2];
+        uint32_t recno[2];
+    };
+    NotedPlaces notePlaces() const;
+    void returnTo(const NotedPlaces& noted);
     LogPageWidgets& page(LogPage p) { return p == LogPage::Outgoing ? outgoing_ : incoming_; }
     const LogPageWidgets& page(LogPage p) const {
         return p == LogPage::Outgoing ? outgoing_ : incoming_;

@@ -5,9 +5,9 @@
 #include <QDate>
 #include <QString>
 
-#include "core/logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
+#include "logs/fax_data_module.h"
 
 namespace corvane::testing {
 

@@ -1,7 +1,7 @@
 #include "logwindow/logic/log_cleanup_conditions.h"
 
 #include "core/windows1252.h"
-#include "core/xbase/text_encoding.h"
+#include "xbase/text_encoding.h"
 
 namespace corvane {
 

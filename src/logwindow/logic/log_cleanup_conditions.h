@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 
 namespace corvane {
 

@@ -4,6 +4,7 @@
 
 #include "core/windows1252.h"
 #include "logwindow/logic/fax_record_files.h"
+#include "xbase/expression.h"
 
 namespace corvane {
 
@@ -15,8 +16,9 @@ CleanupScan::CleanupScan(xbase::XbaseTable& table, LogKind log, CleanupAction ac
       expression_(ToWindows1252(CleanupMatchExpression(log, action, condition, dateCondition))) {}
 
 Status CleanupScan::begin() {
-    const auto valid = table_.evalLogical(expression_);
-    if (!valid.ok()) return valid.status();
+    // Checked before the table moves, so a bad condition leaves the log as it was.
+    const auto compiled = xbase::Expression::compile(expression_, table_.fields());
+    if (!compiled.ok()) return compiled.status();
     notedOrder_ = table_.indexOrd();
     notedHidden_ = table_.deletedHidden();
     table_.setOrder(0);

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "logwindow/logic/log_cleanup_conditions.h"
 
 namespace corvane {

@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QTime>
 
-#include "core/logs/date_time_text.h"
 #include "core/windows1252.h"
+#include "logs/date_time_text.h"
 
 namespace corvane {
 

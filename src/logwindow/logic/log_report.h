@@ -13,7 +13,7 @@
 #include <QStringList>
 
 #include "core/locale_formats.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "logwindow/logic/log_report_query.h"
 #include "logwindow/logic/report_engine.h"
 

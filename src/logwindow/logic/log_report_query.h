@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "core/locale_formats.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 
 namespace corvane {
 

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 namespace corvane {
 
@@ -29,11 +30,15 @@ void ReportPage::paint(QPainter& painter, double dotsPerInch) const {
     const double u = kReportUnitsPerInch;
     QPen pen(Qt::black);
     pen.setWidthF(u / 100.0);  // rules of 1/100 inch
+    std::optional<ReportFont> current;
     for (const ReportPageItem& item : items_) {
         switch (item.kind) {
             case ReportPageItem::Text:
                 painter.setPen(Qt::black);
-                painter.setFont(item.font.qfont());
+                if (current != item.font) {
+                    painter.setFont(item.font.qfont());
+                    current = item.font;
+                }
                 painter.drawText(item.at * u, item.text);
                 break;
             case ReportPageItem::Line:

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "core/logs/date_time_text.h"
+#include "logs/date_time_text.h"
 
 namespace corvane {
 
