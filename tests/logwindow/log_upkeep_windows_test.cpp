@@ -143,3 +143,47 @@ TEST(TMainScreen, CleanupAndReportCommandsAreEnabledWithLogs) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// CORVANE_DOC_SHOTS=folder: pictures of the cleanup window at a review, the "Fax Log Printer"
+// and the preview, for the eye.
+TEST(LogUpkeepWindows, Pictures) {
+    const QString folder = qEnvironmentVariable("CORVANE_DOC_SHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "set CORVANE_DOC_SHOTS to a folder for the pictures";
+    testing::OpenLogs logs;
+    for (int i = 0; i < 3; ++i) logs.addOutgoing(QString("Quarterly invoice %1").arg(i));
+    LogCleanupWindow cleanup(logs.fdm, nullptr);
+    cleanup.show();
+    cleanup.grab().save(folder + "/cleanup-setup.png");
+    cleanup.actionButton[1]->click();
+    cleanup.subset->setCurrentIndex(3);
+    emit cleanup.subset->activated(3);
+    cleanup.onReview = [&](LogCleanupWindow& w) {
+        QCoreApplication::processEvents();
+        w.grab().save(folder + "/cleanup-review.png");
+        w.cancelButton->click();
+    };
+    logs.boxes.queueAnswer(true);
+    cleanup.runButton->click();
+
+    TReportForm form(logs.fdm);
+    form.show();
+    form.rangeButton[3]->click();
+    QCoreApplication::processEvents();
+    form.grab().save(folder + "/report-window.png");
+    form.showPreview = [&](std::vector<ReportPage> pages) {
+        ReportPreviewWindow preview(std::move(pages));
+        preview.resize(700, 800);
+        preview.show();
+        QCoreApplication::processEvents();
+        preview.grab().save(folder + "/report-preview.png");
+    };
+    form.rangeButton[0]->click();
+    form.Preview();
+    form.reject();
+}
+
+}  // namespace
+}  // namespace corvane
