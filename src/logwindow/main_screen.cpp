@@ -24,6 +24,7 @@
 #include "core/logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "covers/designer/cover_designer_window.h"
 #include "logwindow/about_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_dialogs.h"
@@ -149,7 +150,8 @@ void TMainScreen::buildMenus() {
     add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
     add(file, "Print Fax Logs");
     add(file, "Clean up old faxes (Fax Log Cleanup)");
-    add(file, "Cover Sheet &Template Designer");
+    connect(add(file, "Cover Sheet &Template Designer"), &QAction::triggered, this,
+            [this] { ShowCoverDesigner(this); });
     connect(add(file, kPhoneBook), &QAction::triggered, this, &TMainScreen::ManagePhoneBook);
     connect(add(file, kRebuild), &QAction::triggered, this, &TMainScreen::RebuildIndexes);
     // Reopens both logs: shows records other programs added while the logs were closed.
@@ -480,7 +482,8 @@ void TMainScreen::applyButtonStates() {
         if (QAction* a = menuAction(text)) a->setEnabled(on);
     };
     for (QAction* a : actions_) a->setEnabled(false);
-    for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About"})
+    for (const char* always :
+         {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About", "Cover Sheet &Template Designer"})
         setAction(always, true);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
