@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "core/app_folders.h"
@@ -20,6 +26,31 @@
 
 namespace corvane {
 namespace {
+
+// Runs `act` once on the next modal dialog or popup menu to show (dialogs and menus run their
+// own event loops, so the test answers them from a timer).
+void WhenShown(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* w = QApplication::activePopupWidget();
+        if (!w) w = QApplication::activeModalWidget();
+        if (!w || qobject_cast<CoverDesignerWindow*>(w)) return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+QAction* ActionNamed(QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text) return a;
+        if (a->menu())
+            if (QAction* inner = ActionNamed(a->menu(), text)) return inner;
+    }
+    return nullptr;
+}
 
 class Window : public ::testing::Test {
   protected:
@@ -120,6 +151,73 @@ TEST_F(Window, PointerSelectsDragsAndArrowKeysMove) {
     QTest::mouseMove(pageWidget(), QPoint(450, 450));
     QTest::mouseRelease(pageWidget(), Qt::LeftButton, {}, QPoint(450, 450));
     EXPECT_TRUE(page().selection().empty());
+}
+
+TEST_F(Window, CreationDialogsFillTheNewObjectAndACancelledImageLeavesNothing) {
+    show();
+    auto drag = [&](const char* tool, QPoint from, QPoint to) {
+        window.toolButton(tool)->click();
+        QTest::mousePress(pageWidget(), Qt::LeftButton, {}, from, 600);
+        QTest::mouseMove(pageWidget(), to);
+        QTest::mouseRelease(pageWidget(), Qt::LeftButton, {}, to);
+    };
+    WhenShown([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Text");
+        w->findChild<QLineEdit*>("TextEdit")->setText("A much longer caption than the box");
+        static_cast<QDialog*>(w)->accept();
+    });
+    drag("DrawLabelButton", QPoint(20, 20), QPoint(60, 40));
+    ASSERT_EQ(page().objects().size(), 1u);
+    auto* label = dynamic_cast<TFaxCoverLabel*>(page().objects()[0].get());
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->Caption(), "A much longer caption than the box");
+    EXPECT_GT(label->Width(), 50);  // grown to its caption
+
+    WhenShown([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Multi-line Text Editor");
+        w->findChild<QPlainTextEdit*>("LinesEdit")->setPlainText("first\nsecond");
+        static_cast<QDialog*>(w)->accept();
+    });
+    drag("DrawMLTextButton", QPoint(20, 100), QPoint(300, 160));
+    auto* multi = dynamic_cast<TFaxMultiLineLabel*>(page().objects().back().get());
+    ASSERT_TRUE(multi);
+    EXPECT_EQ(multi->Items(), (QStringList{"first", "second"}));
+    EXPECT_TRUE(multi->WordWrap());
+
+    WhenShown([](QWidget* w) {
+        ASSERT_TRUE(qobject_cast<QFileDialog*>(w));
+        static_cast<QDialog*>(w)->reject();
+    });
+    drag("ImageButton", QPoint(400, 400), QPoint(500, 500));
+    EXPECT_EQ(page().objects().size(), 2u);
+    EXPECT_TRUE(window.toolButton("Pointerbutton")->isChecked());
+}
+
+TEST_F(Window, ObjectMenuSetsTheFieldKindAndMarksAChange) {
+    show();
+    // On the page as a file would put it: no change yet.
+    CoverObjectList list;
+    list.push_back(std::make_unique<TFaxCoverField>());
+    list.back()->SetBounds(100, 100, 150, 20);
+    page().setObjects(std::move(list));
+    auto* field = dynamic_cast<TFaxCoverField*>(page().objects()[0].get());
+    EXPECT_FALSE(window.designer().changesMade());
+    QStringList items;
+    WhenShown([&items](QWidget* w) {
+        auto* menu = qobject_cast<QMenu*>(w);
+        ASSERT_TRUE(menu);
+        for (QAction* a : menu->actions()) items << a->text();
+        ActionNamed(menu, "Sender Phone")->trigger();
+        menu->close();
+    });
+    QTest::mouseClick(pageWidget(), Qt::RightButton, {}, QPoint(110, 105));
+    EXPECT_EQ(items.mid(0, 12), (QStringList{"Bring To Front", "Send To Back", "Cut", "Copy",
+                                             "Delete", "Clone", "", "Locked", "Unselectable", "",
+                                             "Center Vertically", "Center Horizontally"}));
+    EXPECT_EQ(items.mid(12), (QStringList{"", "Font", "Field"}));
+    EXPECT_EQ(field->CoverFieldType(), cfSenderVoice);
+    EXPECT_EQ(field->Caption(), "[Sender Phone]");
+    EXPECT_TRUE(window.designer().changesMade());
 }
 
 // CORVANE_SCREENSHOT=file.png saves a picture of the designer with a template open and one
