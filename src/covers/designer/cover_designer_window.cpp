@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -340,6 +341,9 @@ void CoverDesignerWindow::buildMenu() {
     saveAction_ = m->addAction("Save");
     saveAction_->setShortcut(QKeySequence("Ctrl+S"));
     connect(saveAction_, &QAction::triggered, this, [this] { designer_.save(); });
+    // While the menu item is disabled (no file yet) Ctrl+S still answers, with a beep.
+    saveWithoutFile_ = new QShortcut(QKeySequence("Ctrl+S"), this);
+    connect(saveWithoutFile_, &QShortcut::activated, this, [this] { designer_.save(); });
     connect(m->addAction("Save &As..."), &QAction::triggered, this, [this] { designer_.saveAs(); });
     connect(m->addAction("Preview Saved Templates"), &QAction::triggered, this,
             &CoverDesignerWindow::previewTemplates);
@@ -413,6 +417,7 @@ void CoverDesignerWindow::refreshState() {
     saveButton_->setText(designer_.saveButtonCaption());
     cancelButton_->setVisible(designer_.cancelVisible());
     saveAction_->setEnabled(designer_.saveMenuEnabled());
+    saveWithoutFile_->setEnabled(!designer_.saveMenuEnabled());
     defaultFontAction_->setText(designer_.defaultFontCaption());
     zoomLabel_->setText(ZoomCaption(designer_.page().Zoom()));
     rebuildRecentMenu();

@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollArea;
+class QShortcut;
 class QToolBar;
 class QToolButton;
 
@@ -66,6 +67,7 @@ class CoverDesignerWindow : public QDialog, private DesignerDialogs {
     QMap<QString, QToolButton*> tools_;
     QMenu* fileMenu_ = nullptr;
     QAction* saveAction_ = nullptr;
+    QShortcut* saveWithoutFile_ = nullptr;
     QAction* defaultFontAction_ = nullptr;
     QList<QAction*> recentActions_;
     QMenu* pageMenu_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
 
@@ -12,6 +13,8 @@ namespace corvane {
 namespace {
 
 constexpr int kMarkSize = 5;
+constexpr int kAutoScrollMilliseconds = 100;
+constexpr int kAutoScrollLines = 4;
 const QColor kGridColor(0x00, 0x80, 0x00);
 
 QColor FromBgr(unsigned c) {
@@ -62,7 +65,28 @@ TFaxCoverPanelX::TFaxCoverPanelX(DesignPage& page, QWidget* parent) : QWidget(pa
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAutoFillBackground(false);
+    autoScroll_.setInterval(kAutoScrollMilliseconds);
+    connect(&autoScroll_, &QTimer::timeout, this, &TFaxCoverPanelX::autoScroll);
     refresh();
+}
+
+QScrollBar* TFaxCoverPanelX::verticalBar() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(w)) return area->verticalScrollBar();
+    return nullptr;
+}
+
+void TFaxCoverPanelX::autoScroll() {
+    QScrollBar* bar = verticalBar();
+    if (gesture_ == Gesture::None || !bar) {
+        autoScroll_.stop();
+        return;
+    }
+    const QRect visible = visibleRegion().boundingRect();
+    if (pointer_.y() < visible.top())
+        bar->setValue(bar->value() - kAutoScrollLines * bar->singleStep());
+    else if (pointer_.y() > visible.bottom())
+        bar->setValue(bar->value() + kAutoScrollLines * bar->singleStep());
 }
 
 void TFaxCoverPanelX::refresh() {
@@ -223,6 +247,7 @@ void TFaxCoverPanelX::mouseMoveEvent(QMouseEvent* e) {
             break;
     }
     keepVisible(pos);
+    if (!autoScroll_.isActive()) autoScroll_.start();
     update();
 }
 
@@ -231,6 +256,7 @@ void TFaxCoverPanelX::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint pos = e->position().toPoint();
     const Gesture g = gesture_;
     gesture_ = Gesture::None;
+    autoScroll_.stop();
     outline_.reset();
     switch (g) {
         case Gesture::None:
@@ -293,6 +319,18 @@ void TFaxCoverPanelX::keyPressEvent(QKeyEvent* e) {
         case Qt::Key_Down:
             key = ArrowKey::Down;
             break;
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (QScrollBar* bar = verticalBar()) {
+                const int k = e->key();
+                bar->setValue(k == Qt::Key_Home     ? bar->minimum()
+                              : k == Qt::Key_End    ? bar->maximum()
+                              : k == Qt::Key_PageUp ? bar->value() - bar->singleStep()
+                                                    : bar->value() + bar->singleStep());
+            }
+            return;
         default:
             QWidget::keyPressEvent(e);
             return;

@@ -6,10 +6,13 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 
 #include "covers/design_page.h"
+
+class QScrollBar;
 
 namespace corvane {
 
@@ -53,6 +56,8 @@ class TFaxCoverPanelX : public QWidget {
     void paintMarks(QPainter& p) const;
     void updateCursor(const QPoint& pos);
     void keepVisible(const QPoint& pos);
+    QScrollBar* verticalBar() const;
+    void autoScroll();
 
     DesignPage& page_;
     bool paintSuspended_ = false;
@@ -66,6 +71,8 @@ class TFaxCoverPanelX : public QWidget {
     // The dotted outline shown while dragging, banding, placing or moving by keys.
     std::optional<QRect> outline_;
     bool keyedOutline_ = false;
+    // Scrolls while a drag runs above or below the visible part of the page.
+    QTimer autoScroll_;
 };
 
 }  // namespace corvane
