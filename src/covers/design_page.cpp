@@ -1,8 +1,8 @@
 #include "covers/design_page.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 
@@ -96,7 +96,10 @@ QString ZoomCaption(float zoom) {
 
 DesignPage::DesignPage(QString clipboardPath)
     : clipboardPath_(std::move(clipboardPath)), size_(kDesignPageWidth, kDesignPageHeight) {
-    clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    clock = [] {
+        using namespace std::chrono;
+        return qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    };
 }
 
 void DesignPage::changed() {
