@@ -1,5 +1,6 @@
 // The designer window's wiring: the tool bar, the save buttons following the changes, the
-// page menu's enabled rules, the pointer and keys on the page, and a picture of the window.
+// page menu's enabled rules, the pointer and keys on the page, the creation dialogs and an
+// object menu, the Save As dialog's rule, and a picture of the window.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include "covers/cover_template_files.h"
 #include "covers/designer/cover_designer_window.h"
 #include "covers/designer/design_page_widget.h"
+#include "covers/designer/save_as_dialog.h"
 #include "fixtures/temp_home.h"
 
 namespace corvane {
@@ -218,6 +221,31 @@ TEST_F(Window, ObjectMenuSetsTheFieldKindAndMarksAChange) {
     EXPECT_EQ(field->CoverFieldType(), cfSenderVoice);
     EXPECT_EQ(field->Caption(), "[Sender Phone]");
     EXPECT_TRUE(window.designer().changesMade());
+}
+
+TEST(SaveAsDialog, OkFollowsTheNameRuleAndExistingTemplatesFillTheBoxes) {
+    testing::TempHome home;
+    home.write("Covers/OFFICE.FCS", "\x01\x00");
+    home.write("Covers/OFFICE.DES", "Office cover\r\n");
+    SaveTemplateAsDialog d("QX0001.FCS", "[Description]");
+    EXPECT_EQ(d.windowTitle(), "Save fax cover template as");
+    auto* ok = d.findChild<QPushButton*>("OkButton");
+    auto* name = d.findChild<QLineEdit*>("NameEdit");
+    auto* description = d.findChild<QLineEdit*>("DescriptionEdit");
+    EXPECT_EQ(ok->text(), "Ok ");
+    EXPECT_TRUE(ok->isEnabled());
+    for (const char* refused : {"1COVER.FCS", "TOOLONGNAME.FCS", "COVER.FCT", ""}) {
+        name->setText(refused);
+        EXPECT_FALSE(ok->isEnabled()) << refused;
+    }
+    name->setText("MYCOVER.FCS");
+    EXPECT_TRUE(ok->isEnabled());
+    description->clear();
+    EXPECT_FALSE(ok->isEnabled());
+    d.findChild<QListWidget*>()->setCurrentRow(0);
+    EXPECT_EQ(d.name(), "OFFICE.FCS");
+    EXPECT_EQ(d.description(), "Office cover");
+    EXPECT_TRUE(ok->isEnabled());
 }
 
 // CORVANE_SCREENSHOT=file.png saves a picture of the designer with a template open and one
