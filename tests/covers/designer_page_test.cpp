@@ -6,6 +6,7 @@
 #include "qstring_print.h"
 
 #include <QFile>
+#include <functional>
 #include <set>
 
 #include "covers/design_page.h"
