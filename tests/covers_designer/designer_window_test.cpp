@@ -194,6 +194,29 @@ TEST_F(Window, CreationDialogsFillTheNewObjectAndACancelledImageLeavesNothing) {
     drag("ImageButton", QPoint(400, 400), QPoint(500, 500));
     EXPECT_EQ(page().objects().size(), 2u);
     EXPECT_TRUE(window.toolButton("Pointerbutton")->isChecked());
+
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::white);
+    for (int x = 0; x < 40; ++x) logo.setPixel(x, 10, qRgb(200, 0, 0));  // red turns black
+    const QString logoPath = home.file("logo.bmp");
+    ASSERT_TRUE(logo.save(logoPath, "BMP"));
+    bool previewed = false;
+    WhenShown([&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        ASSERT_TRUE(d);
+        d->selectFile(logoPath);
+        // The dialog lists the folder in the background; the preview follows the selection.
+        auto* preview = d->findChild<QLabel*>("ImagePreview");
+        previewed = QTest::qWaitFor([&] { return !preview->pixmap().isNull(); }, 3000);
+        static_cast<QDialog*>(d)->accept();
+    });
+    drag("ImageButton", QPoint(400, 400), QPoint(500, 500));
+    ASSERT_EQ(page().objects().size(), 3u);
+    auto* image = dynamic_cast<TFaxImage*>(page().objects().back().get());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->Picture().size(), QSize(40, 20));
+    EXPECT_EQ(qGray(image->Picture().pixel(5, 10)), 0);
+    EXPECT_TRUE(previewed);
 }
 
 TEST_F(Window, ObjectMenuSetsTheFieldKindAndMarksAChange) {

@@ -2,13 +2,17 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFrame>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -144,10 +148,48 @@ bool EditMultiLineText(QWidget* parent, TFaxMultiLineBaseLabel& text) {
 }
 
 bool LoadImageFromDisk(QWidget* parent, TFaxImage& image, QString& folder) {
-    const QString path =
-        QFileDialog::getOpenFileName(parent, "Load Image File", folder,
-                                     "Images (*.BMP *.bmp *.JPG *.jpg *.JIF *.jif *.WMF *.wmf)");
-    if (path.isEmpty()) return false;
+    QFileDialog d(parent, "Load Image File", folder,
+                  "Images (*.BMP *.bmp *.JPG *.jpg *.JIF *.jif *.WMF *.wmf)");
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setFileMode(QFileDialog::ExistingFile);
+    // The preview shows the picture as the fax will: reduced to black and white.
+    auto* side = new QWidget(&d);
+    auto* sideColumn = new QVBoxLayout(side);
+    auto* preview = new QLabel(side);
+    preview->setObjectName("ImagePreview");
+    preview->setFixedSize(200, 200);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::Box);
+    auto* note = new QLabel(
+        "Note: A fax can only be monochrome black and white. The image above is shown as it "
+        "will appear in the fax.",
+        side);
+    note->setWordWrap(true);
+    note->setFixedWidth(200);
+    sideColumn->addWidget(preview);
+    sideColumn->addWidget(note);
+    sideColumn->addStretch(1);
+    if (auto* grid = qobject_cast<QGridLayout*>(d.layout()))
+        grid->addWidget(side, 0, grid->columnCount(), grid->rowCount(), 1);
+    auto showPreview = [preview](const QString& path) {
+        TFaxImage sample;
+        if (!QFileInfo(path).isFile() || !sample.LoadPictureFile(path).ok() ||
+            sample.Picture().isNull()) {
+            preview->clear();
+            return;
+        }
+        preview->setPixmap(QPixmap::fromImage(sample.Picture().scaled(
+            preview->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    };
+    // The file under the cursor in the list, or a name typed into the name box.
+    QObject::connect(&d, &QFileDialog::currentChanged, preview, showPreview);
+    if (auto* nameBox = d.findChild<QLineEdit*>("fileNameEdit"))
+        QObject::connect(nameBox, &QLineEdit::textChanged, preview,
+                         [&d, showPreview](const QString& name) {
+                             showPreview(QDir(d.directory()).absoluteFilePath(name));
+                         });
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    const QString path = d.selectedFiles().front();
     if (Status s = image.LoadPictureFile(path); !s.ok()) {
         QMessageBox::critical(parent, "Error", "Error loading file!");
         return false;
