@@ -259,6 +259,11 @@ TEST_F(Designer, TemplateDrawnSavedReopenedAndGenerated) {
     EXPECT_EQ(ReadDescription(CoversFolder() + "MYCOVER.FCS"), "Widgets cover");
     const QImage preview(CoversFolder() + "MYCOVER.bmp");
     EXPECT_EQ(preview.size(), QSize(816, 1056));
+    // What the editor's template picker lists.
+    const std::vector<TemplateEntry> listed = ListTemplates(CoversFolder());
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].designPath, CoversFolder() + "MYCOVER.FCS");
+    EXPECT_EQ(listed[0].description, "Widgets cover");
 
     reopen();
     dialogs.picked = CoversFolder() + "MYCOVER.FCS";
