@@ -24,6 +24,7 @@
 #include "logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "covers/designer/cover_designer_window.h"
 #include "logwindow/about_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_cleanup_window.h"
@@ -153,7 +154,8 @@ void TMainScreen::buildMenus() {
     add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
     connect(add(file, kPrintLogs), &QAction::triggered, this, &TMainScreen::PrintFaxLogs);
     connect(add(file, kCleanUp), &QAction::triggered, this, &TMainScreen::CleanUpLogs);
-    add(file, "Cover Sheet &Template Designer");
+    connect(add(file, "Cover Sheet &Template Designer"), &QAction::triggered, this,
+            [this] { ShowCoverDesigner(this); });
     connect(add(file, kPhoneBook), &QAction::triggered, this, &TMainScreen::ManagePhoneBook);
     connect(add(file, kRebuild), &QAction::triggered, this, &TMainScreen::RebuildIndexes);
     // Reopens both logs: shows records other programs added while the logs were closed.
@@ -485,7 +487,8 @@ void TMainScreen::applyButtonStates() {
     };
     for (QAction* a : actions_) a->setEnabled(false);
     for (const char* always :
-         {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About"})
+         {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About",
+          "Cover Sheet &Template Designer"})
         setAction(always, true);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
