@@ -13,7 +13,7 @@
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
 #include "core/fax_errors.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/port_map.h"
 #include "core/settings.h"
 #include "sending/send_session.h"

@@ -3,7 +3,7 @@
 #include <QSaveFile>
 
 #include "core/app_folders.h"
-#include "core/logs/date_time_text.h"
+#include "logs/date_time_text.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "core/app_folders.h"
-#include "core/xbase/xbase_table.h"
+#include "xbase/xbase_table.h"
 #include "sending/send_session.h"
 
 namespace corvane {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/settings.h"
 #include "fax_engine_harness.h"
 #include "fixtures/temp_home.h"

@@ -7,7 +7,7 @@
 #include <QFile>
 
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "fixtures/temp_home.h"
 #include "sending/fax_error_form_state.h"
 #include "sending/send_session.h"
