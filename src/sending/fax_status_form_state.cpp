@@ -25,6 +25,7 @@ void FaxStatusFormState::update(const TFxSendFax& fax, qint64 nowMs) {
             connectedMs_ >= 0 && endedMs_ < 0)
             endedMs_ = nowMs;
         if (status == fsBusyWait) busyWaitMs_ = nowMs;
+        if (status == fsDialing) dialed_ = true;
         lastStatus_ = status;
     }
     FaxStatusFields& f = fields_;
@@ -32,7 +33,8 @@ void FaxStatusFormState::update(const TFxSendFax& fax, qint64 nowMs) {
     f.faxFile = QFileInfo(request_.documentPath).fileName();
     f.coverFile = QFileInfo(request_.coverPath).fileName();
     f.totalPages = fax.TotalPages() > 0 ? QString::number(fax.TotalPages()) : QString();
-    f.dialAttempt = fax.DialAttempt() > 0 ? QString::number(fax.DialAttempt()) : QString();
+    // The engine counts the attempts that failed; the one under way is the next.
+    f.dialAttempt = dialed_ ? QString::number(fax.DialAttempt() + 1) : QString();
     f.remoteId = fax.RemoteID();
     f.connectBps = fax.ConnectBPS() > 0 ? QString::number(fax.ConnectBPS()) : QString();
     const bool connected = connectedMs_ >= 0;

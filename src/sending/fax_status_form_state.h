@@ -49,6 +49,7 @@ class FaxStatusFormState {
     qint64 connectedMs_ = -1;  // the first 4840 or 4841
     qint64 endedMs_ = -1;      // 4842, 4843 or 4828 after that
     qint64 busyWaitMs_ = -1;   // when the current 4803 began
+    bool dialed_ = false;
 };
 
 // "mm:ss" of whole minutes and seconds.

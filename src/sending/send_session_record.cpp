@@ -3,8 +3,8 @@
 #include <QFileInfo>
 
 #include "core/app_folders.h"
-#include "xbase/xbase_table.h"
 #include "sending/send_session.h"
+#include "xbase/xbase_table.h"
 
 namespace corvane {
 

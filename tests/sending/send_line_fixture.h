@@ -4,15 +4,18 @@
 // and messages are answered and recorded here.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/app_folders.h"
-#include "logs/fax_data_module.h"
 #include "core/settings.h"
 #include "fax_engine_harness.h"
 #include "fixtures/temp_home.h"
+#include "logs/fax_data_module.h"
+#include "sending/fax_status_form_state.h"
 #include "sending/send_session.h"
 #include "sending/send_session_record.h"
 #include "transport/send_fax.h"
@@ -27,6 +30,10 @@ struct RecordingUi : SendSessionUi {
     std::vector<int> engineStatuses;  // each new one
     bool continueAnswer = false;
     std::function<void(TFxSendFax&)> onFaxStatus;
+    // What the fax status window would show, each new status text.
+    std::unique_ptr<FaxStatusFormState> view;
+    QElapsedTimer clock;
+    QStringList viewTexts;
 
     void setStatus(const QString& text) override { statuses << text; }
     bool showFaxError(const FaxErrorRequest& request) override {
@@ -34,7 +41,14 @@ struct RecordingUi : SendSessionUi {
         return continueAnswer;
     }
     void showMessage(const QString& text) override { messages << text; }
+    void transmissionStarted(TFxSendFax&) override {
+        view = std::make_unique<FaxStatusFormState>(SendRequest());
+        clock.start();
+    }
     void faxStatus(TFxSendFax& fax) override {
+        view->update(fax, clock.elapsed());
+        if (viewTexts.isEmpty() || viewTexts.back() != view->fields().status)
+            viewTexts << view->fields().status;
         if (engineStatuses.empty() || engineStatuses.back() != fax.FaxStatus())
             engineStatuses.push_back(fax.FaxStatus());
         if (onFaxStatus) onFaxStatus(fax);

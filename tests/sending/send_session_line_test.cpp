@@ -308,6 +308,11 @@ TEST(SendOnTheLine, CallFailuresGiveTheirCodeTextAndPages) {
         if (r.mustSee) {
             EXPECT_TRUE(f.ui.sawStatus(r.mustSee));
         }
+        if (r.mustSee == fsBusyWait) {
+            // The status window counts the retry wait down.
+            EXPECT_TRUE(f.ui.viewTexts.contains("Busy, waiting until redial... 2"))
+                << f.ui.viewTexts.join('|').toStdString();
+        }
         ASSERT_TRUE(f.fdm.FaxTable.go(recno));
         EXPECT_EQ(f.fdm.FaxTable.fieldText("LASTRESULT"), FaxErrorTextOr(r.code, ""));
         EXPECT_FALSE(f.fdm.FaxTable.fieldDate("DATESENT").isValid());

@@ -7,8 +7,8 @@
 #include <QFile>
 
 #include "core/app_folders.h"
-#include "logs/fax_data_module.h"
 #include "fixtures/temp_home.h"
+#include "logs/fax_data_module.h"
 #include "sending/fax_error_form_state.h"
 #include "sending/send_session.h"
 #include "sending/send_session_log.h"
