@@ -216,6 +216,40 @@ TEST(SendOnTheLine, PortFailuresStopBeforeTheCall) {
     ::close(master);
 }
 
+// A named telephony device opens its path; a name that matches none gives -9002.
+TEST(SendOnTheLine, TelephonyDeviceByName) {
+    SendFixture f;
+    f.home.write("QX.INI", QStringLiteral("[Telephony]\r\nDevice1=Test Fax Modem|%1\r\n")
+                               .arg(QString::fromStdString(f.line / "modem"))
+                               .toUtf8());
+    f.settings.UseTAPI = true;
+    f.settings.TAPIDevice = "No Such Modem";
+    const uint32_t recno = f.addFax({}, {PatternPage(1, false, 100)});
+    {
+        SendSession session(f.settings, f.ui);
+        f.send(recno, session);
+        ASSERT_EQ(f.ui.errors.size(), 1u);
+        EXPECT_EQ(f.ui.errors[0].code, -9002);
+        EXPECT_EQ(f.ui.errors[0].message, "Error opening Communications Port with TAPI");
+        EXPECT_EQ(f.lastSendLog().mid(1), QStringList({"Opening with TAPI using: No Such Modem",
+                                                       "Error opening : No Such Modem",
+                                                       "Message:Unable to assign TAPI device"}));
+    }
+    f.settings.TAPIDevice = "Test Fax Modem";
+    f.ui = RecordingUi();
+    FaxlineRun line(f.line,
+                    {"--modem", f.line / "modem", "--class", "1", "--file", f.line / "remote.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    SendSession session(f.settings, f.ui);
+    const SendOutcome outcome = f.send(recno, session);
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_TRUE(outcome.sentOk) << outcome.resultText.toStdString();
+    const QStringList log = f.lastSendLog();
+    ASSERT_GE(log.size(), 3);
+    EXPECT_EQ(log[1], "Opening with TAPI using: Test Fax Modem");
+    EXPECT_EQ(log[2], "Opened com port with TAPI: Test Fax Modem");
+}
+
 TEST(SendOnTheLine, ResetStringTheModemRefuses) {
     SendFixture f;
     f.settings.ResetString = "AT+NOSUCHCOMMAND";

@@ -232,8 +232,16 @@ TEST(SendCommand, FirstSendWithoutAModemRunsTheSetupAndStopsWhenItIsCancelled) {
 // The whole road: Send in the main window, the send window, the status window during the call,
 // the fax at the far end, and the result in the record.
 // CORVANE_DOC_SHOTS=folder saves pictures of the send window and the status window.
-TEST(SendCommand, SendsTheSelectedFaxAndTheRecordShowsItSent) {
+struct WindowCase {
+    const char* name;
+    const char* faxlineClass;
+    int storedClass;
+};
+class SendCommandOnTheLine : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(SendCommandOnTheLine, SendsTheSelectedFaxAndTheRecordShowsItSent) {
     SendingWindow w;
+    GlobalSettings().FaxClass = GetParam().storedClass;
     ScratchFolder line;
     w.home.write("QX.INI", QStringLiteral("[Ports]\r\nCOM1=%1\r\n")
                                .arg(QString::fromStdString(line / "modem"))
@@ -242,11 +250,13 @@ TEST(SendCommand, SendsTheSelectedFaxAndTheRecordShowsItSent) {
     const std::vector<TestPage> doc{PatternPage(1, true, 600), PatternPage(2, true, 600)};
     const uint32_t recno = w.addFax(cover, doc);
     w.show();
-    FaxlineRun faxline(line,
-                       {"--modem", line / "modem", "--class", "1", "--file", line / "remote.tif"});
+    FaxlineRun faxline(line, {"--modem", line / "modem", "--class", GetParam().faxlineClass,
+                              "--file", line / "remote.tif"});
     ASSERT_TRUE(faxline.WaitReady());
 
-    const QString shots = qEnvironmentVariable("CORVANE_DOC_SHOTS");
+    // The pictures show the Class 1 call.
+    const QString shots =
+        GetParam().storedClass == 1 ? qEnvironmentVariable("CORVANE_DOC_SHOTS") : QString();
     bool pressed = false, closeRefused = false, sawProgress = false, shot = false;
     QString shownNumber, shownTo;
     QTimer driver;
@@ -317,6 +327,11 @@ TEST(SendCommand, SendsTheSelectedFaxAndTheRecordShowsItSent) {
     EXPECT_TRUE(QString::fromUtf8(w.home.read("QX.INI")).contains("DialPrefix=9"));
     EXPECT_TRUE(QString::fromUtf8(w.home.read("Lastsend.log")).contains("\nDial Prefix: 9\n"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Classes, SendCommandOnTheLine,
+                         ::testing::Values(WindowCase{"Class1", "1", 1},
+                                           WindowCase{"Class20", "2", 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::testing
