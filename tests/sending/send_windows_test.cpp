@@ -229,6 +229,25 @@ TEST(SendCommand, FirstSendWithoutAModemRunsTheSetupAndStopsWhenItIsCancelled) {
     EXPECT_FALSE(sendWindowOpened);
 }
 
+TEST(SendCommand, PlainPortChoiceStoresAComPortOrANamedDevice) {
+    TempHome home;
+    home.write("QX.INI", "[Telephony]\r\nDevice1=Desk Modem|/dev/ttyACM0\r\n");
+    const QStringList entries = PortChoiceEntries();
+    ASSERT_GE(entries.size(), 9);
+    EXPECT_EQ(entries[0], "COM1 (/dev/ttyS0)");
+    EXPECT_EQ(entries[2], "COM3 (/dev/ttyACM0)");
+    EXPECT_EQ(entries.back(), "Desk Modem");
+    Settings s;
+    s.PortUnconfigured = true;
+    StorePortChoice(s, 2);
+    EXPECT_EQ(s.ComPort, 2);
+    EXPECT_FALSE(s.UseTAPI);
+    EXPECT_FALSE(s.PortUnconfigured);
+    StorePortChoice(s, int(entries.size()) - 1);
+    EXPECT_TRUE(s.UseTAPI);
+    EXPECT_EQ(s.TAPIDevice, "Desk Modem");
+}
+
 // The whole road: Send in the main window, the send window, the status window during the call,
 // the fax at the far end, and the result in the record.
 // CORVANE_DOC_SHOTS=folder saves pictures of the send window and the status window.
