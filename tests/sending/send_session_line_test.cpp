@@ -214,6 +214,7 @@ TEST(SendOnTheLine, PortFailuresStopBeforeTheCall) {
                            "Error checking for modem", "Sending reset string: ATZ",
                            "Failure sending reset string: ATZ", "Exiting..."}));
     ::close(master);
+    qunsetenv("CORVANE_LOCK_DIR");
 }
 
 // A named telephony device opens its path; a name that matches none gives -9002.
