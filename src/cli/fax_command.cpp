@@ -7,12 +7,18 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <memory>
+#include <optional>
 
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
 #include "core/fax_errors.h"
+#include "logs/fax_data_module.h"
 #include "core/port_map.h"
 #include "core/settings.h"
+#include "sending/send_session.h"
+#include "sending/send_session_engine.h"
+#include "sending/send_session_record.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/receive_fax.h"
@@ -33,6 +39,8 @@ void usage() {
     err("usage: corvane-cli fax send --port N|--device NAME|PATH [--class auto|1|2|2.0] [--bps R]\n"
         "           [--station-id ID] [--header TEMPLATE] [--prefix P] [--attempts N]\n"
         "           [--retry-wait S] NUMBER FILE.apf [MORE.apf...]\n"
+        "       corvane-cli fax send --record RECNO [--port N|--device NAME|PATH] [--prefix P]\n"
+        "           [--suffix S]\n"
         "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|1|2|2.0] [--bps "
         "R]\n"
         "           [--station-id ID] [--rings N] [--dir DIR] [--once]");
@@ -265,7 +273,10 @@ int RunUntilFinished(TFxAbstractFax& fax, int& result) {
     return result;
 }
 
+int sendRecord(const QStringList& args);
+
 int sendFax(const QStringList& args) {
+    if (args.contains("--record")) return sendRecord(args);
     LoadSettings();
     const Settings& s = GlobalSettings();
     CommonOptions o;
@@ -320,19 +331,22 @@ int sendFax(const QStringList& args) {
     if (!opened.open(o, PortUse::Sending)) return 1;
     TFxSendFax fax;
     SetCommonProperties(fax, opened, o, s.InitString);
-    fax.HeaderLine = header;
-    fax.HeaderSender = s.UserName;
-    fax.EnhTextEnabled = !s.UseAlternateHeaderFont;
-    fax.DialPrefix = prefix;
-    fax.ToneDial = s.ToneOrPulse == 0;
-    fax.BlindDial = s.BlindDial;
-    fax.DetectBusy = !s.IgnoreBusy;
-    fax.DialWait = s.Timeout > 0 ? s.Timeout : 60;
-    fax.DialAttempts = attempts;
-    fax.DialRetryWait = retryWait;
-    fax.AbortNoConnect = true;
-    fax.PhoneNumber = number;
-    fax.FaxFileList = positional;
+    // The settings reach the engine as the send window sets them; the options change them.
+    SendEngineOptions options = SendEngineOptions::FromSettings(s);
+    options.maximumBps = o.bps;
+    options.stationId = o.stationId;
+    options.headerTemplate = header;
+    options.dialAttempts = attempts;
+    options.retryWaitSeconds = retryWait;
+    SendRequest request;
+    request.number = number;
+    request.prefix = prefix;
+    request.suffixDisabled = true;
+    request.documentPath = positional.front();
+    ConfigureSendFax(fax, options, request);
+    fax.FaxClass = o.faxClass;
+    fax.DesiredECM = false;
+    fax.FaxFileList = positional;  // any number of files, sent as one fax in this order
     StatusPrinter printer(fax);
     fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
     int result = 0;
@@ -347,6 +361,120 @@ int sendFax(const QStringList& args) {
         out(QStringLiteral("sent %1 pages to \"%2\"").arg(fax.TotalPages()).arg(fax.RemoteID()));
     PrintResult(result);
     return result == 0 ? 0 : 1;
+}
+
+// What the send session tells the user, as lines: the status panel's texts, the engine's
+// statuses, the result, and the error window's code, message, detail and phase.
+class CliSendUi : public SendSessionUi {
+  public:
+    void setStatus(const QString& text) override {
+        if (!text.isEmpty()) out(text);
+    }
+    bool showFaxError(const FaxErrorRequest& e) override {
+        out(QStringLiteral("error %1 %2").arg(e.code).arg(e.message));
+        if (!e.detail.isEmpty()) out(e.detail);
+        out(QStringLiteral("It occurred during: ") + e.phase);
+        return false;
+    }
+    void showMessage(const QString& text) override { out(QString(text).replace('\r', '\n')); }
+    void transmissionStarted(TFxSendFax& fax) override {
+        printer_ = std::make_unique<StatusPrinter>(fax);
+    }
+    void faxStatus(TFxSendFax&) override {
+        if (printer_) printer_->onStatus();
+    }
+
+  private:
+    std::unique_ptr<StatusPrinter> printer_;
+};
+
+// `fax send --record RECNO`: the outgoing record sent as the window's Send sends it, and the
+// result stored back into the record.
+int sendRecord(const QStringList& args) {
+    LoadSettings();
+    Settings& s = GlobalSettings();
+    int recno = 0;
+    std::optional<QString> prefix, suffix;
+    std::optional<SendPort> port;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (i + 1 >= args.size()) {
+            usage();
+            return 2;
+        }
+        const QString v = args[++i];
+        if (a == "--record") {
+            if (!ParseInt(v, 1, 1 << 30, recno)) {
+                err("corvane-cli fax: --record takes a record number");
+                return 2;
+            }
+        } else if (a == "--port") {
+            SendPort p;
+            if (!ParseInt(v, kFirstComNumber, kLastComNumber, p.comNumber)) {
+                err("corvane-cli fax: --port takes 1 to 8");
+                return 2;
+            }
+            port = p;
+        } else if (a == "--device") {
+            SendPort p;
+            p.byName = true;
+            p.deviceName = v;
+            port = p;
+        } else if (a == "--prefix") {
+            prefix = v;
+        } else if (a == "--suffix") {
+            suffix = v;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!port && s.PortUnconfigured) {
+        err("corvane-cli fax: no modem is set up yet; give --port N or --device NAME");
+        return 1;
+    }
+    TFDM fdm;
+    if (!fdm.OpenOutgoingLog()) {
+        err("corvane-cli fax: the outgoing log cannot be opened (is Corvane running?)");
+        return 1;
+    }
+    xbase::XbaseTable& table = fdm.FaxTable;
+    if (!table.go(uint32_t(recno)) || table.deleted()) {
+        err(QStringLiteral("corvane-cli fax: the outgoing log has no record %1").arg(recno));
+        return 1;
+    }
+    const Result<OutgoingFaxToSend> fax = ReadFaxToSend(table);
+    if (!fax.ok()) {
+        err("corvane-cli fax: " + fax.message());
+        return 1;
+    }
+    SendRequest request;
+    request.number = fax.value().phone;
+    request.prefix = prefix.value_or(s.DialPrefix);
+    request.prefixDisabled = prefix ? false : s.PrefixDisable;
+    request.suffix = suffix.value_or(s.DialSuffix);
+    request.suffixDisabled = suffix ? false : s.SuffixDisable;
+    request.coverPath = fax.value().coverPath;
+    request.documentPath = fax.value().documentPath;
+    request.headerRecipient = fax.value().recipient;
+    if (request.number.trimmed().isEmpty()) {
+        err("corvane-cli fax: Phone number is blank");
+        return 1;
+    }
+
+    CliSendUi ui;
+    SendSession session(s, ui);
+    if (port) session.setPort(*port);
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, [&] {
+        if (gInterrupted.exchange(false)) session.cancel();
+    });
+    interrupt.start(100);
+    if (session.start(request)) session.waitUntilIdle();
+    const Status stored =
+        StoreSendResult(table, fax.value().recno, request.number, session.outcome());
+    if (!stored.ok()) err("corvane-cli fax: " + stored.message());
+    return session.outcome().sentOk && stored.ok() ? 0 : 1;
 }
 
 int receiveFax(const QStringList& args) {

@@ -33,6 +33,9 @@
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
+#include "sending/send_fax_form.h"
+#include "sending/send_fax_form_port_choice.h"
+#include "sending/send_session_record.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -150,7 +153,8 @@ void TMainScreen::buildMenus() {
         return a;
     };
     QMenu* file = menuBar()->addMenu("&File");
-    add(file, kSendFax, QKeySequence("Ctrl+S"));
+    connect(add(file, kSendFax, QKeySequence("Ctrl+S")), &QAction::triggered, this,
+            &TMainScreen::SendSelected);
     add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
     connect(add(file, kPrintLogs), &QAction::triggered, this, &TMainScreen::PrintFaxLogs);
     connect(add(file, kCleanUp), &QAction::triggered, this, &TMainScreen::CleanUpLogs);
@@ -213,6 +217,7 @@ QWidget* TMainScreen::buildButtonBar() {
         buttonList_ << b;
         row->addWidget(b);
     }
+    connect(button("&Send"), &QPushButton::clicked, this, &TMainScreen::SendSelected);
     connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
@@ -308,6 +313,7 @@ void TMainScreen::buildPopups() {
     connect(out[3], &QAction::triggered, this, &TMainScreen::CloneSelected);
     connect(out[4], &QAction::triggered, this, &TMainScreen::ViewSelected);
     connect(out[5], &QAction::triggered, this, &TMainScreen::PrintSelected);
+    connect(out[6], &QAction::triggered, this, &TMainScreen::SendSelected);
     connect(out[7], &QAction::triggered, this, &TMainScreen::ShowInformation);
     connect(out[8], &QAction::triggered, this, &TMainScreen::ExportSelected);
     const auto in = incoming_.popup->actions();
@@ -476,8 +482,8 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "&Send", "&New", "Preferences"})
-        setButton(pending, false);
+    for (const char* pending : {"&Receive", "&New", "Preferences"}) setButton(pending, false);
+    setButton("&Send", b.send && commands_);
     setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
     setButton("&Delete", b.del);
     setButton("&Print", b.print);
@@ -490,6 +496,7 @@ void TMainScreen::applyButtonStates() {
          {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About",
           "Cover Sheet &Template Designer"})
         setAction(always, true);
+    setAction(kSendFax, b.mSendFax && commands_);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
     setAction(kDeleteFax, b.mDelete);
@@ -519,7 +526,7 @@ void TMainScreen::applyButtonStates() {
 
     const auto out = outgoing_.popup->actions();
     const bool outState[] = {b.oArchive, b.oDelete, false,   b.oClone, b.oView,
-                             b.oPrint,   false,     b.oInfo, b.oExport};
+                             b.oPrint,   b.oSend,   b.oInfo, b.oExport};
     for (int i = 0; i < out.size(); ++i) out[i]->setEnabled(outState[i]);
     out[0]->setText(b.oArchiveCaption);
     const auto in = incoming_.popup->actions();
@@ -553,6 +560,54 @@ void TMainScreen::LogChanged(LogKind kind) {
         commands_->HandleGrids();
         syncGrids();
     }
+}
+
+// The Send command: the checks, the send window, and the result stored in the record.
+void TMainScreen::SendSelected() {
+    if (!commands_) return;
+    Settings& settings = GlobalSettings();
+    if (state_.InReceiveMode) {
+        corvane::ShowInformation(kSendInReceiveModeMessage);
+        return;
+    }
+    if (settings.PortUnconfigured && !settings.UseTAPI && !RunFirstSendSetup(settings, this))
+        return;
+    xbase::XbaseTable& table = fdm_->FaxTable;
+    switch (CheckSendCommand(false, currentPage() == LogPage::Incoming,
+                             LogCommands::HasSelectedRecord(table))) {
+        case SendCommandCheck::IncomingTab:
+            corvane::ShowInformation(kSwitchToOutgoingMessage);
+            return;
+        case SendCommandCheck::NoRecord:
+            dialogs_->beep();
+            return;
+        default:
+            break;
+    }
+    const uint32_t recno = table.recNo();
+    statusPanel_->setText("Preparing fax files...");
+    const Result<OutgoingFaxToSend> fax = ReadFaxToSend(table);
+    if (!fax.ok()) {
+        statusPanel_->clear();
+        corvane::ShowInformation(fax.message());
+        return;
+    }
+    statusPanel_->setText("Preparing Send Fax form...");
+    QString number;
+    SendOutcome outcome;
+    {
+        TSendFaxForm form(fax.value(), settings, this);
+        statusPanel_->clear();
+        form.exec();
+        const SendFaxFormState& left = form.state();
+        left.storeDialing(settings);
+        number = left.number;
+        outcome = form.outcome();
+    }
+    if (const Status saved = SaveSettings(); !saved.ok()) corvane::ShowInformation(saved.message());
+    if (const Status stored = StoreSendResult(table, recno, number, outcome); !stored.ok())
+        corvane::ShowInformation(stored.message());
+    LogChanged(LogKind::Outgoing);
 }
 
 void TMainScreen::DeleteSelected() {

@@ -70,6 +70,7 @@ class TMainScreen : public QMainWindow {
     void LogChanged(LogKind kind);
 
     // Commands (menus, buttons, keys).
+    void SendSelected();
     void DeleteSelected();
     void ArchiveSelected();
     void EditSelected();

@@ -245,8 +245,8 @@ TEST(TMainScreen, ViewSelectorFiltersTheGridAndArchiveCaptionFollowsTheRecord) {
     w.ArchiveSelected();
     EXPECT_EQ(w.model(LogPage::Outgoing)->rowCount(), 6);
 
-    // Pending commands stay disabled; the incoming page enables Edit (notes) and Forward.
-    EXPECT_FALSE(w.button("&Send")->isEnabled());
+    // Send follows the outgoing selection; the incoming page enables Edit (notes) and Forward.
+    EXPECT_TRUE(w.button("&Send")->isEnabled());
     EXPECT_TRUE(w.button("&View")->isEnabled());
     w.tabStrip()->setCurrentIndex(1);
     EXPECT_TRUE(w.button("&Edit")->isEnabled());
