@@ -15,6 +15,9 @@ packages=(
   # independent peers used by the tests and tools
   libtiff-tools netpbm efax mgetty-fax libdbd-xbase-perl python3-dbf python3
   poppler-utils xvfb xauth
+  # installing: icon sizes, and the checks of the installed desktop files and manual pages
+  librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info
+  libfile-mimeinfo-perl xdg-utils man-db file dpkg-dev
 )
 
 missing=()

@@ -2,9 +2,11 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "core/settings.h"
+#include "logwindow/system_information_window.h"
 
 namespace corvane {
 
@@ -20,6 +22,11 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
                    this));
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* information = box->addButton("&System Information...", QDialogButtonBox::ActionRole);
+    connect(information, &QPushButton::clicked, this, [this] {
+        SystemInformationWindow window(this);
+        window.exec();
+    });
     col->addWidget(box);
 }
 

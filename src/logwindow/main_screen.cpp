@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "logs/fax_data_module.h"
 #include "logs/rebuild_indexes.h"
@@ -26,6 +27,8 @@
 #include "core/settings.h"
 #include "covers/designer/cover_designer_window.h"
 #include "logwindow/about_window.h"
+#include "logwindow/system_information_window.h"
+#include "uicommon/help_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_cleanup_window.h"
 #include "logwindow/log_dialogs.h"
@@ -66,6 +69,17 @@ const char* const kPrintFax = "Print Selected Fax";
 // Beyond the printers: a fax printed into a PDF file, for machines without one.
 const char* const kPrintFaxToPdf = "Print Selected Fax to PD&F...";
 const char* const kInfoFax = "Information About Selected Fax";
+const char* const kConfigurationInformation = "Configuration Information";
+const char* const kVisitWebsite = "Visit Our Internet Website";
+// The Help menu's items and the help topics they open.
+const std::pair<const char*, const char*> kHelpMenuTopics[] = {
+    {"Help &Contents", "contents"},
+    {"Quick Start Instructions!", "quick-start"},
+    {"Technical Help", "10000"},
+    {"How to Contact Technical Support", "support"},
+    {"Frequently Asked Questions (FAQ)", "faq"},
+    {"Backing Up or Transferring Your Data", "backup"},
+};
 const char* const kFindOut = "Find Outgoing Fax";
 const char* const kContinueOut = "Continue ";
 const char* const kFindIn = "Find Incoming Fax";
@@ -197,13 +211,18 @@ void TMainScreen::buildMenus() {
             [this] { FindNext(LogPage::Incoming); });
 
     QMenu* help = menuBar()->addMenu("&Help");
-    for (const char* topic :
-         {"Help &Contents", "Quick Start Instructions!", "Technical Help",
-          "How to Contact Technical Support", "Frequently Asked Questions (FAQ)",
-          "Backing Up or Transferring Your Data", "Configuration Information"})
-        add(help, topic);
+    for (const auto& [caption, topic] : kHelpMenuTopics)
+        connect(add(help, caption), &QAction::triggered, this,
+                [this, topic = topic] { ShowHelpTopic(this, topic); });
+    connect(add(help, kConfigurationInformation), &QAction::triggered, this, [this] {
+        SystemInformationWindow window(this);
+        window.exec();
+    });
     connect(add(help, "&About"), &QAction::triggered, this, &TMainScreen::About);
-    add(help, "Visit Our Internet Website");
+    // There is no web site: the item leads to the help page on getting help.
+    connect(add(help, kVisitWebsite), &QAction::triggered, this,
+            [this] { ShowHelpTopic(this, "support"); });
+    InstallHelpKey(this, "contents");
 }
 
 QWidget* TMainScreen::buildButtonBar() {
@@ -497,6 +516,9 @@ void TMainScreen::applyButtonStates() {
           "Cover Sheet &Template Designer"})
         setAction(always, true);
     setAction(kSendFax, b.mSendFax && commands_);
+    for (const auto& [caption, topic] : kHelpMenuTopics) setAction(caption, true);
+    setAction(kConfigurationInformation, true);
+    setAction(kVisitWebsite, !state_.InReceiveMode);  // refused while a call may come in
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
     setAction(kDeleteFax, b.mDelete);
