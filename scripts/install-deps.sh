@@ -9,12 +9,16 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libtiff-dev libspandsp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # documents attached to a fax: PDF through Poppler, PostScript through Ghostscript
+  libpoppler-qt6-dev ghostscript
   clang libclang-rt-14-dev clang-format
   # fonts the fax header and cover pages are drawn with
   fonts-liberation2 fonts-dejavu-core fontconfig
   # independent peers used by the tests and tools
   libtiff-tools netpbm efax mgetty-fax libdbd-xbase-perl python3-dbf python3
   poppler-utils xvfb xauth
+  # reads imported pages back to check their legibility
+  tesseract-ocr tesseract-ocr-eng
 )
 
 missing=()
