@@ -6,7 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/settings.h"
 #include "core/windows1252.h"
 #include "covers/cover_generator.h"

@@ -61,6 +61,11 @@ class TMainScreen : public QMainWindow {
     // for Cancel. Tests answer it.
     using PdfNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
     void SetPdfNameAsker(PdfNameAsker asker) { askPdfName_ = std::move(asker); }
+    // Opens the outgoing fax editor on a new fax or on the outgoing log's current record and
+    // says whether the fax was saved. The start-up installs it (the editor's windows come
+    // after this folder); without one New and editing outgoing faxes stay disabled.
+    using FaxEditor = std::function<bool(bool isNew)>;
+    void SetFaxEditor(FaxEditor editor);
 
     // Operations other parts of the program call.
     void SetButtons();
@@ -72,6 +77,7 @@ class TMainScreen : public QMainWindow {
     // Commands (menus, buttons, keys).
     void DeleteSelected();
     void ArchiveSelected();
+    void NewFax();
     void EditSelected();
     void CloneSelected();
     void ForwardSelected();
@@ -123,6 +129,7 @@ class TMainScreen : public QMainWindow {
     void syncGrids();
     void applyButtonStates();
     bool refusedInReceiveMode();
+    void openFaxEditor(bool isNew);
     LogPageWidgets& page(LogPage p) { return p == LogPage::Outgoing ? outgoing_ : incoming_; }
     const LogPageWidgets& page(LogPage p) const {
         return p == LogPage::Outgoing ? outgoing_ : incoming_;
@@ -144,6 +151,7 @@ class TMainScreen : public QMainWindow {
     LogPageWidgets incoming_;
     bool syncing_ = false;
     PdfNameAsker askPdfName_;
+    FaxEditor faxEditor_;
 };
 
 }  // namespace corvane

@@ -8,7 +8,7 @@
 #include <QProcess>
 
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "fax_engine_harness.h"
 #include "import_fixtures.h"
 

@@ -9,7 +9,7 @@
 
 #include "apf_fixtures.h"
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "covers/shipped_templates.h"

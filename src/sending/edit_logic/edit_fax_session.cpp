@@ -8,7 +8,7 @@
 #include "core/app_folders.h"
 #include "core/fax_errors.h"
 #include "core/file_naming.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/settings.h"
 #include "covers/cover_data.h"
 #include "covers/cover_generator.h"

@@ -1,0 +1,153 @@
+// The editor window's wiring: pages, refusals with their focus, attaching by button and by
+// drop, the template picker, and New / Edit in the main window.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
+#include "apf_fixtures.h"
+#include "covers/shipped_templates.h"
+#include "faxdoc/apf_reader.h"
+#include "import_fixtures.h"
+#include "log_fixture.h"
+#include "logwindow/main_screen.h"
+#include "sending/edit_outgoing_fax.h"
+#include "sending/template_picker.h"
+#include "viewing/show_viewer.h"
+
+namespace corvane::testing {
+namespace {
+
+QLineEdit* Edit(TEditAddFaxForm& form, const char* name) {
+    return qobject_cast<QLineEdit*>(form.control(name));
+}
+
+TEST(EditOutgoingFax, NewFaxIsRefusedUntilCompleteThenSavedWithAttachedPages) {
+    OpenLogs logs;
+    ASSERT_TRUE(InstallShippedTemplates().ok());
+    WriteTextPdf(logs.home.file("letter.pdf"), 2);
+    TEditAddFaxForm form(logs.fdm, true);
+    ASSERT_TRUE(form.openStatus().ok());
+    EXPECT_EQ(form.windowTitle(), "Create New Fax");
+    EXPECT_EQ(form.currentPage(), EditPage::Recipient);
+    EXPECT_TRUE(form.button("Recipient")->font().bold());
+    EXPECT_FALSE(form.button("Sender")->font().bold());
+    EXPECT_EQ(Edit(form, "Recipient")->maxLength(), 35);
+    EXPECT_EQ(Edit(form, "Voicenumber")->maxLength(), 20);
+
+    form.showPage(EditPage::FaxPages);
+    form.SaveClick();
+    EXPECT_EQ(logs.boxes.texts().value(0), "Please enter a recipient");
+    EXPECT_EQ(form.currentPage(), EditPage::Recipient);
+    Edit(form, "Recipient")->setText("Acme Ltd");
+    Edit(form, "RecipientFax")->setText("555 0100");
+    form.SaveClick();
+    EXPECT_EQ(logs.boxes.texts().value(1),
+              "You must have either a Fax Cover Page or a Fax Document or both");
+    EXPECT_EQ(form.currentPage(), EditPage::FaxPages);
+    EXPECT_EQ(form.docStatus()->text(), "Fax pages: No fax pages");
+    EXPECT_FALSE(form.button("Delete one or more pages from this Fax ")->isEnabled());
+
+    form.SetFileAsker([&](QWidget*) { return QStringList{logs.home.file("letter.pdf")}; });
+    form.button("Attach a document...")->click();
+    EXPECT_EQ(form.docStatus()->text(), "Fax pages: Fax has 2 pages");
+    EXPECT_TRUE(form.button("Delete one or more pages from this Fax ")->isEnabled());
+    qobject_cast<QPlainTextEdit*>(form.control("FaxMessage"))->setPlainText("Hello Ann");
+    qobject_cast<QCheckBox*>(form.control("cUrgent"))->setChecked(true);
+    form.SaveClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    xbase::XbaseTable& t = logs.fdm.FaxTable;
+    EXPECT_EQ(t.fieldText("RECIPIENT"), "Acme Ltd");
+    EXPECT_EQ(GetApfPageCount(logs.send(t.fieldText("FAXDOC"))), 2);
+    EXPECT_TRUE(ReadFile(logs.send("COV00000.FCD")).startsWith("qx0001.fct\r\nX    \r\nHello Ann"));
+}
+
+TEST(EditOutgoingFax, DroppedFilesAreAttachedAndEditReopensTheFax) {
+    OpenLogs logs;
+    ASSERT_TRUE(InstallShippedTemplates().ok());
+    WriteTextPdf(logs.home.file("a.pdf"), 1);
+    WritePbm(logs.home.file("b.pbm"), PatternPicture(1728, 300, 4));
+    {
+        TEditAddFaxForm form(logs.fdm, true);
+        form.showPage(EditPage::FaxPages);
+        QWidget* page = form.control("FaxPagesPage");
+        ASSERT_NE(page, nullptr);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(logs.home.file("a.pdf")),
+                      QUrl::fromLocalFile(logs.home.file("b.pbm"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(page, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(page, &drop);
+        EXPECT_EQ(form.docStatus()->text(), "Fax pages: Fax has 2 pages");
+        Edit(form, "Recipient")->setText("Bob");
+        Edit(form, "RecipientFax")->setText("555 0123");
+        Edit(form, "Notes")->setText("by drop");
+        form.SaveClick();
+        ASSERT_EQ(form.result(), QDialog::Accepted);
+    }
+    TEditAddFaxForm again(logs.fdm, false);
+    ASSERT_TRUE(again.openStatus().ok());
+    EXPECT_EQ(again.windowTitle(), "Edit Fax");
+    EXPECT_EQ(Edit(again, "Recipient")->text(), "Bob");
+    EXPECT_EQ(Edit(again, "Notes")->text(), "by drop");
+    EXPECT_EQ(again.docStatus()->text(), "Fax pages: Fax has 2 pages");
+    EXPECT_TRUE(
+        qobject_cast<QPlainTextEdit*>(again.control("FaxMessage"))->toPlainText().isEmpty());
+}
+
+TEST(EditOutgoingFax, TemplatePickerSelectsTheCurrentTemplateAndShowsItsPicture) {
+    OpenLogs logs;
+    ASSERT_TRUE(InstallShippedTemplates().ok());
+    TSelectCoverTemplate picker(CoversFolder(), "qx0002.fct");
+    EXPECT_EQ(picker.windowTitle(), "Select  Fax Cover Template");
+    ASSERT_GE(picker.list()->count(), 3);
+    EXPECT_EQ(picker.list()->currentItem()->text().toUpper(), "QX0002.FCS");
+    EXPECT_FALSE(picker.picture()->pixmap().isNull());
+    // A template without its picture says so.
+    QFile::remove(ResolveName(CoversFolder(), "QX0003.bmp"));
+    picker.list()->setCurrentRow(2);
+    EXPECT_EQ(picker.picture()->text(), "Image not available");
+    picker.okClicked();
+    EXPECT_EQ(QFileInfo(picker.chosen()).fileName().toUpper(), "QX0003.FCS");
+
+    TEditAddFaxForm form(logs.fdm, true);
+    form.session().chooseTemplate(picker.chosen());
+    EXPECT_TRUE(form.session().templateLabel().endsWith(".fct"));
+}
+
+TEST(EditOutgoingFax, MainWindowOpensTheEditorForNewAndForTheSelectedOutgoingFax) {
+    OpenLogs logs;
+    logs.addOutgoing("Existing");
+    TMainScreen window;
+    window.SetDataModule(&logs.fdm);
+    window.SetDialogs(&logs.dialogs);
+    window.show();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&window, &activate);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.button("&New")->isEnabled());
+    std::vector<bool> opened;
+    window.SetFaxEditor([&](bool isNew) {
+        opened.push_back(isNew);
+        return false;
+    });
+    EXPECT_TRUE(window.button("&New")->isEnabled());
+    EXPECT_TRUE(window.button("&Edit")->isEnabled());
+    window.button("&New")->click();
+    window.button("&Edit")->click();
+    EXPECT_EQ(opened, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace corvane::testing
