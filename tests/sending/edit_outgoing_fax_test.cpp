@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include "sending/edit_outgoing_fax.h"
 #include "sending/template_picker.h"
 #include "viewing/show_viewer.h"
+#include "viewing/viewer_window_base.h"
 
 namespace corvane::testing {
 namespace {
@@ -124,6 +126,59 @@ TEST(EditOutgoingFax, TemplatePickerSelectsTheCurrentTemplateAndShowsItsPicture)
     TEditAddFaxForm form(logs.fdm, true);
     form.session().chooseTemplate(picker.chosen());
     EXPECT_TRUE(form.session().templateLabel().endsWith(".fct"));
+}
+
+// With CORVANE_SCREENSHOT_DIR set, the editor and its preview are saved there as PNG files.
+void Screenshot(QWidget& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("CORVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    window.grab().save(QDir(folder).filePath(name));
+}
+
+QString gPreviewStatus;
+
+bool GrabPreview(QWidget* window) {
+    if (auto* viewer = qobject_cast<ViewerWindowBase*>(window)) {
+        window->resize(620, 760);
+        window->show();
+        QCoreApplication::processEvents();
+        gPreviewStatus = viewer->statusText();
+        // The attached PDF's page follows the cover.
+        viewer->NextPageClick();
+        QCoreApplication::processEvents();
+        Screenshot(*window, "editor-preview.png");
+    }
+    return false;
+}
+
+TEST(EditOutgoingFax, PreviewShowsTheCoverAndTheAttachedPdfAsOneFax) {
+    OpenLogs logs;
+    ASSERT_TRUE(InstallShippedTemplates().ok());
+    WriteTextPdf(logs.home.file("letter.pdf"), 1, QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                 12, 40);
+    TEditAddFaxForm form(logs.fdm, true);
+    Edit(form, "Recipient")->setText("Acme Ltd");
+    Edit(form, "RecipientFax")->setText("+1 555 0100");
+    Edit(form, "Regarding")->setText("Quarterly figures");
+    Edit(form, "Name")->setText("Ann Example");
+    Edit(form, "FaxNumber")->setText("+1 555 0199");
+    qobject_cast<QPlainTextEdit*>(form.control("FaxMessage"))
+        ->setPlainText("Dear Ann,\nthe figures you asked for follow.");
+    form.SetFileAsker([&](QWidget*) { return QStringList{logs.home.file("letter.pdf")}; });
+    form.button("Attach a document...")->click();
+    form.showPage(EditPage::FaxPages);
+    form.show();
+    QCoreApplication::processEvents();
+    Screenshot(form, "editor-fax-pages.png");
+    form.showPage(EditPage::CoverPage);
+    Screenshot(form, "editor-cover-page.png");
+
+    SetViewerWindowHook(&GrabPreview);
+    gPreviewStatus.clear();
+    form.PreviewClick();
+    SetViewerWindowHook(nullptr);
+    EXPECT_EQ(gPreviewStatus, "Copy of fax being edited: Page 1 of 2");
 }
 
 TEST(EditOutgoingFax, MainWindowOpensTheEditorForNewAndForTheSelectedOutgoingFax) {
