@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBrush>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -13,6 +15,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <QUrl>
 
 #include "apf_fixtures.h"
@@ -20,7 +24,10 @@
 #include "faxdoc/apf_reader.h"
 #include "import_fixtures.h"
 #include "log_fixture.h"
+#include "logwindow/log_table_model.h"
 #include "logwindow/main_screen.h"
+#include "sending/append_fax_picker.h"
+#include "sending/delete_pages_dialog.h"
 #include "sending/edit_outgoing_fax.h"
 #include "sending/template_picker.h"
 #include "viewing/show_viewer.h"
@@ -179,6 +186,90 @@ TEST(EditOutgoingFax, PreviewShowsTheCoverAndTheAttachedPdfAsOneFax) {
     form.PreviewClick();
     SetViewerWindowHook(nullptr);
     EXPECT_EQ(gPreviewStatus, "Copy of fax being edited: Page 1 of 2");
+}
+
+TEST(EditOutgoingFax, AppendPickerFiltersTellsWhyAndPutsTheLogsViewBack) {
+    OpenLogs logs;
+    WriteApf(logs.send("FAX00001.APF"), 2);
+    logs.addOutgoing("cover only", "", "COV00009.APF");
+    logs.addOutgoing("missing file", "FAX00404.APF");
+    logs.addOutgoing("good", "FAX00001.APF");
+    const uint32_t archived = logs.addOutgoing("archived", "FAX00001.APF");
+    xbase::XbaseTable& t = logs.fdm.FaxTable;
+    t.replaceLogical("ARCHIVED", true);
+    t.commit();
+    const uint32_t sent = logs.addOutgoing("sent", "FAX00001.APF");
+    t.replaceDate("DATESENT", QDate(2026, 3, 1));
+    t.commit();
+    // The main window's view: by subject, only "good", on record 3.
+    t.setOrder(t.tagArea("SUBJECT"));
+    ASSERT_TRUE(t.query("SUBJECT = \"good\"").ok());
+    ASSERT_TRUE(t.go(3));
+    {
+        TSelectFaxToAppend picker(logs.fdm);
+        EXPECT_EQ(picker.windowTitle(), "Select Fax To Append");
+        EXPECT_EQ(picker.sortBox()->currentText(), "Sort by Date Sent");
+        EXPECT_EQ(picker.model()->rowCount(), 4);  // not archived
+        picker.unsentOnly()->setChecked(true);
+        EXPECT_EQ(picker.model()->rowCount(), 3);
+        picker.showArchived()->setChecked(true);
+        EXPECT_EQ(picker.model()->rowCount(), 4);
+        picker.unsentOnly()->setChecked(false);
+        EXPECT_EQ(picker.model()->rowCount(), 5);
+        picker.sortBox()->setCurrentIndex(1);  // by subject: archived, cover only, good, ...
+        EXPECT_EQ(picker.model()->recnoAt(0), archived);
+        EXPECT_EQ(picker.model()->data(picker.model()->index(0, 0), Qt::ForegroundRole),
+                  QVariant(QBrush(Qt::red)));
+        EXPECT_EQ(picker.model()->recnoAt(4), sent);
+
+        picker.grid()->selectRow(1);
+        picker.appendClicked();
+        picker.grid()->selectRow(3);
+        picker.appendClicked();
+        ASSERT_EQ(logs.boxes.texts().size(), 2);
+        EXPECT_EQ(logs.boxes.texts()[0], "No Fax document here - only a cover file");
+        EXPECT_TRUE(
+            logs.boxes.texts()[1].startsWith("Oops! That fax file appears to be missing...\r("))
+            << logs.boxes.texts()[1].toStdString();
+        picker.grid()->selectRow(2);
+        logs.boxes.queueAnswer(true);
+        picker.appendClicked();
+        EXPECT_EQ(logs.boxes.shown().back().text, "Append this fax file?");
+        EXPECT_EQ(logs.boxes.shown().back().title, "ATTACH");
+        EXPECT_EQ(picker.result(), QDialog::Accepted);
+        EXPECT_EQ(picker.chosenDocument(), "FAX00001.APF");
+    }
+    EXPECT_EQ(t.tagName(t.indexOrd()), "SUBJECT");
+    EXPECT_EQ(t.filter(), "SUBJECT = \"good\"");
+    EXPECT_EQ(t.recNo(), 3u);
+}
+
+TEST(EditOutgoingFax, PageDeletionDialogRefusesBadRangesAndConfirmsAll) {
+    OpenLogs logs;
+    WriteApf(logs.send("doc.apf"), 3);
+    TDeleteSpecificPagesForm form(logs.send("doc.apf"), 3);
+    EXPECT_EQ(form.windowTitle(), "Delete Pages From Fax");
+    EXPECT_EQ(form.from(), 1);
+    EXPECT_EQ(form.to(), 3);
+    form.fromSpinner()->setValue(3);
+    form.toSpinner()->setValue(2);
+    form.okClicked();
+    EXPECT_EQ(logs.boxes.texts().value(0), "Invalid Page Range");
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    form.fromSpinner()->setValue(1);
+    form.toSpinner()->setValue(3);
+    form.okClicked();  // "Delete ALL pages?" answered No: the dialog stays
+    EXPECT_EQ(logs.boxes.shown().back().text, "Delete ALL pages?");
+    EXPECT_EQ(logs.boxes.shown().back().title, "DELETE");
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    logs.boxes.queueAnswer(true);
+    form.okClicked();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_TRUE(form.wholeFile());
+
+    // Without the file there is no dialog at all.
+    EXPECT_FALSE(DeletePagesFromFax(logs.send("gone.apf"), nullptr));
+    EXPECT_EQ(logs.boxes.texts().back(), "Error: Fax file original is missing");
 }
 
 TEST(EditOutgoingFax, MainWindowOpensTheEditorForNewAndForTheSelectedOutgoingFax) {
