@@ -1,5 +1,7 @@
 #include "sending/delete_pages_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>

@@ -1,5 +1,7 @@
 #include "sending/edit_outgoing_fax.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -413,6 +415,11 @@ bool TEditAddFaxForm::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return QDialog::eventFilter(watched, e);
+}
+
+void TEditAddFaxForm::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) SetButtons();
+    QDialog::changeEvent(e);
 }
 
 bool EditOutgoingFax(TFDM& fdm, bool isNew, QWidget* parent) {

@@ -63,6 +63,8 @@ class TEditAddFaxForm : public QDialog {
   protected:
     // Files dropped on the Fax Pages page are attached.
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // The page count is shown afresh whenever the window becomes active.
+    void changeEvent(QEvent* e) override;
 
   private:
     QWidget* buildRecipientPage();

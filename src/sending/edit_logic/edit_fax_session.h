@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 #include "core/status.h"
 #include "sending/edit_logic/cover_data_file.h"

@@ -1,6 +1,7 @@
 #include "sending/import/import_binarize.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace corvane {

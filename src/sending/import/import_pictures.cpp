@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QTransform>
+#include <utility>
 
 #include "faxdoc/convert/picture_file.h"
 #include "sending/import/import_geometry.h"
