@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,9 +18,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTimer>
 #include <QUrl>
 
 #include "apf_fixtures.h"
+#include "core/settings.h"
 #include "covers/shipped_templates.h"
 #include "faxdoc/apf_reader.h"
 #include "import_fixtures.h"
@@ -293,6 +296,73 @@ TEST(EditOutgoingFax, MainWindowOpensTheEditorForNewAndForTheSelectedOutgoingFax
     window.button("&New")->click();
     window.button("&Edit")->click();
     EXPECT_EQ(opened, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+// Runs `step` on the editor once it is shown modally.
+void WhenEditorOpens(std::function<void(TEditAddFaxForm&)> step) {
+    QTimer::singleShot(0, [step] {
+        auto* form = qobject_cast<TEditAddFaxForm*>(QApplication::activeModalWidget());
+        if (!form) {
+            ADD_FAILURE() << "no editor window";
+            return;
+        }
+        step(*form);
+        if (form->isVisible()) form->reject();
+    });
+}
+
+// What a new user does: New, a recipient, a template, a message, a PDF, save; the fax is in
+// the outgoing log, and Edit shows it again as saved.
+TEST(EditOutgoingFax, NewFromTheMainWindowLandsInTheLogAndEditShowsItAgain) {
+    OpenLogs logs;
+    ASSERT_TRUE(InstallShippedTemplates().ok());
+    WriteTextPdf(logs.home.file("letter.pdf"), 1);
+    TMainScreen window;
+    window.SetDataModule(&logs.fdm);
+    window.SetDialogs(&logs.dialogs);
+    window.SetFaxEditor([&](bool isNew) { return EditOutgoingFax(logs.fdm, isNew, &window); });
+    window.show();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&window, &activate);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.model(LogPage::Outgoing)->rowCount(), 0);
+
+    WhenEditorOpens([&](TEditAddFaxForm& form) {
+        Edit(form, "Recipient")->setText("Acme Ltd");
+        Edit(form, "RecipientFax")->setText("555 0100");
+        form.session().chooseTemplate(CoversFolder() + "QX0002.FCS");
+        qobject_cast<QPlainTextEdit*>(form.control("FaxMessage"))->setPlainText("See attached");
+        form.SetFileAsker([&](QWidget*) { return QStringList{logs.home.file("letter.pdf")}; });
+        form.button("Attach a document...")->click();
+        form.SaveClick();
+    });
+    window.button("&New")->click();
+    ASSERT_EQ(window.model(LogPage::Outgoing)->rowCount(), 1);
+    EXPECT_EQ(GlobalSettings().LastUsedCoversheetTemplate, "QX0002.fct");
+
+    QString shownRecipient, shownMessage, shownStatus, shownTemplate;
+    WhenEditorOpens([&](TEditAddFaxForm& form) {
+        shownRecipient = Edit(form, "Recipient")->text();
+        shownMessage = qobject_cast<QPlainTextEdit*>(form.control("FaxMessage"))->toPlainText();
+        shownStatus = form.docStatus()->text();
+        shownTemplate = form.templateLabel()->text();
+    });
+    window.grid(LogPage::Outgoing)->selectRow(0);
+    window.EditSelected();
+    EXPECT_EQ(shownRecipient, "Acme Ltd");
+    EXPECT_EQ(shownMessage, "See attached");
+    EXPECT_EQ(shownStatus, "Fax pages: Fax has 1 pages");
+    EXPECT_EQ(shownTemplate, "Template: QX0002.fct");
+    // Cancel leaves the stored fax as it was; the working copies are gone.
+    EXPECT_FALSE(QFile::exists(logs.send("_tempdoc.apf")));
+    EXPECT_FALSE(QFile::exists(logs.send("_tempcov.apf")));
+    GlobalSettings() = Settings();
 }
 
 }  // namespace
