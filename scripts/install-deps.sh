@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libtiff-dev libspandsp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # documents attached to a fax: PDF through Poppler, PostScript through Ghostscript
+  libpoppler-qt6-dev ghostscript
   clang libclang-rt-14-dev clang-format
   # fonts the fax header and cover pages are drawn with
   fonts-liberation2 fonts-dejavu-core fontconfig
@@ -18,6 +20,8 @@ packages=(
   # installing: icon sizes, and the checks of the installed desktop files and manual pages
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info
   libfile-mimeinfo-perl xdg-utils man-db file dpkg-dev
+  # reads imported pages back to check their legibility
+  tesseract-ocr tesseract-ocr-eng
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "core/locale_formats.h"
 #include "logs/fax_data_module.h"
 #include "logwindow/main_screen.h"
+#include "sending/edit_outgoing_fax.h"
 
 namespace corvane {
 
@@ -16,6 +17,9 @@ bool FaxLogsStep::open() {
 
 void FaxLogsStep::attach(TMainScreen& window) {
     window.SetDataModule(fdm_.get());
+    TFDM* fdm = fdm_.get();
+    window.SetFaxEditor(
+        [fdm, &window](bool isNew) { return EditOutgoingFax(*fdm, isNew, &window); });
 }
 
 void FaxLogsStep::close() {

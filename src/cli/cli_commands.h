@@ -33,6 +33,9 @@ QString DescribeOpenFailure(const QString& where, const Status& opened);
 namespace corvane::cli {
 // `apf from-image ...`: reached through `apf`, implemented beside the converter.
 int runApfFromImage(const QStringList& args);
+// `fax new ...` and `fax edit RECNO ...` (args start with "new" or "edit"): reached through
+// `fax`, beside the send and receive commands.
+int runFaxNewOrEdit(const QStringList& args);
 // `apf export FILE OUT.pdf [--page N]`: reached through `apf export`.
 int runApfExportPdf(const QString& fax, const QString& target, int page);
 }  // namespace corvane::cli

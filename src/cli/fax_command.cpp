@@ -555,6 +555,7 @@ int runFaxCommand(const QStringList& args) {
     const QString verb = args.value(0);
     if (verb == "send") return sendFax(args);
     if (verb == "receive") return receiveFax(args);
+    if (verb == "new" || verb == "edit") return runFaxNewOrEdit(args);
     usage();
     return 2;
 }

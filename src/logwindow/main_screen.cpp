@@ -184,7 +184,8 @@ void TMainScreen::buildMenus() {
     connect(add(file, "E&xit", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu("&Edit");
-    add(edit, kNewFax, QKeySequence("Ctrl+N"));
+    connect(add(edit, kNewFax, QKeySequence("Ctrl+N")), &QAction::triggered, this,
+            &TMainScreen::NewFax);
     connect(add(edit, kEditFax, QKeySequence("Ctrl+E")), &QAction::triggered, this,
             &TMainScreen::EditSelected);
     connect(add(edit, kCloneFax, QKeySequence("Ctrl+C")), &QAction::triggered, this,
@@ -237,6 +238,7 @@ QWidget* TMainScreen::buildButtonBar() {
         row->addWidget(b);
     }
     connect(button("&Send"), &QPushButton::clicked, this, &TMainScreen::SendSelected);
+    connect(button("&New"), &QPushButton::clicked, this, &TMainScreen::NewFax);
     connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
@@ -329,6 +331,7 @@ void TMainScreen::buildPopups() {
     const auto out = outgoing_.popup->actions();
     connect(out[0], &QAction::triggered, this, &TMainScreen::ArchiveSelected);
     connect(out[1], &QAction::triggered, this, &TMainScreen::DeleteSelected);
+    connect(out[2], &QAction::triggered, this, &TMainScreen::EditSelected);
     connect(out[3], &QAction::triggered, this, &TMainScreen::CloneSelected);
     connect(out[4], &QAction::triggered, this, &TMainScreen::ViewSelected);
     connect(out[5], &QAction::triggered, this, &TMainScreen::PrintSelected);
@@ -501,9 +504,11 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "&New", "Preferences"}) setButton(pending, false);
+    for (const char* pending : {"&Receive", "Preferences"}) setButton(pending, false);
     setButton("&Send", b.send && commands_);
-    setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
+    const bool editor = bool(faxEditor_) && commands_;
+    setButton("&New", b.newFax && editor);
+    setButton("&Edit", b.edit && (incoming || editor));
     setButton("&Delete", b.del);
     setButton("&Print", b.print);
     setButton("&View", b.view);
@@ -519,7 +524,8 @@ void TMainScreen::applyButtonStates() {
     for (const auto& [caption, topic] : kHelpMenuTopics) setAction(caption, true);
     setAction(kConfigurationInformation, true);
     setAction(kVisitWebsite, !state_.InReceiveMode);  // refused while a call may come in
-    setAction(kEditFax, b.mEdit && incoming);
+    setAction(kEditFax, b.mEdit && (incoming || editor));
+    setAction(kNewFax, b.mNewFax && editor);
     setAction(kCloneFax, b.mClone);
     setAction(kDeleteFax, b.mDelete);
     setAction(kForwardFax, b.mForward);
@@ -547,8 +553,8 @@ void TMainScreen::applyButtonStates() {
     incoming_.findNext->setEnabled(b.findNextIn);
 
     const auto out = outgoing_.popup->actions();
-    const bool outState[] = {b.oArchive, b.oDelete, false,   b.oClone, b.oView,
-                             b.oPrint,   b.oSend,   b.oInfo, b.oExport};
+    const bool outState[] = {b.oArchive, b.oDelete, b.oEdit && editor, b.oClone, b.oView,
+                             b.oPrint,   b.oSend,   b.oInfo,           b.oExport};
     for (int i = 0; i < out.size(); ++i) out[i]->setEnabled(outState[i]);
     out[0]->setText(b.oArchiveCaption);
     const auto in = incoming_.popup->actions();
@@ -644,10 +650,36 @@ void TMainScreen::ArchiveSelected() {
     syncGrids();
 }
 
+void TMainScreen::SetFaxEditor(FaxEditor editor) {
+    faxEditor_ = std::move(editor);
+    applyButtonStates();
+}
+
+void TMainScreen::NewFax() {
+    openFaxEditor(true);
+}
+
 void TMainScreen::EditSelected() {
-    if (!commands_ || currentPage() != LogPage::Incoming) return;
+    if (!commands_) return;
+    if (currentPage() == LogPage::Outgoing) {
+        openFaxEditor(false);
+        return;
+    }
     commands_->EditReceivedNotes();
     syncGrids();
+}
+
+void TMainScreen::openFaxEditor(bool isNew) {
+    if (!commands_ || !faxEditor_ || !fdm_) return;
+    if (!isNew && !LogCommands::HasSelectedRecord(fdm_->FaxTable)) return;
+    // The preview's viewer may change the print settings.
+    LoadPrintSettings();
+    const bool saved = faxEditor_(isNew);
+    (void)SavePrintSettings();
+    if (saved && isNew)
+        FaxTableCloseAndOpen();
+    else
+        HandleGrids();
 }
 
 void TMainScreen::CloneSelected() {

@@ -61,6 +61,11 @@ class TMainScreen : public QMainWindow {
     // for Cancel. Tests answer it.
     using PdfNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
     void SetPdfNameAsker(PdfNameAsker asker) { askPdfName_ = std::move(asker); }
+    // Opens the outgoing fax editor on a new fax or on the outgoing log's current record and
+    // says whether the fax was saved. The start-up installs it (the editor's windows come
+    // after this folder); without one New and editing outgoing faxes stay disabled.
+    using FaxEditor = std::function<bool(bool isNew)>;
+    void SetFaxEditor(FaxEditor editor);
 
     // Operations other parts of the program call.
     void SetButtons();
@@ -73,6 +78,7 @@ class TMainScreen : public QMainWindow {
     void SendSelected();
     void DeleteSelected();
     void ArchiveSelected();
+    void NewFax();
     void EditSelected();
     void CloneSelected();
     void ForwardSelected();
@@ -135,6 +141,7 @@ class TMainScreen : public QMainWindow {
     };
     NotedPlaces notePlaces() const;
     void returnTo(const NotedPlaces& noted);
+    void openFaxEditor(bool isNew);
     LogPageWidgets& page(LogPage p) { return p == LogPage::Outgoing ? outgoing_ : incoming_; }
     const LogPageWidgets& page(LogPage p) const {
         return p == LogPage::Outgoing ? outgoing_ : incoming_;
@@ -156,6 +163,7 @@ class TMainScreen : public QMainWindow {
     LogPageWidgets incoming_;
     bool syncing_ = false;
     PdfNameAsker askPdfName_;
+    FaxEditor faxEditor_;
 };
 
 }  // namespace corvane
