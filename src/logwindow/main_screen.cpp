@@ -30,6 +30,7 @@
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
+#include "setup/preferences_form.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -46,6 +47,7 @@ const char* const kSendFax = "&Send Fax";
 const char* const kReceiveFaxes = "&Receive Faxes";
 const char* const kPhoneBook = "Manage &Phone Book";
 const char* const kRebuild = "Rebuild &Indexes";
+const char* const kPreferences = "Set P&references    (Options, Setup)";
 const char* const kNewFax = "New Fax";
 const char* const kEditFax = "&Edit Selected Fax";
 const char* const kCloneFax = "&Clone Selected Fax";
@@ -155,7 +157,7 @@ void TMainScreen::buildMenus() {
     // Reopens both logs: shows records other programs added while the logs were closed.
     connect(add(file, "Re&fresh", QKeySequence(Qt::Key_F5)), &QAction::triggered, this,
             &TMainScreen::Refresh);
-    add(file, "Set P&references    (Options, Setup)");
+    connect(add(file, kPreferences), &QAction::triggered, this, &TMainScreen::OpenPreferences);
     file->addSeparator();
     connect(add(file, "E&xit", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
 
@@ -211,6 +213,7 @@ QWidget* TMainScreen::buildButtonBar() {
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
     connect(button("&View"), &QPushButton::clicked, this, &TMainScreen::ViewSelected);
+    connect(button("Preferences"), &QPushButton::clicked, this, &TMainScreen::OpenPreferences);
     row->addStretch(1);
     exitButton_ = new QPushButton("E&xit", bar);
     exitButton_->setObjectName("ExitButton");
@@ -470,8 +473,7 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "&Send", "&New", "Preferences"})
-        setButton(pending, false);
+    for (const char* pending : {"&Receive", "&Send", "&New"}) setButton(pending, false);
     setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
     setButton("&Delete", b.del);
     setButton("&Print", b.print);
@@ -480,7 +482,7 @@ void TMainScreen::applyButtonStates() {
         if (QAction* a = menuAction(text)) a->setEnabled(on);
     };
     for (QAction* a : actions_) a->setEnabled(false);
-    for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About"})
+    for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About", kPreferences})
         setAction(always, true);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
@@ -652,6 +654,11 @@ bool TMainScreen::refusedInReceiveMode() {
     if (!state_.InReceiveMode) return false;
     corvane::ShowInformation(ReceiveModeRefusal());
     return true;
+}
+
+void TMainScreen::OpenPreferences() {
+    if (refusedInReceiveMode()) return;
+    RunPreferences(this);
 }
 
 void TMainScreen::RebuildIndexes() {

@@ -83,6 +83,7 @@ class TMainScreen : public QMainWindow {
     void Find(LogPage page);
     void FindNext(LogPage page);
     void RebuildIndexes();
+    void OpenPreferences();
     void ManagePhoneBook();
     void Refresh();
     void About();

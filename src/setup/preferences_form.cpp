@@ -43,6 +43,26 @@ const QString kTipTitle = QStringLiteral("Preferences Tip");
 const QStringList kSendClassItems{"auto detect", "class 1 (recommended)", "class 2", "class 2.0"};
 const QStringList kReceiveClassItems{"auto detect", "class 1", "class 2", "class 2.0"};
 
+QLabel* BuddyLabel(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
+
+// A form row's label whose field is a row of widgets points at the row's first control, so
+// that its "&" key reaches the control.
+void PointLabelsAtControls(QWidget* dialog) {
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        QWidget* buddy = label->buddy();
+        if (!buddy || buddy->focusPolicy() != Qt::NoFocus) continue;
+        for (QWidget* w : buddy->findChildren<QWidget*>())
+            if (w->focusPolicy() != Qt::NoFocus) {
+                label->setBuddy(w);
+                break;
+            }
+    }
+}
+
 QLineEdit* MakeEdit(QWidget* parent, int maxLength = 0) {
     auto* edit = new QLineEdit(parent);
     if (maxLength > 0) edit->setMaxLength(maxLength);
@@ -110,6 +130,7 @@ TPreferences::TPreferences(Settings& settings, const QStringList& telephonyDevic
     buttons->addWidget(cancel);
     outer->addLayout(buttons);
 
+    PointLabelsAtControls(this);
     showValues();
     showPage(0);
 }
@@ -214,7 +235,7 @@ QWidget* TPreferences::buildSendingPage() {
     auto* classRow = new QHBoxLayout;
     classRow->addWidget(tipRow(sendClass_, "Class 1 works with the widest range of modems."));
     classRow->addWidget(check);
-    f1->addRow("Fax &class for SENDING Faxes", classRow);
+    f1->addRow(BuddyLabel("Fax &class for SENDING Faxes", sendClass_), classRow);
     sendRate_ = new QComboBox(first);
     sendRate_->addItems(kTransferRateItems);
     f1->addRow("Transfer Rate (BPS) for SENDING faxes",
@@ -283,7 +304,7 @@ QWidget* TPreferences::buildReceivingPage() {
     auto* classRow = new QHBoxLayout;
     classRow->addWidget(tipRow(receiveClass_, "The class used while receiving."));
     classRow->addWidget(check);
-    f1->addRow("Fax &class for RECEIVING Faxes", classRow);
+    f1->addRow(BuddyLabel("Fax &class for RECEIVING Faxes", receiveClass_), classRow);
     receiveRate_ = new QComboBox(first);
     receiveRate_->addItems(kTransferRateItems);
     rateNote_ = new QLabel("Note: We recommend maximum 9600", first);
@@ -318,8 +339,8 @@ QWidget* TPreferences::buildReceivingPage() {
 
     auto* third = new QWidget(receivingTabs_);
     auto* col = new QVBoxLayout(third);
-    col->addWidget(new QLabel("Select &WAV File to play when receiving a fax:", third));
     wav_ = MakeEdit(third);
+    col->addWidget(BuddyLabel("Select &WAV File to play when receiving a fax:", wav_));
     auto* wavRow = new QHBoxLayout;
     wavRow->addWidget(tipRow(wav_, "Played when a fax has come in."));
     auto* choose = new QPushButton("&Choose", third);

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "modem_line_fixture.h"
 #include "pty_modem.h"
+#include "setup/logic/modem_test.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/tapi_device.h"
@@ -143,6 +144,37 @@ TEST_F(FaxClassCheckTest, SilentDeviceAndMissingPort) {
     FaxClassCheck& missingDevice = check({1, true, "Missing Modem"});
     EXPECT_EQ(missingDevice.status(), "Failed to open Missing Modem");
     EXPECT_EQ(texts(missingDevice), kUnknownLines);
+}
+
+// "Test Modem": a named modem that answers, one that stays silent, one that is not there.
+TEST_F(FaxClassCheckTest, TestModemSaysHowItWent) {
+    const QString modem = startModem("named", {"--class", "1"});
+    ASSERT_FALSE(modem.isEmpty());
+    PtyPair silent;
+    writeSettings({}, {"usb-Answers-if00|" + modem, "usb-Silent-if00|" + silent.slavePath(),
+                       "usb-Gone-if00|/nonexistent/ttyGone"});
+    LoadSettings();
+    ApplyProgramPortSettings(port_, PortUse::Setup, false);
+    struct Case {
+        const char* device;
+        ModemTestWording wording;
+        const char* message;
+    } cases[] = {
+        {"usb-Answers-if00", ModemTestWording::Preferences,
+         "Opened with TAPI\r..modem responded properly"},
+        {"usb-Silent-if00", ModemTestWording::Preferences,
+         "Opened with TAPI\r..however no modem was detected (modem did not respond)"},
+        {"usb-Silent-if00", ModemTestWording::QuickSetup,
+         "Opened with TAPI\r..however no modem was detected"},
+        {"usb-Gone-if00", ModemTestWording::Preferences,
+         "ERROR: Failed to open usb-Gone-if00\r\r..is the modem or port in use?"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunModemTest(port_, tapi_, c.device, QString(), c.wording), c.message)
+            << c.device;
+        EXPECT_FALSE(port_.Open());
+        EXPECT_FALSE(tapi_.callActive());
+    }
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ PreferencesLogic::PreferencesLogic(Settings& settings, const QStringList& teleph
     : settings_(settings),
       previousPortUnconfigured_(settings.PortUnconfigured),
       telephony_(telephonyDevices) {
+    SetUseLegacyTimer(settings.UseLegacyTimer);
     settings.PortUnconfigured = false;
     printerList_ << kDefaultPrinterName << printers;
     const Settings& s = settings;
