@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,12 +15,14 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "core/ini_file.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "faxline_harness.h"
 #include "fixtures/temp_home.h"
+#include "logwindow/main_screen.h"
 #include "setup/find_modem_form.h"
 #include "setup/init_string_helper_form.h"
 #include "setup/modify_fax_header_form.h"
@@ -212,6 +215,29 @@ TEST(QuickSetupWindowTest, CancelKeepsThePortUnconfigured) {
     const IniFile ini(home.file("QX.INI"));
     EXPECT_EQ(ini.readString("Modem", "ComPort"), "3");
     EXPECT_EQ(ini.readString("User", "Name"), "Ada");
+}
+
+TEST(MainWindowPreferencesTest, ButtonOpensPreferencesAndReceiveModeRefuses) {
+    TempHome home;
+    ScopedScriptedMessageBoxes boxes;
+    TMainScreen window;
+    QPushButton* button = window.button("Preferences");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened = dialog->windowTitle();
+            if (auto* prefs = qobject_cast<TPreferences*>(dialog)) prefs->cancelClicked();
+        }
+    });
+    button->click();
+    EXPECT_EQ(opened, "Preferences (Program Settings)");
+
+    window.state().InReceiveMode = true;
+    window.OpenPreferences();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith("You are in Fax Receive mode."));
 }
 
 TEST(SetupPictures, PreferencesAndPortFinderResult) {
