@@ -28,6 +28,7 @@
 #include "setup/modify_fax_header_form.h"
 #include "setup/preferences_form.h"
 #include "setup/quick_setup_form.h"
+#include "setup/suggest_chain.h"
 #include "setup/suggest_config_form.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
@@ -215,6 +216,43 @@ TEST(QuickSetupWindowTest, CancelKeepsThePortUnconfigured) {
     const IniFile ini(home.file("QX.INI"));
     EXPECT_EQ(ini.readString("Modem", "ComPort"), "3");
     EXPECT_EQ(ini.readString("User", "Name"), "Ada");
+}
+
+// The fax error window's "&Suggest": a known telephony modem needs no selection window; the
+// suggestions offer the reset and sending sections, and OK saves the settings.
+TEST(SuggestChainWindowTest, KnownModemSuggestionsAreSaved) {
+    TempHome home;
+    LoadSettings();
+    Settings& s = GlobalSettings();
+    s.UseTAPI = true;
+    s.TAPIDevice = "U.S. Robotics 56K FAX EXT";
+    s.FaxClass = 3;
+    s.MaximumBPS = 14400;
+    s.ECM = true;
+    s.FaxClassReceive = 2;
+    s.InitStringReceive = "ATX";
+    int sections = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = qobject_cast<TSuggestConfigForm*>(QApplication::activeModalWidget())) {
+            for (QLabel* label : form->findChildren<QLabel*>())
+                sections += label->text() == "   Modem Reset" || label->text() == "   Sending" ||
+                            label->text() == "    Receiving";
+            form->accept();
+        }
+    });
+    const SuggestOutcome outcome = RunSuggestChain(nullptr, s);
+    EXPECT_TRUE(outcome.modemChosen);
+    EXPECT_TRUE(outcome.applied);
+    EXPECT_TRUE(outcome.saved.ok());
+    EXPECT_EQ(sections, 2);
+    const IniFile ini(home.file("QX.INI"));
+    EXPECT_EQ(ini.readString("Resetting", "String"), "ATZ");
+    EXPECT_EQ(ini.readString("Modem", "FaxClass"), "1");
+    EXPECT_EQ(ini.readString("Modem", "MaximumBPS"), "9600");
+    EXPECT_EQ(ini.readString("Modem", "InitString"), "AT&H3&I2&R2S7=90S36=8S33=34");
+    EXPECT_EQ(ini.readString("Dialing", "ECM"), "0");
+    EXPECT_EQ(ini.readString("Modem", "FaxClassReceive"), "2");
+    EXPECT_EQ(ini.readString("Modem", "InitStringReceive"), "ATX");
 }
 
 TEST(MainWindowPreferencesTest, ButtonOpensPreferencesAndReceiveModeRefuses) {
