@@ -23,6 +23,7 @@
 #include "faxline_harness.h"
 #include "fixtures/temp_home.h"
 #include "logwindow/main_screen.h"
+#include "setup/check_fax_class_form.h"
 #include "setup/find_modem_form.h"
 #include "setup/init_string_helper_form.h"
 #include "setup/modify_fax_header_form.h"
@@ -276,6 +277,53 @@ TEST(MainWindowPreferencesTest, ButtonOpensPreferencesAndReceiveModeRefuses) {
     window.OpenPreferences();
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_TRUE(boxes.shown()[0].text.startsWith("You are in Fax Receive mode."));
+}
+
+// A new user with a faxline modem on COM2: Preferences finds it, checks its classes, takes
+// both answers and saves, without touching QX.INI by hand.
+TEST(PreferencesWindowTest, FindCheckAcceptAndSave) {
+    TempHome home;
+    faxline::testing::ScratchFolder scratch;
+    faxline::testing::FaxlineRun modem(
+        scratch, {"--modem", scratch / "com2", "--class", "2", "--file", scratch / "in.tif"});
+    ASSERT_TRUE(modem.WaitReady());
+    QString ini = "[Ports]\r\n";
+    for (int n = 1; n <= 8; ++n)
+        ini += QStringLiteral("COM%1=%2\r\n")
+                   .arg(n)
+                   .arg(n == 2 ? QString::fromStdString(scratch / "com2")
+                               : QStringLiteral("/nonexistent/ttyCorvane%1").arg(n));
+    home.write("QX.INI", ini.toUtf8());
+    LoadSettings();
+    ASSERT_TRUE(GlobalSettings().PortUnconfigured);
+
+    ScopedScriptedMessageBoxes boxes;
+    boxes.queueAnswer(true);  // "Set Com Port to Com 2"
+    boxes.queueAnswer(true);  // "Set fax class as Class 2 ?"
+    // Presses each finished window's button, as the user would.
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* find = qobject_cast<TFindModemForm*>(w); find && find->searched())
+            find->accept();
+        if (auto* check = qobject_cast<TCheckFaxClassForm*>(w); check && check->checked())
+            check->accept();
+    });
+    presser.start(50);
+
+    TPreferences prefs(GlobalSettings(), {}, {});
+    prefs.findModemPortClicked();
+    EXPECT_EQ(prefs.comPortList()->currentIndex(), 1);
+    prefs.checkFaxClassClicked(1);
+    prefs.saveClicked();
+    presser.stop();
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[0].text, "Set Com Port to Com 2");
+    EXPECT_EQ(boxes.shown()[1].text, "Set fax class as Class 2 ?");
+    const IniFile saved(home.file("QX.INI"));
+    EXPECT_EQ(saved.readString("Modem", "ComPort"), "1");
+    EXPECT_EQ(saved.readString("Modem", "FaxClass"), "2");
+    EXPECT_FALSE(GlobalSettings().PortUnconfigured);
 }
 
 TEST(SetupPictures, PreferencesAndPortFinderResult) {
