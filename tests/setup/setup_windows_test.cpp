@@ -9,8 +9,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -304,8 +307,7 @@ TEST(PreferencesWindowTest, FindCheckAcceptAndSave) {
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [] {
         QWidget* w = QApplication::activeModalWidget();
-        if (auto* find = qobject_cast<TFindModemForm*>(w); find && find->searched())
-            find->accept();
+        if (auto* find = qobject_cast<TFindModemForm*>(w); find && find->searched()) find->accept();
         if (auto* check = qobject_cast<TCheckFaxClassForm*>(w); check && check->checked())
             check->accept();
     });
@@ -324,6 +326,27 @@ TEST(PreferencesWindowTest, FindCheckAcceptAndSave) {
     EXPECT_EQ(saved.readString("Modem", "ComPort"), "1");
     EXPECT_EQ(saved.readString("Modem", "FaxClass"), "2");
     EXPECT_FALSE(GlobalSettings().PortUnconfigured);
+
+    // The first fax goes out on what was saved: no port or class given.
+    QImage page(1728, 400, QImage::Format_Grayscale8);
+    page.fill(Qt::white);
+    for (int y = 100; y < 140; ++y)
+        for (int x = 200; x < 1500; ++x) page.setPixel(x, y, qRgb(0, 0, 0));
+    ASSERT_TRUE(page.convertToFormat(QImage::Format_Mono).save(home.file("page.pbm"), "PBM"));
+    auto cli = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("CORVANE_HOME", home.path());
+        p.setProcessEnvironment(env);
+        p.start(CORVANE_CLI_PATH, args);
+        p.waitForFinished(180000);
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAll()));
+    };
+    auto made = cli({"apf", "from-image", home.file("page.pbm"), home.file("page.apf")});
+    ASSERT_EQ(made.first, 0) << made.second.toStdString();
+    auto sent = cli({"fax", "send", "5550100", home.file("page.apf")});
+    EXPECT_EQ(sent.first, 0) << sent.second.toStdString();
+    EXPECT_EQ(modem.Wait(), 0) << modem.Output();
 }
 
 TEST(SetupPictures, PreferencesAndPortFinderResult) {
