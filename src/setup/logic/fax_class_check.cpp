@@ -83,70 +83,69 @@ bool FaxClassCheck::openLine() {
     return false;
 }
 
+void FaxClassCheck::talkToModem() {
+    if (!openLine()) return;
+    if (!CheckForModem(port_, QString())) {
+        const QString question =
+            QStringLiteral("The device on COM%1 is not responding and may")
+                .arg(request_.comNumber) +
+            kCr + QStringLiteral("not be a modem. Continue with Fax Class Analysis?");
+        if (!AskYesNo(question, QStringLiteral("NO MODEM RESPONSE"))) {
+            setStatus(noResponseText());
+            setUnknown();
+            return;
+        }
+    }
+    // The message below names the command sent here; the two go together.
+    if (!ResetModem(port_)) {
+        ShowInformation(
+            QStringLiteral("We are unable to continue the test. ") + kCr + kCr +
+            QStringLiteral("The modem did not respond to the reset string:   (ATZ)") + kCr + kCr +
+            QStringLiteral("Is the Communications Port (COM%1) correct? Please")
+                .arg(port_.ComNumber()) +
+            kCr +
+            QStringLiteral("click the Find Modem Port button on the Preferences screen to "
+                           "be sure."));
+        setStatus(noResponseText());
+        setUnknown();
+        return;
+    }
+    support_ = {};
+    setStatus(QStringLiteral("Querying modem Fax Class support..."));
+    const ModemQueryReply reply = QueryModem(port_, QStringLiteral("AT+FCLASS=?"), kReplyWaitTicks);
+    if (reply.ok) support_ = ParseFaxClasses(reply.information().join(QLatin1Char(',')));
+    setStatus(QString());
+    if (!support_.any()) {
+        setStatus(QStringLiteral("Unable to determine Fax Class support from modem on Com %1")
+                      .arg(request_.comNumber));
+        setUnknown();
+        return;
+    }
+    lines_ = {{{SupportLine("Class 2.0 : ", support_.class20)},
+               {SupportLine("Class 2   : ", support_.class2)},
+               {SupportLine("Class 1   : ", support_.class1)}}};
+    if (support_.class1) {
+        resultIndex_ = 0;
+        lines_[2].text += QStringLiteral(" (recommended)");
+    } else if (support_.class2) {
+        resultIndex_ = 1;
+        lines_[1].text += QStringLiteral(" (recommended)");
+    } else {
+        resultIndex_ = 2;
+        lines_[0].bold = true;
+    }
+    resultName_ = QString::fromLatin1(kClassNames[resultIndex_]);
+    changed();
+    setStatus("Try using the recommended Fax Class (" + resultName_ + "). " + kCr + kCr +
+              "If you experience problems, try other supported classes or auto detect.");
+}
+
 void FaxClassCheck::run() {
     resultIndex_ = -1;
     resultName_.clear();
     setStatus(QStringLiteral("Opening Com Port...please wait"));
     try {
-        [&] {
-            if (!openLine()) return;
-            if (!CheckForModem(port_, QString())) {
-                const QString question =
-                    QStringLiteral("The device on COM%1 is not responding and may")
-                        .arg(request_.comNumber) +
-                    kCr + QStringLiteral("not be a modem. Continue with Fax Class Analysis?");
-                if (!AskYesNo(question, QStringLiteral("NO MODEM RESPONSE"))) {
-                    setStatus(noResponseText());
-                    setUnknown();
-                    return;
-                }
-            }
-            // The message below names the command sent here; the two go together.
-            if (!ResetModem(port_)) {
-                ShowInformation(
-                    QStringLiteral("We are unable to continue the test. ") + kCr + kCr +
-                    QStringLiteral("The modem did not respond to the reset string:   (ATZ)") + kCr +
-                    kCr +
-                    QStringLiteral("Is the Communications Port (COM%1) correct? Please")
-                        .arg(port_.ComNumber()) +
-                    kCr +
-                    QStringLiteral("click the Find Modem Port button on the Preferences screen to "
-                                   "be sure."));
-                setStatus(noResponseText());
-                setUnknown();
-                return;
-            }
-            support_ = {};
-            setStatus(QStringLiteral("Querying modem Fax Class support..."));
-            const ModemQueryReply reply =
-                QueryModem(port_, QStringLiteral("AT+FCLASS=?"), kReplyWaitTicks);
-            if (reply.ok) support_ = ParseFaxClasses(reply.information().join(QLatin1Char(',')));
-            setStatus(QString());
-            if (!support_.any()) {
-                setStatus(
-                    QStringLiteral("Unable to determine Fax Class support from modem on Com %1")
-                        .arg(request_.comNumber));
-                setUnknown();
-                return;
-            }
-            lines_ = {{{SupportLine("Class 2.0 : ", support_.class20)},
-                       {SupportLine("Class 2   : ", support_.class2)},
-                       {SupportLine("Class 1   : ", support_.class1)}}};
-            if (support_.class1) {
-                resultIndex_ = 0;
-                lines_[2].text += QStringLiteral(" (recommended)");
-            } else if (support_.class2) {
-                resultIndex_ = 1;
-                lines_[1].text += QStringLiteral(" (recommended)");
-            } else {
-                resultIndex_ = 2;
-                lines_[0].bold = true;
-            }
-            resultName_ = QString::fromLatin1(kClassNames[resultIndex_]);
-            changed();
-            setStatus("Try using the recommended Fax Class (" + resultName_ + "). " + kCr + kCr +
-                      "If you experience problems, try other supported classes or auto detect.");
-        }();
+        talkToModem();
     } catch (const std::exception&) {
         // A port error in the middle of the talk: the class stays unknown.
         resultIndex_ = -1;

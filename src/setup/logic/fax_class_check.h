@@ -61,6 +61,8 @@ class FaxClassCheck {
     QString adoptQuestion(int chosenItem) const;
 
   private:
+    // Steps 2 to 9: open, check, reset, query, recommend; returns early on a failure.
+    void talkToModem();
     bool openLine();
     void setStatus(const QString& text);
     void setUnknown();
