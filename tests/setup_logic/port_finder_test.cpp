@@ -112,6 +112,19 @@ TEST_F(PortFinderTest, HeldPortAndSilentPort) {
     other.waitForFinished();
 }
 
+// A USB modem known only by name: no numbered port answers, the named device does.
+TEST_F(PortFinderTest, ModemOnlyOnANamedDevice) {
+    const QString usb = startModem("usb", {"--class", "1"});
+    ASSERT_FALSE(usb.isEmpty());
+    writeSettings({}, {"usb-Only_By_Name-if00|" + usb});
+    PortFinder& f = runFinder();
+    EXPECT_EQ(f.result(), -1);
+    EXPECT_EQ(f.namedResult(), "usb-Only_By_Name-if00");
+    EXPECT_EQ(f.informationText(),
+              "A modem was found on the device \"usb-Only_By_Name-if00\". We suggest selecting "
+              "it in the list of modems.");
+}
+
 TEST_F(PortFinderTest, NothingAnywhere) {
     writeSettings({});
     PortFinder& f = runFinder();
