@@ -371,12 +371,12 @@ TEST(SetupPictures, PreferencesAndPortFinderResult) {
 
     TPreferences prefs(GlobalSettings(), kModems, kPrinters);
     prefs.resize(760, 520);
-    for (int page : {1, 2}) {
+    const char* const names[] = {"intro", "modem", "sending", "receiving", "advanced"};
+    for (int page : {1, 2, 3, 4}) {
         prefs.showPage(page);
         prefs.show();
         QCoreApplication::processEvents();
-        prefs.grab().save(Shots() +
-                          (page == 1 ? "/preferences-modem.png" : "/preferences-sending.png"));
+        prefs.grab().save(Shots() + "/preferences-" + names[page] + ".png");
     }
     prefs.hide();
 
