@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <utility>
 
 #include "core/ini_file.h"
 #include "core/message_boxes.h"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
+#include <cstring>
 
 #include "setup/logic/modem_database.h"
 #include "setup/logic/suggest_config.h"

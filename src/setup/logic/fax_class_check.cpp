@@ -1,6 +1,7 @@
 #include "setup/logic/fax_class_check.h"
 
 #include <QCoreApplication>
+#include <exception>
 
 #include "core/message_boxes.h"
 #include "setup/logic/modem_query.h"

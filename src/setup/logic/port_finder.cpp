@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <exception>
 
 #include "core/fax_errors.h"
 #include "core/port_map.h"

@@ -1,5 +1,7 @@
 #include "setup/logic/quick_setup_logic.h"
 
+#include <algorithm>
+
 #include "core/settings.h"
 #include "setup/logic/preferences_logic.h"
 
