@@ -11,6 +11,9 @@ int runLogCommand(const QStringList& args);
 int runApfCommand(const QStringList& args);
 int runHeaderCommand(const QStringList& args);
 int runModemCommand(const QStringList& args);
+// `modem find`, `modem classes`, `modem suggest` (modem_setup_command.cpp); -1 for any other
+// verb.
+int runModemSetupCommand(const QStringList& args);
 int runPhoneBookCommand(const QStringList& args);
 int runCoverCommand(const QStringList& args);
 int runFaxCommand(const QStringList& args);

@@ -15,17 +15,21 @@ void out(const QString& line) {
     std::fputc('\n', stdout);
 }
 
+// While a group's usage is asked for with --help, what it would print as an error is its answer.
+bool g_helpRequested = false;
+
 void err(const QString& line) {
-    std::fputs(line.toUtf8().constData(), stderr);
-    std::fputc('\n', stderr);
+    FILE* stream = g_helpRequested ? stdout : stderr;
+    std::fputs(line.toUtf8().constData(), stream);
+    std::fputc('\n', stream);
 }
 
 }  // namespace corvane::cli
 
 namespace {
 
-void usage() {
-    corvane::cli::err(
+void usage(FILE* stream) {
+    std::fputs(
         "usage: corvane-cli --version\n"
         "       corvane-cli settings show\n"
         "       corvane-cli log ...      (fax logs and phone book)\n"
@@ -35,7 +39,24 @@ void usage() {
         "       corvane-cli phonebook import|export FILE.csv\n"
         "       corvane-cli cover ...    (cover templates and cover pages)\n"
         "       corvane-cli fax ...      (send or receive a fax)\n"
-        "Data lives in $CORVANE_HOME when set.");
+        "       corvane-cli GROUP --help (the commands of a group)\n"
+        "Data lives in $CORVANE_HOME when set.\n",
+        stream);
+}
+
+int RunGroup(const QString& group, const QStringList& args) {
+    using namespace corvane::cli;
+    if (group == "settings") return runSettingsCommand(args);
+    if (group == "log") return runLogCommand(args);
+    if (group == "apf") return runApfCommand(args);
+    if (group == "header") return runHeaderCommand(args);
+    if (group == "modem") return runModemCommand(args);
+    if (group == "phonebook") return runPhoneBookCommand(args);
+    if (group == "cover") return runCoverCommand(args);
+    if (group == "fax") return runFaxCommand(args);
+    err("corvane-cli: unknown command \"" + group + "\"");
+    usage(stderr);
+    return 2;
 }
 
 }  // namespace
@@ -54,25 +75,31 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("corvane-cli");
     QCoreApplication::setApplicationVersion(CORVANE_VERSION);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
-        usage();
-        return args.isEmpty() ? 2 : 0;
+    if (args.isEmpty()) {
+        usage(stderr);
+        return 2;
     }
-    const QString group = args.takeFirst();
-    using namespace corvane::cli;
-    if (group == "--version") {
-        out("corvane-cli " + QCoreApplication::applicationVersion());
+    if (args[0] == "--help" || args[0] == "-h") {
+        usage(stdout);
         return 0;
     }
-    if (group == "settings") return runSettingsCommand(args);
-    if (group == "log") return runLogCommand(args);
-    if (group == "apf") return runApfCommand(args);
-    if (group == "header") return runHeaderCommand(args);
-    if (group == "modem") return runModemCommand(args);
-    if (group == "phonebook") return runPhoneBookCommand(args);
-    if (group == "cover") return runCoverCommand(args);
-    if (group == "fax") return runFaxCommand(args);
-    err("corvane-cli: unknown command \"" + group + "\"");
-    usage();
-    return 2;
+    const QString group = args.takeFirst();
+    if (group == "--version") {
+        corvane::cli::out("corvane-cli " + QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (group.startsWith('-')) {
+        corvane::cli::err("corvane-cli: unknown option \"" + group + "\"");
+        usage(stderr);
+        return 2;
+    }
+    // Every group prints its usage when it is given nothing to do.
+    static const QStringList kGroups = {"settings", "log",       "apf",   "header",
+                                        "modem",    "phonebook", "cover", "fax"};
+    if (kGroups.contains(group) && (args.contains("--help") || args.contains("-h"))) {
+        corvane::cli::g_helpRequested = true;
+        const int status = RunGroup(group, {});
+        return status == 2 ? 0 : status;
+    }
+    return RunGroup(group, args);
 }

@@ -8,6 +8,7 @@
 #include "core/fax_errors.h"
 #include "core/port_map.h"
 #include "core/settings.h"
+#include "setup/logic/modem_query.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/tapi_device.h"
@@ -17,11 +18,12 @@ namespace corvane::cli {
 
 namespace {
 
-constexpr int kPollMs = 5;
-
 void usage() {
     err("usage: corvane-cli modem probe [--port N | --device NAME]\n"
-        "       corvane-cli modem ports");
+        "       corvane-cli modem ports\n"
+        "       corvane-cli modem find\n"
+        "       corvane-cli modem classes [--port N | --device NAME]\n"
+        "       corvane-cli modem suggest NAME");
 }
 
 int listPorts() {
@@ -37,33 +39,6 @@ int listPorts() {
     if (devices.isEmpty()) out("  (none)");
     for (const TelephonyDevice& d : devices) out("  " + d.name + "  " + d.path);
     return 0;
-}
-
-// Sends `command` and collects the reply lines up to the final "OK" or "ERROR" (the echo of the
-// command left out); false when no final result came within the reply wait.
-bool QueryModem(TFxComPort& port, const QString& command, QStringList& lines) {
-    port.PurgeInput();
-    port.SendString(command + "\r");
-    EventTimer timer;
-    timer.set(kModemReplyTicks);
-    QByteArray line;
-    while (!timer.expired()) {
-        if (!port.CharReady()) {
-            DelayMs(kPollMs, false);
-            continue;
-        }
-        const char c = port.GetChar();
-        if (c != '\r' && c != '\n') {
-            line.append(c);
-            continue;
-        }
-        const QString text = QString::fromLatin1(line).trimmed();
-        line.clear();
-        if (text.isEmpty() || text.compare(command, Qt::CaseInsensitive) == 0) continue;
-        lines << text;
-        if (text == "OK" || text.contains("ERROR")) return true;
-    }
-    return false;
 }
 
 int probe(const QStringList& args) {
@@ -115,11 +90,10 @@ int probe(const QStringList& args) {
         } else {
             out("Modem answered OK");
             for (const QString& command : {QStringLiteral("ATI"), QStringLiteral("AT+FCLASS=?")}) {
-                QStringList lines;
-                const bool complete = QueryModem(port, command, lines);
+                const ModemQueryReply reply = QueryModem(port, command, kModemReplyTicks);
                 out(command + ":");
-                for (const QString& l : lines) out("  " + l);
-                if (!complete) out("  (no final result)");
+                for (const QString& l : reply.lines) out("  " + l);
+                if (!reply.complete) out("  (no final result)");
             }
         }
     } catch (const EFaxError& e) {
@@ -148,6 +122,7 @@ int runModemCommand(const QStringList& args) {
     const QString verb = args.value(0);
     if (verb == "ports" && args.size() == 1) return listPorts();
     if (verb == "probe") return probe(args);
+    if (const int status = runModemSetupCommand(args); status >= 0) return status;
     usage();
     return 2;
 }

@@ -39,6 +39,7 @@
 #include "sending/send_fax_form.h"
 #include "sending/send_fax_form_port_choice.h"
 #include "sending/send_session_record.h"
+#include "setup/preferences_form.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -57,6 +58,7 @@ const char* const kPhoneBook = "Manage &Phone Book";
 const char* const kRebuild = "Rebuild &Indexes";
 const char* const kPrintLogs = "Print Fax Logs";
 const char* const kCleanUp = "Clean up old faxes (Fax Log Cleanup)";
+const char* const kPreferences = "Set P&references    (Options, Setup)";
 const char* const kNewFax = "New Fax";
 const char* const kEditFax = "&Edit Selected Fax";
 const char* const kCloneFax = "&Clone Selected Fax";
@@ -179,7 +181,7 @@ void TMainScreen::buildMenus() {
     // Reopens both logs: shows records other programs added while the logs were closed.
     connect(add(file, "Re&fresh", QKeySequence(Qt::Key_F5)), &QAction::triggered, this,
             &TMainScreen::Refresh);
-    add(file, "Set P&references    (Options, Setup)");
+    connect(add(file, kPreferences), &QAction::triggered, this, &TMainScreen::OpenPreferences);
     file->addSeparator();
     connect(add(file, "E&xit", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
 
@@ -243,6 +245,7 @@ QWidget* TMainScreen::buildButtonBar() {
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
     connect(button("&View"), &QPushButton::clicked, this, &TMainScreen::ViewSelected);
+    connect(button("Preferences"), &QPushButton::clicked, this, &TMainScreen::OpenPreferences);
     row->addStretch(1);
     exitButton_ = new QPushButton("E&xit", bar);
     exitButton_->setObjectName("ExitButton");
@@ -504,7 +507,7 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "Preferences"}) setButton(pending, false);
+    setButton("&Receive", false);
     setButton("&Send", b.send && commands_);
     const bool editor = bool(faxEditor_) && commands_;
     setButton("&New", b.newFax && editor);
@@ -518,7 +521,7 @@ void TMainScreen::applyButtonStates() {
     for (QAction* a : actions_) a->setEnabled(false);
     for (const char* always :
          {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About",
-          "Cover Sheet &Template Designer"})
+          "Cover Sheet &Template Designer", kPreferences})
         setAction(always, true);
     setAction(kSendFax, b.mSendFax && commands_);
     for (const auto& [caption, topic] : kHelpMenuTopics) setAction(caption, true);
@@ -770,6 +773,11 @@ bool TMainScreen::refusedInReceiveMode() {
     if (!state_.InReceiveMode) return false;
     corvane::ShowInformation(ReceiveModeRefusal());
     return true;
+}
+
+void TMainScreen::OpenPreferences() {
+    if (refusedInReceiveMode()) return;
+    RunPreferences(this);
 }
 
 void TMainScreen::RebuildIndexes() {

@@ -92,6 +92,7 @@ class TMainScreen : public QMainWindow {
     void RebuildIndexes();
     void CleanUpLogs();
     void PrintFaxLogs();
+    void OpenPreferences();
     void ManagePhoneBook();
     void Refresh();
     void About();
