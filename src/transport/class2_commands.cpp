@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "core/fax_errors.h"
+
 namespace corvane {
 
 namespace {
@@ -75,6 +77,17 @@ int ParseHangupCode(const QString& line, bool hex) {
     bool ok = false;
     const int code = value.toInt(&ok, hex ? 16 : 10);
     return ok && code >= 0 ? code : -1;
+}
+
+int SendHangupError(int code) {
+    constexpr int kRemoteCannotReceive = 21;
+    constexpr int kDcsWithoutAnswer = 25;  // no CFR to three DCS: training never passed
+    constexpr int kTrainingFailed = 27;    // failure to train at 2400 or the minimum speed
+    if (code == kRemoteCannotReceive) return ecFaxIncompatible;
+    if (code == kDcsWithoutAnswer || code == kTrainingFailed) return ecFaxTrainFail;
+    if (code >= 1 && code <= 19) return ecFaxNoFaxConnect;  // call placement, phase A
+    if (code >= 50 && code <= 69) return ecFaxPageError;    // post-page exchange
+    return ecFaxSessionError;
 }
 
 int FirstReplyNumber(const QString& line) {

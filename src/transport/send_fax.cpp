@@ -233,11 +233,12 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
                 } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     // A hang-up while dialling: the far end never answered as a fax (the
-                    // modem's T1 ran out on a voice or data answer).
+                    // modem's T1 ran out on a voice or data answer). Later, the hang-up code
+                    // says what went wrong.
                     if (state_ == tf2Connect)
                         abortWith(ecFaxNoFaxConnect);
                     else if (state_ != tf2WaitFET && state_ != tf20ChckPg)
-                        abortWith(ecFaxBadResponse);
+                        abortWith(SendHangupError(hangupCode_));
                 }
             } else {
                 return;  // other events do not concern a state that waits for a reply
@@ -466,34 +467,43 @@ void TFxSendFax::stConnect(const QString& reply) {
     if (dialResult(reply)) return;
     const QString upper = reply.toUpper();
     if (upper == QLatin1String("NO CARRIER")) {
-        // The modem has given up on the call and is back in command mode: nothing else will
-        // come, so there is no point in waiting out the dial wait.
-        abortWith(ecFaxNoAnswer);
+        // The modem has given up on the call and is back in command mode: nobody answered.
+        dialFailed(ecFaxNoAnswer);
     } else if (upper == QLatin1String("CONNECT") || upper.startsWith(QLatin1String("CONNECT "))) {
         // A data carrier where a fax was expected.
         abortWith(ecFaxNoFaxConnect);
     }
 }
 
+// A dial attempt that reached no fax: redialled after the retry wait while attempts are
+// left; then the fax fails with `error` (busy, or nobody answered).
+void TFxSendFax::dialFailed(int error) {
+    ++dialAttempt_;
+    if (dialAttempt_ < DialAttempts || DialAttempts == 0) {
+        setStatus(fsBusyWait, true);
+        line().armTimer(FaxTimer::Reply, SecondsToTicks(std::max(0, DialRetryWait)));
+        state_ = tfRetryWait;
+        return;
+    }
+    reportStatus(false, false);
+    if (AbortNoConnect) {
+        abortWith(error);
+    } else {
+        setError(error);
+        log(lfaxTransmitFail);
+        closeFaxFile();
+        state_ = tfGetEntry;
+    }
+}
+
 bool TFxSendFax::dialResult(const QString& reply) {
     const QString upper = reply.toUpper();
-    if (upper == QLatin1String("BUSY") || upper.contains(QLatin1String("ANSWER"))) {
-        ++dialAttempt_;
-        if (dialAttempt_ < DialAttempts || DialAttempts == 0) {
-            setStatus(fsBusyWait, true);
-            line().armTimer(FaxTimer::Reply, SecondsToTicks(std::max(0, DialRetryWait)));
-            state_ = tfRetryWait;
-            return true;
-        }
-        reportStatus(false, false);
-        if (AbortNoConnect) {
-            abortWith(ecFaxBusy);
-        } else {
-            setError(ecFaxBusy);
-            log(lfaxTransmitFail);
-            closeFaxFile();
-            state_ = tfGetEntry;
-        }
+    if (upper == QLatin1String("BUSY")) {
+        dialFailed(ecFaxBusy);
+        return true;
+    }
+    if (upper.contains(QLatin1String("ANSWER"))) {
+        dialFailed(ecFaxNoAnswer);
         return true;
     }
     if (upper.contains(QLatin1String("VOICE")) || upper.contains(QLatin1String("VCON"))) {
@@ -885,7 +895,9 @@ void TFxSendFax::stAbort() {
     log(lfaxTransmitFail);
     hangUp();
     if (ExitOnError || AbortNoConnect || error_ == ecCancelRequested) {
-        setStatus(fsUserAbort);
+        // "User abort" only when the user cancelled; a failed call keeps the status it
+        // failed in.
+        if (error_ == ecCancelRequested) setStatus(fsUserAbort);
         reportStatus(false, true);
         if (entryTaken_) gEntryBusy = false;
         state_ = tfDone;

@@ -153,11 +153,14 @@ class TFxSendFax : public TFxAbstractFax {
     void onClass1Frame();
     bool class1StepDown();
     void class1SendDCS();
+    void class1RepeatDCS(int waitMs);
+    bool callDropped();
     void class1PageReady();
     bool receivesFrames(TFaxSendState s) const;
     bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
     // Busy, voice, no dial tone after dialling; true when the line was one of them.
     bool dialResult(const QString& reply);
+    void dialFailed(int error);
     void stClose();
     void stCompleteOK();
     void stAbort();
