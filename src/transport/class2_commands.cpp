@@ -11,10 +11,11 @@ namespace {
 constexpr int kMaxRemoteIdLength = 20;
 
 const Class2CommandTable kClass2{
-    "CLASS=2", "DIS", "LID", "DCC", "CON", "DIS", "DCS", "TSI", "CSI", "PTS", "FHNG", "K", false,
+    "CLASS=2", "DIS", "LID", "DCC",  "CON", "DIS", "DCS",
+    "TSI",     "CSI", "PTS", "FHNG", "K",   "BOR", false,
 };
 const Class2CommandTable kClass20{
-    "CLASS=2.0", "IS", "LI", "CC", "CO", "IS", "CS", "TI", "CI", "PS", "FHS", "KS", true,
+    "CLASS=2.0", "IS", "LI", "CC", "CO", "IS", "CS", "TI", "CI", "PS", "FHS", "KS", "BO", true,
 };
 
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};

@@ -23,6 +23,7 @@ struct Class2CommandTable {
     QString pageStatus;   // PTS | PS
     QString hangup;       // FHNG | FHS
     QString terminate;    // K | KS: ends a session at once
+    QString bitOrder;     // BOR | BO: bit order of page data
     bool hexHangupCodes;  // +FHS reports two hex digits, +FHNG decimal
 };
 

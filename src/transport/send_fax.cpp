@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <utility>
 
 #include "core/fax_errors.h"
 #include "faxdoc/apf_page_ops.h"
@@ -410,6 +411,7 @@ void TFxSendFax::stInit() {
     }
     lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
     sendCommand(lastCommand_);
+    bitOrderSet_ = false;
     state_ = tf2Init1;
 }
 
@@ -419,13 +421,23 @@ void TFxSendFax::stInitReply(const QString& reply) {
         return;
     }
     const bool class20 = classInUse_ == FaxClassKind::Class20;
+    if (state_ == tf2Init1 && !bitOrderSet_) {
+        // Page data go in line order (first bit in the lowest place, as the APF file holds
+        // them); a modem left in the other order by its profile or an init string would
+        // send every byte mirrored.
+        bitOrderSet_ = true;
+        lastCommand_ = QStringLiteral("AT+F%1=0").arg(cmds().bitOrder);
+        sendCommand(lastCommand_);
+        return;
+    }
     switch (state_) {
         case tf2Init1:
             lastCommand_ = QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID);
             state_ = class20 ? tf2Init1A : tf2Init2;
             break;
         case tf2Init1A:
-            lastCommand_ = QStringLiteral("AT+FLO=2");
+            // XON/XOFF when the owner asks for software flow control, else RTS/CTS.
+            lastCommand_ = QStringLiteral("AT+FLO=%1").arg(SoftwareFlow ? '1' : '2');
             state_ = tf2Init1B;
             break;
         case tf2Init1B:
@@ -602,6 +614,7 @@ void TFxSendFax::stSndPgeHdr() {
 }
 
 void TFxSendFax::stPrepPage() {
+    xoff_ = false;
     bytes_ = 0;
     pageLength_ = page_.pageLength();
     pageDone_ = false;
@@ -621,6 +634,7 @@ void TFxSendFax::stPrepPage() {
 
 bool TFxSendFax::writePageData() {
     FaxLine& l = line();
+    if (xoff_) return true;  // the modem's XON lets the data go on
     int blocks = 0;
     try {
         while (blocks < MaxSendCount && l.outUsed() <= BufferMinimum) {
@@ -667,11 +681,14 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
         return;
     }
     if (event == FaxLineEvent::Data) {
-        dropOrHoldInput();
+        // Only an XON that ends a pause lets the data go on from here; everything else
+        // waits for the output buffer.
+        if (!dropOrHoldInput()) return;
+    } else if (event != FaxLineEvent::OutLow) {
         return;
     }
-    if (event != FaxLineEvent::OutLow) return;
     if (!writePageData()) return;
+    if (xoff_) return;  // no output event until the XON: it comes as data
     if (pageDone_ && pending_.isEmpty()) {
         line().armOutEmpty();
         state_ = tfDrainPage;
@@ -680,11 +697,22 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
     }
 }
 
-// Bytes from the modem while page data flow: a Class 2 modem's are of no use here; a Class 1
-// modem's are its answer to the page's end, kept for the state that waits for it.
-void TFxSendFax::dropOrHoldInput() {
+// Bytes from the modem while page data flow: a Class 1 modem's are its answer to the page's
+// end, kept for the state that waits for it; a Class 2 modem's are of no use here but for
+// XOFF and XON under software flow control. True when an XON ended a pause.
+bool TFxSendFax::dropOrHoldInput() {
     const QByteArray bytes = line().read(line().bytesWaiting());
-    if (isClass1()) holdInput(bytes);
+    if (isClass1()) {
+        holdInput(bytes);
+        return false;
+    }
+    if (!SoftwareFlow) return false;
+    const bool paused = xoff_;
+    for (char c : bytes) {
+        if (c == kXoff) xoff_ = true;
+        if (c == kXon) xoff_ = false;
+    }
+    return paused && !xoff_;
 }
 
 bool TFxSendFax::nextPiece() {
@@ -818,9 +846,23 @@ void TFxSendFax::stWaitPgOK(const QString& reply) {
     // The answer to our query, OK follows. Modems answer a parameter read with "+FPS:2" or
     // with the bare value "2".
     static const QRegularExpression kBareValue(QStringLiteral("^\\s*\\d+(,\\d+)*\\s*$"));
-    if (isReply(reply, cmds().pageStatus) || kBareValue.match(reply).hasMatch()) return;
+    if (isReply(reply, cmds().pageStatus)) {
+        queriedStatus_ = FirstReplyNumber(reply);
+        return;
+    }
+    if (kBareValue.match(reply).hasMatch()) {
+        queriedStatus_ = reply.section(',', 0, 0).trimmed().toInt();
+        return;
+    }
     if (!IsLine(reply, "OK")) {
         abortWith(ecFaxSessionError);
+        return;
+    }
+    const int status = std::exchange(queriedStatus_, -1);
+    if (status == 4 || status == 5) {
+        // PIN or PIP: the remote asks for the procedure to stop, as +FPTS:4/5 does in
+        // Class 2; the page is not sent again.
+        abortWith(ecCancelRequested);
         return;
     }
     ++retries_;

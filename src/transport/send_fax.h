@@ -172,7 +172,7 @@ class TFxSendFax : public TFxAbstractFax {
     bool writePageData();
     // The next escaped piece of page data into pending_; false at the end of the page.
     bool nextPiece();
-    void dropOrHoldInput();
+    bool dropOrHoldInput();
     QString expandedHeader() const;
     void closeFaxFile();
     void removeJoinedFile();
@@ -197,6 +197,11 @@ class TFxSendFax : public TFxAbstractFax {
     std::int64_t lastStatusMs_ = 0;
     std::unique_ptr<HeaderLineRenderer> renderer_;
     QString lastCommand_;
+    bool bitOrderSet_ = false;
+    bool xoff_ = false;
+    int queriedStatus_ =
+        -1;  // the page status read with AT+FPS? (Class 2.0)  // the modem said XOFF (software flow
+             // control): no page data now  // tf2Init1: the bit order command went after the class
 };
 
 }  // namespace corvane

@@ -80,6 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
         Class1FaultCase{"RejectedPageGoesAgainAtALowerRate", {"--rtn-page", "2"}, 3, 0, "ok", 3},
         Class1FaultCase{
             "DropAfterFirstPage", {"--drop-after-page", "1"}, 3, ecFaxSessionError, "dropped", 1},
+        // DCN instead of CFR: the remote broke the call off.
+        Class1FaultCase{
+            "RemoteDcnInsteadOfCfr", {"--dcn-after", "dcs"}, 1, ecFaxSessionError, "failed", 0},
         Class1FaultCase{"Busy", {"--busy"}, 1, ecFaxBusy, "busy", 0},
         // NO CARRIER before any fax answer: the number was not answered, as in Class 2.
         Class1FaultCase{"NoAnswer", {"--no-answer"}, 1, ecFaxNoAnswer, "no-answer", 0},

@@ -171,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {false, false},
                    ecFaxSessionError,
                    3},
+        // The remote answers the training with DCN: the modem's +FHNG:23 during the
+        // parameter exchange is a failed call, not a bad response of the modem.
+        StrictCase{"RemoteDcnInPhaseB", {"--dcn-after", "dcs"}, {false}, ecFaxSessionError},
         // Waiting for a quiet answer ('@'), a modem says NO ANSWER: redialled as busy is,
         // and with one attempt the call ends as unanswered.
         StrictCase{"NoAnswerResult", {"--no-answer"}, {false}, ecFaxNoAnswer, 0, "no-answer", "@"}),
