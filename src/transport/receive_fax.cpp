@@ -190,7 +190,7 @@ void TFxReceiveFax::runMachine(FaxLineEvent event) {
                                           state_ == rf1WaitEOP || state_ == rf1WaitDCN ||
                                           state_ == rf1CollRtry2 || state_ == rf1WtPgCnnct;
                 if (reply.contains(QLatin1String("ERROR")) && !handlesError) {
-                    abortWith(ecFaxBadResponse);
+                    abortWith(isClass1() ? class1ErrorReply() : ecFaxBadResponse);
                 } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     if (state_ != rf2GetFHNG) abortWith(ecFaxSessionError);

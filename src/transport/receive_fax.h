@@ -116,6 +116,9 @@ class TFxReceiveFax : public TFxAbstractFax {
     void stClass1Timeout();
     void onClass1Frame();
     void class1SendIds();
+    // The code for an ERROR no state expects: a lost call when the modem, back on hook
+    // without carrier, refuses a frame command; else a bad response.
+    int class1ErrorReply();
     bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
 
     void prepare();

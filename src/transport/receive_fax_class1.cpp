@@ -86,6 +86,13 @@ void TFxReceiveFax::stClass1Timeout() {
     }
 }
 
+int TFxReceiveFax::class1ErrorReply() {
+    const bool inCall = state_ != rf1Init1 && state_ != rfWaiting;
+    if (!inCall || line().carrier()) return ecFaxBadResponse;
+    // The sender hung up: before its DCS no fax call was made, after it the fax failed.
+    return session_.valid ? ecFaxSessionError : ecFaxNoFaxConnect;
+}
+
 void TFxReceiveFax::class1SendIds() {
     sendFrame(fcfCsi, IdFif(StationID.toUpper().left(kStationIdLength)), false);
 }

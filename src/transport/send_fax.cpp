@@ -228,7 +228,8 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
                 }
                 const bool errorHandled = state_ == tf20ChckPg || state_ == tf1SendEOP ||
                                           state_ == tf1WaitEOP || state_ == tf1WaitMCF ||
-                                          state_ == tf1Connect || state_ == tf1WaitCFR;
+                                          state_ == tf1Connect || state_ == tf1WaitCFR ||
+                                          state_ == tf1TSIRespns;
                 if (reply.contains(QLatin1String("ERROR")) && !errorHandled) {
                     abortWith(ecFaxBadResponse);
                 } else if (!isClass1() && isHangupReply(reply)) {

@@ -184,6 +184,10 @@ void TFxSendFax::stClass1Reply(const QString& reply) {
             state_ = tf1TSIRespns;
             return;
         case tf1TSIRespns:
+            if (reply.contains(QLatin1String("ERROR"))) {
+                if (!callDropped()) abortWith(ecFaxBadResponse);
+                return;
+            }
             if (!IsConnect(reply)) return;
             class1SendDCS();
             state_ = tf1DCSRspns;
@@ -289,8 +293,8 @@ void TFxSendFax::stClass1WaitCFR(const QString& reply) {
         return;
     }
     if (IsNoCarrier(reply)) {
-        if (callDropped()) return;
-        // The modem heard no answer: DCS and training go again.
+        // The modem heard no answer: DCS and training go again. (A line that dropped shows
+        // itself there: the modem, back on hook, refuses to transmit.)
         class1RepeatDCS(kTurnaroundMs);
         return;
     }
@@ -327,8 +331,8 @@ void TFxSendFax::class1RepeatDCS(int waitMs) {
     state_ = tf1TSIRespns;
 }
 
-// After the modem said NO CARRIER: a modem that has lost the carrier detect line has lost the
-// call (the far end hung up), which is a dropped call. True when it ended the call.
+// After the modem refused to transmit (ERROR to AT+FTH=3): without carrier detect it is back
+// on hook because the far end hung up, a dropped call. True when it ended the call.
 bool TFxSendFax::callDropped() {
     if (line().carrier()) return false;
     abortWith(ecFaxSessionError);
@@ -351,7 +355,6 @@ void TFxSendFax::stClass1WaitMCF(const QString& reply) {
         class1_.frameOpen = true;
         return;
     }
-    if (IsNoCarrier(reply) && callDropped()) return;
     if (reply.contains(QLatin1String("ERROR"))) {
         state_ = tf1PrepEOP;
         return;

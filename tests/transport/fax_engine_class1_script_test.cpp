@@ -55,6 +55,10 @@ class ScriptedModem {
         return Delivered(fcfMcf, {}, true);
     };
 
+    // A NO CARRIER from the remote's side means the far end hung up: the modem is back on
+    // hook and refuses to transmit (ERROR).
+    bool hangsUpOnNoCarrier = false;
+
     std::vector<Transmission> sent;
     int postPageListens = 0;
 
@@ -102,6 +106,7 @@ class ScriptedModem {
             dis.append('\0');
             return Delivered(fcfCsi, IdFif("REMOTE"), false) + Delivered(fcfDis, dis, true);
         }
+        if (onHook_ && (cmd == "AT+FTH=3" || cmd.startsWith("AT+FTM="))) return Lines("ERROR");
         if (cmd == "AT+FTH=3" || cmd.startsWith("AT+FTM=")) {
             inData_ = true;
             current_ = {cmd, {}};
@@ -110,9 +115,15 @@ class ScriptedModem {
         if (cmd == "AT+FRH=3") {
             if (sent.empty()) return {};  // the DIS came with the CSI
             const Transmission& last = sent.back();
-            if (last.training) return afterTraining(++trainings_);
-            ++postPageListens;
-            return afterPage(pages_);
+            QByteArray answer;
+            if (last.training) {
+                answer = afterTraining(++trainings_);
+            } else {
+                ++postPageListens;
+                answer = afterPage(pages_);
+            }
+            if (hangsUpOnNoCarrier && answer.contains("NO CARRIER")) onHook_ = true;
+            return answer;
         }
         return Lines("OK");  // ATH, the set-up commands, a lone space
     }
@@ -143,6 +154,7 @@ class ScriptedModem {
 
     bool inData_ = false;
     bool dle_ = false;
+    bool onHook_ = false;
     QByteArray line_;
     Transmission current_;
     bool dcsSent_ = false;
@@ -266,8 +278,8 @@ int Count(const std::vector<int>& values, int value) {
     return int(std::count(values.begin(), values.end(), value));
 }
 
-// The remote's DCN and a carrier lost under a NO CARRIER end the call as failed, never as
-// the user's cancel.
+// The remote's DCN, and a far end that hung up (NO CARRIER, then the modem back on hook
+// without carrier refuses to transmit), end the call as failed, never as the user's cancel.
 TEST(Class1Script, DcnFromTheRemoteOrALostCarrierFailsTheCall) {
     struct Case {
         const char* name;
@@ -285,6 +297,7 @@ TEST(Class1Script, DcnFromTheRemoteOrALostCarrierFailsTheCall) {
     for (const Case& c : cases) {
         ScriptRun run;
         run.carrier = c.carrier;
+        run.modem.hangsUpOnNoCarrier = !c.carrier;
         run.modem.afterTraining = c.afterTraining;
         if (c.afterPage) run.modem.afterPage = c.afterPage;
         RunScript(run, 14400, "X");
