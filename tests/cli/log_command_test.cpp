@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "core/xbase/xbase_table.h"
+#include "xbase/xbase_table.h"
 #include "fixtures/temp_home.h"
 #include "fixtures/xbase_test_util.h"
 
