@@ -91,6 +91,10 @@ int SendHangupError(int code) {
     return ecFaxSessionError;
 }
 
+int DecimalHangupCode(int code, bool hex) {
+    return hex && code >= 0 ? (code >> 4) * 10 + (code & 0x0F) : code;
+}
+
 int FirstReplyNumber(const QString& line) {
     const QString first = ReplyValue(line).section(',', 0, 0).trimmed();
     bool ok = false;

@@ -57,6 +57,8 @@ int ParseHangupCode(const QString& line, bool hex);
 // user can do something about (a remote that cannot take the fax, a line too poor to train,
 // no fax at the far end) rather than a bad response. Codes as T.32 groups them by phase.
 int SendHangupError(int hangupCode);
+// A hang-up code as Class 2 numbers it: +FHS writes the same two digits in hex ("A0" is 100).
+int DecimalHangupCode(int code, bool hex);
 // The first value of a page status report ("+FPTS:1,..." gives 1); -1 when none.
 int FirstReplyNumber(const QString& line);
 

@@ -240,7 +240,7 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
                     if (state_ == tf2Connect)
                         abortWith(ecFaxNoFaxConnect);
                     else if (state_ != tf2WaitFET && state_ != tf20ChckPg)
-                        abortWith(SendHangupError(hangupCode_));
+                        abortWith(hangupError());
                 }
             } else {
                 return;  // other events do not concern a state that waits for a reply
@@ -810,7 +810,8 @@ void TFxSendFax::stWaitFET(const QString& reply) {
         // A Class 2 modem confirms every page with its page status; without one the page
         // cannot count as sent, whatever the hang-up report says.
         if (!pageConfirmed_) {
-            abortWith(ecFaxPageError);
+            // Without a page status, the hang-up report (when one came) says what went wrong.
+            abortWith(hangupCode_ > 0 ? hangupError() : ecFaxPageError);
             return;
         }
         state_ = nextResolution_ != resolution_ && morePagesFollow() ? tf2SndNwPrm : tf2NextPage;
@@ -830,8 +831,9 @@ void TFxSendFax::stChckPg(const QString& reply) {
     }
     if (reply.contains(QLatin1String("ERROR"))) {
         if (hangupCode_ > 0) {
-            // The modem has reported the end of the call: no page status to ask for.
-            abortWith(ecFaxPageError);
+            // The modem has reported the end of the call: no page status to ask for; its
+            // hang-up code says what went wrong.
+            abortWith(hangupError());
             return;
         }
         lastCommand_ = QStringLiteral("AT+FPS?");

@@ -159,6 +159,10 @@ class TFxSendFax : public TFxAbstractFax {
     bool receivesFrames(TFaxSendState s) const;
     bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
     // Busy, voice, no dial tone after dialling; true when the line was one of them.
+    // The error for the modem's hang-up report, by its phase.
+    int hangupError() const {
+        return SendHangupError(DecimalHangupCode(hangupCode_, cmds().hexHangupCodes));
+    }
     bool dialResult(const QString& reply);
     void dialFailed(int error);
     void stClose();

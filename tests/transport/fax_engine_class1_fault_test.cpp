@@ -83,6 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         // DCN instead of CFR: the remote broke the call off.
         Class1FaultCase{
             "RemoteDcnInsteadOfCfr", {"--dcn-after", "dcs"}, 1, ecFaxSessionError, "failed", 0},
+        // A machine that takes A4 only: the DCS claims no longer page.
+        Class1FaultCase{"A4OnlyRemote", {"--remote-length", "a4"}, 2, 0, "ok", 2},
         Class1FaultCase{"Busy", {"--busy"}, 1, ecFaxBusy, "busy", 0},
         // NO CARRIER before any fax answer: the number was not answered, as in Class 2.
         Class1FaultCase{"NoAnswer", {"--no-answer"}, 1, ecFaxNoAnswer, "no-answer", 0},

@@ -174,6 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The remote answers the training with DCN: the modem's +FHNG:23 during the
         // parameter exchange is a failed call, not a bad response of the modem.
         StrictCase{"RemoteDcnInPhaseB", {"--dcn-after", "dcs"}, {false}, ecFaxSessionError},
+        // The line drops once the modems train: the modem's hang-up report (+FHNG:50 or
+        // +FHS:50, the same code in decimal and in hex digits) gives one code in both classes.
+        StrictCase{
+            "LineDrops", {"--drop-after-ms", "2600"}, {false, false}, ecFaxPageError, 0, "dropped"},
         // Waiting for a quiet answer ('@'), a modem says NO ANSWER: redialled as busy is,
         // and with one attempt the call ends as unanswered.
         StrictCase{"NoAnswerResult", {"--no-answer"}, {false}, ecFaxNoAnswer, 0, "no-answer", "@"}),
