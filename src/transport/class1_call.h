@@ -21,6 +21,7 @@ struct Class1Call {
     bool wide = false;
     bool remoteFine = false;
     bool remoteWide = false;
+    std::uint8_t remoteLength = kLengthA4;  // the longest page the remote's DIS allows
     int scanCode = 0;
     int minLineBytes = 0;
     // The last frame received.
@@ -30,6 +31,7 @@ struct Class1Call {
     bool retrain = false;
     bool frameSeen = false;  // a frame came since the last receive command
     int retries = 0;
+    int dcsTries = 0;  // DCS and training sent without an answer from the remote
     std::int64_t trainBytes = 0;
     std::int64_t trainNonZero = 0;
     // A frame being collected after CONNECT, up to DLE ETX.

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "core/fax_errors.h"
+
 namespace corvane {
 
 namespace {
@@ -9,10 +11,11 @@ namespace {
 constexpr int kMaxRemoteIdLength = 20;
 
 const Class2CommandTable kClass2{
-    "CLASS=2", "DIS", "LID", "DCC", "CON", "DIS", "DCS", "TSI", "CSI", "PTS", "FHNG", "K", false,
+    "CLASS=2", "DIS", "LID", "DCC",  "CON", "DIS", "DCS",
+    "TSI",     "CSI", "PTS", "FHNG", "K",   "BOR", false,
 };
 const Class2CommandTable kClass20{
-    "CLASS=2.0", "IS", "LI", "CC", "CO", "IS", "CS", "TI", "CI", "PS", "FHS", "KS", true,
+    "CLASS=2.0", "IS", "LI", "CC", "CO", "IS", "CS", "TI", "CI", "PS", "FHS", "KS", "BO", true,
 };
 
 constexpr int kRates[] = {2400, 4800, 7200, 9600, 12000, 14400};
@@ -75,6 +78,21 @@ int ParseHangupCode(const QString& line, bool hex) {
     bool ok = false;
     const int code = value.toInt(&ok, hex ? 16 : 10);
     return ok && code >= 0 ? code : -1;
+}
+
+int SendHangupError(int code) {
+    constexpr int kRemoteCannotReceive = 21;
+    constexpr int kDcsWithoutAnswer = 25;  // no CFR to three DCS: training never passed
+    constexpr int kTrainingFailed = 27;    // failure to train at 2400 or the minimum speed
+    if (code == kRemoteCannotReceive) return ecFaxIncompatible;
+    if (code == kDcsWithoutAnswer || code == kTrainingFailed) return ecFaxTrainFail;
+    if (code >= 1 && code <= 19) return ecFaxNoFaxConnect;  // call placement, phase A
+    if (code >= 50 && code <= 69) return ecFaxPageError;    // post-page exchange
+    return ecFaxSessionError;
+}
+
+int DecimalHangupCode(int code, bool hex) {
+    return hex && code >= 0 ? (code >> 4) * 10 + (code & 0x0F) : code;
 }
 
 int FirstReplyNumber(const QString& line) {

@@ -23,6 +23,7 @@ struct Class2CommandTable {
     QString pageStatus;   // PTS | PS
     QString hangup;       // FHNG | FHS
     QString terminate;    // K | KS: ends a session at once
+    QString bitOrder;     // BOR | BO: bit order of page data
     bool hexHangupCodes;  // +FHS reports two hex digits, +FHNG decimal
 };
 
@@ -52,6 +53,12 @@ QString QuotedId(const QString& line);
 // The hang-up code of a report line: decimal for +FHNG, two hex digits for +FHS. -1 when the
 // line holds no readable code.
 int ParseHangupCode(const QString& line, bool hex);
+// The engine's error for a hang-up a sending modem reports before the pages went: what the
+// user can do something about (a remote that cannot take the fax, a line too poor to train,
+// no fax at the far end) rather than a bad response. Codes as T.32 groups them by phase.
+int SendHangupError(int hangupCode);
+// A hang-up code as Class 2 numbers it: +FHS writes the same two digits in hex ("A0" is 100).
+int DecimalHangupCode(int code, bool hex);
 // The first value of a page status report ("+FPTS:1,..." gives 1); -1 when none.
 int FirstReplyNumber(const QString& line);
 

@@ -188,9 +188,9 @@ void TFxReceiveFax::runMachine(FaxLineEvent event) {
                 const bool handlesError = state_ == rf2GtPgRslt || state_ == rf2SendPgSts ||
                                           state_ == rf1CollFrms || state_ == rf1StrtTrn ||
                                           state_ == rf1WaitEOP || state_ == rf1WaitDCN ||
-                                          state_ == rf1CollRtry2;
+                                          state_ == rf1CollRtry2 || state_ == rf1WtPgCnnct;
                 if (reply.contains(QLatin1String("ERROR")) && !handlesError) {
-                    abortWith(ecFaxBadResponse);
+                    abortWith(isClass1() ? class1ErrorReply() : ecFaxBadResponse);
                 } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     if (state_ != rf2GetFHNG) abortWith(ecFaxSessionError);
@@ -306,6 +306,11 @@ void TFxReceiveFax::stInit() {
         state_ = rf1Init1;
         return;
     }
+    // The settings of the preparation go again before every call: the hang-up of the call
+    // before drops DTR, which under &D3 resets the modem to its stored profile.
+    initQueue_ = {QStringLiteral("AT+FCR=1"),
+                  QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID.toUpper().left(20)),
+                  QStringLiteral("AT+FAA=%1").arg(FaxAndData ? '1' : '0')};
     lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
     sendCommand(lastCommand_);
     state_ = rf2Init1;
@@ -318,6 +323,11 @@ void TFxReceiveFax::stInitReply(const QString& reply) {
         return;
     }
     const bool class20 = classInUse_ == FaxClassKind::Class20;
+    if (state_ == rf2Init1 && !initQueue_.isEmpty()) {
+        lastCommand_ = initQueue_.takeFirst();
+        sendCommand(lastCommand_);
+        return;
+    }
     switch (state_) {
         case rf2Init1:
             lastCommand_ = QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
@@ -402,17 +412,8 @@ void TFxReceiveFax::stValCnnct(const QString& reply) {
 void TFxReceiveFax::stGtSndID(const QString& reply) {
     if (isReply(reply, cmds().transmitId)) {
         remoteId_ = QuotedId(reply);
-        const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
-        if (!accepted) {
-            sendCommand(QLatin1String("AT+F") + cmds().terminate, -1);
-            setError(ecFileRejected);
-            hangUp();
-            log(lfaxReceiveSkip);
-            state_ = rfAbort;
-            return;
-        }
         setStatus(fsGotStationId);
-        if (!writer_.IsOpen() && !createFile()) return;
+        offerCall();
         return;
     }
     if (isReply(reply, cmds().negotiated)) {
@@ -422,9 +423,25 @@ void TFxReceiveFax::stGtSndID(const QString& reply) {
         return;
     }
     if (IsLine(reply, "OK")) {
+        // A sender that gives no id is offered to the owner all the same.
+        if (!offerCall()) return;
         sendFdr();
         state_ = rf2GtCnnct;
     }
+}
+
+bool TFxReceiveFax::offerCall() {
+    if (writer_.IsOpen()) return true;
+    const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
+    if (!accepted) {
+        sendCommand(QLatin1String("AT+F") + cmds().terminate, -1);
+        setError(ecFileRejected);
+        hangUp();
+        log(lfaxReceiveSkip);
+        state_ = rfAbort;
+        return false;
+    }
+    return createFile();
 }
 
 void TFxReceiveFax::sendFdr() {
@@ -448,6 +465,8 @@ void TFxReceiveFax::stStartPage() {
     ++currentPage_;
     if (!writer_.IsOpen() && !createFile()) return;
     page_.reset();
+    pageGood_ = false;
+    postPage_ = -1;
     line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     bytes_ = 0;
     if (!isClass1()) sendRaw(QByteArray(1, kDc2));
@@ -481,7 +500,11 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
         const int ppr = FirstReplyNumber(reply);
         pageGood_ = ppr == 1 || ppr == 3 || ppr == 5;
         rejectPage_ = false;
-        if (pageGood_) {
+        if (!pageGood_) {
+            // The modem refused the page (RTN): the sender trains again and sends it once more.
+            ++badPages_;
+            --currentPage_;
+        } else {
             const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
             if (check.decodable) {
                 keepPage();
@@ -490,7 +513,9 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
                 // The modem passed it, but the data do not decode: ask for the page again
                 // rather than keep it as good.
                 ++badPages_;
+                --currentPage_;
                 rejectPage_ = true;
+                pageGood_ = false;
             }
         }
         page_.reset();
@@ -511,13 +536,13 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
             return;
         }
         sendFdr();
-        if (postPage_ == 2) {
-            closeFile();
-            if (state_ == rfAbort) return;
-            log(lfaxReceiveOk);
+        if (postPage_ == 2 && pageGood_) {
+            // The last page came good; the file is closed once the modem reports a normal
+            // end of the call.
             setStatus(fsGettingHangup);
             state_ = rf2GetFHNG;
         } else {
+            // More pages, or a refused page that the sender sends again.
             state_ = rf2GtCnnct;
         }
         return;
@@ -541,6 +566,14 @@ void TFxReceiveFax::stGetFHNG(const QString& reply) {
     } else if (reply.startsWith(QLatin1String("+FET"))) {
         setStatus(fsGettingEOD);
     } else if (IsLine(reply, "OK")) {
+        if (hangupCode_ > 0) {
+            // The modem ended the call with an error: the fax is not complete.
+            abortWith(ecFaxSessionError);
+            return;
+        }
+        closeFile();
+        if (state_ == rfAbort) return;
+        log(lfaxReceiveOk);
         state_ = rfComplete;
     }
 }

@@ -3,6 +3,7 @@
 // answers, and writes each received page to an APF file, which is consistent on disk after
 // every finished page; after each call it goes back to waiting (or ends, with OneFax).
 
+#include <QStringList>
 #include <memory>
 
 #include "faxdoc/apf_receive_writer.h"
@@ -115,9 +116,15 @@ class TFxReceiveFax : public TFxAbstractFax {
     void stClass1Timeout();
     void onClass1Frame();
     void class1SendIds();
+    // The code for an ERROR no state expects: a lost call when the modem, back on hook
+    // without carrier, refuses a frame command; else a bad response.
+    int class1ErrorReply();
     bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
 
     void prepare();
+    // Asks the owner to accept the call (once) and creates the file; false when the call
+    // ends instead.
+    bool offerCall();
     bool createFile();
     void keepPage();
     void closeFile();
@@ -137,6 +144,7 @@ class TFxReceiveFax : public TFxAbstractFax {
     ReceivedPageCollector page_;
     ApfReceiveWriter writer_;
     QString lastCommand_;
+    QStringList initQueue_;  // set-up commands still to send in rf2Init1
 };
 
 }  // namespace corvane

@@ -56,7 +56,8 @@ void TFxReceiveFax::onClass1Frame() {
             break;
         }
         case fcfDcn:
-            if (state_ != rf1WaitDCN) abortWith(ecCancelRequested);
+            // The sender broke the call off: this call failed, the receiver is not cancelled.
+            if (state_ != rf1WaitDCN) abortWith(ecFaxSessionError);
             break;
         default:
             break;
@@ -83,6 +84,13 @@ void TFxReceiveFax::stClass1Timeout() {
             abortWith(ecFatalTimeout);
             return;
     }
+}
+
+int TFxReceiveFax::class1ErrorReply() {
+    const bool inCall = state_ != rf1Init1 && state_ != rfWaiting;
+    if (!inCall || line().carrier()) return ecFaxBadResponse;
+    // The sender hung up: before its DCS no fax call was made, after it the fax failed.
+    return session_.valid ? ecFaxSessionError : ecFaxNoFaxConnect;
 }
 
 void TFxReceiveFax::class1SendIds() {
@@ -176,6 +184,17 @@ void TFxReceiveFax::stClass1Reply(const QString& reply) {
             state_ = rf1WtPgCnnct;
             return;
         case rf1WtPgCnnct:
+            if (reply.contains(QLatin1String("FCERROR"))) {
+                // V.21 frames where the page belonged: the sender missed our CFR and repeats
+                // its DCS. Listen for it and answer the new training.
+                sendClass1Command(kReceiveFrames, 0, kCollectTicks);
+                state_ = rf1CollFrms;
+                return;
+            }
+            if (reply.contains(QLatin1String("ERROR"))) {
+                abortWith(ecFaxBadResponse);
+                return;
+            }
             if (!IsConnect(reply)) return;
             setStatus(fsGettingParams);
             state_ = rfStartPage;
@@ -312,9 +331,7 @@ void TFxReceiveFax::stClass1SendMCF(const QString& reply) {
             sendFrame(fcfRtn, {}, true);
             return;
         }
-        const bool againIds = newParams_ && morePages_;
-        sendFrame(fcfMcf, {}, !againIds);
-        if (againIds) state_ = rf1SendCSI;  // CSI and DIS follow in the same transmission
+        sendFrame(fcfMcf, {}, true);
         return;
     }
     if (!IsLine(reply, "OK")) return;
@@ -327,6 +344,14 @@ void TFxReceiveFax::stClass1SendMCF(const QString& reply) {
     if (morePages_ && !newParams_) {
         sendClass1Command(QLatin1String("AT+FRM=") + class1_.pageCode(), 0, kPageDataWaitTicks);
         state_ = rf1WtPgCnnct;
+        return;
+    }
+    if (morePages_) {
+        // After EOM the call goes back to phase B: CSI and DIS as a new transmission, then
+        // the sender's DCS for the pages that follow.
+        class1_.retries = 0;
+        sendClass1Command(kTransmitFrames, kTurnaroundMs);
+        state_ = rf1SendCSI;
         return;
     }
     sendClass1Command(kReceiveFrames, kTurnaroundMs);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <utility>
 
 #include "core/fax_errors.h"
 #include "faxdoc/apf_page_ops.h"
@@ -227,17 +228,19 @@ void TFxSendFax::runMachine(FaxLineEvent event) {
                 }
                 const bool errorHandled = state_ == tf20ChckPg || state_ == tf1SendEOP ||
                                           state_ == tf1WaitEOP || state_ == tf1WaitMCF ||
-                                          state_ == tf1Connect || state_ == tf1WaitCFR;
+                                          state_ == tf1Connect || state_ == tf1WaitCFR ||
+                                          state_ == tf1TSIRespns;
                 if (reply.contains(QLatin1String("ERROR")) && !errorHandled) {
                     abortWith(ecFaxBadResponse);
                 } else if (!isClass1() && isHangupReply(reply)) {
                     recordHangup(reply);
                     // A hang-up while dialling: the far end never answered as a fax (the
-                    // modem's T1 ran out on a voice or data answer).
+                    // modem's T1 ran out on a voice or data answer). Later, the hang-up code
+                    // says what went wrong.
                     if (state_ == tf2Connect)
                         abortWith(ecFaxNoFaxConnect);
                     else if (state_ != tf2WaitFET && state_ != tf20ChckPg)
-                        abortWith(ecFaxBadResponse);
+                        abortWith(hangupError());
                 }
             } else {
                 return;  // other events do not concern a state that waits for a reply
@@ -409,6 +412,7 @@ void TFxSendFax::stInit() {
     }
     lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
     sendCommand(lastCommand_);
+    bitOrderSet_ = false;
     state_ = tf2Init1;
 }
 
@@ -418,13 +422,23 @@ void TFxSendFax::stInitReply(const QString& reply) {
         return;
     }
     const bool class20 = classInUse_ == FaxClassKind::Class20;
+    if (state_ == tf2Init1 && !bitOrderSet_) {
+        // Page data go in line order (first bit in the lowest place, as the APF file holds
+        // them); a modem left in the other order by its profile or an init string would
+        // send every byte mirrored.
+        bitOrderSet_ = true;
+        lastCommand_ = QStringLiteral("AT+F%1=0").arg(cmds().bitOrder);
+        sendCommand(lastCommand_);
+        return;
+    }
     switch (state_) {
         case tf2Init1:
             lastCommand_ = QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID);
             state_ = class20 ? tf2Init1A : tf2Init2;
             break;
         case tf2Init1A:
-            lastCommand_ = QStringLiteral("AT+FLO=2");
+            // XON/XOFF when the owner asks for software flow control, else RTS/CTS.
+            lastCommand_ = QStringLiteral("AT+FLO=%1").arg(SoftwareFlow ? '1' : '2');
             state_ = tf2Init1B;
             break;
         case tf2Init1B:
@@ -466,34 +480,43 @@ void TFxSendFax::stConnect(const QString& reply) {
     if (dialResult(reply)) return;
     const QString upper = reply.toUpper();
     if (upper == QLatin1String("NO CARRIER")) {
-        // The modem has given up on the call and is back in command mode: nothing else will
-        // come, so there is no point in waiting out the dial wait.
-        abortWith(ecFaxNoAnswer);
+        // The modem has given up on the call and is back in command mode: nobody answered.
+        dialFailed(ecFaxNoAnswer);
     } else if (upper == QLatin1String("CONNECT") || upper.startsWith(QLatin1String("CONNECT "))) {
         // A data carrier where a fax was expected.
         abortWith(ecFaxNoFaxConnect);
     }
 }
 
+// A dial attempt that reached no fax: redialled after the retry wait while attempts are
+// left; then the fax fails with `error` (busy, or nobody answered).
+void TFxSendFax::dialFailed(int error) {
+    ++dialAttempt_;
+    if (dialAttempt_ < DialAttempts || DialAttempts == 0) {
+        setStatus(fsBusyWait, true);
+        line().armTimer(FaxTimer::Reply, SecondsToTicks(std::max(0, DialRetryWait)));
+        state_ = tfRetryWait;
+        return;
+    }
+    reportStatus(false, false);
+    if (AbortNoConnect) {
+        abortWith(error);
+    } else {
+        setError(error);
+        log(lfaxTransmitFail);
+        closeFaxFile();
+        state_ = tfGetEntry;
+    }
+}
+
 bool TFxSendFax::dialResult(const QString& reply) {
     const QString upper = reply.toUpper();
-    if (upper == QLatin1String("BUSY") || upper.contains(QLatin1String("ANSWER"))) {
-        ++dialAttempt_;
-        if (dialAttempt_ < DialAttempts || DialAttempts == 0) {
-            setStatus(fsBusyWait, true);
-            line().armTimer(FaxTimer::Reply, SecondsToTicks(std::max(0, DialRetryWait)));
-            state_ = tfRetryWait;
-            return true;
-        }
-        reportStatus(false, false);
-        if (AbortNoConnect) {
-            abortWith(ecFaxBusy);
-        } else {
-            setError(ecFaxBusy);
-            log(lfaxTransmitFail);
-            closeFaxFile();
-            state_ = tfGetEntry;
-        }
+    if (upper == QLatin1String("BUSY")) {
+        dialFailed(ecFaxBusy);
+        return true;
+    }
+    if (upper.contains(QLatin1String("ANSWER"))) {
+        dialFailed(ecFaxNoAnswer);
         return true;
     }
     if (upper.contains(QLatin1String("VOICE")) || upper.contains(QLatin1String("VCON"))) {
@@ -592,6 +615,7 @@ void TFxSendFax::stSndPgeHdr() {
 }
 
 void TFxSendFax::stPrepPage() {
+    xoff_ = false;
     bytes_ = 0;
     pageLength_ = page_.pageLength();
     pageDone_ = false;
@@ -611,6 +635,7 @@ void TFxSendFax::stPrepPage() {
 
 bool TFxSendFax::writePageData() {
     FaxLine& l = line();
+    if (xoff_) return true;  // the modem's XON lets the data go on
     int blocks = 0;
     try {
         while (blocks < MaxSendCount && l.outUsed() <= BufferMinimum) {
@@ -657,11 +682,14 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
         return;
     }
     if (event == FaxLineEvent::Data) {
-        dropOrHoldInput();
+        // Only an XON that ends a pause lets the data go on from here; everything else
+        // waits for the output buffer.
+        if (!dropOrHoldInput()) return;
+    } else if (event != FaxLineEvent::OutLow) {
         return;
     }
-    if (event != FaxLineEvent::OutLow) return;
     if (!writePageData()) return;
+    if (xoff_) return;  // no output event until the XON: it comes as data
     if (pageDone_ && pending_.isEmpty()) {
         line().armOutEmpty();
         state_ = tfDrainPage;
@@ -670,11 +698,22 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
     }
 }
 
-// Bytes from the modem while page data flow: a Class 2 modem's are of no use here; a Class 1
-// modem's are its answer to the page's end, kept for the state that waits for it.
-void TFxSendFax::dropOrHoldInput() {
+// Bytes from the modem while page data flow: a Class 1 modem's are its answer to the page's
+// end, kept for the state that waits for it; a Class 2 modem's are of no use here but for
+// XOFF and XON under software flow control. True when an XON ended a pause.
+bool TFxSendFax::dropOrHoldInput() {
     const QByteArray bytes = line().read(line().bytesWaiting());
-    if (isClass1()) holdInput(bytes);
+    if (isClass1()) {
+        holdInput(bytes);
+        return false;
+    }
+    if (!SoftwareFlow) return false;
+    const bool paused = xoff_;
+    for (char c : bytes) {
+        if (c == kXoff) xoff_ = true;
+        if (c == kXon) xoff_ = false;
+    }
+    return paused && !xoff_;
 }
 
 bool TFxSendFax::nextPiece() {
@@ -771,7 +810,8 @@ void TFxSendFax::stWaitFET(const QString& reply) {
         // A Class 2 modem confirms every page with its page status; without one the page
         // cannot count as sent, whatever the hang-up report says.
         if (!pageConfirmed_) {
-            abortWith(ecFaxPageError);
+            // Without a page status, the hang-up report (when one came) says what went wrong.
+            abortWith(hangupCode_ > 0 ? hangupError() : ecFaxPageError);
             return;
         }
         state_ = nextResolution_ != resolution_ && morePagesFollow() ? tf2SndNwPrm : tf2NextPage;
@@ -791,8 +831,9 @@ void TFxSendFax::stChckPg(const QString& reply) {
     }
     if (reply.contains(QLatin1String("ERROR"))) {
         if (hangupCode_ > 0) {
-            // The modem has reported the end of the call: no page status to ask for.
-            abortWith(ecFaxPageError);
+            // The modem has reported the end of the call: no page status to ask for; its
+            // hang-up code says what went wrong.
+            abortWith(hangupError());
             return;
         }
         lastCommand_ = QStringLiteral("AT+FPS?");
@@ -808,9 +849,23 @@ void TFxSendFax::stWaitPgOK(const QString& reply) {
     // The answer to our query, OK follows. Modems answer a parameter read with "+FPS:2" or
     // with the bare value "2".
     static const QRegularExpression kBareValue(QStringLiteral("^\\s*\\d+(,\\d+)*\\s*$"));
-    if (isReply(reply, cmds().pageStatus) || kBareValue.match(reply).hasMatch()) return;
+    if (isReply(reply, cmds().pageStatus)) {
+        queriedStatus_ = FirstReplyNumber(reply);
+        return;
+    }
+    if (kBareValue.match(reply).hasMatch()) {
+        queriedStatus_ = reply.section(',', 0, 0).trimmed().toInt();
+        return;
+    }
     if (!IsLine(reply, "OK")) {
         abortWith(ecFaxSessionError);
+        return;
+    }
+    const int status = std::exchange(queriedStatus_, -1);
+    if (status == 4 || status == 5) {
+        // PIN or PIP: the remote asks for the procedure to stop, as +FPTS:4/5 does in
+        // Class 2; the page is not sent again.
+        abortWith(ecCancelRequested);
         return;
     }
     ++retries_;
@@ -885,7 +940,9 @@ void TFxSendFax::stAbort() {
     log(lfaxTransmitFail);
     hangUp();
     if (ExitOnError || AbortNoConnect || error_ == ecCancelRequested) {
-        setStatus(fsUserAbort);
+        // "User abort" only when the user cancelled; a failed call keeps the status it
+        // failed in.
+        if (error_ == ecCancelRequested) setStatus(fsUserAbort);
         reportStatus(false, true);
         if (entryTaken_) gEntryBusy = false;
         state_ = tfDone;

@@ -153,11 +153,18 @@ class TFxSendFax : public TFxAbstractFax {
     void onClass1Frame();
     bool class1StepDown();
     void class1SendDCS();
+    void class1RepeatDCS(int waitMs);
+    bool callDropped();
     void class1PageReady();
     bool receivesFrames(TFaxSendState s) const;
     bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
     // Busy, voice, no dial tone after dialling; true when the line was one of them.
+    // The error for the modem's hang-up report, by its phase.
+    int hangupError() const {
+        return SendHangupError(DecimalHangupCode(hangupCode_, cmds().hexHangupCodes));
+    }
     bool dialResult(const QString& reply);
+    void dialFailed(int error);
     void stClose();
     void stCompleteOK();
     void stAbort();
@@ -169,7 +176,7 @@ class TFxSendFax : public TFxAbstractFax {
     bool writePageData();
     // The next escaped piece of page data into pending_; false at the end of the page.
     bool nextPiece();
-    void dropOrHoldInput();
+    bool dropOrHoldInput();
     QString expandedHeader() const;
     void closeFaxFile();
     void removeJoinedFile();
@@ -194,6 +201,11 @@ class TFxSendFax : public TFxAbstractFax {
     std::int64_t lastStatusMs_ = 0;
     std::unique_ptr<HeaderLineRenderer> renderer_;
     QString lastCommand_;
+    bool bitOrderSet_ = false;
+    bool xoff_ = false;
+    int queriedStatus_ =
+        -1;  // the page status read with AT+FPS? (Class 2.0)  // the modem said XOFF (software flow
+             // control): no page data now  // tf2Init1: the bit order command went after the class
 };
 
 }  // namespace corvane

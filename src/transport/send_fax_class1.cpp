@@ -21,6 +21,10 @@ constexpr int kMcfWaitTicks = 54;  // 3 s for the answer to a post-page command
 constexpr int kHangupWaitTicks = 26;
 constexpr int kMaxPostPageTries = 5;
 constexpr int kMaxResends = 2;
+// The remote gets three DCS and training checks to answer; its CFR (or FTT) is awaited for
+// T4 after each.
+constexpr int kMaxDcsTries = 3;
+constexpr int kCfrWaitTicks = 54;
 
 const QString kTransmitFrames = QStringLiteral("AT+FTH=3");
 const QString kReceiveFrames = QStringLiteral("AT+FRH=3");
@@ -31,6 +35,10 @@ bool IsLine(const QString& reply, const char* word) {
 
 bool IsConnect(const QString& reply) {
     return reply.startsWith(QLatin1String("CONNECT"), Qt::CaseInsensitive);
+}
+
+bool IsNoCarrier(const QString& reply) {
+    return reply.contains(QLatin1String("RRIER"), Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -51,6 +59,7 @@ void TFxSendFax::onClass1Frame() {
             class1_.remote = caps.rates;
             class1_.remoteFine = caps.fine;
             class1_.remoteWide = caps.wide;
+            class1_.remoteLength = caps.lengthBits;
             class1_.scanCode = caps.scanCode;
             if ((resolution_ == '1' && !caps.fine) || (pageWide_ && !caps.wide)) {
                 abortWith(ecFaxIncompatible);
@@ -70,7 +79,8 @@ void TFxSendFax::onClass1Frame() {
             class1_.retrain = true;
             break;
         case fcfDcn:
-            abortWith(ecCancelRequested);
+            // The remote broke the call off: a failed call, not the user's cancel.
+            abortWith(ecFaxSessionError);
             break;
         default:
             break;  // NSF and others: only the final flag counts
@@ -81,6 +91,12 @@ void TFxSendFax::stClass1Timeout() {
     switch (state_) {
         case tf1Connect:
             abortWith(ecFaxNoAnswer);
+            return;
+        case tf1WaitCFR:
+            // T4 passed without CFR: a byte ends the receive command, then DCS and training
+            // go again.
+            sendRaw(QByteArray(1, ' '));
+            class1RepeatDCS(kPostPageRetryWaitMs);
             return;
         case tf1WaitMCF:
             // No answer to the post-page command: a byte ends the receive command, and the
@@ -118,8 +134,13 @@ void TFxSendFax::stClass1Connect(const QString& reply) {
         return;
     }
     if (dialResult(reply)) return;
-    if (reply.contains(QLatin1String("RRIER"), Qt::CaseInsensitive)) {
-        abortWith(ecFaxNoFaxConnect);
+    if (IsNoCarrier(reply)) {
+        // Before any V.21 frame the modem heard nobody answer with a fax: the same as an
+        // unanswered number in Class 2. After frames, the remote is no fax we can talk to.
+        if (status_ == fsDialing)
+            dialFailed(ecFaxNoAnswer);
+        else
+            abortWith(ecFaxNoFaxConnect);
         return;
     }
     if (reply.contains(QLatin1String("ERROR"))) {
@@ -129,6 +150,7 @@ void TFxSendFax::stClass1Connect(const QString& reply) {
     }
     if (!IsLine(reply, "OK")) return;
     if (class1_.frameSeen && class1_.lastFinal && class1_.lastFcf == fcfDis) {
+        class1_.dcsTries = 0;
         updateMinLineBytes();
         sendClass1Command(kTransmitFrames, kTurnaroundMs);
         state_ = tf1SendTSI;
@@ -143,6 +165,8 @@ void TFxSendFax::class1SendDCS() {
     p.fine = class1_.fine;
     p.wide = class1_.wide;
     p.scanCode = class1_.scanCode;
+    // The longest length the remote takes: our pages (the header line added) may run past A4.
+    p.lengthBits = class1_.remoteLength;
     sendFrame(fcfDcs | kCallerX, DcsFif(p), true);
     session_.bps = class1_.bps();
     session_.fine = class1_.fine;
@@ -160,6 +184,10 @@ void TFxSendFax::stClass1Reply(const QString& reply) {
             state_ = tf1TSIRespns;
             return;
         case tf1TSIRespns:
+            if (reply.contains(QLatin1String("ERROR"))) {
+                if (!callDropped()) abortWith(ecFaxBadResponse);
+                return;
+            }
             if (!IsConnect(reply)) return;
             class1SendDCS();
             state_ = tf1DCSRspns;
@@ -182,7 +210,8 @@ void TFxSendFax::stClass1Reply(const QString& reply) {
         case tf1TrainFnsh:
             if (!IsLine(reply, "OK")) return;
             class1_.cfr = class1_.retrain = false;
-            sendClass1Command(kReceiveFrames, kTurnaroundMs);
+            ++class1_.dcsTries;
+            sendClass1Command(kReceiveFrames, kTurnaroundMs, kCfrWaitTicks);
             state_ = tf1WaitCFR;
             return;
         case tf1WaitPgCn:
@@ -197,6 +226,12 @@ void TFxSendFax::stClass1Reply(const QString& reply) {
             state_ = tf1PrepEOP;
             return;
         case tf1SendEOP: {
+            if (reply.contains(QLatin1String("ERROR"))) {
+                // The modem refuses to transmit: after a lost carrier the call is gone;
+                // otherwise the command goes again.
+                if (!callDropped()) state_ = tf1PrepEOP;
+                return;
+            }
             if (!IsConnect(reply)) return;
             std::uint8_t fcf = fcfEop;
             if (morePagesFollow()) fcf = keepParams_ ? fcfMps : fcfEom;
@@ -257,26 +292,57 @@ void TFxSendFax::stClass1WaitCFR(const QString& reply) {
         class1_.frameOpen = true;
         return;
     }
+    if (IsNoCarrier(reply)) {
+        // The modem heard no answer: DCS and training go again. (A line that dropped shows
+        // itself there: the modem, back on hook, refuses to transmit.)
+        class1RepeatDCS(kTurnaroundMs);
+        return;
+    }
     const bool badFrame = reply.contains(QLatin1String("ERROR"));
     if (!IsLine(reply, "OK") && !badFrame) return;
     if (!badFrame && class1_.frameSeen && !class1_.lastFinal) {
-        sendClass1Command(kReceiveFrames);
+        sendClass1Command(kReceiveFrames, 0, kCfrWaitTicks);
         return;
     }
     if (class1_.cfr) {
+        class1_.dcsTries = 0;
         sendClass1Command(QLatin1String("AT+FTM=") + class1_.pageCode(), kTurnaroundMs);
         state_ = tf1WaitPgCn;
         return;
     }
-    if (class1_.retrain && !class1StepDown()) return;
-    // FTT, or no CFR heard: a new DCS and training check (at the lower rate after FTT).
-    sendClass1Command(kTransmitFrames, kTurnaroundMs);
+    if (class1_.retrain) {
+        // FTT answers the training: a new DCS at the lower rate, counted afresh.
+        if (!class1StepDown()) return;
+        class1_.dcsTries = 0;
+        sendClass1Command(kTransmitFrames, kTurnaroundMs);
+        state_ = tf1TSIRespns;
+        return;
+    }
+    // No CFR heard (a damaged frame, or another one): DCS and training go again.
+    class1RepeatDCS(kTurnaroundMs);
+}
+
+void TFxSendFax::class1RepeatDCS(int waitMs) {
+    if (class1_.dcsTries >= kMaxDcsTries) {
+        abortWith(ecFaxTrainFail);
+        return;
+    }
+    sendClass1Command(kTransmitFrames, waitMs);
     state_ = tf1TSIRespns;
+}
+
+// After the modem refused to transmit (ERROR to AT+FTH=3): without carrier detect it is back
+// on hook because the far end hung up, a dropped call. True when it ended the call.
+bool TFxSendFax::callDropped() {
+    if (line().carrier()) return false;
+    abortWith(ecFaxSessionError);
+    return true;
 }
 
 void TFxSendFax::stClass1PrepEOP() {
     if (++class1_.retries > kMaxPostPageTries) {
-        abortWith(ecFatalTimeout);
+        // Nobody answers: a line without carrier has dropped the call.
+        abortWith(line().carrier() ? ecFatalTimeout : ecFaxSessionError);
         return;
     }
     sendClass1Command(kTransmitFrames,
@@ -337,7 +403,8 @@ void TFxSendFax::stClass1WaitMCF(const QString& reply) {
             abortWith(ecFaxSessionError);
             return;
         }
-        if (!class1StepDown()) return;
+        // A lower rate when there is one; at the lowest the page goes again at that rate.
+        if (class1_.rateIndex > kMinRateIndex && !class1StepDown()) return;
         try {
             openPage(currentPage_);
         } catch (const EFaxError& e) {

@@ -15,6 +15,7 @@ constexpr char kDle = 0x10;
 constexpr char kEtx = 0x03;
 constexpr char kDc2 = 0x12;
 constexpr char kXon = 0x11;
+constexpr char kXoff = 0x13;
 constexpr int kWhiteHeaderLines = 8;
 constexpr int kPageBlockSize = 4096;
 

@@ -22,10 +22,12 @@ constexpr std::uint8_t kV17Bit = 0x20;     // bit 14
 constexpr std::uint8_t kFineBit = 0x40;    // bit 15
 // FIF octet 3 (bits 17 to 24): width, length, scan time, extend.
 constexpr std::uint8_t kWidthMask = 0x03;
-constexpr std::uint8_t kWidth2048 = 0x01;
+constexpr std::uint8_t kWidth2048 = 0x01;  // DIS: 255 mm; DCS: 2048 dots
+constexpr std::uint8_t kWidth2432 = 0x02;  // DIS: 303 mm, which takes 2048 dots as well
 constexpr std::uint8_t kScanMask = 0x70;
 constexpr std::uint8_t kDisOctet3 = 0xF9;  // 2048 dots, A4 and B4, 0 ms, extend
-constexpr std::uint8_t kDcsOctet3 = 0x88;  // B4 length bit, extend
+constexpr std::uint8_t kDcsOctet3 = 0x80;  // extend; the length bits come from the DIS
+constexpr std::uint8_t kLengthMask = 0x0C;
 
 const T30Rate kRates[] = {
     {2400, "24", "24"}, {2400, "24", "24"},    {4800, "48", "48"},    {7200, "72", "72"},
@@ -34,8 +36,9 @@ const T30Rate kRates[] = {
 const T30Rate kV17_7200 = {7200, "73", "74"};
 const T30Rate kV17_9600 = {9600, "97", "98"};
 
-// Rate bits of DIS by the highest index offered: V.17 stands for 12000 and 14400 alike.
-constexpr std::uint8_t kDisRateBits[] = {0x0C, 0x00, 0x08, 0x0C, 0x0C, 0x2C, 0x2C};
+// Rate bits of DIS by the highest index offered. A DIS cannot name 12000 alone: V.17 would
+// let the sender come at 14400, so a limit of 12000 offers V.29 (9600) and no more.
+constexpr std::uint8_t kDisRateBits[] = {0x0C, 0x00, 0x08, 0x0C, 0x0C, 0x0C, 0x2C};
 // Rate bits of DCS: 12000 is V.17 (bits 11 to 14 = 0, 1, 0, 1).
 constexpr std::uint8_t kDcsRateBits[] = {0x04, 0x00, 0x08, 0x0C, 0x04, 0x28, 0x20};
 
@@ -91,12 +94,17 @@ DisCaps ParseDis(const QByteArray& fif) {
     DisCaps caps;
     const std::uint8_t o2 = Octet(fif, 1);
     const std::uint8_t o3 = Octet(fif, 2);
+    // Rate bits all clear: V.27ter in its fall-back mode, 2400 only.
+    if ((o2 & kRateMask) == 0) caps.rates.can[2] = false;
     if (o2 & kV17Bit) caps.rates.can[5] = caps.rates.can[6] = true;
     // V.29 carries 7200 as well as 9600; V.17 includes both.
     if (o2 & (kV29Bit | kV17Bit)) caps.rates.can[3] = caps.rates.can[4] = true;
     caps.fine = o2 & kFineBit;
-    caps.wide = (o3 & kWidthMask) == kWidth2048;
+    caps.wide = (o3 & kWidthMask) == kWidth2048 || (o3 & kWidthMask) == kWidth2432;
     caps.scanCode = ScanCodeFromBits(o3);
+    // DIS (1,0): A4 and B4; (0,1): unlimited; (1,1) is not defined and taken as A4.
+    const std::uint8_t length = o3 & kLengthMask;
+    caps.lengthBits = length == kLengthB4 || length == kLengthUnlimited ? length : kLengthA4;
     return caps;
 }
 
@@ -139,6 +147,7 @@ DcsParams ParseDcs(const QByteArray& fif) {
     p.fine = o2 & kFineBit;
     p.wide = (o3 & kWidthMask) == kWidth2048;
     p.scanCode = ScanCodeFromBits(o3);
+    p.lengthBits = o3 & kLengthMask;
     return p;
 }
 
@@ -151,7 +160,8 @@ QByteArray DisFif(int rateIndex) {
 QByteArray DcsFif(const DcsParams& p) {
     std::uint8_t o2 = kReceiverBit | kDcsRateBits[ClampIndex(p.rateIndex)];
     if (p.fine) o2 |= kFineBit;
-    std::uint8_t o3 = kDcsOctet3 | kDcsScanBits[std::clamp(p.scanCode, 0, 7)][p.fine ? 1 : 0];
+    std::uint8_t o3 = kDcsOctet3 | (p.lengthBits & kLengthMask) |
+                      kDcsScanBits[std::clamp(p.scanCode, 0, 7)][p.fine ? 1 : 0];
     if (p.wide) o3 |= kWidth2048;
     const char fif[] = {0x00, char(o2), char(o3), 0x00};
     return QByteArray(fif, sizeof fif);

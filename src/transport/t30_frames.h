@@ -61,12 +61,19 @@ struct RateSet {
 // From the first line of an "AT+FTM=?" / "AT+FRM=?" reply that holds a comma.
 RateSet RatesFromModulationList(const QString& line);
 
+// Recording length bits of FIF octet 3 (bits 19 and 20).
+constexpr std::uint8_t kLengthA4 = 0x00;
+constexpr std::uint8_t kLengthB4 = 0x04;
+constexpr std::uint8_t kLengthUnlimited = 0x08;
+
 // What a remote's DIS offers.
 struct DisCaps {
     RateSet rates;
     bool fine = false;
     bool wide = false;  // 2048 dots
     int scanCode = 0;   // 0 to 7
+    // Recording length: the longest page the remote takes, as DCS bits 19-20 name it.
+    std::uint8_t lengthBits = 0;  // kLengthA4, kLengthB4 or kLengthUnlimited
 };
 DisCaps ParseDis(const QByteArray& fif);
 
@@ -77,6 +84,7 @@ struct DcsParams {
     bool fine = false;
     bool wide = false;
     int scanCode = 0;
+    std::uint8_t lengthBits = kLengthA4;
 };
 DcsParams ParseDcs(const QByteArray& fif);
 

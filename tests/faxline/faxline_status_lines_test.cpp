@@ -155,6 +155,34 @@ TEST(StatusLines, NoAutoAnswerWhileDtrIsDown) {
     }
 }
 
+// Under &D3 a DTR drop also restores the stored profile, as ATZ does: the receive settings
+// are gone (a program must set them again before the next call); under &D2 they stay.
+TEST(StatusLines, DtrDropUnderAmpD3ResetsTheProfile) {
+    for (const auto& [setting, fcr] : {std::pair{"&D3", "0"}, std::pair{"&D2", "1"}}) {
+        ScratchFolder dir;
+        FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file",
+                              dir / "remote.tif", "--expect", "not-called", "--timeout", "30"});
+        ASSERT_TRUE(line.WaitReady());
+        StatusLineClient lines(dir / "modem.lines");
+        {
+            ModemPort port(dir / "modem");
+            ASSERT_TRUE(Has(port.Command(std::string("ATE0") + setting), "OK"));
+            ASSERT_TRUE(Has(port.Command("AT+FCLASS=2;+FCR=1"), "OK"));
+            lines.Send("DTR=0");
+            lines.Send("DTR=1");
+            lines.Current();
+            // The class is back to 0 after the reset (echo on again: the reply is searched).
+            const std::string cls = port.Command("AT+FCLASS?");
+            EXPECT_TRUE(Has(cls, fcr[0] == '0' ? "0" : "2")) << setting;
+            if (fcr[0] == '1') {
+                const std::string value = port.Command("AT+FCR?");
+                EXPECT_TRUE(Has(value, "1") || Has(value, "+FCR:1")) << setting;
+            }
+        }
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+    }
+}
+
 // Clients come and go over a run, each told the lines at once; the socket goes with the run.
 TEST(StatusLines, ClientsComeAndGo) {
     ScratchFolder dir;

@@ -91,6 +91,12 @@ INSTANTIATE_TEST_SUITE_P(
         // A DIS cannot stop a V.29 sender at 7200, nor a V.17 one at 12000: the wish
         // withholds the modems above it.
         Class1ReceiveCase{"Wish9600WithholdsV17Fine", {true}, 9600, {}, "9600"},
+        // A DIS cannot say 12000: V.17 would bring the sender at 14400, so V.29 is offered.
+        Class1ReceiveCase{"Wish12000OffersV29", {false}, 12000, {}, "9600"},
+        // EOM between pages of another resolution: MCF as a final frame, then phase B again
+        // with CSI and DIS, and the new DCS for the pages that follow.
+        Class1ReceiveCase{
+            "ResolutionChangesBetweenPages", {true, false, false}, 14400, {}, "14400"},
         Class1ReceiveCase{"V29SenderAt9600ThreeStandardPages",
                           {false, false, false},
                           14400,

@@ -7,12 +7,14 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 #include "core/fax_errors.h"
 #include "faxdoc/apf_writer.h"
 #include "faxdoc/t4_encoder.h"
+#include "transport/fax_status_codes.h"
 #include "transport/send_fax.h"
 #include "transport/simulated_fax_line.h"
 #include "transport/t30_frames.h"
@@ -45,12 +47,17 @@ class ScriptedModem {
     // Remote's DIS (second FIF octet) and what it answers after training and after a page.
     int disRateBits = 0x2C;
     int disScanBits = 0x70;
+    int disWidthBits = 0x01;  // 255 mm: 2048 dots
     std::function<QByteArray(int trainings)> afterTraining = [](int) {
         return Delivered(fcfCfr, {}, true);
     };
     std::function<QByteArray(int pages)> afterPage = [](int) {
         return Delivered(fcfMcf, {}, true);
     };
+
+    // A NO CARRIER from the remote's side means the far end hung up: the modem is back on
+    // hook and refuses to transmit (ERROR).
+    bool hangsUpOnNoCarrier = false;
 
     std::vector<Transmission> sent;
     int postPageListens = 0;
@@ -95,10 +102,11 @@ class ScriptedModem {
             QByteArray dis;
             dis.append('\0');
             dis.append(char(0x42 | disRateBits));
-            dis.append(char(0x80 | disScanBits | 0x01));
+            dis.append(char(0x80 | disScanBits | disWidthBits));
             dis.append('\0');
             return Delivered(fcfCsi, IdFif("REMOTE"), false) + Delivered(fcfDis, dis, true);
         }
+        if (onHook_ && (cmd == "AT+FTH=3" || cmd.startsWith("AT+FTM="))) return Lines("ERROR");
         if (cmd == "AT+FTH=3" || cmd.startsWith("AT+FTM=")) {
             inData_ = true;
             current_ = {cmd, {}};
@@ -107,9 +115,15 @@ class ScriptedModem {
         if (cmd == "AT+FRH=3") {
             if (sent.empty()) return {};  // the DIS came with the CSI
             const Transmission& last = sent.back();
-            if (last.training) return afterTraining(++trainings_);
-            ++postPageListens;
-            return afterPage(pages_);
+            QByteArray answer;
+            if (last.training) {
+                answer = afterTraining(++trainings_);
+            } else {
+                ++postPageListens;
+                answer = afterPage(pages_);
+            }
+            if (hangsUpOnNoCarrier && answer.contains("NO CARRIER")) onHook_ = true;
+            return answer;
         }
         return Lines("OK");  // ATH, the set-up commands, a lone space
     }
@@ -140,6 +154,7 @@ class ScriptedModem {
 
     bool inData_ = false;
     bool dle_ = false;
+    bool onHook_ = false;
     QByteArray line_;
     Transmission current_;
     bool dcsSent_ = false;
@@ -147,16 +162,17 @@ class ScriptedModem {
     int pages_ = 0;
 };
 
-QString WritePages(const QString& dir, int pages, bool fine) {
+QString WritePages(const QString& dir, int pages, bool fine, bool wide = false) {
     const QString path = dir + "/pages.apf";
     ApfWriter w;
     w.CreateApfFile(path);
-    std::vector<uchar> row(216, 0);
+    const int width = wide ? 2048 : 1728;
+    std::vector<uchar> row(width / 8, 0);
     for (int p = 0; p < pages; ++p) {
-        w.StartPage(fine ? kApfHighRes : 0);
+        w.StartPage((fine ? kApfHighRes : 0) | (wide ? kApfWideWidth : 0));
         for (int y = 0; y < 300; ++y) {
             row[(y * 7) % 216] = uchar(0xF0 >> (y % 4));
-            w.WriteLineRecord(CompressRasterLine(row.data(), 1728, 0));
+            w.WriteLineRecord(CompressRasterLine(row.data(), width, 0));
         }
         w.FinishPage();
     }
@@ -167,6 +183,9 @@ QString WritePages(const QString& dir, int pages, bool fine) {
 struct ScriptRun {
     int result = 1;
     ScriptedModem modem;
+    bool carrier = true;  // the modem's carrier detect during the call
+    bool wide = false;    // pages 2048 dots wide
+    std::vector<int> statuses;
 };
 
 void RunScript(ScriptRun& run, int desiredBps, const QString& stationId, int pages = 1,
@@ -174,14 +193,16 @@ void RunScript(ScriptRun& run, int desiredBps, const QString& stationId, int pag
     QTemporaryDir dir;
     auto owned = std::make_unique<SimulatedFaxLine>();
     SimulatedFaxLine& line = *owned;
+    line.setCarrier(run.carrier);
     line.onWaitForInput = [&] { line.pushInput(run.modem.take(line.takeWritten())); };
     TFxSendFax fax;
     fax.FaxClass = FaxClassKind::Class1;
     fax.DesiredBPS = desiredBps;
     fax.StationID = stationId;
     fax.PhoneNumber = "5550100";
-    fax.FaxFileList = {WritePages(dir.path(), pages, fine)};
+    fax.FaxFileList = {WritePages(dir.path(), pages, fine, run.wide)};
     fax.SetLine(std::move(owned));
+    fax.OnFaxStatus = [&](bool, bool) { run.statuses.push_back(fax.FaxStatus()); };
     bool finished = false;
     fax.OnFaxFinish = [&](int code) {
         finished = true;
@@ -224,6 +245,25 @@ TEST(Class1Script, StationIdTravelsReversedAndTheCallEndsWithDcn) {
     const auto dcs = FramesOf(run.modem, fcfDcs);
     ASSERT_EQ(dcs.size(), 1u);
     EXPECT_EQ(ParseDcs(dcs[0]).rateIndex, 6);
+    // The remote's DIS allows A4 only: the DCS claims no longer page.
+    EXPECT_EQ(ParseDcs(dcs[0]).lengthBits, kLengthA4);
+}
+
+// RTN at the lowest rate: no rate left to step down to, so the page goes again at 2400 (the
+// resend count still limits it).
+TEST(Class1Script, RtnAt2400SendsThePageAgainAt2400) {
+    ScriptRun run;
+    run.modem.afterPage = [](int pages) {
+        return pages == 1 ? Delivered(fcfRtn, {}, true) : Delivered(fcfMcf, {}, true);
+    };
+    RunScript(run, 2400, "X");
+    EXPECT_EQ(run.result, 0) << TFxAbstractFax::CodeText(run.result).toStdString();
+    const auto dcs = FramesOf(run.modem, fcfDcs);
+    ASSERT_EQ(dcs.size(), 2u);
+    for (const QByteArray& fif : dcs) EXPECT_EQ(ParseDcs(fif).rateIndex, 1);
+    int pages = 0;
+    for (const Transmission& t : run.modem.sent) pages += t.command == "AT+FTM=24" && !t.training;
+    EXPECT_EQ(pages, 2);
 }
 
 TEST(Class1Script, FttAtTheLowestRateEndsWithTrainingFailure) {
@@ -234,11 +274,91 @@ TEST(Class1Script, FttAtTheLowestRateEndsWithTrainingFailure) {
     EXPECT_EQ(TFxAbstractFax::CodeText(run.result).toStdString(), "Modems failed to train");
 }
 
-TEST(Class1Script, DcnFromTheRemoteCancelsTheCall) {
-    ScriptRun run;
-    run.modem.afterTraining = [](int) { return Delivered(fcfDcn, {}, true); };
-    RunScript(run, 14400, "X");
-    EXPECT_EQ(run.result, ecCancelRequested);
+int Count(const std::vector<int>& values, int value) {
+    return int(std::count(values.begin(), values.end(), value));
+}
+
+// The remote's DCN, and a far end that hung up (NO CARRIER, then the modem back on hook
+// without carrier refuses to transmit), end the call as failed, never as the user's cancel.
+TEST(Class1Script, DcnFromTheRemoteOrALostCarrierFailsTheCall) {
+    struct Case {
+        const char* name;
+        bool carrier;
+        std::function<QByteArray(int)> afterTraining;
+        std::function<QByteArray(int)> afterPage;
+    };
+    const auto cfr = [](int) { return Delivered(fcfCfr, {}, true); };
+    const auto noCarrier = [](int) { return Lines("NO CARRIER"); };
+    const Case cases[] = {
+        {"dcn instead of CFR", true, [](int) { return Delivered(fcfDcn, {}, true); }, nullptr},
+        {"carrier gone after training", false, noCarrier, nullptr},
+        {"carrier gone after the page", false, cfr, noCarrier},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.carrier = c.carrier;
+        run.modem.hangsUpOnNoCarrier = !c.carrier;
+        run.modem.afterTraining = c.afterTraining;
+        if (c.afterPage) run.modem.afterPage = c.afterPage;
+        RunScript(run, 14400, "X");
+        EXPECT_EQ(run.result, ecFaxSessionError) << c.name;
+        EXPECT_EQ(Count(run.statuses, fsUserAbort), 0) << c.name;
+        EXPECT_EQ(FramesOf(run.modem, fcfDcs).size(), 1u) << c.name;
+    }
+}
+
+// A CFR the modem did not hear (NO CARRIER, or silence for T4): DCS and training go again,
+// three times in all, at the same rate.
+TEST(Class1Script, MissedCfrRepeatsDcsAndTrainingThreeTimes) {
+    struct Case {
+        const char* name;
+        std::function<QByteArray(int)> afterTraining;
+        int expected;
+        size_t dcs;
+    };
+    const Case cases[] = {
+        {"no carrier, then silence, then CFR",
+         [](int n) {
+             return n == 1   ? Lines("NO CARRIER")
+                    : n == 2 ? QByteArray()
+                             : Delivered(fcfCfr, {}, true);
+         },
+         0, 3},
+        {"never an answer", [](int) { return Lines("NO CARRIER"); }, ecFaxTrainFail, 3},
+        {"only silence", [](int) { return QByteArray(); }, ecFaxTrainFail, 3},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.modem.afterTraining = c.afterTraining;
+        RunScript(run, 9600, "X");
+        EXPECT_EQ(run.result, c.expected)
+            << c.name << ": " << TFxAbstractFax::CodeText(run.result).toStdString();
+        const auto dcs = FramesOf(run.modem, fcfDcs);
+        ASSERT_EQ(dcs.size(), c.dcs) << c.name;
+        for (const QByteArray& fif : dcs) EXPECT_EQ(ParseDcs(fif).rateIndex, 4) << c.name;
+        int trainings = 0;
+        for (const Transmission& t : run.modem.sent) trainings += t.training;
+        EXPECT_EQ(trainings, int(c.dcs)) << c.name;
+    }
+}
+
+// A remote whose DIS offers the 303 mm width takes a 2048-dot page: the DCS asks for it.
+TEST(Class1Script, WidePageGoesToEveryWideRemote) {
+    struct Case {
+        int widthBits;
+        int expected;
+    };
+    for (const Case& c : {Case{0x01, 0}, Case{0x02, 0}, Case{0x00, ecFaxIncompatible}}) {
+        ScriptRun run;
+        run.wide = true;
+        run.modem.disWidthBits = c.widthBits;
+        RunScript(run, 9600, "X");
+        EXPECT_EQ(run.result, c.expected) << c.widthBits;
+        if (c.expected != 0) continue;
+        const auto dcs = FramesOf(run.modem, fcfDcs);
+        ASSERT_EQ(dcs.size(), 1u);
+        EXPECT_TRUE(ParseDcs(dcs[0]).wide);
+    }
 }
 
 TEST(Class1Script, EachFttStepsDownToTheNextRateBothCanDo) {
@@ -260,6 +380,7 @@ TEST(Class1Script, EachFttStepsDownToTheNextRateBothCanDo) {
 }
 
 TEST(Class1Script, FiveUnansweredPostPageCommandsEndWithFatalTimeout) {
+    // The carrier stays: a remote that does not answer, not a line that dropped.
     ScriptRun run;
     run.modem.afterPage = [](int) { return QByteArray(); };
     RunScript(run, 9600, "X");

@@ -90,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"Class2_OneFinePage", FaxClassKind::Class2, {true}},
         ReceiveCase{"Class20_OneFinePage", FaxClassKind::Class20, {true}},
         ReceiveCase{"Class2_ThreeStandardPages", FaxClassKind::Class2, {false, false, false}},
-        ReceiveCase{"Class20_ThreeFinePages", FaxClassKind::Class20, {true, true, true}}),
+        ReceiveCase{"Class20_ThreeFinePages", FaxClassKind::Class20, {true, true, true}},
+        ReceiveCase{"Class2_ResolutionChanges", FaxClassKind::Class2, {true, false, false}},
+        ReceiveCase{"Class20_ResolutionChanges", FaxClassKind::Class20, {false, true, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Without OneFax the receiver goes back to waiting after each call; a line that can call twice
@@ -130,6 +132,43 @@ TEST(ReceiveRun, WaitsForTheNextCallAfterEachFax) {
         const auto received = DecodeApf(trace.logFiles[i].toStdString());
         ASSERT_EQ(received.size(), 1u);
         EXPECT_EQ(RowDifferences(received[0], page.bitmap), 0);
+    }
+}
+
+// A sender that breaks the call off with DCN fails that call, not the receive run: the
+// receiver goes back to waiting and answers the next call.
+TEST(ReceiveRun, SenderDcnFailsThatCallAndTheNextIsAnswered) {
+    if (!FaxlineOffers("--dcn-after")) GTEST_SKIP() << "faxline has no --dcn-after";
+    for (const char* kind : {"1", "2"}) {
+        ScratchFolder dir;
+        WriteTiff(dir / "send.tif", {PatternPage(8, false, 100)});
+        const QString inbox = QString::fromStdString(dir / "inbox");
+        QDir().mkpath(inbox);
+        FaxlineRun line(
+            dir, {"--modem", dir / "modem", "--class", kind, "--remote", "send", "--file",
+                  dir / "send.tif", "--calls", "2", "--dcn-after", "dis", "--expect", "failed"});
+        ASSERT_TRUE(line.WaitReady());
+        auto port = OpenModemPort(dir / "modem", true);
+        TFxReceiveFax fax;
+        EngineTrace trace;
+        fax.ComPort = port.get();
+        fax.FaxClass = kind[0] == '1' ? FaxClassKind::Class1 : FaxClassKind::Class2;
+        fax.DestinationDir = inbox;
+        trace.attach(fax);
+        fax.OnFaxError = [&](int code) {
+            trace.errors.push_back(code);
+            if (trace.errors.size() == 2) fax.AbortFax();
+        };
+        fax.BeginReceive();
+        const int result = RunToFinish(fax, 2 * kCallTimeoutMs);
+        port.reset();
+        line.Wait();
+        EXPECT_EQ(result, ecCancelRequested) << "class " << kind;
+        EXPECT_EQ(trace.errors,
+                  (std::vector<int>{ecFaxSessionError, ecFaxSessionError, ecCancelRequested}))
+            << "class " << kind;
+        EXPECT_EQ(trace.count(fsAnswering), 2) << "class " << kind;
+        EXPECT_EQ(line.Summary()["calls"], "2") << "class " << kind;
     }
 }
 

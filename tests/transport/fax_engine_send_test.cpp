@@ -20,6 +20,7 @@ struct SendCase {
     bool coverFile;          // first page comes as a file of its own (cover + document)
     int bps;
     const char* rate;  // rate the line reports
+    const char* modemInit = "";
 };
 
 void PrintTo(const SendCase& c, std::ostream* os) {
@@ -58,6 +59,7 @@ TEST_P(SendFax, RemoteHoldsEveryPageRowForRow) {
     fax.HeaderSender = "Engine";
     fax.PhoneNumber = "5550100";
     fax.FaxFileList = files;
+    fax.ModemInit = QString::fromLatin1(c.modemInit);
     fax.BeginTransmit();
     const int result = RunToFinish(fax, kCallTimeoutMs);
     port.reset();
@@ -118,7 +120,22 @@ INSTANTIATE_TEST_SUITE_P(
                  14400,
                  "14400"},
         SendCase{"Class2_At9600", FaxClassKind::Class2, {true}, false, 9600, "9600"},
-        SendCase{"Detected_At14400", FaxClassKind::Detect, {false}, false, 14400, "14400"}),
+        SendCase{"Detected_At14400", FaxClassKind::Detect, {false}, false, 14400, "14400"},
+        // A modem left in the other bit order: the engine sets line order for its pages.
+        SendCase{"Class2_ModemInReversedBitOrder",
+                 FaxClassKind::Class2,
+                 {false},
+                 false,
+                 14400,
+                 "14400",
+                 "AT+FCLASS=2;+FBOR=1"},
+        SendCase{"Class20_ModemInReversedBitOrder",
+                 FaxClassKind::Class20,
+                 {false},
+                 false,
+                 14400,
+                 "14400",
+                 "AT+FCLASS=2.0;+FBO=1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace corvane {
 namespace {
 
@@ -63,8 +65,9 @@ TEST(T30Frames, DisOffersWhatTheRateAllows) {
         int index;
         int rateBits;
     };
-    // V.17 (bit 14) stands for 12000 and 14400 alike, together with V.29 and V.27ter.
-    const Case cases[] = {{1, 0x00}, {2, 0x08}, {3, 0x0C}, {4, 0x0C}, {5, 0x2C}, {6, 0x2C}};
+    // V.17 (bit 14) stands for 12000 and 14400 alike, so a limit of 12000 cannot offer it: a
+    // V.17 sender would come at 14400. It offers V.29 and V.27ter, and the sender 9600.
+    const Case cases[] = {{1, 0x00}, {2, 0x08}, {3, 0x0C}, {4, 0x0C}, {5, 0x0C}, {6, 0x2C}};
     for (const Case& c : cases) {
         const QByteArray fif = DisFif(c.index);
         EXPECT_EQ(fif, Bytes({0x00, 0x42 | c.rateBits, 0xF9, 0x00})) << c.index;
@@ -78,6 +81,7 @@ TEST(T30Frames, RemoteRatesFromDis) {
         int below9600;
     };
     const Case cases[] = {
+        {0x00, 1, 1},  // V.27ter fall-back mode: 2400 only
         {0x08, 2, 2},  // V.27ter only
         {0x04, 4, 3},  // V.29 only: 9600 and 7200
         {0x0C, 4, 3},  // V.27ter and V.29
@@ -95,6 +99,26 @@ TEST(T30Frames, RemoteRatesFromDis) {
     const DisCaps fineWide = ParseDis(Bytes({0x00, 0x40 | 0x0C, 0x01 | 0x70}));
     EXPECT_TRUE(fineWide.fine);
     EXPECT_TRUE(fineWide.wide);
+    // Width bits 17-18: (1,0) 255 mm and (0,1) 303 mm both take 2048 dots; (0,0) 215 mm does
+    // not, nor does the invalid (1,1).
+    const std::pair<int, bool> widths[] = {
+        {0x00, false}, {0x01, true}, {0x02, true}, {0x03, false}};
+    for (const auto& [bits, wide] : widths)
+        EXPECT_EQ(ParseDis(Bytes({0x00, 0x0C, 0x70 | bits})).wide, wide) << bits;
+}
+
+// The DCS names the longest page the DIS allows, never more: an A4-only machine may refuse
+// a DCS that claims B4 or unlimited length.
+TEST(T30Frames, DcsLengthIsTheLongestTheDisAllows) {
+    const std::pair<int, std::uint8_t> cases[] = {
+        {0x00, kLengthA4}, {0x04, kLengthB4}, {0x08, kLengthUnlimited}, {0x0C, kLengthA4}};
+    for (const auto& [disBits, dcsBits] : cases) {
+        DcsParams p;
+        p.lengthBits = ParseDis(Bytes({0x00, 0x0C, 0x70 | disBits})).lengthBits;
+        EXPECT_EQ(p.lengthBits, dcsBits) << disBits;
+        EXPECT_EQ(uchar(DcsFif(p)[2]) & 0x0C, dcsBits) << disBits;
+        EXPECT_EQ(ParseDcs(DcsFif(p)).lengthBits, dcsBits) << disBits;
+    }
 }
 
 TEST(T30Frames, ModulationListGivesLocalRates) {
@@ -148,6 +172,7 @@ TEST(T30Frames, FramesAreBuiltAndReadWithDleDoubling) {
     p.rateIndex = 6;
     p.fine = true;
     p.scanCode = 0;
+    p.lengthBits = kLengthUnlimited;
     EXPECT_EQ(BuildFrame(fcfDcs | kCallerX, DcsFif(p), true),
               Bytes({0xFF, 0x13, 0x83, 0x00, 0x62, 0xF8, 0x00, 0x10, 0x03}));
     EXPECT_EQ(BuildFrame(fcfMps | kCallerX, {}, true), Bytes({0xFF, 0x13, 0x4F, 0x10, 0x03}));

@@ -39,6 +39,8 @@ class Class1Modem : public Modem {
 
   private:
     void HangUpForDtr() override { DteHungUp(); }
+    // The T.31 profile is the interpreter's own; only &C and &D go back to their defaults.
+    void ResetForDtr() override { ResetLineBehaviour(); }
     bool EscapeDataCall() override;
 
     static int AtToDte(at_state_s* s, void* user_data, const uint8_t* buf, size_t len);

@@ -63,6 +63,7 @@ class Class2Modem : public Modem {
 
   private:
     void HangUpForDtr() override;
+    void ResetForDtr() override { ResetProfile(); }
     bool EscapeDataCall() override;
 
     enum class Call { kIdle, kDialling, kRinging, kConnected };

@@ -35,12 +35,14 @@ class Modem : public LineParty {
     // DCD as the DTE sees it: &C1 (the factory setting) follows the carrier, &C0 holds it on.
     bool DcdOn() const { return amp_c_ == 0 || CarrierUp(); }
     // DTR went from on to off on the status line channel. &D2 and &D3 hang up and return to
-    // command mode; &D1 returns an online data call to command mode (as "+++" does) and
-    // hangs up anything else; &D0 ignores DTR.
+    // command mode, &D3 then restores the stored profile as ATZ does; &D1 returns an online
+    // data call to command mode (as "+++" does) and hangs up anything else; &D0 ignores DTR.
     void DtrDropped() {
         if (amp_d_ == 0) return;
         if (amp_d_ == 1 && EscapeDataCall()) return;
+        const bool reset = amp_d_ == 3;
         HangUpForDtr();
+        if (reset) ResetForDtr();
     }
     // DTR as the status line channel has it; while it is down (and not ignored under &D0)
     // the modem does not answer by itself.
@@ -56,6 +58,8 @@ class Modem : public LineParty {
   protected:
     // Ends the call (or the dialling) as the DTE's dropped DTR asks.
     virtual void HangUpForDtr() = 0;
+    // &D3: the stored profile again, without a result to the DTE.
+    virtual void ResetForDtr() = 0;
     // An online data call goes to command mode with OK; false when there is none.
     virtual bool EscapeDataCall() = 0;
     // &C and &D: kept by the AT layers from command lines they accepted; ATZ and &F restore

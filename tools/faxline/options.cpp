@@ -119,6 +119,9 @@ Remote fax machine (when there is no second modem):
                        goes to FILE-K.tif beside FILE.tif
   --remote-no-fine     receiving: the machine takes standard resolution only
   --remote-width N     receiving: the widest page it takes, 1728, 2048 or 2432 [1728]
+  --remote-length a4|b4|unlimited
+                       receiving: the longest page it takes (a4 includes US letter, b4
+                       US legal) [unlimited]
   --ftt-above RATE     receiving: its training check fails above RATE (2400 to 12000), so
                        the sender must step down after FTT
   --rtn-page N         receiving: the machine finds page N bad and answers RTN
@@ -228,6 +231,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             if (!value(o.classes)) return std::nullopt;
         } else if (arg == "--no-dialtone") {
             o.line.no_dialtone = true;
+        } else if (arg == "--remote-length") {
+            std::string v;
+            if (!value(v)) return std::nullopt;
+            if (v == "a4")
+                o.remote.length = RemoteFaxOptions::Length::kA4;
+            else if (v == "b4")
+                o.remote.length = RemoteFaxOptions::Length::kB4;
+            else if (v == "unlimited")
+                o.remote.length = RemoteFaxOptions::Length::kUnlimited;
+            else
+                return std::nullopt;
         } else if (arg == "--remote-no-fine") {
             o.remote.fine = false;
         } else if (arg == "--busy") {

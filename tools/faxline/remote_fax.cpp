@@ -168,8 +168,11 @@ void RemoteFax::StartT30(bool calling) {
                                                            T30_SUPPORT_FINE_RESOLUTION |
                                                            T30_SUPPORT_SUPERFINE_RESOLUTION
                                                      : T30_SUPPORT_STANDARD_RESOLUTION);
-    int sizes = T30_SUPPORT_215MM_WIDTH | T30_SUPPORT_UNLIMITED_LENGTH | T30_SUPPORT_A4_LENGTH |
-                T30_SUPPORT_B4_LENGTH | T30_SUPPORT_US_LETTER_LENGTH | T30_SUPPORT_US_LEGAL_LENGTH;
+    int sizes = T30_SUPPORT_215MM_WIDTH | T30_SUPPORT_A4_LENGTH | T30_SUPPORT_US_LETTER_LENGTH;
+    if (options_.length != RemoteFaxOptions::Length::kA4)
+        sizes |= T30_SUPPORT_B4_LENGTH | T30_SUPPORT_US_LEGAL_LENGTH;
+    if (options_.length == RemoteFaxOptions::Length::kUnlimited)
+        sizes |= T30_SUPPORT_UNLIMITED_LENGTH;
     if (options_.width >= 2048) sizes |= T30_SUPPORT_255MM_WIDTH;
     if (options_.width >= 2432) sizes |= T30_SUPPORT_303MM_WIDTH;
     t30_set_supported_image_sizes(t30, sizes);

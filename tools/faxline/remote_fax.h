@@ -37,7 +37,9 @@ struct RemoteFaxOptions {
     int ftt_above = 0;           // receiving: training above this rate fails (FTT); 0: never
     bool fine = true;            // receiving: accepts fine resolution
     int width = 1728;            // receiving: widest page, 1728, 2048 or 2432 pixels
-    int rtp_page = 0;            // receiving: judge this page poor, once: RTP
+    enum class Length { kA4, kB4, kUnlimited };
+    Length length = Length::kUnlimited;  // receiving: longest page (A4 also takes US letter)
+    int rtp_page = 0;                    // receiving: judge this page poor, once: RTP
     bool verbose = false;
 };
 
