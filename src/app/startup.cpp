@@ -8,6 +8,7 @@
 #include "app/fax_logs_step.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "app/window_hooks.h"
 #include "core/app_folders.h"
 #include "core/locale_formats.h"
 #include "core/read_only_recovery.h"
@@ -69,6 +70,7 @@ int RunCorvane(QApplication& app) {
     QObject::connect(&guard, &SingleInstanceGuard::activationRequested, &window,
                      &TMainScreen::BringToFront);
     logs.attach(window);
+    InstallWindowHooks();
     GlobalSettings().PortUnconfigured = false;
     LoadSettings();
     LoadPrintSettings();
