@@ -19,6 +19,15 @@ using xbase::XbaseTable;
 namespace {
 
 constexpr int kInfoLabelWidth = 12;
+const char* const kCopyFailed = "Unable to copy the fax files";
+
+// Commits a change to the current record; a change or a write that failed is told with its
+// reason, and the caller then leaves the files the record names alone.
+bool stored(XbaseTable& table, Status change) {
+    if (change) change = table.commit();
+    if (!change) ShowInformation(change.message());
+    return change.ok();
+}
 
 // A stored file name is a bare name inside its folder; anything that could reach outside it
 // is treated as no file, so a damaged record never makes the program delete a stranger's file.
@@ -112,19 +121,16 @@ void LogCommands::deleteOutgoing() {
     const QString cover = fileIn(SendFolder(), coverName);
     switch (what) {
         case DeleteWhat::Cover:
-            t.replaceText("FAXCOVER", "");
-            t.commit();
+            if (!stored(t, t.replaceText("FAXCOVER", ""))) break;
             removeQuietly(cover);
             removeQuietly(coverDataFileOf(cover));
             break;
         case DeleteWhat::Body:
-            t.replaceText("FAXDOC", "");
-            t.commit();
+            if (!stored(t, t.replaceText("FAXDOC", ""))) break;
             removeQuietly(doc);
             break;
         case DeleteWhat::Both:
-            t.deleteRecord();
-            t.commit();
+            if (!stored(t, t.deleteRecord())) break;
             t.skip(1);
             if (t.eof()) t.goBottom();
             removeQuietly(doc);
@@ -146,8 +152,7 @@ void LogCommands::deleteIncoming() {
         return;
     if (!t.go(recno)) return;
     const QString file = fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
-    t.deleteRecord();
-    t.commit();
+    if (!stored(t, t.deleteRecord())) return;
     t.skip(1);
     if (t.eof()) t.goBottom();
     removeQuietly(file);
@@ -164,9 +169,7 @@ void LogCommands::Archive(LogPage page) {
     const bool archived = t.fieldLogical("ARCHIVED");
     const QString about = t.fieldText(page == LogPage::Outgoing ? "SUBJECT" : "FROM").trimmed();
     if (AskYesNoDefaultNo(ArchiveQuestion(page, archived, about), "Archive") && t.go(recno)) {
-        // A failed store leaves the record as it was; nothing to tell the user.
-        t.replaceLogical("ARCHIVED", !archived);
-        t.commit();
+        (void)stored(t, t.replaceLogical("ARCHIVED", !archived));
         // The record may leave the view ("Only Unsent Faxes"); the cursor then moves on.
         if (!t.filter().empty() && !t.evalLogical(t.filter())) {
             t.skip(1);
@@ -191,9 +194,9 @@ void LogCommands::EditReceivedNotes() {
     QString from = t.fieldText("FROM");
     QString notes = t.fieldText("NOTES");
     if (!dialogs_.editReceiveNotes(from, notes) || !t.go(recno)) return;
-    t.replaceText("FROM", from);
-    t.replaceText("NOTES", notes);
-    t.commit();
+    Status changed = t.replaceText("FROM", from);
+    if (changed) changed = t.replaceText("NOTES", notes);
+    (void)stored(t, changed);
     notify(LogKind::Incoming);
 }
 
@@ -291,9 +294,10 @@ void LogCommands::Clone() {
         f.faxCover = QFileInfo(target).fileName();
     }
     // A record is only logged with its files complete; partial copies are removed.
-    if (!ok || !fdm_.AppendOutgoingFax(f)) {
+    const Status logged = ok ? fdm_.AppendOutgoingFax(f) : Status::Error(kCopyFailed);
+    if (!logged) {
         for (const QString& path : made) removeQuietly(path);
-        ShowInformation("Unable to copy the fax files");
+        ShowInformation(logged.message());
         return;
     }
     notify(LogKind::Outgoing);
@@ -330,9 +334,10 @@ void LogCommands::Forward() {
     f.phone = r.faxNumber;
     f.subject = r.subject;
     f.faxDoc = QFileInfo(target).fileName();
-    if (!ok || !fdm_.AppendOutgoingFax(f)) {
+    const Status logged = ok ? fdm_.AppendOutgoingFax(f) : Status::Error(kCopyFailed);
+    if (!logged) {
         removeQuietly(target);
-        ShowInformation("Unable to copy the fax files");
+        ShowInformation(logged.message());
         return;
     }
     if (showPage) showPage(LogPage::Outgoing);

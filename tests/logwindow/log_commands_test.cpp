@@ -354,7 +354,7 @@ TEST(Reopen, NewRecordsShowAfterFaxTableCloseAndOpenWithTheFilterKept) {
         ASSERT_TRUE(other.OpenFaxLogs());
         OutgoingFaxFields f;
         f.subject = "From elsewhere";
-        other.AppendOutgoingFax(f);
+        EXPECT_TRUE(other.AppendOutgoingFax(f));
         other.CloseTables();
     }
     logs.commands.FaxTableCloseAndOpen();

@@ -35,6 +35,12 @@ bool validFieldName(const std::string& name) {
     });
 }
 
+// Why a write to `path` failed, from errno (a write that stopped short sets none).
+Status writeFailure(const QString& path) {
+    const int error = errno ? errno : ENOSPC;
+    return XbaseError("cannot write " + path.toStdString() + ": " + std::strerror(error));
+}
+
 void stampDate(char* header) {
     const QDate today = QDate::currentDate();
     header[1] = char(today.year() - 1900);
@@ -289,24 +295,29 @@ bool DbfFile::readRecord(uint32_t recno, std::string& out) {
     return true;
 }
 
-bool DbfFile::writeRecord(uint32_t recno, const std::string& record) {
-    if (fd_ < 0 || readOnly() || recno < 1 || recno > recordCount_ ||
-        record.size() != size_t(recordLength_))
-        return false;
+Status DbfFile::writeRecord(uint32_t recno, const std::string& record) {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return XbaseError(path_.toStdString() + " is open read-only");
+    if (recno < 1 || recno > recordCount_ || record.size() != size_t(recordLength_))
+        return XbaseError("no record " + std::to_string(recno) + " in " + path_.toStdString());
     const off_t at = off_t(headerLength_) + off_t(recno - 1) * recordLength_;
-    if (!pwriteAll(fd_, record.data(), record.size(), at)) return false;
+    errno = 0;
+    if (!pwriteAll(fd_, record.data(), record.size(), at)) return writeFailure(path_);
     if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
         cache_.replace(size_t(recno - cacheFirst_) * size_t(recordLength_), record.size(), record);
-    return true;
+    return Status::Ok();
 }
 
-uint32_t DbfFile::appendRecord(const std::string& record) {
-    if (fd_ < 0 || readOnly() || record.size() != size_t(recordLength_)) return 0;
+Result<uint32_t> DbfFile::appendRecord(const std::string& record) {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return XbaseError(path_.toStdString() + " is open read-only");
+    if (record.size() != size_t(recordLength_)) return XbaseError("record of the wrong length");
     std::string bytes = record;
     bytes.push_back(kEndOfFile);
     const off_t at = off_t(headerLength_) + off_t(recordCount_) * recordLength_;
     // Record first, count second: see the header comment.
-    if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return 0;
+    errno = 0;
+    if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return writeFailure(path_);
     ++recordCount_;
     // No other program reads a table held exclusively: its count is written by commit() or
     // close(), once for a whole run of appends (open() recounts after a crash).
@@ -314,9 +325,10 @@ uint32_t DbfFile::appendRecord(const std::string& record) {
         countPending_ = true;
         return recordCount_;
     }
+    errno = 0;
     if (!writeHeaderCount()) {
         --recordCount_;
-        return 0;
+        return writeFailure(path_);
     }
     return recordCount_;
 }
@@ -377,11 +389,13 @@ bool DbfFile::renameTo(const QString& newPath) {
     return true;
 }
 
-bool DbfFile::commit() {
-    if (fd_ < 0) return false;
-    if (readOnly()) return true;
-    if (countPending_ && !writeHeaderCount()) return false;
-    return ::fdatasync(fd_) == 0;
+Status DbfFile::commit() {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return Status::Ok();
+    errno = 0;
+    if (countPending_ && !writeHeaderCount()) return writeFailure(path_);
+    if (::fdatasync(fd_) != 0) return writeFailure(path_);
+    return Status::Ok();
 }
 
 }  // namespace corvane::xbase

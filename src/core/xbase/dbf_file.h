@@ -53,12 +53,12 @@ class DbfFile {
 
     // Reads record `recno` (1-based) into `out` (recordLength bytes, deletion flag first).
     bool readRecord(uint32_t recno, std::string& out);
-    bool writeRecord(uint32_t recno, const std::string& record);
+    Status writeRecord(uint32_t recno, const std::string& record);
     // Appends a record and makes it visible in the header (for a table held exclusively, at
-    // the next commit() or close()); returns its number or 0.
-    uint32_t appendRecord(const std::string& record);
+    // the next commit() or close()); returns its number.
+    Result<uint32_t> appendRecord(const std::string& record);
     // Forces written data to the disk.
-    bool commit();
+    Status commit();
     // Writes an empty table at `path` with this table's header (fields, flags) verbatim.
     Status createEmptyCopy(const QString& path);
     // Advisory record locks (shared mode), far beyond any data offset.
