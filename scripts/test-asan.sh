@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the headless libraries, the command-line tool and their tests with AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/, and runs every test there. Arguments go to ctest
-# (for example -R core_xbase or -L faxdoc).
+# (for example -R xbase or -L faxdoc).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 CORVANE_BUILD_DIR=build-asan CORVANE_CMAKE_OPTIONS="-DCORVANE_SANITIZE=ON -DCORVANE_BUILD_GUI=OFF" \

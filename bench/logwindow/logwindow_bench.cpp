@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
-#include "core/logs/fax_log_schema.h"
+#include "logs/fax_data_module.h"
+#include "logs/fax_log_schema.h"
 #include "core/message_boxes.h"
 #include "logwindow/log_commands.h"
 #include "logwindow/log_table_model.h"

@@ -11,8 +11,8 @@
 #include <memory>
 #include <random>
 
-#include "core/logs/fax_log_schema.h"
-#include "core/xbase/xbase_table.h"
+#include "logs/fax_log_schema.h"
+#include "xbase/xbase_table.h"
 
 namespace corvane {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <QFile>
 
-#include "core/xbase/cdx_node.h"
-#include "core/xbase/xbase_table.h"
+#include "xbase/cdx_node.h"
+#include "xbase/xbase_table.h"
 #include "fuzz_scratch.h"
 
 using namespace corvane::xbase;

@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "core/xbase/dbf_file.h"
-#include "core/xbase/xbase_table.h"
+#include "xbase/dbf_file.h"
+#include "xbase/xbase_table.h"
 #include "fuzz_scratch.h"
 
 using namespace corvane::xbase;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/xbase/expression.h"
+#include "xbase/expression.h"
 
 using namespace corvane::xbase;
 

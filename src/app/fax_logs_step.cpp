@@ -1,7 +1,7 @@
 #include "app/fax_logs_step.h"
 
 #include "core/locale_formats.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "logwindow/main_screen.h"
 
 namespace corvane {

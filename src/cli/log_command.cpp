@@ -4,10 +4,10 @@
 
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
-#include "core/logs/fax_log_schema.h"
-#include "core/logs/rebuild_indexes.h"
-#include "core/xbase/text_encoding.h"
+#include "logs/fax_data_module.h"
+#include "logs/fax_log_schema.h"
+#include "logs/rebuild_indexes.h"
+#include "xbase/text_encoding.h"
 
 namespace corvane::cli {
 

@@ -2,8 +2,8 @@
 // the header row "Name,Fax Number".
 
 #include "cli/cli_commands.h"
-#include "core/logs/fax_data_module.h"
-#include "core/logs/phone_book_csv.h"
+#include "logs/fax_data_module.h"
+#include "logs/phone_book_csv.h"
 
 namespace corvane::cli {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "logwindow/main_screen_state.h"
 #include "logwindow/page_range.h"
 

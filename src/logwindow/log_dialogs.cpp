@@ -14,7 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "core/logs/fax_log_schema.h"
+#include "logs/fax_log_schema.h"
 #include "core/message_boxes.h"
 #include "logwindow/phone_book_window.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core/logs/date_time_text.h"
+#include "logs/date_time_text.h"
 
 namespace corvane {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/locale_formats.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 
 namespace corvane {
 

@@ -20,8 +20,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/logs/fax_data_module.h"
-#include "core/logs/rebuild_indexes.h"
+#include "logs/fax_data_module.h"
+#include "logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "logwindow/about_window.h"

@@ -1,6 +1,6 @@
 #include "logwindow/phone_book.h"
 
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "core/windows1252.h"
 

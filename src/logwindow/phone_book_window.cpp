@@ -13,9 +13,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/logs/fax_data_module.h"
-#include "core/logs/fax_log_schema.h"
-#include "core/logs/phone_book_csv.h"
+#include "logs/fax_data_module.h"
+#include "logs/fax_log_schema.h"
+#include "logs/phone_book_csv.h"
 #include "core/message_boxes.h"
 
 namespace corvane {

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/logs/rebuild_indexes.h"
+#include "logs/rebuild_indexes.h"
 
 namespace corvane {
 

@@ -9,7 +9,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
-#include "core/xbase/xbase_table.h"
+#include "xbase/xbase_table.h"
 #include "fixtures/temp_home.h"
 #include "fixtures/xbase_test_util.h"
 

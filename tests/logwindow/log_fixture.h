@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "core/app_folders.h"
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
 #include "logwindow/log_commands.h"

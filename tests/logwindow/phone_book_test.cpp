@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "core/logs/fax_data_module.h"
+#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
 #include "logwindow/phone_book_window.h"
