@@ -13,17 +13,19 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "logs/fax_data_module.h"
-#include "logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "logs/fax_data_module.h"
+#include "logs/rebuild_indexes.h"
 #include "logwindow/about_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_dialogs.h"
@@ -281,6 +283,9 @@ QWidget* TMainScreen::buildLogPage(LogPage which) {
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     p.grid->setPalette(pal);
     p.grid->installEventFilter(this);
+    // The last column follows the width the grid has once laid out, also for the page that
+    // was hidden when the logs were loaded.
+    p.grid->viewport()->installEventFilter(this);
     col->addWidget(p.grid, 1);
     connect(p.grid, &QTableView::doubleClicked, this, [this] {
         if (buttons_.edit) ShowInformation();
@@ -343,10 +348,7 @@ void TMainScreen::SetDataModule(TFDM* fdm) {
             *fdm_, p == LogPage::Outgoing ? LogKind::Outgoing : LogKind::Incoming, this);
         w.grid->setModel(w.model);
         connectGrid(p);
-        const int ch = w.grid->fontMetrics().averageCharWidth();
-        const auto& columns = LogTableModel::ColumnsFor(w.model->kind());
-        for (size_t c = 0; c < columns.size(); ++c)
-            w.grid->setColumnWidth(int(c), columns[c].widthChars * ch + 8);
+        SizeColumns(p);
         w.dirty = false;  // a new model has just counted its rows
     }
     HandleGrids();
@@ -679,6 +681,23 @@ void TMainScreen::About() {
     about.exec();
 }
 
+// Each column fits its header and the widest text it is expected to show, with the margins
+// the style draws around header and cell texts.
+void TMainScreen::SizeColumns(LogPage which) {
+    LogPageWidgets& w = page(which);
+    QHeaderView* header = w.grid->horizontalHeader();
+    const int headerMargins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin) + 4;
+    const int cellMargins =
+        2 * (w.grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 4;
+    const QFontMetrics cellFont = w.grid->fontMetrics();
+    const QFontMetrics headerFont = header->fontMetrics();
+    for (int c = 0; c < w.model->columnCount(); ++c) {
+        const QString label = w.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        w.grid->setColumnWidth(c, std::max(headerFont.horizontalAdvance(label) + headerMargins,
+                                           w.model->ContentWidth(c, cellFont) + cellMargins));
+    }
+}
+
 void TMainScreen::StretchLastColumn(LogPage which) {
     LogPageWidgets& w = page(which);
     if (!w.model || w.model->columnCount() == 0) return;
@@ -698,6 +717,10 @@ void TMainScreen::resizeEvent(QResizeEvent* e) {
 }
 
 bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Resize) {
+        for (LogPage p : {LogPage::Outgoing, LogPage::Incoming})
+            if (watched == page(p).grid->viewport()) StretchLastColumn(p);
+    }
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
         (watched == outgoing_.grid || watched == incoming_.grid)) {
         if (QAction* del = menuAction(kDeleteFax); del && del->isEnabled()) DeleteSelected();
@@ -729,8 +752,24 @@ bool TMainScreen::event(QEvent* e) {
 }
 
 void TMainScreen::WidenToShowExitButton() {
-    const int needed = exitButton_->mapTo(this, QPoint(exitButton_->sizeHint().width(), 0)).x() + 8;
+    // The width the layout needs to show every button up to Exit, never wider than the screen.
+    int needed = minimumSizeHint().width();
+    if (const QScreen* s = screen()) needed = std::min(needed, s->availableGeometry().width());
     if (needed > width()) resize(needed, height());
+}
+
+void TMainScreen::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // Without a window manager, or with one that does not hand focus to new windows, the window
+    // is shown but never activated: what a person sees must not wait for focus, so the first
+    // activation's work also runs once the window is first shown.
+    if (!state_.FirstActivation) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (state_.FirstActivation && isVisible()) FormActivate();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainScreen::FormActivate() {
@@ -741,6 +780,7 @@ void TMainScreen::FormActivate() {
         return;
     }
     QApplication::processEvents();
+    if (!isVisible()) return;  // closed while the events ran
     BringToFront();
     RebuildOldIndexes();
     SetButtons();
