@@ -14,8 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "core/message_boxes.h"
 #include "logs/fax_log_schema.h"
+#include "core/message_boxes.h"
 #include "logwindow/phone_book_window.h"
 
 namespace corvane {

@@ -1,8 +1,8 @@
 #include "logwindow/phone_book.h"
 
+#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "core/windows1252.h"
-#include "logs/fax_data_module.h"
 
 namespace corvane {
 

@@ -13,10 +13,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/message_boxes.h"
 #include "logs/fax_data_module.h"
 #include "logs/fax_log_schema.h"
 #include "logs/phone_book_csv.h"
+#include "core/message_boxes.h"
 
 namespace corvane {
 
