@@ -76,6 +76,9 @@ int list(const QStringList& args) {
         table = logTable(fdm, which);
     }
     table->setOrder(0);
+    // A tag whose stored keys differ from the table's is rebuilt when the table is held
+    // exclusively; otherwise the listing says so once.
+    table->setWarning([](const QString& message) { err("corvane-cli: warning: " + message); });
     if (!tag.isEmpty()) {
         const int order = table->tagArea(tag.toStdString());
         if (order == 0) {
