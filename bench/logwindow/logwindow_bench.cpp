@@ -158,7 +158,7 @@ void BM_ViewOnlyUnsentFaxes(benchmark::State& state) {
         paint(*grid);
         state.ResumeTiming();
         log.commands->SetView(LogPage::Outgoing, 1);
-        model.Refresh(log.commands->takeKnownCount(LogKind::Outgoing));
+        model.Refresh(log.commands->TakeKnownCount(LogKind::Outgoing));
         grid->setCurrentIndex(model.index(0, 0));
         paint(*grid);
     }

@@ -79,26 +79,26 @@ bool LogCommands::HasSelectedRecord(const XbaseTable& table) {
 }
 
 bool LogCommands::HasSelectedRecord(LogPage page) const {
-    return HasSelectedRecord(table(page));
+    return HasSelectedRecord(Table(page));
 }
 
-XbaseTable& LogCommands::table(LogPage page) const {
+XbaseTable& LogCommands::Table(LogPage page) const {
     return page == LogPage::Outgoing ? fdm_.FaxTable : fdm_.RecTable;
 }
 
-void LogCommands::notify(LogKind kind) {
+void LogCommands::Notify(LogKind kind) {
     if (changed) changed(kind);
 }
 
 void LogCommands::Delete(LogPage page) {
     if (page == LogPage::Outgoing)
-        deleteOutgoing();
+        DeleteOutgoing();
     else
-        deleteIncoming();
+        DeleteIncoming();
     HandleGrids();
 }
 
-void LogCommands::deleteOutgoing() {
+void LogCommands::DeleteOutgoing() {
     XbaseTable& t = fdm_.FaxTable;
     if (!HasSelectedRecord(t)) {
         dialogs_.beep();
@@ -138,10 +138,10 @@ void LogCommands::deleteOutgoing() {
             removeQuietly(coverDataFileOf(cover));
             break;
     }
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
 }
 
-void LogCommands::deleteIncoming() {
+void LogCommands::DeleteIncoming() {
     XbaseTable& t = fdm_.RecTable;
     if (!HasSelectedRecord(t) || state_.ReceivingCall) {
         dialogs_.beep();
@@ -156,11 +156,11 @@ void LogCommands::deleteIncoming() {
     t.skip(1);
     if (t.eof()) t.goBottom();
     removeQuietly(file);
-    notify(LogKind::Incoming);
+    Notify(LogKind::Incoming);
 }
 
 void LogCommands::Archive(LogPage page) {
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t) || (page == LogPage::Incoming && state_.ReceivingCall)) {
         dialogs_.beep();
         return;
@@ -175,7 +175,7 @@ void LogCommands::Archive(LogPage page) {
             t.skip(1);
             if (t.eof()) t.goBottom();
         }
-        notify(kindOf(page));
+        Notify(kindOf(page));
     }
     HandleGrids();
 }
@@ -197,7 +197,7 @@ void LogCommands::EditReceivedNotes() {
     Status changed = t.replaceText("FROM", from);
     if (changed) changed = t.replaceText("NOTES", notes);
     (void)stored(t, changed);
-    notify(LogKind::Incoming);
+    Notify(LogKind::Incoming);
 }
 
 bool LogCommands::Find(LogPage page) {
@@ -206,7 +206,7 @@ bool LogCommands::Find(LogPage page) {
     const QString expression = BuildFindExpression(*fields);
     if (expression.isEmpty()) return false;
     (page == LogPage::Outgoing ? state_.IncomingSearch : state_.OutgoingSearch).clear();
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (busy) busy(true);
     t.goTop();
     const auto located = t.locate(ToWindows1252(expression), true, false);
@@ -215,7 +215,7 @@ bool LogCommands::Find(LogPage page) {
     (page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch) =
         found ? expression : QString();
     if (!found) ShowInformation("Not Found");
-    notify(kindOf(page));
+    Notify(kindOf(page));
     return found;
 }
 
@@ -223,14 +223,14 @@ bool LogCommands::FindNext(LogPage page) {
     QString& search = page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch;
     if (search.isEmpty()) return false;
     if (busy) busy(true);
-    const auto located = table(page).locate(ToWindows1252(search), true, true);
+    const auto located = Table(page).locate(ToWindows1252(search), true, true);
     if (busy) busy(false);
     const bool found = located.ok() && located.value() != 0;
     if (!found) {
         search.clear();
         ShowInformation("Not Found");
     }
-    notify(kindOf(page));
+    Notify(kindOf(page));
     return found;
 }
 
@@ -300,7 +300,7 @@ void LogCommands::Clone() {
         ShowInformation(logged.message());
         return;
     }
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
     HandleGrids();
     FaxTableCloseAndOpen();
 }
@@ -346,7 +346,7 @@ void LogCommands::Forward() {
 
 FaxInformation LogCommands::Information(LogPage page) const {
     FaxInformation info;
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return info;
     QStringList lines;
     if (page == LogPage::Outgoing) {
@@ -383,7 +383,7 @@ FaxInformation LogCommands::Information(LogPage page) const {
 
 SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
     SelectedFaxFiles fax;
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return fax;
     if (page == LogPage::Outgoing) {
         fax.title = "To: " + t.fieldText("RECIPIENT") +
@@ -399,7 +399,7 @@ SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
 }
 
 QString LogCommands::ExportFile(LogPage page) const {
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return {};
     return page == LogPage::Outgoing ? fileIn(SendFolder(), t.fieldText("FAXDOC"))
                                      : fileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
@@ -418,17 +418,17 @@ void LogCommands::SetView(LogPage page, int entry) {
     view_[int(page)] = entry;
     const QString filter = ViewFilter(page, entry);
     (page == LogPage::Outgoing ? state_.OutgoingFilter : state_.IncomingFilter) = filter;
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     // The count does not depend on the order HandleGrids may choose.
     if (t.isOpen()) {
         const auto count = t.query(ToWindows1252(filter));
         knownCount_[int(page)] = count.ok() ? count.value() : 0;
     }
     HandleGrids();
-    notify(kindOf(page));
+    Notify(kindOf(page));
 }
 
-int LogCommands::takeKnownCount(LogKind kind) {
+int LogCommands::TakeKnownCount(LogKind kind) {
     const int i = kind == LogKind::Outgoing ? 0 : 1;
     const int count = knownCount_[i];
     knownCount_[i] = -1;
@@ -441,35 +441,35 @@ void LogCommands::SetSort(LogPage page, int entry) {
         return;
     }
     sort_[int(page)] = entry;
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (HasSelectedRecord(t)) t.setOrder(t.tagArea(SortTag(page, entry).toStdString()));
-    notify(kindOf(page));
+    Notify(kindOf(page));
 }
 
 void LogCommands::HandleGrids() {
     for (LogPage page : {LogPage::Outgoing, LogPage::Incoming}) {
-        XbaseTable& t = table(page);
+        XbaseTable& t = Table(page);
         if (!t.isOpen()) continue;
         switch (HandleGridDecision(HasSelectedRecord(t), t.indexOrd())) {
             case GridOrderAction::None:
                 break;
             case GridOrderAction::SwitchOff:
                 t.setOrder(0);
-                notify(kindOf(page));
+                Notify(kindOf(page));
                 break;
             case GridOrderAction::RestoreAndGoTop: {
                 const QString tag =
                     page == LogPage::Outgoing ? SortTag(page, sort_[0]) : QString("DATETIME");
                 t.setOrder(t.tagArea(tag.toStdString()));
                 t.goTop();
-                notify(kindOf(page));
+                Notify(kindOf(page));
                 break;
             }
         }
     }
 }
 
-bool LogCommands::reopen(LogKind kind) {
+bool LogCommands::Reopen(LogKind kind) {
     XbaseTable& t = kind == LogKind::Outgoing ? fdm_.FaxTable : fdm_.RecTable;
     const uint32_t recno = t.recNo();
     const int order = t.indexOrd();
@@ -489,21 +489,21 @@ bool LogCommands::reopen(LogKind kind) {
 
 void LogCommands::FaxTableCloseAndOpen() {
     if (state_.ReceivingCall) return;
-    reopen(LogKind::Outgoing);
+    Reopen(LogKind::Outgoing);
     HandleGrids();
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
 }
 
 void LogCommands::ReopenLogs() {
     FaxTableCloseAndOpen();
-    if (!state_.ReceivingCall) reopen(LogKind::Incoming);
+    if (!state_.ReceivingCall) Reopen(LogKind::Incoming);
     HandleGrids();
-    notify(LogKind::Incoming);
+    Notify(LogKind::Incoming);
 }
 
 void LogCommands::ApplyFilters() {
     for (LogPage page : {LogPage::Outgoing, LogPage::Incoming}) {
-        XbaseTable& t = table(page);
+        XbaseTable& t = Table(page);
         if (!t.isOpen()) continue;
         const uint32_t recno = t.recNo();
         const QString& filter =
@@ -512,8 +512,8 @@ void LogCommands::ApplyFilters() {
         if (recno <= t.recCount()) t.go(recno);
     }
     HandleGrids();
-    notify(LogKind::Outgoing);
-    notify(LogKind::Incoming);
+    Notify(LogKind::Outgoing);
+    Notify(LogKind::Incoming);
 }
 
 }  // namespace corvane

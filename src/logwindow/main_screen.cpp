@@ -254,7 +254,7 @@ QWidget* TMainScreen::buildLogPage(LogPage which) {
         if (commands_) {
             commands_->SetSort(which, entry);
             // A refused sort (a call is coming in) puts the selector back.
-            page(which).sort->setCurrentIndex(commands_->sortEntry(which));
+            page(which).sort->setCurrentIndex(commands_->SortEntry(which));
         }
         syncGrids();
     });
@@ -424,7 +424,7 @@ void TMainScreen::syncGrids() {
         if (!w.model) continue;
         if (w.dirty) {
             w.dirty = false;
-            w.model->Refresh(commands_->takeKnownCount(w.model->kind()));
+            w.model->Refresh(commands_->TakeKnownCount(w.model->kind()));
             StretchLastColumn(p);
         }
         int row = w.model->rowOfCurrent();

@@ -167,7 +167,7 @@ TEST(Views, OnlyArchivedWithNothingArchivedLeavesNoSelectedRecordUntilAnotherVie
     logs.state.ReceivingCall = true;
     logs.commands.SetSort(LogPage::Incoming, 1);
     EXPECT_EQ(logs.dialogs.beeps, 1);
-    EXPECT_EQ(logs.commands.sortEntry(LogPage::Incoming), 0);
+    EXPECT_EQ(logs.commands.SortEntry(LogPage::Incoming), 0);
 }
 
 TEST(Notes, EditsFromAndNotesOfTheSelectedReceivedFaxButNotDuringACall) {
