@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDate>
@@ -236,6 +237,7 @@ void DbfFile::close() {
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }
+    unmap();
     fd_ = -1;
     fields_.clear();
     recordCount_ = 0;
@@ -286,8 +288,36 @@ bool DbfFile::fillCache(uint32_t recno) {
     return true;
 }
 
+bool DbfFile::mapUpTo(uint64_t end) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || uint64_t(st.st_size) < end) return false;
+    unmap();
+    // Room for appended records, so that a table that grows is not mapped again at every
+    // record read; only records the file holds (up to recordCount_) are ever read from it.
+    const uint64_t length = uint64_t(st.st_size) + uint64_t(st.st_size) / 4 + (1u << 20);
+    void* at = ::mmap(nullptr, size_t(length), PROT_READ, MAP_SHARED, fd_, 0);
+    if (at == MAP_FAILED) return false;
+    map_ = static_cast<const char*>(at);
+    mapSize_ = length;
+    return true;
+}
+
+void DbfFile::unmap() {
+    if (map_) ::munmap(const_cast<char*>(map_), size_t(mapSize_));
+    map_ = nullptr;
+    mapSize_ = 0;
+}
+
 bool DbfFile::readRecord(uint32_t recno, std::string& out) {
     if (fd_ < 0 || recno < 1 || recno > recordCount_) return false;
+    if (mode_ == OpenMode::Exclusive) {
+        const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * uint64_t(recordLength_);
+        const uint64_t end = at + uint64_t(recordLength_);
+        if (end <= mapSize_ || mapUpTo(end)) {
+            out.assign(map_ + at, size_t(recordLength_));
+            return true;
+        }
+    }
     if (cacheCount_ == 0 || recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
         if (!fillCache(recno)) return false;
     }

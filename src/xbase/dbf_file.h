@@ -81,6 +81,10 @@ class DbfFile {
   private:
     bool writeHeaderCount();
     bool fillCache(uint32_t recno);
+    // Maps the file for reading up to at least `end` bytes (a table held exclusively, which no
+    // other program shortens while we hold it); false when it cannot.
+    bool mapUpTo(uint64_t end);
+    void unmap();
 
     int fd_ = -1;
     OpenMode mode_ = OpenMode::Exclusive;
@@ -92,6 +96,10 @@ class DbfFile {
     int recordLength_ = 0;
     uint8_t flags_ = 0;
     bool repaired_ = false;
+    // Tables held exclusively are read through a shared read-only mapping of the file (our own
+    // writes show in it): a record read at a random place (a seek) costs no system call.
+    const char* map_ = nullptr;
+    uint64_t mapSize_ = 0;
     // Read cache: a run of whole records starting at cacheFirst_.
     std::string cache_;
     uint32_t cacheFirst_ = 0;

@@ -67,10 +67,14 @@ bool XbaseTable::seekOnce(const std::string& key) {
     (void)flushRecord();
     OpenTag& t = tags_[size_t(order_ - 1)];
     const std::string prefix = key.substr(0, size_t(t.tag->info().keyLength));
-    if (scanTag(t, t.tag->seekPrefix(prefix), true) &&
-        t.key->key(RecordView{&record_, recno_}).compare(0, prefix.size(), prefix) == 0) {
-        found_ = true;
-        return true;
+    // The entry's stored key decides, as it decided where the search landed (scanTag has
+    // compared it with the record's own key).
+    if (scanTag(t, t.tag->seekPrefix(prefix), true)) {
+        const CdxEntry* e = t.tag->entry(hint_);
+        if (e && e->key.compare(0, prefix.size(), prefix) == 0) {
+            found_ = true;
+            return true;
+        }
     }
     setEof();
     return false;
