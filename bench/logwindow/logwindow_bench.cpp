@@ -26,19 +26,20 @@ namespace {
 constexpr uint32_t kRecords = 100000;
 
 void appendOutgoing(xbase::XbaseTable& t, uint32_t i) {
-    t.appendBlank();
-    t.replaceText("SUBJECT", (i % 50 == 0 ? QString("Invoice %1") : QString("Letter %1")).arg(i));
-    t.replaceText("RECIPIENT",
-                  QString("Recipient %1").arg(i * 2654435761u % 1000003u, 7, 10, QChar('0')));
-    t.replaceText("PHONE", QString("555-%1").arg(i % 5000, 4, 10, QChar('0')));
-    t.replaceText("FAXDOC", QString("FAX%1.APF").arg(i % 100000, 5, 10, QChar('0')));
+    (void)t.appendBlank();
+    (void)t.replaceText("SUBJECT",
+                        (i % 50 == 0 ? QString("Invoice %1") : QString("Letter %1")).arg(i));
+    (void)t.replaceText("RECIPIENT",
+                        QString("Recipient %1").arg(i * 2654435761u % 1000003u, 7, 10, QChar('0')));
+    (void)t.replaceText("PHONE", QString("555-%1").arg(i % 5000, 4, 10, QChar('0')));
+    (void)t.replaceText("FAXDOC", QString("FAX%1.APF").arg(i % 100000, 5, 10, QChar('0')));
     if (i % 3) {
-        t.replaceDate("DATESENT", QDate(2020, 1, 1).addDays(i % 1500));
-        t.replaceText(
+        (void)t.replaceDate("DATESENT", QDate(2020, 1, 1).addDays(i % 1500));
+        (void)t.replaceText(
             "TIMESENT",
             QString("%1:%2").arg(i % 24, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')));
     }
-    t.replaceLogical("ARCHIVED", i % 7 == 0);
+    (void)t.replaceLogical("ARCHIVED", i % 7 == 0);
 }
 
 class FindSubject : public LogDialogs {
@@ -157,7 +158,7 @@ void BM_ViewOnlyUnsentFaxes(benchmark::State& state) {
         paint(*grid);
         state.ResumeTiming();
         log.commands->SetView(LogPage::Outgoing, 1);
-        model.Refresh(log.commands->takeKnownCount(LogKind::Outgoing));
+        model.Refresh(log.commands->TakeKnownCount(LogKind::Outgoing));
         grid->setCurrentIndex(model.index(0, 0));
         paint(*grid);
     }

@@ -25,18 +25,19 @@ QString recipientName(uint32_t i) {
 }
 
 void appendOutgoing(XbaseTable& t, uint32_t i) {
-    t.appendBlank();
-    t.replaceText("SUBJECT", (i % 50 == 0 ? QString("Invoice %1") : QString("Letter %1")).arg(i));
-    t.replaceText("RECIPIENT", recipientName(i));
-    t.replaceText("PHONE", QString("555-%1").arg(i % 5000, 4, 10, QChar('0')));
-    t.replaceText("FAXDOC", QString("FAX%1.APF").arg(i % 100000, 5, 10, QChar('0')));
+    (void)t.appendBlank();
+    (void)t.replaceText("SUBJECT",
+                        (i % 50 == 0 ? QString("Invoice %1") : QString("Letter %1")).arg(i));
+    (void)t.replaceText("RECIPIENT", recipientName(i));
+    (void)t.replaceText("PHONE", QString("555-%1").arg(i % 5000, 4, 10, QChar('0')));
+    (void)t.replaceText("FAXDOC", QString("FAX%1.APF").arg(i % 100000, 5, 10, QChar('0')));
     if (i % 3) {
-        t.replaceDate("DATESENT", QDate(2020, 1, 1).addDays(i % 1500));
-        t.replaceText(
+        (void)t.replaceDate("DATESENT", QDate(2020, 1, 1).addDays(i % 1500));
+        (void)t.replaceText(
             "TIMESENT",
             QString("%1:%2").arg(i % 24, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0')));
     }
-    t.replaceLogical("ARCHIVED", i % 7 == 0);
+    (void)t.replaceLogical("ARCHIVED", i % 7 == 0);
 }
 
 // A filled outgoing table per size, kept for the whole run.
@@ -61,7 +62,7 @@ Fixture& tableOf(uint32_t records, bool allTags) {
     } else {
         (void)t.createTag(OutgoingTags()[2]);  // RECIPIENT
     }
-    t.commit();
+    (void)t.commit();
     return *slot;
 }
 
@@ -74,7 +75,7 @@ void BM_AppendOutgoing(benchmark::State& state) {
         XbaseTable t;
         (void)t.open(path, OpenMode::Exclusive);
         for (uint32_t i = 0; i < count; ++i) appendOutgoing(t, i);
-        t.commit();
+        (void)t.commit();
     }
     state.SetItemsProcessed(state.iterations() * count);
 }
@@ -90,7 +91,7 @@ void BM_AppendOutgoingWithEightTags(benchmark::State& state) {
         (void)t.open(path, OpenMode::Exclusive);
         for (const auto& tag : OutgoingTags()) (void)t.createTag(tag);
         for (uint32_t i = 0; i < count; ++i) appendOutgoing(t, i);
-        t.commit();
+        (void)t.commit();
     }
     state.SetItemsProcessed(state.iterations() * count);
 }
@@ -107,7 +108,7 @@ void BM_CreateEightTags(benchmark::State& state) {
     XbaseTable t;
     (void)t.open(path, OpenMode::Exclusive);
     for (uint32_t i = 0; i < count; ++i) appendOutgoing(t, i);
-    t.commit();
+    (void)t.commit();
     for (auto _ : state) {
         for (const auto& tag : OutgoingTags()) (void)t.createTag(tag);
         state.PauseTiming();

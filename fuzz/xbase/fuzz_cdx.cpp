@@ -19,9 +19,9 @@ const QString& tablePath() {
         XbaseTable t;
         (void)t.open(p, OpenMode::Exclusive);
         for (int i = 0; i < 40; ++i) {
-            t.appendBlank();
-            t.replaceText("NAME", QString("name%1").arg(i * 7 % 40));
-            t.replaceNumber("N", i);
+            (void)t.appendBlank();
+            (void)t.replaceText("NAME", QString("name%1").arg(i * 7 % 40));
+            (void)t.replaceNumber("N", i);
         }
         return p;
     }();
@@ -62,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             walk(t);
             if (t.tagCount() > 0) {
                 t.go(3);
-                t.replaceText("NAME", "changed");
-                t.deleteRecord();
-                t.recall();
-                t.commit();
+                (void)t.replaceText("NAME", "changed");
+                (void)t.deleteRecord();
+                (void)t.recall();
+                (void)t.commit();
             }
         }
     }

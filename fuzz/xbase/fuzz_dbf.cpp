@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (mode == OpenMode::Exclusive && t.recCount() < 500) {
             (void)t.query(".not. deleted()");
             if (!t.fields().empty()) (void)t.createTag({"T", t.fields()[0].name, "", false, true});
-            t.appendBlank();
+            (void)t.appendBlank();
             (void)t.pack();
         }
     }

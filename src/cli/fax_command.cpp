@@ -322,7 +322,7 @@ int sendFax(const QStringList& args) {
     const QString number = positional.takeFirst();
     for (const QString& file : positional) {
         if (!QFileInfo::exists(file)) {
-            err("corvane-cli fax: " + file + ": File not found");
+            err("corvane-cli fax: " + file + ": " + FaxErrorTextOr(ecFileNotFound, {}));
             return 1;
         }
     }

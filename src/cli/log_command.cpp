@@ -77,6 +77,9 @@ int list(const QStringList& args) {
         table = logTable(fdm, which);
     }
     table->setOrder(0);
+    // A tag whose stored keys differ from the table's is rebuilt when the table is held
+    // exclusively; otherwise the listing says so once.
+    table->setWarning([](const QString& message) { err("corvane-cli: warning: " + message); });
     if (!tag.isEmpty()) {
         const int order = table->tagArea(tag.toStdString());
         if (order == 0) {
@@ -107,11 +110,12 @@ int add(const QStringList& args) {
     }
     TFDM fdm;
     if (!fdm.OpenFaxLogs()) return 1;
-    bool ok;
+    Status written;
     if (which == "out") {
         if (parts.size() > 7) return usage();
-        ok = fdm.AppendOutgoingFax({parts.value(0), parts.value(1), parts.value(2), parts.value(3),
-                                    parts.value(4), parts.value(5), parts.value(6)});
+        written =
+            fdm.AppendOutgoingFax({parts.value(0), parts.value(1), parts.value(2), parts.value(3),
+                                   parts.value(4), parts.value(5), parts.value(6)});
     } else {
         if (parts.size() > 5) return usage();
         const QDate date = QDate::fromString(parts.value(0).trimmed(), "yyyyMMdd");
@@ -122,11 +126,12 @@ int add(const QStringList& args) {
             err("corvane-cli: DATE must be yyyymmdd and PAGES a number");
             return 2;
         }
-        ok = fdm.AppendReceivedFax({date, parts.value(1), parts.value(2), pages, parts.value(4)});
+        written =
+            fdm.AppendReceivedFax({date, parts.value(1), parts.value(2), pages, parts.value(4)});
     }
     XbaseTable* table = logTable(fdm, which);
-    if (!ok) {
-        err("corvane-cli: cannot write " + table->path());
+    if (!written) {
+        err("corvane-cli: " + written.message());
         return 1;
     }
     out(QString::number(table->recNo()));
@@ -145,8 +150,10 @@ int remove(const QStringList& args) {
         err(QString("corvane-cli: no record %1").arg(recno));
         return 1;
     }
-    if (!table->deleteRecord() || !table->commit()) {
-        err("corvane-cli: cannot write " + table->path());
+    Status deleted = table->deleteRecord();
+    if (deleted) deleted = table->commit();
+    if (!deleted) {
+        err("corvane-cli: " + deleted.message());
         return 1;
     }
     return 0;

@@ -7,27 +7,17 @@
 #include <algorithm>
 
 #include "core/app_folders.h"
+#include "core/windows1252.h"
 #include "covers/cover_generator.h"
 #include "covers/design_stream.h"
 #include "covers/render_file.h"
+#include "covers/template_file_io.h"
 
 namespace corvane {
 
 namespace {
 
 constexpr int kMaxComponentNumber = 1000;
-
-QString ReplaceExtension(const QString& path, const QString& extension) {
-    const QFileInfo info(path);
-    const QString base =
-        info.completeSuffix().isEmpty()
-            ? info.fileName()
-            : info.fileName().left(info.fileName().size() - info.suffix().size() - 1);
-    const QString folder = info.path() == QLatin1String(".") && !path.contains(QLatin1Char('/'))
-                               ? QString()
-                               : info.path() + QLatin1Char('/');
-    return folder + base + extension;
-}
 
 void NameComponents(CoverObjectList& objects) {
     QStringList taken;
@@ -44,34 +34,6 @@ void NameComponents(CoverObjectList& objects) {
 }
 
 }  // namespace
-
-QString CompanionPath(const QString& path, const QString& extension) {
-    const QString wanted = ReplaceExtension(path, extension);
-    const QFileInfo info(wanted);
-    const QString folder = WithTrailingSlash(info.path());
-    return ResolveName(folder, info.fileName());
-}
-
-Result<QByteArray> ReadTemplateFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    if (file.size() > kMaxTemplateFileBytes)
-        return Status::Error(QStringLiteral("%1: %2 bytes is too large for a cover template")
-                                 .arg(path)
-                                 .arg(file.size()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Status::Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return bytes;
-}
-
-Status WriteFileReplacing(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return Status::Ok();
-}
 
 Status SaveTemplate(const QString& designPath, CoverObjectList& objects,
                     const QString& description) {
@@ -96,7 +58,7 @@ Status SaveTemplate(const QString& designPath, CoverObjectList& objects,
     CoverGenerator generator;
     if (Status s = generator.RenderPreview(renderPath); !s.ok()) return s;
     return WriteFileReplacing(CompanionPath(designPath, QStringLiteral(".DES")),
-                              description.toLatin1() + "\r\n");
+                              QByteArray::fromStdString(ToWindows1252(description)) + "\r\n");
 }
 
 Result<CoverObjectList> LoadTemplate(const QString& designPath) {
@@ -121,7 +83,7 @@ QString ReadDescription(const QString& templatePath) {
     if (!file.open(QIODevice::ReadOnly)) return {};
     QByteArray line = file.readLine(4096);
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
-    return QString::fromLatin1(line);
+    return FromWindows1252(line);
 }
 
 Status DeleteTemplate(const QString& designPath) {

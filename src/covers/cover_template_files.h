@@ -12,25 +12,14 @@
 
 #include "core/status.h"
 #include "covers/fax_graphic_control.h"
+#include "covers/template_file_io.h"
 
 namespace corvane {
 
 // The design page the objects live on, in design pixels.
 inline constexpr int kDesignPageWidth = 768;
 inline constexpr int kDesignPageHeight = 960;
-// Template files larger than this are not templates; reading stops before allocating them.
-inline constexpr qint64 kMaxTemplateFileBytes = 32 * 1024 * 1024;
-
 inline const QString kDefaultDescription = QStringLiteral("[Description]");
-
-// `path` with its extension replaced by `extension` (".FCT"); an existing file whose name
-// differs only in letter case is returned instead.
-QString CompanionPath(const QString& path, const QString& extension);
-
-// A whole template file; an error naming the file when it is missing, unreadable or too large.
-Result<QByteArray> ReadTemplateFile(const QString& path);
-// Writes `bytes` to a new file beside `path` and renames it into place.
-Status WriteFileReplacing(const QString& path, const QByteArray& bytes);
 
 // Writes the design file, the render file, the preview and the description, in that order.
 // Objects off the page (Top > page height - 10, Left > page width - 10, or no width or height)

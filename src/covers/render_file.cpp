@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/windows1252.h"
 #include "covers/tagged_values.h"
 #include "faxdoc/bmp_file.h"
 
@@ -90,7 +91,8 @@ void AppendRenderRecord(QByteArray& out, const TFaxGraphicControl& o, int screen
             w.integer(multi.Alignment());
             w.boolean(multi.WordWrap());
             QByteArray text;
-            for (const QString& line : multi.Items()) text += line.toLatin1() + "\r\n";
+            for (const QString& line : multi.Items())
+                text += QByteArray::fromStdString(ToWindows1252(line)) + "\r\n";
             w.integer(static_cast<qint32>(text.size()));
             w.raw(text);
             break;
@@ -140,7 +142,7 @@ bool RenderFileReader::next(RenderRecord& rec) {
             rec.alignment = r.integer();
             rec.wordWrap = r.boolean();
             const qint32 n = r.integer();
-            const QString text = QString::fromLatin1(r.raw(n));
+            const QString text = FromWindows1252(r.raw(n));
             QStringList lines = text.split(QStringLiteral("\r\n"));
             if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
             rec.items = lines;

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include "core/windows1252.h"
+
 namespace corvane {
 
 namespace {
@@ -29,17 +31,17 @@ void TaggedWriter::integer(qint32 value) {
 }
 
 void TaggedWriter::string(const QString& text) {
-    const QByteArray latin = text.toLatin1();
-    if (latin.size() <= 255) {
+    const QByteArray encoded = QByteArray::fromStdString(ToWindows1252(text));
+    if (encoded.size() <= 255) {
         bytes_.append(tagged::kString);
-        bytes_.append(static_cast<char>(latin.size()));
+        bytes_.append(static_cast<char>(encoded.size()));
     } else {
         bytes_.append(tagged::kLongString);
         char buf[4];
-        qToLittleEndian<quint32>(static_cast<quint32>(latin.size()), buf);
+        qToLittleEndian<quint32>(static_cast<quint32>(encoded.size()), buf);
         bytes_.append(buf, 4);
     }
-    bytes_.append(latin);
+    bytes_.append(encoded);
 }
 
 void TaggedWriter::ident(const QString& name) {
@@ -66,9 +68,9 @@ void TaggedWriter::binary(const QByteArray& bytes) {
 }
 
 void TaggedWriter::name(const QString& text) {
-    const QByteArray latin = text.toLatin1().left(255);
-    bytes_.append(static_cast<char>(latin.size()));
-    bytes_.append(latin);
+    const QByteArray encoded = QByteArray::fromStdString(ToWindows1252(text)).left(255);
+    bytes_.append(static_cast<char>(encoded.size()));
+    bytes_.append(encoded);
 }
 
 void TaggedReader::fail(const QString& what) const {
@@ -124,15 +126,15 @@ qint32 TaggedReader::integer() {
 
 QString TaggedReader::string() {
     const char tag = static_cast<char>(byte());
-    if (tag == tagged::kString || tag == tagged::kIdent) return QString::fromLatin1(take(byte()));
-    if (tag == tagged::kLongString) return QString::fromLatin1(take(u32()));
+    if (tag == tagged::kString || tag == tagged::kIdent) return FromWindows1252(take(byte()));
+    if (tag == tagged::kLongString) return FromWindows1252(take(u32()));
     --pos_;
     fail(QStringLiteral("string expected"));
 }
 
 QString TaggedReader::ident() {
     expect(tagged::kIdent, "identifier");
-    return QString::fromLatin1(take(byte()));
+    return FromWindows1252(take(byte()));
 }
 
 bool TaggedReader::boolean() {
@@ -149,7 +151,7 @@ QStringList TaggedReader::set() {
     for (;;) {
         const quint8 length = byte();
         if (length == 0) return names;
-        names << QString::fromLatin1(take(length));
+        names << FromWindows1252(take(length));
     }
 }
 
@@ -165,7 +167,7 @@ void TaggedReader::expect(char tag, const char* what) {
 }
 
 QString TaggedReader::name() {
-    return QString::fromLatin1(take(byte()));
+    return FromWindows1252(take(byte()));
 }
 
 void TaggedReader::skipValue(int depth) {

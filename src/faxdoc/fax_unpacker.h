@@ -5,7 +5,7 @@
 // Every operation opens the input for its own duration, decodes, and raises on error:
 // EFaxBadFormat ("File is not an APF file") for a bad signature, a page beyond the page count
 // or page data ending early; EFaxError for files that cannot be opened or written;
-// EFaxError ecBadArgument for inconsistent whitespace settings; ECantMakeBitmap.
+// EFaxError ecBadArgument for inconsistent whitespace settings; EFaxError ecCantMakeBitmap.
 
 #include <QImage>
 #include <QString>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "faxdoc/fax_document_errors.h"
+#include "core/fax_errors.h"
 #include "faxdoc/file_error_throwers.h"
 
 namespace corvane {
@@ -39,7 +39,7 @@ QImage MonoBitmapBuilder::toImage(int minimumRowBytes) const {
     int rowBytes = std::max(widestExtent_, minimumRowBytes);
     rowBytes = std::min(kStride, (rowBytes + 1) & ~1);
     QImage image(rowBytes * 8, rows_, QImage::Format_Mono);
-    if (image.isNull()) throw ECantMakeBitmap();
+    if (image.isNull()) throw EFaxError(ecCantMakeBitmap);
     image.setColorTable(PageColorTable());
     for (int y = 0; y < rows_; ++y)
         std::memcpy(image.scanLine(y), rowData_.data() + size_t(y) * kStride, rowBytes);
@@ -49,12 +49,12 @@ QImage MonoBitmapBuilder::toImage(int minimumRowBytes) const {
 QImage StretchMonoImage(const QImage& source, qint64 width, qint64 height) {
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
         width * height > kMaxStretchPixels)
-        throw ECantMakeBitmap();
+        throw EFaxError(ecCantMakeBitmap);
     const QImage mono = source.format() == QImage::Format_Mono
                             ? source
                             : source.convertToFormat(QImage::Format_Mono);
     QImage target(int(width), int(height), QImage::Format_Mono);
-    if (target.isNull() || mono.isNull()) throw ECantMakeBitmap();
+    if (target.isNull() || mono.isNull()) throw EFaxError(ecCantMakeBitmap);
     target.setColorTable(mono.colorTable());
     target.setDotsPerMeterX(int(mono.dotsPerMeterX() * width / std::max(1, mono.width())));
     target.setDotsPerMeterY(int(mono.dotsPerMeterY() * height / std::max(1, mono.height())));

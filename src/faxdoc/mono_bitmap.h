@@ -22,7 +22,7 @@ class MonoBitmapBuilder : public UnpackedLineConsumer {
     int rows() const { return rows_; }
     // The page as an image (0 x 0 without rows); the row width is the widest extent of ink
     // or `minimumRowBytes` (216, 256 for wide pages), rounded up to an even byte count.
-    // Throws ECantMakeBitmap.
+    // Throws EFaxError(ecCantMakeBitmap).
     QImage toImage(int minimumRowBytes) const;
 
   private:
@@ -34,8 +34,8 @@ class MonoBitmapBuilder : public UnpackedLineConsumer {
     int widestExtent_ = 0;
 };
 
-// Nearest-pixel stretch of a Format_Mono image to width x height. Throws ECantMakeBitmap
-// for an empty or unreasonably large target.
+// Nearest-pixel stretch of a Format_Mono image to width x height. Throws
+// EFaxError(ecCantMakeBitmap) for an empty or unreasonably large target.
 QImage StretchMonoImage(const QImage& source, qint64 width, qint64 height);
 
 // The Format_Mono colour table used for pages: 0 black, 1 white.

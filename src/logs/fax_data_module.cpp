@@ -218,22 +218,34 @@ QString TFDM::IsArchivedText(const XbaseTable& table) {
     return table.fieldLogical("ARCHIVED") ? "Yes" : "No ";
 }
 
-bool TFDM::AppendOutgoingFax(const OutgoingFaxFields& f) {
+Status TFDM::AppendOutgoingFax(const OutgoingFaxFields& f) {
     XbaseTable& t = FaxTable;
-    return t.appendBlank() && t.replaceText("SUBJECT", f.subject) &&
-           t.replaceText("RECIPIENT", f.recipient) && t.replaceText("PHONE", f.phone) &&
-           t.replaceText("FAXDOC", f.faxDoc) && t.replaceText("FAXCOVER", f.faxCover) &&
-           t.replaceText("NOTES", f.notes) && t.replaceText("CODES", f.codes) &&
-           t.replaceDate("DATESENT", QDate()) && t.replaceText("TIMESENT", "") &&
-           t.replaceLogical("ARCHIVED", false) && t.commit();
+    Status s = t.appendBlank();
+    if (s) s = t.replaceText("SUBJECT", f.subject);
+    if (s) s = t.replaceText("RECIPIENT", f.recipient);
+    if (s) s = t.replaceText("PHONE", f.phone);
+    if (s) s = t.replaceText("FAXDOC", f.faxDoc);
+    if (s) s = t.replaceText("FAXCOVER", f.faxCover);
+    if (s) s = t.replaceText("NOTES", f.notes);
+    if (s) s = t.replaceText("CODES", f.codes);
+    if (s) s = t.replaceDate("DATESENT", QDate());
+    if (s) s = t.replaceText("TIMESENT", "");
+    if (s) s = t.replaceLogical("ARCHIVED", false);
+    if (s) s = t.commit();
+    return s;
 }
 
-bool TFDM::AppendReceivedFax(const ReceivedFaxFields& f) {
+Status TFDM::AppendReceivedFax(const ReceivedFaxFields& f) {
     XbaseTable& t = RecTable;
-    return t.appendBlank() && t.replaceDate("DATEREC", f.date) &&
-           t.replaceText("TIMEREC", f.time) && t.replaceText("FROM", f.from) &&
-           t.replaceNumber("PAGES", std::clamp(f.pages, 0, kMaxStoredPages)) &&
-           t.replaceText("FAXFILE", f.faxFile) && t.replaceLogical("ARCHIVED", false) && t.commit();
+    Status s = t.appendBlank();
+    if (s) s = t.replaceDate("DATEREC", f.date);
+    if (s) s = t.replaceText("TIMEREC", f.time);
+    if (s) s = t.replaceText("FROM", f.from);
+    if (s) s = t.replaceNumber("PAGES", std::clamp(f.pages, 0, kMaxStoredPages));
+    if (s) s = t.replaceText("FAXFILE", f.faxFile);
+    if (s) s = t.replaceLogical("ARCHIVED", false);
+    if (s) s = t.commit();
+    return s;
 }
 
 bool TFDM::IndexesNeedRebuild() const {

@@ -71,9 +71,10 @@ class TFDM {
     static QString IsDeletedText(const xbase::XbaseTable& table);   // "Yes" / "No "
     static QString IsArchivedText(const xbase::XbaseTable& table);  // "Yes" / "No "
 
-    // Appends and commits a record; the new record becomes current.
-    bool AppendOutgoingFax(const OutgoingFaxFields& fields);
-    bool AppendReceivedFax(const ReceivedFaxFields& fields);
+    // Appends and commits a record; the new record becomes current. A failure says why
+    // (the table's file and the system's reason).
+    Status AppendOutgoingFax(const OutgoingFaxFields& fields);
+    Status AppendReceivedFax(const ReceivedFaxFields& fields);
 
     // True when an index lacks a tag that later versions added ("URECIP", "UFROM"): the
     // first activation then runs the pack-and-reindex procedure.

@@ -20,6 +20,15 @@ using xbase::XbaseTable;
 namespace {
 
 constexpr int kInfoLabelWidth = 12;
+const char* const kCopyFailed = "Unable to copy the fax files";
+
+// Commits a change to the current record; a change or a write that failed is told with its
+// reason, and the caller then leaves the files the record names alone.
+bool stored(XbaseTable& table, Status change) {
+    if (change) change = table.commit();
+    if (!change) ShowInformation(change.message());
+    return change.ok();
+}
 
 bool fileExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
@@ -57,26 +66,26 @@ bool LogCommands::HasSelectedRecord(const XbaseTable& table) {
 }
 
 bool LogCommands::HasSelectedRecord(LogPage page) const {
-    return HasSelectedRecord(table(page));
+    return HasSelectedRecord(Table(page));
 }
 
-XbaseTable& LogCommands::table(LogPage page) const {
+XbaseTable& LogCommands::Table(LogPage page) const {
     return page == LogPage::Outgoing ? fdm_.FaxTable : fdm_.RecTable;
 }
 
-void LogCommands::notify(LogKind kind) {
+void LogCommands::Notify(LogKind kind) {
     if (changed) changed(kind);
 }
 
 void LogCommands::Delete(LogPage page) {
     if (page == LogPage::Outgoing)
-        deleteOutgoing();
+        DeleteOutgoing();
     else
-        deleteIncoming();
+        DeleteIncoming();
     HandleGrids();
 }
 
-void LogCommands::deleteOutgoing() {
+void LogCommands::DeleteOutgoing() {
     XbaseTable& t = fdm_.FaxTable;
     if (!HasSelectedRecord(t)) {
         dialogs_.beep();
@@ -99,19 +108,16 @@ void LogCommands::deleteOutgoing() {
     const QString cover = StoredFileIn(SendFolder(), coverName);
     switch (what) {
         case DeleteWhat::Cover:
-            t.replaceText("FAXCOVER", "");
-            t.commit();
+            if (!stored(t, t.replaceText("FAXCOVER", ""))) break;
             removeQuietly(cover);
             removeQuietly(CoverDataFileOf(cover));
             break;
         case DeleteWhat::Body:
-            t.replaceText("FAXDOC", "");
-            t.commit();
+            if (!stored(t, t.replaceText("FAXDOC", ""))) break;
             removeQuietly(doc);
             break;
         case DeleteWhat::Both:
-            t.deleteRecord();
-            t.commit();
+            if (!stored(t, t.deleteRecord())) break;
             t.skip(1);
             if (t.eof()) t.goBottom();
             removeQuietly(doc);
@@ -119,10 +125,10 @@ void LogCommands::deleteOutgoing() {
             removeQuietly(CoverDataFileOf(cover));
             break;
     }
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
 }
 
-void LogCommands::deleteIncoming() {
+void LogCommands::DeleteIncoming() {
     XbaseTable& t = fdm_.RecTable;
     if (!HasSelectedRecord(t) || state_.ReceivingCall) {
         dialogs_.beep();
@@ -133,16 +139,15 @@ void LogCommands::deleteIncoming() {
         return;
     if (!t.go(recno)) return;
     const QString file = StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
-    t.deleteRecord();
-    t.commit();
+    if (!stored(t, t.deleteRecord())) return;
     t.skip(1);
     if (t.eof()) t.goBottom();
     removeQuietly(file);
-    notify(LogKind::Incoming);
+    Notify(LogKind::Incoming);
 }
 
 void LogCommands::Archive(LogPage page) {
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t) || (page == LogPage::Incoming && state_.ReceivingCall)) {
         dialogs_.beep();
         return;
@@ -151,15 +156,13 @@ void LogCommands::Archive(LogPage page) {
     const bool archived = t.fieldLogical("ARCHIVED");
     const QString about = t.fieldText(page == LogPage::Outgoing ? "SUBJECT" : "FROM").trimmed();
     if (AskYesNoDefaultNo(ArchiveQuestion(page, archived, about), "Archive") && t.go(recno)) {
-        // A failed store leaves the record as it was; nothing to tell the user.
-        t.replaceLogical("ARCHIVED", !archived);
-        t.commit();
+        (void)stored(t, t.replaceLogical("ARCHIVED", !archived));
         // The record may leave the view ("Only Unsent Faxes"); the cursor then moves on.
         if (!t.filter().empty() && !t.evalLogical(t.filter())) {
             t.skip(1);
             if (t.eof()) t.goBottom();
         }
-        notify(kindOf(page));
+        Notify(kindOf(page));
     }
     HandleGrids();
 }
@@ -178,10 +181,10 @@ void LogCommands::EditReceivedNotes() {
     QString from = t.fieldText("FROM");
     QString notes = t.fieldText("NOTES");
     if (!dialogs_.editReceiveNotes(from, notes) || !t.go(recno)) return;
-    t.replaceText("FROM", from);
-    t.replaceText("NOTES", notes);
-    t.commit();
-    notify(LogKind::Incoming);
+    Status changed = t.replaceText("FROM", from);
+    if (changed) changed = t.replaceText("NOTES", notes);
+    (void)stored(t, changed);
+    Notify(LogKind::Incoming);
 }
 
 bool LogCommands::Find(LogPage page) {
@@ -190,7 +193,7 @@ bool LogCommands::Find(LogPage page) {
     const QString expression = BuildFindExpression(*fields);
     if (expression.isEmpty()) return false;
     (page == LogPage::Outgoing ? state_.IncomingSearch : state_.OutgoingSearch).clear();
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (busy) busy(true);
     t.goTop();
     const auto located = t.locate(ToWindows1252(expression), true, false);
@@ -199,7 +202,7 @@ bool LogCommands::Find(LogPage page) {
     (page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch) =
         found ? expression : QString();
     if (!found) ShowInformation("Not Found");
-    notify(kindOf(page));
+    Notify(kindOf(page));
     return found;
 }
 
@@ -207,14 +210,14 @@ bool LogCommands::FindNext(LogPage page) {
     QString& search = page == LogPage::Outgoing ? state_.OutgoingSearch : state_.IncomingSearch;
     if (search.isEmpty()) return false;
     if (busy) busy(true);
-    const auto located = table(page).locate(ToWindows1252(search), true, true);
+    const auto located = Table(page).locate(ToWindows1252(search), true, true);
     if (busy) busy(false);
     const bool found = located.ok() && located.value() != 0;
     if (!found) {
         search.clear();
         ShowInformation("Not Found");
     }
-    notify(kindOf(page));
+    Notify(kindOf(page));
     return found;
 }
 
@@ -278,12 +281,13 @@ void LogCommands::Clone() {
         f.faxCover = QFileInfo(target).fileName();
     }
     // A record is only logged with its files complete; partial copies are removed.
-    if (!ok || !fdm_.AppendOutgoingFax(f)) {
+    const Status logged = ok ? fdm_.AppendOutgoingFax(f) : Status::Error(kCopyFailed);
+    if (!logged) {
         for (const QString& path : made) removeQuietly(path);
-        ShowInformation("Unable to copy the fax files");
+        ShowInformation(logged.message());
         return;
     }
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
     HandleGrids();
     FaxTableCloseAndOpen();
 }
@@ -317,9 +321,10 @@ void LogCommands::Forward() {
     f.phone = r.faxNumber;
     f.subject = r.subject;
     f.faxDoc = QFileInfo(target).fileName();
-    if (!ok || !fdm_.AppendOutgoingFax(f)) {
+    const Status logged = ok ? fdm_.AppendOutgoingFax(f) : Status::Error(kCopyFailed);
+    if (!logged) {
         removeQuietly(target);
-        ShowInformation("Unable to copy the fax files");
+        ShowInformation(logged.message());
         return;
     }
     if (showPage) showPage(LogPage::Outgoing);
@@ -328,7 +333,7 @@ void LogCommands::Forward() {
 
 FaxInformation LogCommands::Information(LogPage page) const {
     FaxInformation info;
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return info;
     QStringList lines;
     if (page == LogPage::Outgoing) {
@@ -365,7 +370,7 @@ FaxInformation LogCommands::Information(LogPage page) const {
 
 SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
     SelectedFaxFiles fax;
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return fax;
     if (page == LogPage::Outgoing) {
         fax.title = "To: " + t.fieldText("RECIPIENT") +
@@ -381,7 +386,7 @@ SelectedFaxFiles LogCommands::SelectedFax(LogPage page) const {
 }
 
 QString LogCommands::ExportFile(LogPage page) const {
-    const XbaseTable& t = table(page);
+    const XbaseTable& t = Table(page);
     if (!HasSelectedRecord(t)) return {};
     return page == LogPage::Outgoing ? StoredFileIn(SendFolder(), t.fieldText("FAXDOC"))
                                      : StoredFileIn(ReceiveFolder(), t.fieldText("FAXFILE"));
@@ -400,17 +405,17 @@ void LogCommands::SetView(LogPage page, int entry) {
     view_[int(page)] = entry;
     const QString filter = ViewFilter(page, entry);
     (page == LogPage::Outgoing ? state_.OutgoingFilter : state_.IncomingFilter) = filter;
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     // The count does not depend on the order HandleGrids may choose.
     if (t.isOpen()) {
         const auto count = t.query(ToWindows1252(filter));
         knownCount_[int(page)] = count.ok() ? count.value() : 0;
     }
     HandleGrids();
-    notify(kindOf(page));
+    Notify(kindOf(page));
 }
 
-int LogCommands::takeKnownCount(LogKind kind) {
+int LogCommands::TakeKnownCount(LogKind kind) {
     const int i = kind == LogKind::Outgoing ? 0 : 1;
     const int count = knownCount_[i];
     knownCount_[i] = -1;
@@ -423,35 +428,35 @@ void LogCommands::SetSort(LogPage page, int entry) {
         return;
     }
     sort_[int(page)] = entry;
-    XbaseTable& t = table(page);
+    XbaseTable& t = Table(page);
     if (HasSelectedRecord(t)) t.setOrder(t.tagArea(SortTag(page, entry).toStdString()));
-    notify(kindOf(page));
+    Notify(kindOf(page));
 }
 
 void LogCommands::HandleGrids() {
     for (LogPage page : {LogPage::Outgoing, LogPage::Incoming}) {
-        XbaseTable& t = table(page);
+        XbaseTable& t = Table(page);
         if (!t.isOpen()) continue;
         switch (HandleGridDecision(HasSelectedRecord(t), t.indexOrd())) {
             case GridOrderAction::None:
                 break;
             case GridOrderAction::SwitchOff:
                 t.setOrder(0);
-                notify(kindOf(page));
+                Notify(kindOf(page));
                 break;
             case GridOrderAction::RestoreAndGoTop: {
                 const QString tag =
                     page == LogPage::Outgoing ? SortTag(page, sort_[0]) : QString("DATETIME");
                 t.setOrder(t.tagArea(tag.toStdString()));
                 t.goTop();
-                notify(kindOf(page));
+                Notify(kindOf(page));
                 break;
             }
         }
     }
 }
 
-bool LogCommands::reopen(LogKind kind) {
+bool LogCommands::Reopen(LogKind kind) {
     XbaseTable& t = kind == LogKind::Outgoing ? fdm_.FaxTable : fdm_.RecTable;
     const uint32_t recno = t.recNo();
     const int order = t.indexOrd();
@@ -471,21 +476,21 @@ bool LogCommands::reopen(LogKind kind) {
 
 void LogCommands::FaxTableCloseAndOpen() {
     if (state_.ReceivingCall) return;
-    reopen(LogKind::Outgoing);
+    Reopen(LogKind::Outgoing);
     HandleGrids();
-    notify(LogKind::Outgoing);
+    Notify(LogKind::Outgoing);
 }
 
 void LogCommands::ReopenLogs() {
     FaxTableCloseAndOpen();
-    if (!state_.ReceivingCall) reopen(LogKind::Incoming);
+    if (!state_.ReceivingCall) Reopen(LogKind::Incoming);
     HandleGrids();
-    notify(LogKind::Incoming);
+    Notify(LogKind::Incoming);
 }
 
 void LogCommands::ApplyFilters() {
     for (LogPage page : {LogPage::Outgoing, LogPage::Incoming}) {
-        XbaseTable& t = table(page);
+        XbaseTable& t = Table(page);
         if (!t.isOpen()) continue;
         const uint32_t recno = t.recNo();
         const QString& filter =
@@ -494,8 +499,8 @@ void LogCommands::ApplyFilters() {
         if (recno <= t.recCount()) t.go(recno);
     }
     HandleGrids();
-    notify(LogKind::Outgoing);
-    notify(LogKind::Incoming);
+    Notify(LogKind::Outgoing);
+    Notify(LogKind::Incoming);
 }
 
 }  // namespace corvane

@@ -77,7 +77,7 @@ class LogCommands {
 
     static bool HasSelectedRecord(const xbase::XbaseTable& table);
     bool HasSelectedRecord(LogPage page) const;
-    xbase::XbaseTable& table(LogPage page) const;
+    xbase::XbaseTable& Table(LogPage page) const;
 
     void Delete(LogPage page);
     void Archive(LogPage page);
@@ -106,16 +106,16 @@ class LogCommands {
     void ApplyFilters();
 
     // The row count of a view that SetView has just counted, once; -1 when not known.
-    int takeKnownCount(LogKind kind);
+    int TakeKnownCount(LogKind kind);
 
-    int viewEntry(LogPage page) const { return view_[int(page)]; }
-    int sortEntry(LogPage page) const { return sort_[int(page)]; }
+    int ViewEntry(LogPage page) const { return view_[int(page)]; }
+    int SortEntry(LogPage page) const { return sort_[int(page)]; }
 
   private:
-    void notify(LogKind kind);
-    void deleteOutgoing();
-    void deleteIncoming();
-    bool reopen(LogKind kind);
+    void Notify(LogKind kind);
+    void DeleteOutgoing();
+    void DeleteIncoming();
+    bool Reopen(LogKind kind);
 
     TFDM& fdm_;
     MainScreenState& state_;

@@ -20,7 +20,7 @@ constexpr int kRowsBeforeAsked = 50;
 
 const std::vector<LogColumn>& LogTableModel::ColumnsFor(LogKind kind) {
     static const std::vector<LogColumn> outgoing = {
-        {"DATESENT", "Date Sent", 12}, {"TIMESENT", "Time Sent", 10},
+        {"DATESENT", "Date Sent", 12}, {"TIMESENT", "Time Sent", 5},
         {"PHONE", "Fax#", 18},         {"RECIPIENT", "Recipient", 24},
         {"SUBJECT", "Subject", 24},    {"LASTRESULT", "Last Attempt", 50},
         {"", "Fax File", 100}};
@@ -28,6 +28,26 @@ const std::vector<LogColumn>& LogTableModel::ColumnsFor(LogKind kind) {
         {"DATEREC", "Date Rec'd", 10}, {"TIMEREC", "Time Rec'd", 5}, {"FROM", "From Fax #", 20},
         {"PAGES", "Pages", 6},         {"NOTES", "Notes", 20},       {"", "Fax File", 100}};
     return kind == LogKind::Outgoing ? outgoing : incoming;
+}
+
+int LogTableModel::ContentWidth(int column, const QFontMetrics& font) const {
+    if (column < 0 || size_t(column) >= columns_.size()) return 0;
+    const LogColumn& c = columns_[size_t(column)];
+    if (c.field == "DATESENT" || c.field == "DATEREC") {
+        // Month and day names differ in width: the widest of a year's months, late in each.
+        int widest = 0;
+        for (int month = 1; month <= 12; ++month) {
+            for (int day : {22, 28}) {
+                const QDateTime at(QDate(2028, month, day), QTime(0, 0));
+                widest = std::max(widest, font.horizontalAdvance(FormatDateTimeText(
+                                              fdm_.Formats.shortDate, at, fdm_.Formats)));
+            }
+        }
+        return widest;
+    }
+    if (c.field == "TIMESENT" || c.field == "TIMEREC" || c.field == "PAGES")
+        return font.horizontalAdvance(QString(c.widthChars, QChar('0')));
+    return c.widthChars * font.averageCharWidth();
 }
 
 LogTableModel::LogTableModel(TFDM& fdm, LogKind kind, QObject* parent)
@@ -111,8 +131,8 @@ LogTableModel::Row LogTableModel::readCurrent() const {
     r.archived = table_.fieldLogical("ARCHIVED");
     for (const LogColumn& c : columns_) {
         if (c.field.empty()) {
-            r.texts << (kind_ == LogKind::Outgoing ? fdm_.CalcFaxFile() : fdm_.CalcRecFaxfile())
-                           .toLower();
+            // The path of the file as it is on the disk (the lookup ignores letter case).
+            r.texts << (kind_ == LogKind::Outgoing ? fdm_.CalcFaxFile() : fdm_.CalcRecFaxfile());
         } else if (c.field == "DATESENT" || c.field == "DATEREC") {
             const QDate d = table_.fieldDate(c.field);
             r.texts << (d.isValid() ? FormatDateTimeText(fdm_.Formats.shortDate,

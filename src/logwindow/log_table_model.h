@@ -8,6 +8,7 @@
 // puts it back after every read.
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QStringList>
 #include <cstdint>
 #include <string>
@@ -21,7 +22,7 @@ namespace corvane {
 struct LogColumn {
     std::string field;  // empty for the calculated "Fax File" column
     QString label;
-    int widthChars;  // grid width in characters
+    int widthChars;  // expected text length in characters (digits for times and counts)
 };
 
 class LogTableModel : public QAbstractTableModel {
@@ -40,6 +41,11 @@ class LogTableModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Width of the widest text a column is expected to show in `font`: a date in the locale's
+    // short format, a time or a page count of its length in digits, otherwise its length in
+    // average characters. The calculated path column is as wide as its length.
+    int ContentWidth(int column, const QFontMetrics& font) const;
 
     // Record number shown in a row, 0 when the row does not exist.
     uint32_t recnoAt(int row) const;

@@ -13,22 +13,22 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <utility>
 
-#include "logs/fax_data_module.h"
-#include "logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "covers/designer/cover_designer_window.h"
+#include "logs/fax_data_module.h"
+#include "logs/rebuild_indexes.h"
 #include "logwindow/about_window.h"
-#include "logwindow/system_information_window.h"
-#include "uicommon/help_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_cleanup_window.h"
 #include "logwindow/log_dialogs.h"
@@ -36,10 +36,12 @@
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
+#include "logwindow/system_information_window.h"
 #include "sending/send_fax_form.h"
 #include "sending/send_fax_form_port_choice.h"
 #include "sending/send_session_record.h"
 #include "setup/preferences_form.h"
+#include "uicommon/help_window.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -287,7 +289,7 @@ QWidget* TMainScreen::buildLogPage(LogPage which) {
         if (commands_) {
             commands_->SetSort(which, entry);
             // A refused sort (a call is coming in) puts the selector back.
-            page(which).sort->setCurrentIndex(commands_->sortEntry(which));
+            page(which).sort->setCurrentIndex(commands_->SortEntry(which));
         }
         syncGrids();
     });
@@ -316,6 +318,9 @@ QWidget* TMainScreen::buildLogPage(LogPage which) {
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     p.grid->setPalette(pal);
     p.grid->installEventFilter(this);
+    // The last column follows the width the grid has once laid out, also for the page that
+    // was hidden when the logs were loaded.
+    p.grid->viewport()->installEventFilter(this);
     col->addWidget(p.grid, 1);
     connect(p.grid, &QTableView::doubleClicked, this, [this] {
         if (buttons_.edit) ShowInformation();
@@ -380,10 +385,7 @@ void TMainScreen::SetDataModule(TFDM* fdm) {
             *fdm_, p == LogPage::Outgoing ? LogKind::Outgoing : LogKind::Incoming, this);
         w.grid->setModel(w.model);
         connectGrid(p);
-        const int ch = w.grid->fontMetrics().averageCharWidth();
-        const auto& columns = LogTableModel::ColumnsFor(w.model->kind());
-        for (size_t c = 0; c < columns.size(); ++c)
-            w.grid->setColumnWidth(int(c), columns[c].widthChars * ch + 8);
+        SizeColumns(p);
         w.dirty = false;  // a new model has just counted its rows
     }
     HandleGrids();
@@ -459,7 +461,7 @@ void TMainScreen::syncGrids() {
         if (!w.model) continue;
         if (w.dirty) {
             w.dirty = false;
-            w.model->Refresh(commands_->takeKnownCount(w.model->kind()));
+            w.model->Refresh(commands_->TakeKnownCount(w.model->kind()));
             StretchLastColumn(p);
         }
         int row = w.model->rowOfCurrent();
@@ -519,9 +521,8 @@ void TMainScreen::applyButtonStates() {
         if (QAction* a = menuAction(text)) a->setEnabled(on);
     };
     for (QAction* a : actions_) a->setEnabled(false);
-    for (const char* always :
-         {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh", "&About",
-          "Cover Sheet &Template Designer", kPreferences})
+    for (const char* always : {"E&xit", kPhoneBook, kRebuild, kPrintLogs, kCleanUp, "Re&fresh",
+                               "&About", "Cover Sheet &Template Designer", kPreferences})
         setAction(always, true);
     setAction(kSendFax, b.mSendFax && commands_);
     for (const auto& [caption, topic] : kHelpMenuTopics) setAction(caption, true);
@@ -856,6 +857,23 @@ void TMainScreen::About() {
     about.exec();
 }
 
+// Each column fits its header and the widest text it is expected to show, with the margins
+// the style draws around header and cell texts.
+void TMainScreen::SizeColumns(LogPage which) {
+    LogPageWidgets& w = page(which);
+    QHeaderView* header = w.grid->horizontalHeader();
+    const int headerMargins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin) + 4;
+    const int cellMargins =
+        2 * (w.grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 4;
+    const QFontMetrics cellFont = w.grid->fontMetrics();
+    const QFontMetrics headerFont = header->fontMetrics();
+    for (int c = 0; c < w.model->columnCount(); ++c) {
+        const QString label = w.model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        w.grid->setColumnWidth(c, std::max(headerFont.horizontalAdvance(label) + headerMargins,
+                                           w.model->ContentWidth(c, cellFont) + cellMargins));
+    }
+}
+
 void TMainScreen::StretchLastColumn(LogPage which) {
     LogPageWidgets& w = page(which);
     if (!w.model || w.model->columnCount() == 0) return;
@@ -875,6 +893,10 @@ void TMainScreen::resizeEvent(QResizeEvent* e) {
 }
 
 bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Resize) {
+        for (LogPage p : {LogPage::Outgoing, LogPage::Incoming})
+            if (watched == page(p).grid->viewport()) StretchLastColumn(p);
+    }
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
         (watched == outgoing_.grid || watched == incoming_.grid)) {
         if (QAction* del = menuAction(kDeleteFax); del && del->isEnabled()) DeleteSelected();
@@ -906,8 +928,24 @@ bool TMainScreen::event(QEvent* e) {
 }
 
 void TMainScreen::WidenToShowExitButton() {
-    const int needed = exitButton_->mapTo(this, QPoint(exitButton_->sizeHint().width(), 0)).x() + 8;
+    // The width the layout needs to show every button up to Exit, never wider than the screen.
+    int needed = minimumSizeHint().width();
+    if (const QScreen* s = screen()) needed = std::min(needed, s->availableGeometry().width());
     if (needed > width()) resize(needed, height());
+}
+
+void TMainScreen::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // Without a window manager, or with one that does not hand focus to new windows, the window
+    // is shown but never activated: what a person sees must not wait for focus, so the first
+    // activation's work also runs once the window is first shown.
+    if (!state_.FirstActivation) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (state_.FirstActivation && isVisible()) FormActivate();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainScreen::FormActivate() {
@@ -918,6 +956,7 @@ void TMainScreen::FormActivate() {
         return;
     }
     QApplication::processEvents();
+    if (!isVisible()) return;  // closed while the events ran
     BringToFront();
     RebuildOldIndexes();
     SetButtons();

@@ -107,6 +107,7 @@ class TMainScreen : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     struct LogPageWidgets {
@@ -129,6 +130,7 @@ class TMainScreen : public QMainWindow {
     void FormActivate();
     void RebuildOldIndexes();
     void WidenToShowExitButton();
+    void SizeColumns(LogPage page);
     void StretchLastColumn(LogPage page);
     void syncGrids();
     void applyButtonStates();

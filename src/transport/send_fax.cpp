@@ -73,7 +73,7 @@ void TFxSendFax::BeginTransmit() {
             throw EFaxError(ecFaxBadFormat);
         }
         joined_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/corvane-send-XXXXXX.apf");
-        if (!joined_->open()) throw EFaxError(-5, CodeText(-5));
+        if (!joined_->open()) throw EFaxError(ecAccessDenied);
         joined_->close();
         JoinApfFiles(files, joined_->fileName());
         faxPath_ = joined_->fileName();

@@ -36,8 +36,9 @@ void TExportFaxDialog::setSaveNameAsker(SaveNameAsker ask) {
     asker() = std::move(ask);
 }
 
-TExportFaxDialog::TExportFaxDialog(const QString& fax, int pageCount, QWidget* parent)
-    : QDialog(parent), fax_(fax), state_(pageCount, GlobalSettings().LastExportType) {
+TExportFaxDialog::TExportFaxDialog(const QString& fax, int pageCount, QWidget* parent,
+                                   ExportDialogState::Pages shown)
+    : QDialog(parent), fax_(fax), state_(pageCount, GlobalSettings().LastExportType, shown) {
     setWindowTitle("Export Fax");
     auto* layout = new QVBoxLayout(this);
     ThisFax = new QLabel;
@@ -167,7 +168,7 @@ bool TExportFaxDialog::ExportNowClick() {
     return true;
 }
 
-void OpenExportDialog(const QString& fax, QWidget* parent) {
+void OpenExportDialog(const QString& fax, QWidget* parent, ExportDialogState::Pages shown) {
     if (!QFileInfo(fax).isFile()) return;
     int pages = 0;
     try {
@@ -177,7 +178,7 @@ void OpenExportDialog(const QString& fax, QWidget* parent) {
         return;
     }
     if (pages < 1) return;
-    TExportFaxDialog dialog(fax, pages, parent);
+    TExportFaxDialog dialog(fax, pages, parent, shown);
     dialog.exec();
 }
 

@@ -17,7 +17,8 @@ namespace corvane {
 class TExportFaxDialog : public QDialog {
     Q_OBJECT
   public:
-    TExportFaxDialog(const QString& fax, int pageCount, QWidget* parent = nullptr);
+    TExportFaxDialog(const QString& fax, int pageCount, QWidget* parent = nullptr,
+                     ExportDialogState::Pages pages = ExportDialogState::Pages::DocumentOnly);
 
     // Asks where to save (caption, start path, filter); tests answer it.
     using SaveNameAsker =
@@ -50,6 +51,7 @@ class TExportFaxDialog : public QDialog {
 };
 
 // Shows the export dialog on `fax` when the file exists and has pages.
-void OpenExportDialog(const QString& fax, QWidget* parent = nullptr);
+void OpenExportDialog(const QString& fax, QWidget* parent = nullptr,
+                      ExportDialogState::Pages pages = ExportDialogState::Pages::DocumentOnly);
 
 }  // namespace corvane

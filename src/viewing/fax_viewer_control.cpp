@@ -223,7 +223,12 @@ void TFxFaxViewer::paintEvent(QPaintEvent*) {
     }
     if (display_.isNull()) return;
     const QPoint offset = scrollOffset();
-    painter.drawImage(QPoint(-offset.x(), -offset.y()), display_);
+    // Around the page a darker ground and a line, so that a white page shows where it ends.
+    const QRect page(-offset, display_.size());
+    painter.fillRect(viewport()->rect(), palette().color(QPalette::Mid));
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(page.adjusted(-1, -1, 0, 0));
+    painter.drawImage(page.topLeft(), display_);
     if (store_.hasMark()) {
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.fillRect(store_.markRect().translated(-offset), Qt::white);

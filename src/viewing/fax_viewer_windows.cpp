@@ -57,7 +57,10 @@ void TFaxViewer::SetFaxFile() {
     }
     zoom_ = StartZoom(viewer_->viewport()->width(), viewer_->apwViewGetPageDim().width());
     applyZoom();
+    widenFor(viewer_->viewport(), viewer_->store().displaySize().width());
     showNavigation();
+    // Keys page and scroll from the start, without a click into the page first.
+    viewer_->setFocus();
 }
 
 int TFaxViewer::pageCount() const {
@@ -115,6 +118,8 @@ void TAltFaxViewer::showEvent(QShowEvent* event) {
     }
     page_ = pageCount_ > 0 ? 1 : 0;
     showPage();
+    widenFor(scroll_->viewport(), panel_->width());
+    scroll_->setFocus();
 }
 
 QSize TAltFaxViewer::panelSize() const {

@@ -19,7 +19,9 @@ ViewerWindowHook& hook() {
     return h;
 }
 
-void run(ViewerWindowBase& window) {
+// A status line that said the files were being prepared is cleared as the viewer shows.
+void run(ViewerWindowBase& window, QLabel* statusPanel) {
+    if (statusPanel) statusPanel->clear();
     if (hook() && !hook()(&window)) return;
     window.exec();
 }
@@ -37,10 +39,10 @@ void ShowFaxViewer(const QString& title, const QString& file, QLabel* statusPane
         const bool alternate = settings.UseAlternateFaxViewer;
         if (alternate) {
             TAltFaxViewer window(file, title, parent);
-            run(window);
+            run(window, statusPanel);
         } else {
             TFaxViewer window(file, title, parent);
-            run(window);
+            run(window, statusPanel);
         }
         if (statusPanel) statusPanel->clear();
         if (settings.UseAlternateFaxViewer == alternate) break;

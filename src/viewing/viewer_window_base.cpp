@@ -9,8 +9,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/settings.h"
 #include "uicommon/window_placement.h"
@@ -98,6 +100,14 @@ QString ViewerWindowBase::statusText() const {
 
 void ViewerWindowBase::setStatus(const QString& text) {
     if (status_) status_->setText(text);
+}
+
+void ViewerWindowBase::widenFor(const QWidget* area, int contentWidth) {
+    const int missing = contentWidth - area->width();
+    if (missing <= 0) return;
+    int wanted = width() + missing;
+    if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width());
+    if (wanted > width()) resize(wanted, height());
 }
 
 void ViewerWindowBase::showNavigation() {
@@ -190,7 +200,8 @@ void ViewerWindowBase::PrinterSetupClick() {
 }
 
 void ViewerWindowBase::ExportClick() {
-    OpenExportDialog(file_, this);
+    // The viewer's file may be a cover joined to its document: what is shown is exported.
+    OpenExportDialog(file_, this, ExportDialogState::Pages::AsViewed);
 }
 
 void ViewerWindowBase::SwitchViewerClick() {

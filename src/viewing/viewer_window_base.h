@@ -64,6 +64,8 @@ class ViewerWindowBase : public QDialog {
     QMenu* viewMenu() const { return viewMenu_; }
     void showNavigation();
     void setStatus(const QString& text);
+    // Widens the window, as far as the screen allows, until `area` is `contentWidth` wide.
+    void widenFor(const QWidget* area, int contentWidth);
 
     virtual void applyZoom() = 0;
     virtual void gotoPage(int page) = 0;

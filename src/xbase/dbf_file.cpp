@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDate>
@@ -33,6 +34,12 @@ bool validFieldName(const std::string& name) {
     return std::all_of(name.begin(), name.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
     });
+}
+
+// Why a write to `path` failed, from errno (a write that stopped short sets none).
+Status writeFailure(const QString& path) {
+    const int error = errno ? errno : ENOSPC;
+    return XbaseError("cannot write " + path.toStdString() + ": " + std::strerror(error));
 }
 
 void stampDate(char* header) {
@@ -230,6 +237,7 @@ void DbfFile::close() {
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }
+    unmap();
     fd_ = -1;
     fields_.clear();
     recordCount_ = 0;
@@ -280,8 +288,36 @@ bool DbfFile::fillCache(uint32_t recno) {
     return true;
 }
 
+bool DbfFile::mapUpTo(uint64_t end) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || uint64_t(st.st_size) < end) return false;
+    unmap();
+    // Room for appended records, so that a table that grows is not mapped again at every
+    // record read; only records the file holds (up to recordCount_) are ever read from it.
+    const uint64_t length = uint64_t(st.st_size) + uint64_t(st.st_size) / 4 + (1u << 20);
+    void* at = ::mmap(nullptr, size_t(length), PROT_READ, MAP_SHARED, fd_, 0);
+    if (at == MAP_FAILED) return false;
+    map_ = static_cast<const char*>(at);
+    mapSize_ = length;
+    return true;
+}
+
+void DbfFile::unmap() {
+    if (map_) ::munmap(const_cast<char*>(map_), size_t(mapSize_));
+    map_ = nullptr;
+    mapSize_ = 0;
+}
+
 bool DbfFile::readRecord(uint32_t recno, std::string& out) {
     if (fd_ < 0 || recno < 1 || recno > recordCount_) return false;
+    if (mode_ == OpenMode::Exclusive) {
+        const uint64_t at = uint64_t(headerLength_) + uint64_t(recno - 1) * uint64_t(recordLength_);
+        const uint64_t end = at + uint64_t(recordLength_);
+        if (end <= mapSize_ || mapUpTo(end)) {
+            out.assign(map_ + at, size_t(recordLength_));
+            return true;
+        }
+    }
     if (cacheCount_ == 0 || recno < cacheFirst_ || recno >= cacheFirst_ + cacheCount_) {
         if (!fillCache(recno)) return false;
     }
@@ -289,24 +325,29 @@ bool DbfFile::readRecord(uint32_t recno, std::string& out) {
     return true;
 }
 
-bool DbfFile::writeRecord(uint32_t recno, const std::string& record) {
-    if (fd_ < 0 || readOnly() || recno < 1 || recno > recordCount_ ||
-        record.size() != size_t(recordLength_))
-        return false;
+Status DbfFile::writeRecord(uint32_t recno, const std::string& record) {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return XbaseError(path_.toStdString() + " is open read-only");
+    if (recno < 1 || recno > recordCount_ || record.size() != size_t(recordLength_))
+        return XbaseError("no record " + std::to_string(recno) + " in " + path_.toStdString());
     const off_t at = off_t(headerLength_) + off_t(recno - 1) * recordLength_;
-    if (!pwriteAll(fd_, record.data(), record.size(), at)) return false;
+    errno = 0;
+    if (!pwriteAll(fd_, record.data(), record.size(), at)) return writeFailure(path_);
     if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
         cache_.replace(size_t(recno - cacheFirst_) * size_t(recordLength_), record.size(), record);
-    return true;
+    return Status::Ok();
 }
 
-uint32_t DbfFile::appendRecord(const std::string& record) {
-    if (fd_ < 0 || readOnly() || record.size() != size_t(recordLength_)) return 0;
+Result<uint32_t> DbfFile::appendRecord(const std::string& record) {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return XbaseError(path_.toStdString() + " is open read-only");
+    if (record.size() != size_t(recordLength_)) return XbaseError("record of the wrong length");
     std::string bytes = record;
     bytes.push_back(kEndOfFile);
     const off_t at = off_t(headerLength_) + off_t(recordCount_) * recordLength_;
     // Record first, count second: see the header comment.
-    if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return 0;
+    errno = 0;
+    if (!pwriteAll(fd_, bytes.data(), bytes.size(), at)) return writeFailure(path_);
     ++recordCount_;
     // No other program reads a table held exclusively: its count is written by commit() or
     // close(), once for a whole run of appends (open() recounts after a crash).
@@ -314,9 +355,10 @@ uint32_t DbfFile::appendRecord(const std::string& record) {
         countPending_ = true;
         return recordCount_;
     }
+    errno = 0;
     if (!writeHeaderCount()) {
         --recordCount_;
-        return 0;
+        return writeFailure(path_);
     }
     return recordCount_;
 }
@@ -377,11 +419,13 @@ bool DbfFile::renameTo(const QString& newPath) {
     return true;
 }
 
-bool DbfFile::commit() {
-    if (fd_ < 0) return false;
-    if (readOnly()) return true;
-    if (countPending_ && !writeHeaderCount()) return false;
-    return ::fdatasync(fd_) == 0;
+Status DbfFile::commit() {
+    if (fd_ < 0) return XbaseError("table not open");
+    if (readOnly()) return Status::Ok();
+    errno = 0;
+    if (countPending_ && !writeHeaderCount()) return writeFailure(path_);
+    if (::fdatasync(fd_) != 0) return writeFailure(path_);
+    return Status::Ok();
 }
 
 }  // namespace corvane::xbase

@@ -53,12 +53,12 @@ class DbfFile {
 
     // Reads record `recno` (1-based) into `out` (recordLength bytes, deletion flag first).
     bool readRecord(uint32_t recno, std::string& out);
-    bool writeRecord(uint32_t recno, const std::string& record);
+    Status writeRecord(uint32_t recno, const std::string& record);
     // Appends a record and makes it visible in the header (for a table held exclusively, at
-    // the next commit() or close()); returns its number or 0.
-    uint32_t appendRecord(const std::string& record);
+    // the next commit() or close()); returns its number.
+    Result<uint32_t> appendRecord(const std::string& record);
     // Forces written data to the disk.
-    bool commit();
+    Status commit();
     // Writes an empty table at `path` with this table's header (fields, flags) verbatim.
     Status createEmptyCopy(const QString& path);
     // Advisory record locks (shared mode), far beyond any data offset.
@@ -81,6 +81,10 @@ class DbfFile {
   private:
     bool writeHeaderCount();
     bool fillCache(uint32_t recno);
+    // Maps the file for reading up to at least `end` bytes (a table held exclusively, which no
+    // other program shortens while we hold it); false when it cannot.
+    bool mapUpTo(uint64_t end);
+    void unmap();
 
     int fd_ = -1;
     OpenMode mode_ = OpenMode::Exclusive;
@@ -92,6 +96,10 @@ class DbfFile {
     int recordLength_ = 0;
     uint8_t flags_ = 0;
     bool repaired_ = false;
+    // Tables held exclusively are read through a shared read-only mapping of the file (our own
+    // writes show in it): a record read at a random place (a seek) costs no system call.
+    const char* map_ = nullptr;
+    uint64_t mapSize_ = 0;
     // Read cache: a run of whole records starting at cacheFirst_.
     std::string cache_;
     uint32_t cacheFirst_ = 0;

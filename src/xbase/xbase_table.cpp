@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "xbase/text_encoding.h"
+#include "xbase/xbase_status.h"
 
 namespace corvane::xbase {
 
@@ -62,7 +63,7 @@ Status XbaseTable::open(const QString& path, OpenMode mode) {
 }
 
 void XbaseTable::close() {
-    flushRecord();
+    (void)flushRecord();
     cdx_.close();
     tags_.clear();
     if (dbf_) dbf_->close();
@@ -73,6 +74,7 @@ void XbaseTable::close() {
     record_.clear();
     eof_ = bof_ = true;
     found_ = false;
+    staleFound_ = false;
     ++indexVersion_;
 }
 
@@ -107,18 +109,9 @@ void XbaseTable::setEof() {
 
 // scanRecords and scanTag live in xbase_table_scan.cpp.
 
-CdxPos XbaseTable::currentPosition(OpenTag& t) {
-    const std::string key = t.key->key(RecordView{&record_, recno_});
-    if (hintVersion_ == indexVersion_) {
-        const CdxEntry* e = t.tag->entry(hint_);
-        if (e && e->recno == recno_ && e->key == key) return hint_;
-    }
-    return t.tag->find(key, recno_);
-}
-
 bool XbaseTable::goTopOnce() {
     if (!isOpen()) return false;
-    flushRecord();
+    (void)flushRecord();
     bool ok;
     if (order_ == 0)
         ok = scanRecords(1, true);
@@ -133,7 +126,7 @@ bool XbaseTable::goTopOnce() {
 
 bool XbaseTable::goBottomOnce() {
     if (!isOpen()) return false;
-    flushRecord();
+    (void)flushRecord();
     bool ok;
     if (order_ == 0)
         ok = scanRecords(recCount(), false);
@@ -148,7 +141,7 @@ bool XbaseTable::goBottomOnce() {
 
 bool XbaseTable::skipOnce(int count) {
     if (!isOpen()) return false;
-    flushRecord();
+    (void)flushRecord();
     const bool forward = count >= 0;
     int steps = count == 0 ? 0 : std::abs(count);
     while (steps-- > 0) {
@@ -179,7 +172,7 @@ bool XbaseTable::skipOnce(int count) {
 
 bool XbaseTable::go(uint32_t recno) {
     if (!isOpen()) return false;
-    flushRecord();
+    (void)flushRecord();
     if (recno >= 1 && recno <= recCount() && dbf_->readRecord(recno, scratch_)) {
         load(recno, scratch_);
         return true;
@@ -226,9 +219,21 @@ bool XbaseTable::fieldLogical(const std::string& name) const {
     return fieldValue(name).logical;
 }
 
-bool XbaseTable::setField(const std::string& name, const std::string& bytes) {
+Status XbaseTable::writable() const {
+    if (!isOpen()) return XbaseError("table not open");
+    if (dbf_->readOnly()) return XbaseError(dbf_->path().toStdString() + " is open read-only");
+    if (eof_) return XbaseError("no current record in " + dbf_->path().toStdString());
+    return Status::Ok();
+}
+
+Status XbaseTable::noField(const std::string& name) const {
+    return XbaseError("no field " + name + " in " + path().toStdString());
+}
+
+Status XbaseTable::setField(const std::string& name, const std::string& bytes) {
     const int i = fieldIndex(name);
-    if (i < 0 || eof_ || !isOpen() || dbf_->readOnly()) return false;
+    if (i < 0) return noField(name);
+    if (Status can = writable(); !can) return can;
     const FieldDef& f = fields()[size_t(i)];
     std::string record = record_;
     std::string value = bytes.substr(0, size_t(f.width));
@@ -237,9 +242,9 @@ bool XbaseTable::setField(const std::string& name, const std::string& bytes) {
     return writeCurrent(std::move(record));
 }
 
-bool XbaseTable::replaceText(const std::string& name, const QString& text) {
+Status XbaseTable::replaceText(const std::string& name, const QString& text) {
     const int i = fieldIndex(name);
-    if (i < 0) return false;
+    if (i < 0) return noField(name);
     const FieldDef& f = fields()[size_t(i)];
     switch (f.type) {
         case 'N':
@@ -255,57 +260,61 @@ bool XbaseTable::replaceText(const std::string& name, const QString& text) {
     }
 }
 
-bool XbaseTable::replaceDate(const std::string& name, const QDate& date) {
+Status XbaseTable::replaceDate(const std::string& name, const QDate& date) {
     return setField(
         name, date.isValid() ? DtosFromJulian(int32_t(date.toJulianDay())) : std::string(8, ' '));
 }
 
-bool XbaseTable::replaceNumber(const std::string& name, double number) {
+Status XbaseTable::replaceNumber(const std::string& name, double number) {
     const int i = fieldIndex(name);
-    if (i < 0) return false;
+    if (i < 0) return noField(name);
     const FieldDef& f = fields()[size_t(i)];
     return setField(name, FormatNumber(number, f.width, f.decimals));
 }
 
-bool XbaseTable::replaceLogical(const std::string& name, bool value) {
+Status XbaseTable::replaceLogical(const std::string& name, bool value) {
     return setField(name, value ? "T" : "F");
 }
 
-bool XbaseTable::writeCurrent(std::string record) {
+Status XbaseTable::writeCurrent(std::string record) {
     if (!recordDirty_) {
         original_ = record_;
         recordDirty_ = true;
         recordIsNew_ = false;
     }
     record_ = std::move(record);
-    return true;
+    return Status::Ok();
 }
 
-bool XbaseTable::flushRecord() {
-    if (!recordDirty_) return true;
+Status XbaseTable::flushRecord() {
+    if (!recordDirty_) return Status::Ok();
     recordDirty_ = false;
-    if (!dbf_ || !dbf_->writeRecord(recno_, record_)) return false;
+    if (!dbf_) return XbaseError("table not open");
+    if (Status written = dbf_->writeRecord(recno_, record_); !written) {
+        unreportedWrite_ = written;
+        return written;
+    }
     updateIndexes(recordIsNew_ ? nullptr : &original_, record_, recno_);
     // A rebuilt index already holds the record as written.
-    if (cdx_.corrupt()) recoverIndex();
-    return true;
+    repairIndex();
+    return Status::Ok();
 }
 
 bool XbaseTable::goTop() {
     const bool ok = goTopOnce();
-    return cdx_.corrupt() && recoverIndex() ? goTopOnce() : ok;
+    return repairIndex() ? goTopOnce() : ok;
 }
 
 bool XbaseTable::goBottom() {
     const bool ok = goBottomOnce();
-    return cdx_.corrupt() && recoverIndex() ? goBottomOnce() : ok;
+    return repairIndex() ? goBottomOnce() : ok;
 }
 
 bool XbaseTable::skip(int count) {
     const uint32_t from = recno_;
     const bool atEnd = eof_;
     const bool ok = skipOnce(count);
-    if (!cdx_.corrupt() || !recoverIndex()) return ok;
+    if (!repairIndex()) return ok;
     if (atEnd)
         setEof();
     else
@@ -313,37 +322,43 @@ bool XbaseTable::skip(int count) {
     return skipOnce(count);
 }
 
-bool XbaseTable::appendBlank() {
-    if (!isOpen() || dbf_->readOnly() || !flushRecord()) return false;
+Status XbaseTable::appendBlank() {
+    if (!isOpen()) return XbaseError("table not open");
+    if (dbf_->readOnly()) return XbaseError(dbf_->path().toStdString() + " is open read-only");
+    if (Status flushed = flushRecord(); !flushed) return flushed;
     const std::string record = dbf_->blankRecord();
-    const uint32_t recno = dbf_->appendRecord(record);
-    if (!recno) return false;
-    load(recno, record);
+    const Result<uint32_t> recno = dbf_->appendRecord(record);
+    if (!recno) return recno.status();
+    load(recno.value(), record);
     // Its keys enter the tags when the record is flushed, with the values given by then.
     recordDirty_ = true;
     recordIsNew_ = true;
-    return true;
+    return Status::Ok();
 }
 
-bool XbaseTable::deleteRecord() {
-    if (eof_ || !isOpen() || dbf_->readOnly()) return false;
+Status XbaseTable::deleteRecord() {
+    if (Status can = writable(); !can) return can;
     std::string record = record_;
     record[0] = '*';
     return writeCurrent(std::move(record));
 }
 
-bool XbaseTable::recall() {
-    if (eof_ || !isOpen() || dbf_->readOnly()) return false;
+Status XbaseTable::recall() {
+    if (Status can = writable(); !can) return can;
     std::string record = record_;
     record[0] = ' ';
     return writeCurrent(std::move(record));
 }
 
-bool XbaseTable::commit() {
-    if (!isOpen()) return false;
-    const bool recordOk = flushRecord();
-    const bool tableOk = dbf_->commit() && recordOk;
-    return cdx_.flush() && tableOk;
+Status XbaseTable::commit() {
+    if (!isOpen()) return XbaseError("table not open");
+    Status result = flushRecord();
+    if (result && !unreportedWrite_) result = unreportedWrite_;
+    unreportedWrite_ = Status::Ok();
+    if (Status table = dbf_->commit(); result && !table) result = table;
+    if (!cdx_.flush() && result)
+        result = XbaseError("cannot write the index of " + dbf_->path().toStdString());
+    return result;
 }
 
 bool XbaseTable::rlock() {

@@ -42,6 +42,7 @@ struct TagDef {
 class XbaseTable {
   public:
     using Progress = std::function<void(int percent)>;
+    using Warning = std::function<void(const QString& message)>;
 
     XbaseTable();
     ~XbaseTable();
@@ -68,6 +69,12 @@ class XbaseTable {
     void setDeletedHidden(bool on) { deletedHidden_ = on; }
     bool deletedHidden() const { return deletedHidden_; }
     void setProgress(Progress progress) { progress_ = std::move(progress); }
+    // Receives, once per tag, the news that a tag's stored keys differ from the keys its
+    // expression gives (an index written by a program with other key rules) when the table
+    // is not held exclusively; held exclusively, such an index is rebuilt instead.
+    void setWarning(Warning warning) { warning_ = std::move(warning); }
+    // Names of the tags found stale since the table was opened and not rebuilt.
+    std::vector<std::string> staleTags() const;
 
     // Structure.
     const std::vector<FieldDef>& fields() const;
@@ -92,16 +99,20 @@ class XbaseTable {
     bool fieldLogical(const std::string& name) const;
     Value fieldValue(const std::string& name) const;
 
+    // Record writes. A failure says why (no such field, no current record, a table open
+    // read-only, the reason the file could not be written).
     // Cut to the width; a character without a code page 1252 form is stored as "?"
     // (FitsWindows1252 in text_encoding.h tells beforehand).
-    bool replaceText(const std::string& name, const QString& text);
-    bool replaceDate(const std::string& name, const QDate& date);  // invalid: empty date
-    bool replaceNumber(const std::string& name, double number);
-    bool replaceLogical(const std::string& name, bool value);
-    bool appendBlank();
-    bool deleteRecord();
-    bool recall();
-    bool commit();
+    Status replaceText(const std::string& name, const QString& text);
+    Status replaceDate(const std::string& name, const QDate& date);  // invalid: empty date
+    Status replaceNumber(const std::string& name, double number);
+    Status replaceLogical(const std::string& name, bool value);
+    Status appendBlank();
+    Status deleteRecord();
+    Status recall();
+    // Writes the current record's changes and forces the files to the disk. A write that
+    // failed while navigating away from a changed record is reported here.
+    Status commit();
     // Record locks for shared mode; exclusive tables always succeed.
     bool rlock();
     void unlock();
@@ -146,10 +157,21 @@ class XbaseTable {
         // replacement for a removed entry is searched only when one exists.
         std::unordered_map<std::string, uint32_t> keyCounts;
         bool countsReady = false;
+        // A stored key differs from the key computed from its record.
+        bool stale = false;
+        bool staleReported = false;
     };
 
     void openIndex();
     bool recoverIndex();
+    // After an operation: rebuilds an index found damaged, or found stale in a table held
+    // exclusively (true: the operation should run again), or reports a stale tag once.
+    bool repairIndex();
+    void markStale(OpenTag& t);
+    // Whether the entry at `pos`, holding the loaded record, has the key the record gives.
+    void checkEntry(OpenTag& t, const CdxEntry& e);
+    // The entry of record `recno` found by walking the tag (its stored key is unknown).
+    CdxPos findRecord(OpenTag& t, uint32_t recno);
     bool goTopOnce();
     bool goBottomOnce();
     bool skipOnce(int count);
@@ -163,14 +185,19 @@ class XbaseTable {
     void updateIndexes(const std::string* before, const std::string& after, uint32_t recno);
     void refillUnique(OpenTag& t, const std::string& key, uint32_t removed);
     void countKeys(OpenTag& t);
-    bool writeCurrent(std::string record);
-    // Writes a changed current record and updates the tags once for all its changes.
-    bool flushRecord();
-    bool setField(const std::string& name, const std::string& bytes);
+    Status writeCurrent(std::string record);
+    // Writes a changed current record and updates the tags once for all its changes. Callers
+    // that cannot report a failure (navigation) leave it in unreportedWrite_ for commit().
+    Status flushRecord();
+    Status setField(const std::string& name, const std::string& bytes);
+    // Why the current record cannot be changed, or Ok.
+    Status writable() const;
+    Status noField(const std::string& name) const;
     void load(uint32_t recno, const std::string& record);
     void setEof();
-    CdxPos currentPosition(OpenTag& t);
-    // The tag position one step from the current record (which may be missing from the tag).
+    // The tag position one step from the current record (which may be missing from the tag):
+    // from the entry where the record was last seen, so that a walk moves through the tag's
+    // own entries even where a stored key differs from the computed one.
     CdxPos stepFromCurrent(OpenTag& t, bool forward);
     // Moves to the first visible record from `pos` (tag) or `from` (record order) onwards that
     // satisfies `condition` too, when one is given.
@@ -193,6 +220,8 @@ class XbaseTable {
     std::unique_ptr<Expression> filter_;
     bool deletedHidden_ = false;
     Progress progress_;
+    Warning warning_;
+    bool staleFound_ = false;
     uint32_t recno_ = 0;
     std::string record_;
     bool eof_ = true;
@@ -209,6 +238,8 @@ class XbaseTable {
     bool recordDirty_ = false;
     bool recordIsNew_ = false;
     std::string original_;
+    // A record write that failed where nobody could be told (navigation), for commit().
+    Status unreportedWrite_;
 };
 
 }  // namespace corvane::xbase

@@ -2,6 +2,8 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
 #include "xbase/xbase_status.h"
 #include "xbase/xbase_table.h"
@@ -27,7 +29,7 @@ void syncFolder(const QString& file) {
 Status XbaseTable::pack() {
     if (!isOpen() || dbf_->mode() != OpenMode::Exclusive)
         return XbaseError("pack needs the table opened exclusively");
-    flushRecord();
+    (void)flushRecord();
     const QString path = dbf_->path();
     const QString temporary = path + ".pack";
     if (Status copied = dbf_->createEmptyCopy(temporary); !copied) return copied;
@@ -40,18 +42,25 @@ Status XbaseTable::pack() {
     std::string record;
     const uint32_t count = recCount();
     for (uint32_t r = 1; r <= count; ++r) {
-        if (!dbf_->readRecord(r, record) || (record[0] != '*' && !packed->appendRecord(record))) {
+        Status copied = dbf_->readRecord(r, record)
+                            ? Status::Ok()
+                            : XbaseError("cannot read record " + std::to_string(r));
+        if (copied && record[0] != '*') copied = packed->appendRecord(record).status();
+        if (!copied) {
             packed->close();
             QFile::remove(temporary);
-            return XbaseError("cannot copy record " + std::to_string(r));
+            return copied;
         }
         if (r % 1024 == 0) report(int(uint64_t(r) * 100 / count));
     }
     // The new file replaces the old one in a single rename: a crash leaves one or the other.
-    if (!packed->commit() || !packed->renameTo(path)) {
+    Status replaced = packed->commit();
+    if (replaced && !packed->renameTo(path))
+        replaced = XbaseError("cannot replace " + path.toStdString() + ": " + std::strerror(errno));
+    if (!replaced) {
         packed->close();
         QFile::remove(temporary);
-        return XbaseError("cannot replace " + path.toStdString());
+        return replaced;
     }
     syncFolder(path);
     dbf_ = std::move(packed);

@@ -69,6 +69,7 @@ bool XbaseTable::scanTag(OpenTag& t, CdxPos pos, bool forward, const Expression*
                                  : dbf_->readRecord(r, scratch_) && accepts(scratch_, r, condition);
         if (hit) {
             load(r, scratch_);
+            checkEntry(t, *e);
             hint_ = pos;
             hintVersion_ = indexVersion_;
             return true;
@@ -82,20 +83,50 @@ bool XbaseTable::scanTag(OpenTag& t, CdxPos pos, bool forward, const Expression*
     return false;
 }
 
-CdxPos XbaseTable::stepFromCurrent(OpenTag& t, bool forward) {
-    const std::string key = t.key->key(RecordView{&record_, recno_});
-    auto isCurrent = [&](const CdxPos& pos) {
+void XbaseTable::checkEntry(OpenTag& t, const CdxEntry& e) {
+    if (t.stale) return;
+    if (e.key != t.key->key(RecordView{&record_, recno_})) markStale(t);
+}
+
+void XbaseTable::markStale(OpenTag& t) {
+    t.stale = true;
+    staleFound_ = true;
+}
+
+CdxPos XbaseTable::findRecord(OpenTag& t, uint32_t recno) {
+    uint64_t guard = uint64_t(recCount()) + 1;
+    for (CdxPos pos = t.tag->first(); pos.valid() && guard--; t.tag->next(pos)) {
         const CdxEntry* e = t.tag->entry(pos);
-        return e && e->recno == recno_ && e->key == key;
-    };
+        if (!e) break;
+        if (e->recno == recno) return pos;
+    }
+    return {};
+}
+
+CdxPos XbaseTable::stepFromCurrent(OpenTag& t, bool forward) {
     CdxPos pos;
-    bool atCurrent = hintVersion_ == indexVersion_ && isCurrent(hint_);
-    if (atCurrent) {
-        pos = hint_;
-    } else {
+    bool atCurrent = false;
+    if (hintVersion_ == indexVersion_) {
+        const CdxEntry* e = t.tag->entry(hint_);
+        atCurrent = e && e->recno == recno_;
+        if (atCurrent) pos = hint_;
+    }
+    if (!atCurrent) {
         // Where the record stands, or the first entry after where it would stand.
+        const std::string key = t.key->key(RecordView{&record_, recno_});
         pos = t.tag->find(key, recno_);
-        atCurrent = isCurrent(pos);
+        const CdxEntry* e = t.tag->entry(pos);
+        atCurrent = e && e->recno == recno_ && e->key == key;
+        // A record that belongs in the tag but whose key is not there was stored under
+        // another key: continue from its own entry, wherever that stands.
+        const bool keyMissing = t.tag->info().unique ? !t.tag->containsKey(key) : true;
+        if (!atCurrent && keyMissing && inTag(t, record_, recno_)) {
+            if (const CdxPos stored = findRecord(t, recno_); stored.valid()) {
+                markStale(t);
+                pos = stored;
+                atCurrent = true;
+            }
+        }
     }
     if (forward) {
         if (atCurrent) t.tag->next(pos);

@@ -8,7 +8,7 @@ namespace corvane::xbase {
 
 Result<int> XbaseTable::query(const std::string& expression) {
     if (!isOpen()) return XbaseError("table not open");
-    flushRecord();
+    (void)flushRecord();
     const bool blank = expression.find_first_not_of(" \t") == std::string::npos;
     if (blank) {
         filter_.reset();
@@ -26,12 +26,12 @@ Result<int> XbaseTable::query(const std::string& expression) {
 
 int XbaseTable::queryRecCount() {
     const int count = queryRecCountOnce();
-    return cdx_.corrupt() && recoverIndex() ? queryRecCountOnce() : count;
+    return repairIndex() ? queryRecCountOnce() : count;
 }
 
 int XbaseTable::queryRecCountOnce() {
     if (!isOpen()) return 0;
-    flushRecord();
+    (void)flushRecord();
     int count = 0;
     std::string record;
     if (order_ == 0) {
@@ -58,19 +58,23 @@ std::string XbaseTable::filter() const {
 
 bool XbaseTable::seek(const std::string& key) {
     const bool ok = seekOnce(key);
-    return cdx_.corrupt() && recoverIndex() ? seekOnce(key) : ok;
+    return repairIndex() ? seekOnce(key) : ok;
 }
 
 bool XbaseTable::seekOnce(const std::string& key) {
     found_ = false;
     if (!isOpen() || order_ == 0) return false;
-    flushRecord();
+    (void)flushRecord();
     OpenTag& t = tags_[size_t(order_ - 1)];
     const std::string prefix = key.substr(0, size_t(t.tag->info().keyLength));
-    if (scanTag(t, t.tag->seekPrefix(prefix), true) &&
-        t.key->key(RecordView{&record_, recno_}).compare(0, prefix.size(), prefix) == 0) {
-        found_ = true;
-        return true;
+    // The entry's stored key decides, as it decided where the search landed (scanTag has
+    // compared it with the record's own key).
+    if (scanTag(t, t.tag->seekPrefix(prefix), true)) {
+        const CdxEntry* e = t.tag->entry(hint_);
+        if (e && e->key.compare(0, prefix.size(), prefix) == 0) {
+            found_ = true;
+            return true;
+        }
     }
     setEof();
     return false;
@@ -79,7 +83,7 @@ bool XbaseTable::seekOnce(const std::string& key) {
 Result<uint32_t> XbaseTable::locate(const std::string& expression, bool forward,
                                     bool continueSearch) {
     if (!isOpen()) return XbaseError("table not open");
-    flushRecord();
+    (void)flushRecord();
     auto compiled = Expression::compile(expression, dbf_->fields());
     if (!compiled) return compiled.status();
     const std::unique_ptr<Expression> condition = std::move(compiled).value();
@@ -110,8 +114,8 @@ Result<uint32_t> XbaseTable::locate(const std::string& expression, bool forward,
                                   stepFromCurrent(tags_[size_t(order_ - 1)], forward), forward,
                                   condition.get());
         if (found) return recno_;
-        if (cdx_.corrupt() && recoverIndex()) {
-            // The scan met a damaged index, rebuilt now: search again the careful way.
+        if (repairIndex()) {
+            // The scan met a damaged or stale index, rebuilt now: search again the careful way.
             restore();
             if (position() && locateByStepping(*condition, forward)) return recno_;
         }

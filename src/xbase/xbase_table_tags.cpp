@@ -89,7 +89,34 @@ Status XbaseTable::attachTags() {
     return Status::Ok();
 }
 
+bool XbaseTable::repairIndex() {
+    if (cdx_.corrupt()) return recoverIndex();
+    if (!staleFound_) return false;
+    staleFound_ = false;
+    if (dbf_->mode() == OpenMode::Exclusive) return recoverIndex();
+    // Others may be using the index: its orders stay as they are, walked through its own
+    // entries, and the person hears of it once.
+    for (OpenTag& t : tags_) {
+        if (!t.stale || t.staleReported) continue;
+        t.staleReported = true;
+        if (warning_)
+            warning_(QString("The index tag %1 of %2 holds keys that differ from its records; "
+                             "its order and seeks may be wrong until the indexes are rebuilt")
+                         .arg(QString::fromStdString(t.tag->info().name),
+                              QFileInfo(dbf_->path()).fileName()));
+    }
+    return false;
+}
+
+std::vector<std::string> XbaseTable::staleTags() const {
+    std::vector<std::string> names;
+    for (const OpenTag& t : tags_)
+        if (t.stale) names.push_back(t.tag->info().name);
+    return names;
+}
+
 bool XbaseTable::recoverIndex() {
+    staleFound_ = false;
     // A node found damaged while in use: the index is derived data, so it is rebuilt from the
     // table with the same tags (or, read-only, set aside for this session).
     const std::vector<CdxTagInfo> definitions = definitionsOf(cdx_);
@@ -132,7 +159,11 @@ void XbaseTable::updateIndexes(const std::string* before, const std::string& aft
             }
             if (newIn) ++t.keyCounts[newKey];
         }
-        if (oldIn && t.tag->remove(oldKey, recno) && unique) {
+        const bool removed = oldIn && t.tag->remove(oldKey, recno);
+        // Every record of a tag that is not unique has its entry: one not found under its key
+        // was stored under another.
+        if (oldIn && !removed && !unique && !cdx_.corrupt()) markStale(t);
+        if (removed && unique) {
             // The table already holds the new record, so a fresh count is current.
             if (!t.countsReady) countKeys(t);
             if (t.keyCounts.count(oldKey)) refillUnique(t, oldKey, recno);
@@ -177,7 +208,7 @@ int XbaseTable::tagArea(const std::string& name) const {
 
 bool XbaseTable::setOrder(int order) {
     if (order < 0 || order > int(tags_.size())) return false;
-    flushRecord();
+    (void)flushRecord();
     order_ = order;
     ++indexVersion_;
     return true;
@@ -193,7 +224,7 @@ std::string XbaseTable::tagName(int order) const {
 }
 
 void XbaseTable::closeIndexes() {
-    flushRecord();
+    (void)flushRecord();
     cdx_.close();
     tags_.clear();
     order_ = 0;
@@ -247,7 +278,7 @@ Status XbaseTable::createTag(const TagDef& def) {
         if (condition->type() != ValueType::Logical)
             return XbaseError("FOR condition is not logical");
     }
-    flushRecord();
+    (void)flushRecord();
     if (!cdx_.isOpen()) {
         if (Status created = cdx_.create(indexPathFor(dbf_->path())); !created) return created;
     }
@@ -296,7 +327,7 @@ Status XbaseTable::rebuildIndex(const std::vector<CdxTagInfo>& definitions) {
 
 Status XbaseTable::reindex() {
     if (!isOpen() || dbf_->readOnly()) return XbaseError("table not open for writing");
-    flushRecord();
+    (void)flushRecord();
     if (!cdx_.isOpen()) return Status::Ok();
     const uint32_t recno = recno_;
     Status rebuilt = rebuildIndex(definitionsOf(cdx_));

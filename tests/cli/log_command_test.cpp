@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include "xbase/xbase_table.h"
 #include "fixtures/temp_home.h"
@@ -30,13 +31,22 @@ QString cliPath() {
 
 class LogCommand : public ::testing::Test {
   protected:
-    CliRun cli(const QStringList& args) {
+    // `maxFileSize` > 0 runs the tool with that limit on the size of files it writes (writes
+    // beyond it fail with EFBIG, as on a full disk).
+    CliRun cli(const QStringList& args, qint64 maxFileSize = 0) {
         const QString exe = cliPath();
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("CORVANE_HOME", home_.path());
         p.setProcessEnvironment(env);
-        p.start(exe, QStringList{"log"} + args);
+        if (maxFileSize > 0) {
+            // The signal a write beyond the limit raises is ignored, so the write fails instead.
+            p.start("sh", QStringList{"-c", "trap '' XFSZ; exec prlimit --fsize=$0 -- \"$@\"",
+                                      QString::number(maxFileSize), exe, "log"} +
+                              args);
+        } else {
+            p.start(exe, QStringList{"log"} + args);
+        }
         CliRun r;
         if (!p.waitForFinished(60000)) return r;
         r.exitCode = p.exitCode();
@@ -96,6 +106,23 @@ TEST_F(LogCommand, TextBeyondLatin1RoundTripsAndTheRestIsWarnedAbout) {
         cli({"list", "out", "--filter", QString::fromUtf8("UPPER(RECIPIENT) = \"ŠIMON MÜ\"")});
     ASSERT_EQ(found.lines.size(), 1);
     EXPECT_TRUE(found.lines[0].startsWith("1\t"));
+}
+
+// A record that cannot be written says why, up to the message a person reads, and the log
+// keeps what it had.
+TEST_F(LogCommand, AFailedWriteSaysWhy) {
+    if (QStandardPaths::findExecutable("prlimit").isEmpty()) GTEST_SKIP() << "prlimit missing";
+    ASSERT_EQ(cli({"add", "out", "first|Acme|1"}).exitCode, 0);
+    ASSERT_EQ(cli({"add", "in", "20240301|10:30|+47 555|1|FAX0001.APF"}).exitCode, 0);
+    for (const char* which : {"out", "in"}) {
+        SCOPED_TRACE(which);
+        const QString table = home_.file(which == QString("out") ? "QXOUT.DBF" : "QXREC.DBF");
+        const CliRun r = cli({"add", which, "20240302|11:00|second|1"}, QFileInfo(table).size());
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QFileInfo(table).fileName() + ": File too large"))
+            << r.err.toStdString();
+        EXPECT_EQ(cli({"list", which}).lines.size(), 1);
+    }
 }
 
 TEST_F(LogCommand, ASecondProgramFindsTheLogLocked) {

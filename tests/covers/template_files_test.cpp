@@ -349,5 +349,45 @@ TEST_F(TemplateFolder, SaveWritesFourFilesLoadAndDeleteUseThem) {
     EXPECT_EQ(ReadDescription(design), "");
 }
 
+// Typographic characters of code page 1252 (euro sign, curly quotes, dashes) in a label, a
+// multi-line label and the description come back from every template file as they were, and
+// are stored as the code page's single bytes.
+TEST_F(TemplateFolder, TypographicTextRoundTripsThroughEveryFile) {
+    QDir().mkpath(covers());
+    const QString text = QString::fromUtf8("5 € – “quoted” ‘single’ — end");
+    const QByteArray stored = Hex("3520 80 20 96 20 93") + "quoted" + Hex("94 20 91") + "single" +
+                              Hex("92 20 97") + " end";
+    CoverObjectList page;
+    page.push_back(Made<TFaxCoverLabel>([&](auto& o) {
+        o.SetBounds(10, 10, 300, 30);
+        o.SetCaption(text);
+    }));
+    page.push_back(Made<TFaxMultiLineLabel>([&](auto& o) {
+        o.SetBounds(10, 100, 300, 100);
+        o.SetItems({text, text.left(3)});
+    }));
+    const QString design = covers() + "EURO.FCS";
+    ASSERT_TRUE(SaveTemplate(design, page, text).ok());
+
+    EXPECT_TRUE(home.read("Covers/EURO.FCS").contains(stored));
+    EXPECT_TRUE(home.read("Covers/EURO.FCT").contains(stored));
+    EXPECT_EQ(home.read("Covers/EURO.DES"), stored + "\r\n");
+    EXPECT_EQ(ReadDescription(design), text);
+
+    const Result<CoverObjectList> loaded = LoadTemplate(design);
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_EQ(loaded.value().size(), 2u);
+    EXPECT_EQ(static_cast<const TFaxCoverBaseLabel&>(*loaded.value()[0]).Caption(), text);
+    EXPECT_EQ(static_cast<const TFaxMultiLineBaseLabel&>(*loaded.value()[1]).Items(),
+              (QStringList{text, text.left(3)}));
+
+    RenderFileReader reader(home.read("Covers/EURO.FCT"));
+    RenderRecord label, multi;
+    ASSERT_TRUE(reader.next(label));
+    ASSERT_TRUE(reader.next(multi));
+    EXPECT_EQ(label.caption, text);
+    EXPECT_EQ(multi.items, (QStringList{text, text.left(3)}));
+}
+
 }  // namespace
 }  // namespace corvane

@@ -121,6 +121,33 @@ TEST(CliApfFromImage, ReadsNetpbmFilesInEveryForm) {
     }
 }
 
+// Pure black stays black in greyscale and colour pictures alike: the threshold cell whose
+// value is 0 must not leave a white dot every 32 pixels.
+TEST(CliApfFromImage, AllBlackPictureStaysBlack) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QImage::Format format;
+    } cases[] = {{"greyscale", QImage::Format_Grayscale8}, {"colour", QImage::Format_RGB32}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage picture(1728, 40, c.format);
+        picture.fill(Qt::black);
+        ASSERT_TRUE(picture.save(dir.filePath("black.png")));
+        const CliResult result = RunCli(
+            {"apf", "from-image", dir.filePath("black.png"), dir.filePath("page.apf"), "--fine"});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const testing::ConvertedApf apf = testing::ReadConvertedApf(dir.filePath("page.apf"));
+        ASSERT_EQ(apf.pages.size(), 1u);
+        const auto lines = testing::DecodeWithCorvane(apf.pages[0]);
+        ASSERT_EQ(lines.size(), 40u);
+        int white = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 1728; ++x) white += !testing::Black(lines, x, y);
+        EXPECT_EQ(white, 0);
+    }
+}
+
 TEST(CliApfFromImage, ErrorsAndUsage) {
     QTemporaryDir dir;
     const CliResult missing =

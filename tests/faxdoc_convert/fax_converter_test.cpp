@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include "converted_apf.h"
+#include "core/fax_errors.h"
 #include "faxdoc/bmp_file.h"
-#include "faxdoc/convert/fax_convert_errors.h"
 #include "faxdoc/convert/ordered_threshold.h"
 #include "faxdoc/t4_encoder.h"
 

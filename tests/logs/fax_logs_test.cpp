@@ -231,9 +231,9 @@ TEST_F(FaxLogs, CalculatedFieldsAndPageCount) {
     EXPECT_EQ(fdm_->CalcFaxFile(), SendFolder() + "FAX00007.APF");
     EXPECT_EQ(TFDM::IsDeletedText(fdm_->FaxTable), "No ");
     EXPECT_EQ(TFDM::IsArchivedText(fdm_->FaxTable), "No ");
-    fdm_->FaxTable.replaceLogical("ARCHIVED", true);
+    EXPECT_TRUE(fdm_->FaxTable.replaceLogical("ARCHIVED", true));
     EXPECT_EQ(TFDM::IsArchivedText(fdm_->FaxTable), "Yes");
-    fdm_->FaxTable.deleteRecord();
+    EXPECT_TRUE(fdm_->FaxTable.deleteRecord());
     EXPECT_EQ(TFDM::IsDeletedText(fdm_->FaxTable), "Yes");
 
     struct {
@@ -252,16 +252,16 @@ TEST_F(FaxLogs, SentAtText) {
     addOutgoing("unsent", "Ann", "1");
     EXPECT_EQ(fdm_->SentAtText(LogKind::Outgoing), "not sent");
     const QDate recent = QDate::currentDate().addDays(-10);
-    fdm_->FaxTable.replaceDate("DATESENT", recent);
-    fdm_->FaxTable.replaceText("TIMESENT", "14:05");
+    EXPECT_TRUE(fdm_->FaxTable.replaceDate("DATESENT", recent));
+    EXPECT_TRUE(fdm_->FaxTable.replaceText("TIMESENT", "14:05"));
     const QString day = QString("%1/%2/%3")
                             .arg(recent.month())
                             .arg(recent.day())
                             .arg(recent.year() % 100, 2, 10, QChar('0'));
     EXPECT_EQ(fdm_->SentAtText(LogKind::Outgoing), day + " at 2:05 PM");
-    fdm_->FaxTable.replaceText("TIMESENT", "xx");
+    EXPECT_TRUE(fdm_->FaxTable.replaceText("TIMESENT", "xx"));
     EXPECT_EQ(fdm_->SentAtText(LogKind::Outgoing), day + " at ???");
-    fdm_->FaxTable.replaceDate("DATESENT", QDate::currentDate().addDays(-2001));
+    EXPECT_TRUE(fdm_->FaxTable.replaceDate("DATESENT", QDate::currentDate().addDays(-2001)));
     EXPECT_EQ(fdm_->SentAtText(LogKind::Outgoing), "not sent");
 
     fdm_->Formats.shortDate = "dd.mm.yyyy";
@@ -269,7 +269,7 @@ TEST_F(FaxLogs, SentAtText) {
     fdm_->Formats.shortTime = "hh:mm";
     addIncoming(QDate(2024, 3, 9), "07:30", "x");
     EXPECT_EQ(fdm_->SentAtText(LogKind::Incoming), "09.03.2024 at 07:30");
-    fdm_->RecTable.replaceText("TIMEREC", "late");
+    EXPECT_TRUE(fdm_->RecTable.replaceText("TIMEREC", "late"));
     EXPECT_EQ(fdm_->SentAtText(LogKind::Incoming), "09.03.2024 at late");
 }
 
@@ -307,8 +307,8 @@ TEST_F(FaxLogs, PhoneBookIndexWithAPlainNameKeyIsReplaced) {
         XbaseTable t;
         ASSERT_TRUE(t.open(home_.file("QXPB.DBF"), OpenMode::Exclusive));
         for (const char* name : {"bravo", "Alpha", "charlie"}) {
-            t.appendBlank();
-            t.replaceText("NAME", name);
+            EXPECT_TRUE(t.appendBlank());
+            EXPECT_TRUE(t.replaceText("NAME", name));
         }
         ASSERT_TRUE(t.createTag({"NAME", "NAME", "", false, false}));
     }
@@ -330,10 +330,10 @@ TEST_F(FaxLogs, IndexDumpReadsAllOutgoingTags) {
     addOutgoing("alpha memo", "ann", "555-1");
     addOutgoing("Beta", "Bob", "555-2");
     addOutgoing("Gamma", "Ann", "555-1");
-    fdm_->FaxTable.replaceDate("DATESENT", QDate(2024, 2, 1));
-    fdm_->FaxTable.replaceText("TIMESENT", "10:00");
+    EXPECT_TRUE(fdm_->FaxTable.replaceDate("DATESENT", QDate(2024, 2, 1)));
+    EXPECT_TRUE(fdm_->FaxTable.replaceText("TIMESENT", "10:00"));
     fdm_->FaxTable.go(3);
-    fdm_->FaxTable.deleteRecord();
+    EXPECT_TRUE(fdm_->FaxTable.deleteRecord());
     fdm_.reset();  // flushes and closes
 
     const QString cdx = home_.file("QXOUT.CDX");

@@ -167,7 +167,7 @@ TEST(Views, OnlyArchivedWithNothingArchivedLeavesNoSelectedRecordUntilAnotherVie
     logs.state.ReceivingCall = true;
     logs.commands.SetSort(LogPage::Incoming, 1);
     EXPECT_EQ(logs.dialogs.beeps, 1);
-    EXPECT_EQ(logs.commands.sortEntry(LogPage::Incoming), 0);
+    EXPECT_EQ(logs.commands.SortEntry(LogPage::Incoming), 0);
 }
 
 TEST(Notes, EditsFromAndNotesOfTheSelectedReceivedFaxButNotDuringACall) {
@@ -354,7 +354,7 @@ TEST(Reopen, NewRecordsShowAfterFaxTableCloseAndOpenWithTheFilterKept) {
         ASSERT_TRUE(other.OpenFaxLogs());
         OutgoingFaxFields f;
         f.subject = "From elsewhere";
-        other.AppendOutgoingFax(f);
+        EXPECT_TRUE(other.AppendOutgoingFax(f));
         other.CloseTables();
     }
     logs.commands.FaxTableCloseAndOpen();

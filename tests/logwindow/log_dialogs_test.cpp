@@ -91,8 +91,8 @@ TEST(RebuildIndexes, WindowPacksEveryTableAndShowsEachStep) {
     OpenLogs logs;
     logs.addOutgoing("Keep");
     logs.addOutgoing("Drop");
-    logs.fdm.FaxTable.deleteRecord();
-    logs.fdm.FaxTable.commit();
+    EXPECT_TRUE(logs.fdm.FaxTable.deleteRecord());
+    EXPECT_TRUE(logs.fdm.FaxTable.commit());
     logs.fdm.AddPhoneBookEntry("Adams", "555 0100");
     RebuildIndexesWindow window(logs.fdm);
     window.exec();

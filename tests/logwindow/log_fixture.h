@@ -80,7 +80,7 @@ struct OpenLogs {
         f.faxCover = cover;
         f.recipient = recipient;
         f.phone = phone;
-        fdm.AppendOutgoingFax(f);
+        EXPECT_TRUE(fdm.AppendOutgoingFax(f));
         return fdm.FaxTable.recNo();
     }
     uint32_t addIncoming(const QString& from, const QString& file, int day = 1) {
@@ -90,7 +90,7 @@ struct OpenLogs {
         f.from = from;
         f.pages = 1;
         f.faxFile = file;
-        fdm.AppendReceivedFax(f);
+        EXPECT_TRUE(fdm.AppendReceivedFax(f));
         return fdm.RecTable.recNo();
     }
     QString send(const QString& name) const { return AppFolder() + "SEND/" + name; }

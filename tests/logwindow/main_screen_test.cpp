@@ -119,12 +119,13 @@ struct DemoWindow {
                 QString("555 01%1").arg(i, 2, 10, QChar('0')));
             xbase::XbaseTable& t = logs.fdm.FaxTable;
             if (i % 2) {
-                t.replaceDate("DATESENT", QDate(2026, 3, 1).addDays(i));
-                t.replaceText("TIMESENT", QString("%1:30").arg(8 + i % 10, 2, 10, QChar('0')));
-                t.replaceText("LASTRESULT", "Sent OK");
+                EXPECT_TRUE(t.replaceDate("DATESENT", QDate(2026, 3, 1).addDays(i)));
+                EXPECT_TRUE(
+                    t.replaceText("TIMESENT", QString("%1:30").arg(8 + i % 10, 2, 10, QChar('0'))));
+                EXPECT_TRUE(t.replaceText("LASTRESULT", "Sent OK"));
             }
-            t.replaceLogical("ARCHIVED", i % 3 == 0);
-            t.commit();
+            EXPECT_TRUE(t.replaceLogical("ARCHIVED", i % 3 == 0));
+            EXPECT_TRUE(t.commit());
         }
         for (int i = 0; i < 4; ++i)
             logs.addIncoming(QString("+1 555 77%1").arg(i), QString("FAX000%1.APF").arg(i + 1),
@@ -166,7 +167,7 @@ TEST(TMainScreen, GridsShowTheLogsWithTheirColumnsAndArchivedRowsInRed) {
     EXPECT_EQ(demo.window.grid(LogPage::Outgoing)->palette().color(QPalette::HighlightedText),
               QColor(Qt::white));
     const QString fileColumn = out->index(0, 6).data().toString();
-    EXPECT_TRUE(fileColumn.endsWith("/send/fax00019.apf")) << fileColumn.toStdString();
+    EXPECT_TRUE(fileColumn.endsWith("/SEND/FAX00019.APF")) << fileColumn.toStdString();
 
     LogTableModel* in = demo.window.model(LogPage::Incoming);
     EXPECT_EQ(in->rowCount(), 4);

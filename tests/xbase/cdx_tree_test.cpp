@@ -47,18 +47,18 @@ TEST(CdxTree, StaysSortedUnderRandomChanges) {
         if (action < 6 || live.size() < 10) {
             ASSERT_TRUE(t.appendBlank());
             const std::string k = keyText(rng);
-            t.replaceText("K", QString::fromStdString(k));
+            EXPECT_TRUE(t.replaceText("K", QString::fromStdString(k)));
             live[t.recNo()] = UpperCase(k);
         } else {
             auto it = live.begin();
             std::advance(it, long(rng() % live.size()));
             ASSERT_TRUE(t.go(it->first));
             if (action < 8) {
-                t.deleteRecord();
+                EXPECT_TRUE(t.deleteRecord());
                 live.erase(it);
             } else {
                 const std::string k = keyText(rng);
-                t.replaceText("K", QString::fromStdString(k));
+                EXPECT_TRUE(t.replaceText("K", QString::fromStdString(k)));
                 it->second = UpperCase(k);
             }
         }

@@ -220,7 +220,7 @@ TEST_F(PeerTools, TablesWrittenByPythonDbfOpenHere) {
         EXPECT_EQ(t.locate("EMPTY(BORN)", true, false).value(), 2u);
         // Our changes read back in python.
         ASSERT_TRUE(t.go(1));
-        t.replaceText("CITY", "Narvik");
+        EXPECT_TRUE(t.replaceText("CITY", "Narvik"));
         t.close();
         const ToolRun back = run(kPython, {"-c",
                                            "import dbf, sys\n"

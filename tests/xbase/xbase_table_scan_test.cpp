@@ -55,11 +55,13 @@ class XbaseScanTest : public ::testing::Test {
         ASSERT_TRUE(table_.open(path_, OpenMode::Exclusive));
         for (uint32_t i = 1; i <= kRecords; ++i) {
             const ModelRecord m = Model(i);
-            table_.appendBlank();
-            table_.replaceText("CODE", QString::fromStdString(m.code));
-            table_.replaceText("KIND", m.kindA ? "A" : "B");
-            table_.replaceNumber("NUM", i);
-            if (m.deleted) table_.deleteRecord();
+            EXPECT_TRUE(table_.appendBlank());
+            EXPECT_TRUE(table_.replaceText("CODE", QString::fromStdString(m.code)));
+            EXPECT_TRUE(table_.replaceText("KIND", m.kindA ? "A" : "B"));
+            EXPECT_TRUE(table_.replaceNumber("NUM", i));
+            if (m.deleted) {
+                EXPECT_TRUE(table_.deleteRecord());
+            }
         }
         ASSERT_TRUE(table_.commit());
         ASSERT_TRUE(table_.createTag({"CODE", "CODE", ".not. deleted()", false, false}));

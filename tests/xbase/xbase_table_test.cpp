@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "core/little_endian.h"
 #include "xbase/text_encoding.h"
@@ -239,7 +241,7 @@ TEST_F(XbaseTableTest, DeletedRecordsVanishFromEveryOrderAndCount) {
     EXPECT_EQ(Names(table_), (Names_t{"Alice", "bob", "carol"}));
     // Without hiding, deleted records are visible in record order but not in FOR tags.
     table_.go(bob);
-    table_.deleteRecord();
+    EXPECT_TRUE(table_.deleteRecord());
     table_.setDeletedHidden(false);
     table_.setOrder(0);
     EXPECT_EQ(table_.queryRecCount(), 4);
@@ -253,12 +255,12 @@ TEST_F(XbaseTableTest, UniqueTagKeepsAKeyWhileAnyRecordHasIt) {
     ASSERT_TRUE(table_.seek("ALICE"));
     const uint32_t first = table_.recNo();
     EXPECT_EQ(first, 2u);
-    table_.deleteRecord();
+    EXPECT_TRUE(table_.deleteRecord());
     EXPECT_EQ(Names(table_), (Names_t{"Alice", "bob", "carol"}));  // record 4 takes over
     ASSERT_TRUE(table_.seek("ALICE"));
     EXPECT_EQ(table_.recNo(), 4u);
     // Renaming moves the record between keys.
-    table_.replaceText("NAME", "dave");
+    EXPECT_TRUE(table_.replaceText("NAME", "dave"));
     EXPECT_EQ(Names(table_), (Names_t{"bob", "carol", "dave"}));
 }
 
@@ -266,7 +268,7 @@ TEST_F(XbaseTableTest, ReplaceMovesTheRecordInItsOrder) {
     createTags();
     table_.setOrder(1);
     ASSERT_TRUE(table_.seek("CAROL"));
-    table_.replaceText("NAME", "aaron");
+    EXPECT_TRUE(table_.replaceText("NAME", "aaron"));
     EXPECT_EQ(Names(table_), (Names_t{"aaron", "Alice", "Alice", "bob"}));
     // Skipping continues from the record's new place.
     ASSERT_TRUE(table_.seek("AARON"));
@@ -342,9 +344,9 @@ TEST_F(XbaseTableTest, PackRemovesMarkedRecordsAndRebuildsTags) {
     std::vector<int> percents;
     table_.setProgress([&](int p) { percents.push_back(p); });
     table_.go(2);
-    table_.deleteRecord();
+    EXPECT_TRUE(table_.deleteRecord());
     table_.go(3);
-    table_.deleteRecord();
+    EXPECT_TRUE(table_.deleteRecord());
     ASSERT_TRUE(table_.pack());
     EXPECT_EQ(table_.recCount(), 2u);
     table_.setOrder(1);
@@ -462,6 +464,150 @@ TEST_F(XbaseTableTest, DamagedIndexIsRebuiltFromTheTable) {
     EXPECT_EQ(table_.tagCount(), 0);
     EXPECT_FALSE(QFile::exists(cdx));
     EXPECT_EQ(table_.recCount(), 4u);
+}
+
+// An index written by a program whose UPPER() leaves accented letters as they are: its
+// stored keys differ from ours, though the file carries this version's format mark. Walks
+// move through the tag's own entries and end; held exclusively the index is rebuilt, shared
+// or read-only the stale tag is reported once.
+class StaleIndexTest : public ::testing::Test {
+  protected:
+    // Record numbers from 1; a "*" in front marks the record deleted.
+    const std::vector<const char*> names_ = {"émile",  "bob",  "*zoé",   "andré", "Åsa",
+                                             "Élodie", "carl", "*ørjan", "Zoë",   "ève"};
+    void SetUp() override {
+        path_ = dir_.filePath("STALE.DBF");
+        ASSERT_TRUE(XbaseTable::create(path_, PeopleFields()));
+        XbaseTable t;
+        ASSERT_TRUE(t.open(path_, OpenMode::Exclusive));
+        for (const char* n : names_) {
+            const bool deleted = n[0] == '*';
+            AddPerson(t, QString::fromUtf8(deleted ? n + 1 : n), "X");
+            if (deleted) {
+                EXPECT_TRUE(t.deleteRecord());
+            }
+        }
+        ASSERT_TRUE(t.createTag({"NAME", "UPPER(NAME)", "", false, false}));
+        ASSERT_TRUE(t.createTag({"CITY", "CITY", "", false, false}));
+        t.close();
+        // The other program's keys, written over our NAME tag.
+        CdxFile cdx;
+        ASSERT_TRUE(cdx.open(XbaseTable::indexPathFor(path_), false));
+        std::vector<CdxEntry> entries;
+        for (uint32_t r = 1; r <= names_.size(); ++r) entries.push_back({asciiKey(r), r, 0});
+        std::sort(entries.begin(), entries.end(), [](const CdxEntry& a, const CdxEntry& b) {
+            return a.key != b.key ? a.key < b.key : a.recno < b.recno;
+        });
+        ASSERT_TRUE(cdx.addTag(cdx.tag("NAME")->info(), entries, {}));
+        ASSERT_TRUE(cdx.currentFormat());
+    }
+    std::string asciiKey(uint32_t recno) const {
+        const char* n = names_[recno - 1];
+        std::string key = ToWindows1252(QString::fromUtf8(n[0] == '*' ? n + 1 : n));
+        for (char& c : key)
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        key.resize(20, ' ');
+        return key;
+    }
+    // Visible records in the order given by `keyOf`, deleted ones left out.
+    template <typename KeyOf>
+    std::vector<uint32_t> expected(KeyOf keyOf) const {
+        std::vector<uint32_t> list;
+        for (uint32_t r = 1; r <= names_.size(); ++r)
+            if (names_[r - 1][0] != '*') list.push_back(r);
+        std::stable_sort(list.begin(), list.end(),
+                         [&](uint32_t a, uint32_t b) { return keyOf(a) < keyOf(b); });
+        return list;
+    }
+    std::string ourKey(uint32_t recno) const {
+        const char* n = names_[recno - 1];
+        std::string key = UpperCase(ToWindows1252(QString::fromUtf8(n[0] == '*' ? n + 1 : n)));
+        key.resize(20, ' ');
+        return key;
+    }
+    // At most twice the table's size, so that a looping walk shows as a long list.
+    static std::vector<uint32_t> walk(XbaseTable& t, bool forward) {
+        std::vector<uint32_t> seen;
+        for (bool ok = forward ? t.goTop() : t.goBottom(); ok && seen.size() < 20;
+             ok = t.skip(forward ? 1 : -1))
+            seen.push_back(t.recNo());
+        return seen;
+    }
+    void open(XbaseTable& t, OpenMode mode) {
+        ASSERT_TRUE(t.open(path_, mode));
+        t.setDeletedHidden(true);
+        t.setWarning([this](const QString& message) { warnings_ << message; });
+        t.setOrder(t.tagArea("NAME"));
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    QStringList warnings_;
+};
+
+TEST_F(StaleIndexTest, SharedOrReadOnlyWalksTheStoredOrderAndReportsOnce) {
+    const auto stored = expected([this](uint32_t r) { return asciiKey(r); });
+    auto backwards = stored;
+    std::reverse(backwards.begin(), backwards.end());
+    for (OpenMode mode : {OpenMode::Shared, OpenMode::ReadOnly}) {
+        SCOPED_TRACE(mode == OpenMode::Shared ? "shared" : "read-only");
+        warnings_.clear();
+        XbaseTable t;
+        open(t, mode);
+        EXPECT_EQ(walk(t, true), stored);
+        EXPECT_EQ(walk(t, false), backwards);
+        // A seek lands in the stored order and the walk goes on from there to the end.
+        ASSERT_TRUE(t.seek("BOB"));
+        const std::vector<uint32_t> rest(std::find(stored.begin(), stored.end(), t.recNo()),
+                                         stored.end());
+        std::vector<uint32_t> fromSeek{t.recNo()};
+        while (t.skip(1) && fromSeek.size() < 20) fromSeek.push_back(t.recNo());
+        EXPECT_EQ(fromSeek, rest);
+        // From a record reached by number (no position in the tag) too.
+        ASSERT_TRUE(t.go(10));  // ève, stored as "èVE"
+        std::vector<uint32_t> fromGo;
+        while (t.skip(-1) && fromGo.size() < 20) fromGo.push_back(t.recNo());
+        const auto at = std::find(backwards.begin(), backwards.end(), 10u);
+        EXPECT_EQ(fromGo, std::vector<uint32_t>(at + 1, backwards.end()));
+        EXPECT_EQ(t.staleTags(), std::vector<std::string>{"NAME"});
+        ASSERT_EQ(warnings_.size(), 1);
+        EXPECT_TRUE(warnings_[0].contains("NAME")) << warnings_[0].toStdString();
+        EXPECT_FALSE(t.indexWasRebuilt());
+    }
+}
+
+TEST_F(StaleIndexTest, HeldExclusivelyTheIndexIsRebuiltAndKeepsUpWithChanges) {
+    XbaseTable t;
+    open(t, OpenMode::Exclusive);
+    const auto ours = expected([this](uint32_t r) { return ourKey(r); });
+    EXPECT_EQ(walk(t, true), ours);
+    EXPECT_TRUE(t.indexWasRebuilt());
+    EXPECT_TRUE(warnings_.isEmpty());
+    EXPECT_TRUE(t.staleTags().empty());
+    ASSERT_TRUE(t.seek(ToWindows1252(QString::fromUtf8("ÉMILE"))));
+    EXPECT_EQ(t.recNo(), 1u);
+    t.close();
+    XbaseTable again;
+    open(again, OpenMode::Exclusive);
+    EXPECT_FALSE(again.indexWasRebuilt());
+    auto backwards = ours;
+    std::reverse(backwards.begin(), backwards.end());
+    EXPECT_EQ(walk(again, false), backwards);
+}
+
+// A change to a record whose entry stands under another key finds no entry to move: held
+// exclusively, the tag is rebuilt rather than left with the record twice.
+TEST_F(StaleIndexTest, ChangingARecordOfAStaleTagLeavesItOnce) {
+    XbaseTable t;
+    open(t, OpenMode::Exclusive);
+    ASSERT_TRUE(t.go(4));  // andré, stored as "ANDRé"
+    ASSERT_TRUE(t.replaceText("NAME", "anders"));
+    ASSERT_TRUE(t.commit());
+    EXPECT_TRUE(t.indexWasRebuilt());
+    const auto list = walk(t, true);
+    EXPECT_EQ(list.size(), 8u);
+    EXPECT_EQ(std::count(list.begin(), list.end(), 4u), 1);
+    EXPECT_EQ(list.front(), 4u);
 }
 
 TEST(XbaseTableDamage, NodeFoundDamagedWhileInUseIsRebuilt) {

@@ -118,8 +118,10 @@ void BitmapInput::ThresholdRow(int y, std::uint8_t* out) const {
     std::memset(out, 0, static_cast<size_t>(rowBytes_));
     for (int x = 0; x < image_.width(); ++x) {
         const QRgb p = pixels[x];
-        if (qRed(p) + qGreen(p) + qBlue(p) <
-            thresholds[static_cast<size_t>(x % kThresholdMatrixSize)]) {
+        const int sum = qRed(p) + qGreen(p) + qBlue(p);
+        // The matrix has a cell of 0, where "darker than" alone never holds: pure black is
+        // black in every cell.
+        if (sum < thresholds[static_cast<size_t>(x % kThresholdMatrixSize)] || sum == 0) {
             out[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         }
     }

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
+#include "core/fax_errors.h"
 #include "faxdoc/apf_writer.h"
 #include "faxdoc/convert/bitmap_input.h"
-#include "faxdoc/convert/fax_convert_errors.h"
 #include "faxdoc/convert/picture_file.h"
 #include "faxdoc/t4_encoder.h"
 
@@ -41,7 +41,7 @@ void ServiceEvents() {
     app->installEventFilter(&watcher);
     QCoreApplication::processEvents();
     app->removeEventFilter(&watcher);
-    if (watcher.quitSeen) throw EConvertAbort(ecGotQuitMessage);
+    if (watcher.quitSeen) throw EFaxError(ecGotQuitMessage);
 }
 
 // Restores the input kind when ConvertBitmapToApf returns or throws.
@@ -106,14 +106,14 @@ void TFxCustomFaxConverter::ConvertDocumentToApf() {
             // Loaded before the output is created: a file that is no picture leaves an
             // existing APF of the same name alone.
             const Result<QImage> image = ReadPictureFile(documentFile_);
-            if (!image.ok() || image.value().isNull()) throw EBadGraphicsFormat();
+            if (!image.ok() || image.value().isNull()) throw EFaxError(ecBadGraphicsFormat);
             BitmapInput input(image.value());
             Convert(input);
             return;
         }
         default:
             // Text, TIFF, PCX, DCX and user inputs are not handled by this program.
-            throw EBadGraphicsFormat();
+            throw EFaxError(ecBadGraphicsFormat);
     }
 }
 
@@ -136,7 +136,7 @@ void TFxCustomFaxConverter::Convert(ConversionInput& input) {
         status.bytesToConvert = context.bytesToRead;
         bool abort = false;
         onStatus_(status, abort);
-        if (abort) throw EConvertAbort();
+        if (abort) throw EFaxError(ecConvertAbort);
     };
 
     ApfWriter writer;

@@ -1,6 +1,7 @@
 #pragma once
 // The 32 x 32 ordered threshold the converter uses for bitmaps with colour: a pixel at (x, y)
-// is black when R + G + B < OrderedThreshold(x, y).
+// is black when R + G + B < OrderedThreshold(x, y), and pure black (sum 0) is black everywhere,
+// the cell of value 0 included.
 
 #include <array>
 #include <cstdint>

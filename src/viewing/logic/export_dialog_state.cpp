@@ -4,8 +4,10 @@
 
 namespace corvane {
 
-ExportDialogState::ExportDialogState(int pageCount, int lastExportType)
-    : pageCount_(std::max(pageCount, 1)), format_(ExportFormatFromSetting(lastExportType)) {}
+ExportDialogState::ExportDialogState(int pageCount, int lastExportType, Pages pages)
+    : pageCount_(std::max(pageCount, 1)),
+      pages_(pages),
+      format_(ExportFormatFromSetting(lastExportType)) {}
 
 void ExportDialogState::setPage(int page) {
     page_ = std::clamp(page, 1, pageCount_);
@@ -25,6 +27,10 @@ bool ExportDialogState::formatEnabled(ExportFormat format) const {
 }
 
 QString ExportDialogState::thisFaxText() const {
+    // From the viewer the pages are those it shows, a joined cover among them.
+    if (pages_ == Pages::AsViewed)
+        return QString("This fax has a total of %1 page(s), exported as the viewer shows them")
+            .arg(pageCount_);
     return QString(
                "This fax has a total of %1 page(s).  The cover page is not included when "
                "exporting")

@@ -10,8 +10,11 @@ namespace corvane {
 
 class ExportDialogState {
   public:
+    // Which pages the fax given to the dialog holds: the document alone (the log windows
+    // export a fax without its cover) or the pages as the viewer shows them.
+    enum class Pages { DocumentOnly, AsViewed };
     // `pageCount` pages; the format as stored in LastExportType.
-    ExportDialogState(int pageCount, int lastExportType);
+    ExportDialogState(int pageCount, int lastExportType, Pages pages = Pages::DocumentOnly);
 
     int pageCount() const { return pageCount_; }
     int page() const { return page_; }
@@ -38,6 +41,7 @@ class ExportDialogState {
 
   private:
     int pageCount_;
+    Pages pages_;
     int page_ = 1;
     bool allPages_ = false;
     ExportFormat format_;
