@@ -30,6 +30,7 @@
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
+#include "sending/intake/printer_intake.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -768,19 +769,35 @@ void TMainScreen::WidenToShowExitButton() {
 void TMainScreen::FormActivate() {
     WidenToShowExitButton();
     if (!state_.FirstActivation) {
+        TakeInPrintJobs();
         SetButtons();
         HandleGrids();
         return;
     }
     QApplication::processEvents();
+    const uint32_t printed = TakeInPrintJobs();
     BringToFront();
     RebuildOldIndexes();
+    if (printed && fdm_) fdm_->FaxTable.go(printed);
     SetButtons();
+    // Nobody is told when the printer's hand-over file cannot be written.
+    if (fdm_) (void)WriteDriverSettings(QCoreApplication::applicationFilePath());
     HandleGrids();
     outgoing_.grid->show();
     StretchLastColumn(LogPage::Outgoing);
     StretchLastColumn(LogPage::Incoming);
     state_.FirstActivation = false;
+}
+
+uint32_t TMainScreen::TakeInPrintJobs() {
+    // While a dialog is open (the editor, say) the log stays as it is; the jobs wait for the
+    // next activation.
+    if (!fdm_ || !commands_ || QApplication::activeModalWidget()) return 0;
+    PrinterIntake intake(*fdm_);
+    if (!intake.ProcessExtraPDFaxFiles()) return 0;
+    // Reopening keeps the current record: the one added last.
+    FaxTableCloseAndOpen();
+    return intake.recordsAdded() > 0 ? fdm_->FaxTable.recNo() : 0;
 }
 
 // Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once.

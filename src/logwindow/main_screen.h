@@ -123,6 +123,8 @@ class TMainScreen : public QMainWindow {
     void connectGrid(LogPage page);
     void makeCommands();
     void FormActivate();
+    // Takes in the fax printer's jobs; the record to show afterwards, 0 when none was added.
+    uint32_t TakeInPrintJobs();
     void RebuildOldIndexes();
     void WidenToShowExitButton();
     void StretchLastColumn(LogPage page);
