@@ -14,6 +14,7 @@ int runModemCommand(const QStringList& args);
 int runPhoneBookCommand(const QStringList& args);
 int runCoverCommand(const QStringList& args);
 int runFaxCommand(const QStringList& args);
+int runPrinterCommand(const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);

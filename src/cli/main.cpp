@@ -35,6 +35,7 @@ void usage() {
         "       corvane-cli phonebook import|export FILE.csv\n"
         "       corvane-cli cover ...    (cover templates and cover pages)\n"
         "       corvane-cli fax ...      (send or receive a fax)\n"
+        "       corvane-cli printer ...  (the CUPS fax printer and its print jobs)\n"
         "Data lives in $CORVANE_HOME when set.");
 }
 
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     if (group == "phonebook") return runPhoneBookCommand(args);
     if (group == "cover") return runCoverCommand(args);
     if (group == "fax") return runFaxCommand(args);
+    if (group == "printer") return runPrinterCommand(args);
     err("corvane-cli: unknown command \"" + group + "\"");
     usage();
     return 2;
