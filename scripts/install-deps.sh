@@ -19,6 +19,8 @@ packages=(
   poppler-utils xvfb xauth
   # reads imported pages back to check their legibility
   tesseract-ocr tesseract-ocr-eng
+  # the fax printer: a CUPS queue, its filters (anything printed becomes PDF) and lp/lpadmin
+  cups-daemon cups-client cups-filters
 )
 
 missing=()
