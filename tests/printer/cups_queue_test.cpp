@@ -65,12 +65,16 @@ class PrivateCups {
         const QString backend = d + "/bin/backend/corvane-fax";
         QFile::copy(testing::BackendProgram(), backend);
         QFile::setPermissions(backend, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Adding and removing printers needs a member of the system group (root here), as
+        // on a Debian system; anyone may print.
         WriteText(d + "/conf/cupsd.conf",
                   "Listen " + socket() +
                       "\nLogLevel info\nErrorPolicy abort-job\nWebInterface No\nBrowsing Off\n"
-                      "DefaultAuthType None\n<Location />\n  Order allow,deny\n  Allow all\n"
-                      "</Location>\n<Policy default>\n  <Limit All>\n    Order deny,allow\n"
-                      "  </Limit>\n</Policy>\n");
+                      "DefaultAuthType Basic\n<Location />\n  Order allow,deny\n  Allow all\n"
+                      "</Location>\n<Policy default>\n"
+                      "  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer>\n"
+                      "    AuthType Default\n    Require user @SYSTEM\n    Order deny,allow\n"
+                      "  </Limit>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
         WriteText(d + "/conf/cups-files.conf",
                   "User lp\nGroup lp\nSystemGroup root\nServerBin " + d + "/bin\nRequestRoot " + d +
                       "/spool\nCacheDir " + d + "/cache\nStateDir " + d + "/state\nTempDir " + d +
@@ -194,6 +198,15 @@ TEST(CupsQueue, PrintedJobsBecomeOneOutgoingFaxAndAnAppendAddsPages) {
 
     PrivateCups cups;
     ASSERT_TRUE(cups.running()) << cups.errorLog().toStdString();
+    // An ordinary user is told what adding the printer takes.
+    const ToolRun refused =
+        RunTool("runuser", {"-u", owner.name(), "--", Cli(), "printer", "install"}, cups.env());
+    EXPECT_EQ(refused.exitCode, 1) << refused.output.toStdString();
+    EXPECT_TRUE(refused.output.contains("Not permitted: adding a printer to CUPS at " +
+                                        cups.socket() +
+                                        " needs root or membership of the "
+                                        "lpadmin group"))
+        << refused.output.toStdString();
     const ToolRun installed = RunTool(Cli(), {"printer", "install"}, cups.env());
     ASSERT_EQ(installed.exitCode, 0) << installed.output.toStdString();
     EXPECT_TRUE(installed.output.contains("Printer \"Corvane-Fax\" installed"));
