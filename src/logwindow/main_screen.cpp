@@ -812,6 +812,12 @@ void TMainScreen::BringToFront() {
     show();
     raise();
     activateWindow();
+    // A desktop that keeps the focus where it is sends no activation; the jobs of the fax
+    // printer that asked for the window are still taken in.
+    if (!state_.FirstActivation && TakeInPrintJobs()) {
+        SetButtons();
+        HandleGrids();
+    }
 }
 
 void TMainScreen::closeEvent(QCloseEvent* e) {

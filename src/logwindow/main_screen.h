@@ -95,7 +95,7 @@ class TMainScreen : public QMainWindow {
 
   public slots:
     // Brings the window to the front; a minimised window is restored first (a second start of
-    // the program asks for this).
+    // the program and the fax printer ask for this), and waiting print jobs are taken in.
     void BringToFront();
 
   protected:

@@ -62,6 +62,13 @@ TEST(TMainScreen, ActivationTakesInPrintJobsAndShowsTheFaxAddedLast) {
     EXPECT_EQ(logs.fdm.FaxTable.recCount(), 6u);
     EXPECT_EQ(window.model(LogPage::Outgoing)->rowCount(), 6);
     EXPECT_FALSE(QFile::exists(logs.send("PRN00002.JFD")));
+
+    // The printer's request to come to the front takes jobs in even where the desktop keeps
+    // the focus elsewhere.
+    WriteJob(logs, "PRN00003", "444\r\nFourth Printed\r\n");
+    window.BringToFront();
+    EXPECT_EQ(logs.fdm.FaxTable.recCount(), 7u);
+    EXPECT_EQ(window.model(LogPage::Outgoing)->rowCount(), 7);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 #include "core/status.h"
 
