@@ -187,6 +187,18 @@ TEST_F(PrinterIntakeTest, JobFileWithoutItsFaxFileIsLeftAlone) {
     EXPECT_FALSE(exists("SEND/prn00010.jfd"));
 }
 
+TEST_F(PrinterIntakeTest, JobFileThatCannotBeRemovedAddsNoRecord) {
+    // A job "file" that is a folder with something in it cannot be removed (not even by
+    // root): taking it in again and again must not log the fax again and again.
+    home_.write("SEND/PRN00006.APF", FaxOfPages(1));
+    home_.write("SEND/PRN00006.JFD/inside", "x");
+    PrinterIntake intake(fdm_);
+    intake.ProcessPDFaxFile(home_.file("SEND/PRN00006.APF"));
+    intake.ProcessPDFaxFile(home_.file("SEND/PRN00006.APF"));
+    EXPECT_EQ(records().size(), 0u);
+    EXPECT_TRUE(exists("SEND/PRN00006.APF"));
+}
+
 TEST_F(PrinterIntakeTest, DriverSettingsNameTheSendFolderAndTheProgram) {
     QTemporaryDir config;
     const QByteArray previous = qgetenv("XDG_CONFIG_HOME");

@@ -91,8 +91,9 @@ void PrinterIntake::ProcessPDFaxFile(const QString& faxFile) {
     // Without its fax file the job is still being written: it waits for a later activation.
     if (!IsFile(faxFile)) return;
     const QString jobFile = JobFileOf(faxFile);
-    PrintJobLines lines;
-    if (QFile job(jobFile); job.open(QIODevice::ReadOnly)) lines = ParseJobFile(job.readAll());
+    QByteArray jobBytes;
+    if (QFile job(jobFile); job.open(QIODevice::ReadOnly)) jobBytes = job.readAll();
+    const PrintJobLines lines = ParseJobFile(jobBytes);
 
     if (lines.isAppend()) {
         // A bare name is a fax of the SEND folder; a path is used as given.
@@ -112,11 +113,17 @@ void PrinterIntake::ProcessPDFaxFile(const QString& faxFile) {
     fields.recipient = lines.line2;
     fields.subject = lines.line3;
     fields.faxDoc = QFileInfo(faxFile).fileName();
-    // A record that cannot be written leaves the job file for the next try.
-    if (!fdm_.AppendOutgoingFax(fields)) return;
+    // The job file goes before the record is written: one that cannot be removed would
+    // otherwise add the same fax again at every activation. A record that cannot be written
+    // puts it back for the next try.
+    const bool hadJobFile = QFileInfo::exists(jobFile);
+    if (hadJobFile && !QFile::remove(jobFile)) return;
+    if (!fdm_.AppendOutgoingFax(fields)) {
+        if (QFile job(jobFile); hadJobFile && job.open(QIODevice::WriteOnly)) job.write(jobBytes);
+        return;
+    }
     ++recordsAdded_;
     lastRecord_ = fdm_.FaxTable.recNo();
-    QFile::remove(jobFile);
 }
 
 }  // namespace corvane
