@@ -51,7 +51,7 @@ void WriteText(const QString& path, const QString& text) {
 // backend from a private ServerBin. cupsd refuses to run its children as root, hence lp.
 class PrivateCups {
   public:
-    PrivateCups() {
+    explicit PrivateCups(bool withBackend = true) {
         dir_.setAutoRemove(true);
         const QString d = dir_.path();
         QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
@@ -63,7 +63,7 @@ class PrivateCups {
             QFile::link(QString("/usr/lib/cups/") + sub, d + "/bin/" + sub);
         // CUPS runs a backend as root only when only root may run it.
         const QString backend = d + "/bin/backend/corvane-fax";
-        QFile::copy(testing::BackendProgram(), backend);
+        if (withBackend) QFile::copy(testing::BackendProgram(), backend);
         QFile::setPermissions(backend, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // Adding and removing printers needs a member of the system group (root here), as
         // on a Debian system; anyone may print.
@@ -290,6 +290,20 @@ TEST(CupsQueue, PrintedJobsBecomeOneOutgoingFaxAndAnAppendAddsPages) {
     EXPECT_EQ(RunTool(Cli(), {"log", "list", "out"}, corvane).output.trimmed().split('\n').size(),
               1);
     EXPECT_EQ(RunTool(Cli(), {"printer", "remove"}, cups.env()).exitCode, 0);
+}
+
+TEST(CupsQueue, InstallWhereCupsLacksTheBackendSaysWhereItBelongs) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root: starts cupsd";
+    if (QStandardPaths::findExecutable("cupsd", {"/usr/sbin", "/sbin"}).isEmpty())
+        GTEST_SKIP() << "CUPS is not installed (cups-daemon, cups-client, cups-filters)";
+    PrivateCups cups(false);
+    ASSERT_TRUE(cups.running()) << cups.errorLog().toStdString();
+    const ToolRun installed = RunTool(Cli(), {"printer", "install"}, cups.env());
+    EXPECT_EQ(installed.exitCode, 1);
+    EXPECT_TRUE(
+        installed.output.contains("has no corvane-fax backend: install Corvane (cmake "
+                                  "--install) into the prefix of CUPS's backends"))
+        << installed.output.toStdString();
 }
 
 }  // namespace
