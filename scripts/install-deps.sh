@@ -22,6 +22,8 @@ packages=(
   libfile-mimeinfo-perl xdg-utils man-db file dpkg-dev
   # reads imported pages back to check their legibility
   tesseract-ocr tesseract-ocr-eng
+  # the fax printer: a CUPS queue, its filters (anything printed becomes PDF) and lp/lpadmin
+  cups-daemon cups-client cups-filters
 )
 
 missing=()

@@ -1,12 +1,13 @@
 #include "app/single_instance.h"
 
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+
+#include "core/instance_socket.h"
 
 namespace corvane {
 
@@ -24,11 +25,7 @@ QString runtimeFolder() {
 SingleInstanceGuard::SingleInstanceGuard(const QString& programName, const QString& dataFolder,
                                          QObject* parent)
     : QObject(parent) {
-    const QByteArray folderHash =
-        QCryptographicHash::hash(QDir::cleanPath(dataFolder).toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(12);
-    base_ = runtimeFolder() + '/' + programName + '-' + QString::fromLatin1(folderHash);
+    base_ = InstanceFileBase(runtimeFolder(), programName, dataFolder);
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() {

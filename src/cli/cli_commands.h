@@ -19,6 +19,7 @@ int runCoverCommand(const QStringList& args);
 int runFaxCommand(const QStringList& args);
 // `log report ...` and `log cleanup ...`: reached through `log`.
 int runLogMaintenanceCommand(const QString& verb, const QStringList& args);
+int runPrinterCommand(const QStringList& args);
 
 // Prints to stdout / stderr as UTF-8 with a newline.
 void out(const QString& line);

@@ -39,6 +39,7 @@ void usage(FILE* stream) {
         "       corvane-cli phonebook import|export FILE.csv\n"
         "       corvane-cli cover ...    (cover templates and cover pages)\n"
         "       corvane-cli fax ...      (send or receive a fax)\n"
+        "       corvane-cli printer ...  (the CUPS fax printer and its print jobs)\n"
         "       corvane-cli GROUP --help (the commands of a group)\n"
         "Data lives in $CORVANE_HOME when set.\n",
         stream);
@@ -54,6 +55,7 @@ int RunGroup(const QString& group, const QStringList& args) {
     if (group == "phonebook") return runPhoneBookCommand(args);
     if (group == "cover") return runCoverCommand(args);
     if (group == "fax") return runFaxCommand(args);
+    if (group == "printer") return runPrinterCommand(args);
     err("corvane-cli: unknown command \"" + group + "\"");
     usage(stderr);
     return 2;
@@ -94,8 +96,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Every group prints its usage when it is given nothing to do.
-    static const QStringList kGroups = {"settings", "log",       "apf",   "header",
-                                        "modem",    "phonebook", "cover", "fax"};
+    static const QStringList kGroups = {"settings",  "log",   "apf", "header", "modem",
+                                        "phonebook", "cover", "fax", "printer"};
     if (kGroups.contains(group) && (args.contains("--help") || args.contains("-h"))) {
         corvane::cli::g_helpRequested = true;
         const int status = RunGroup(group, {});

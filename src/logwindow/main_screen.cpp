@@ -37,6 +37,7 @@
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
 #include "logwindow/system_information_window.h"
+#include "sending/intake/printer_intake.h"
 #include "sending/send_fax_form.h"
 #include "sending/send_fax_form_port_choice.h"
 #include "sending/send_session_record.h"
@@ -951,20 +952,36 @@ void TMainScreen::showEvent(QShowEvent* e) {
 void TMainScreen::FormActivate() {
     WidenToShowExitButton();
     if (!state_.FirstActivation) {
+        TakeInPrintJobs();
         SetButtons();
         HandleGrids();
         return;
     }
     QApplication::processEvents();
     if (!isVisible()) return;  // closed while the events ran
+    const uint32_t printed = TakeInPrintJobs();
     BringToFront();
     RebuildOldIndexes();
+    if (printed && fdm_) fdm_->FaxTable.go(printed);
     SetButtons();
+    // Nobody is told when the printer's hand-over file cannot be written.
+    if (fdm_) (void)WriteDriverSettings(QCoreApplication::applicationFilePath());
     HandleGrids();
     outgoing_.grid->show();
     StretchLastColumn(LogPage::Outgoing);
     StretchLastColumn(LogPage::Incoming);
     state_.FirstActivation = false;
+}
+
+uint32_t TMainScreen::TakeInPrintJobs() {
+    // While a dialog is open (the editor, say) the log stays as it is; the jobs wait for the
+    // next activation.
+    if (!fdm_ || !commands_ || QApplication::activeModalWidget()) return 0;
+    PrinterIntake intake(*fdm_);
+    if (!intake.ProcessExtraPDFaxFiles()) return 0;
+    // Reopening keeps the current record: the one added last.
+    FaxTableCloseAndOpen();
+    return intake.recordsAdded() > 0 ? fdm_->FaxTable.recNo() : 0;
 }
 
 // Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once.
@@ -979,6 +996,12 @@ void TMainScreen::BringToFront() {
     show();
     raise();
     activateWindow();
+    // A desktop that keeps the focus where it is sends no activation; the jobs of the fax
+    // printer that asked for the window are still taken in.
+    if (!state_.FirstActivation && TakeInPrintJobs()) {
+        SetButtons();
+        HandleGrids();
+    }
 }
 
 void TMainScreen::closeEvent(QCloseEvent* e) {

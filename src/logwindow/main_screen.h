@@ -99,7 +99,7 @@ class TMainScreen : public QMainWindow {
 
   public slots:
     // Brings the window to the front; a minimised window is restored first (a second start of
-    // the program asks for this).
+    // the program and the fax printer ask for this), and waiting print jobs are taken in.
     void BringToFront();
 
   protected:
@@ -128,6 +128,8 @@ class TMainScreen : public QMainWindow {
     void connectGrid(LogPage page);
     void makeCommands();
     void FormActivate();
+    // Takes in the fax printer's jobs; the record to show afterwards, 0 when none was added.
+    uint32_t TakeInPrintJobs();
     void RebuildOldIndexes();
     void WidenToShowExitButton();
     void SizeColumns(LogPage page);
