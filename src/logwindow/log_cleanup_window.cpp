@@ -24,6 +24,7 @@
 #include "logs/date_time_text.h"
 #include "logs/fax_data_module.h"
 #include "uicommon/window_placement.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -244,7 +245,8 @@ QWidget* LogCleanupWindow::buildSetupPage() {
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     auto* help = new QPushButton("Help");
-    help->setEnabled(false);  // the help pages come with the help window
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "cleanup"); });
+    InstallHelpKey(this, "cleanup");
     bottom->addWidget(help);
     closeButton = new QPushButton("Close");
     bottom->addWidget(closeButton);

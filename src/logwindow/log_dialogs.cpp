@@ -17,19 +17,24 @@
 #include "logs/fax_log_schema.h"
 #include "core/message_boxes.h"
 #include "logwindow/phone_book_window.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 namespace {
 
-// OK / Cancel (/ Help, shown disabled until the help topics exist) under a dialog.
+// OK / Cancel (/ Help, on the help page of the fax logs) under a dialog.
 QDialogButtonBox* okCancel(QDialog* d, const QString& ok, const QString& cancel,
                            const QString& help = {}) {
     auto* box = new QDialogButtonBox(d);
     QPushButton* okButton = box->addButton(ok, QDialogButtonBox::AcceptRole);
     okButton->setDefault(true);
     box->addButton(cancel, QDialogButtonBox::RejectRole);
-    if (!help.isEmpty()) box->addButton(help, QDialogButtonBox::HelpRole)->setEnabled(false);
+    if (!help.isEmpty()) {
+        box->addButton(help, QDialogButtonBox::HelpRole);
+        QObject::connect(box, &QDialogButtonBox::helpRequested, d,
+                         [d] { ShowHelpTopic(d, "logs"); });
+    }
     QObject::connect(box, &QDialogButtonBox::accepted, d, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
     return box;

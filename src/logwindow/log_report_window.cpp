@@ -26,6 +26,7 @@
 #include "logwindow/report_preview_window.h"
 #include "uicommon/window_placement.h"
 #include "viewing/printer_selection.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -185,7 +186,8 @@ TReportForm::TReportForm(TFDM& fdm, QWidget* parent) : QDialog(parent), fdm_(fdm
     setupButton = new QPushButton("Printer Setup");
     pdfButton = new QPushButton("Save as PDF...");
     auto* help = new QPushButton("Help");
-    help->setEnabled(false);  // the help pages come with the help window
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "report"); });
+    InstallHelpKey(this, "report");
     closeButton = new QPushButton("Close");
     for (QPushButton* b : {printButton, previewButton, setupButton, pdfButton, help, closeButton}) {
         b->setAutoDefault(false);

@@ -17,6 +17,7 @@
 #include "logs/fax_log_schema.h"
 #include "logs/phone_book_csv.h"
 #include "core/message_boxes.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -73,7 +74,7 @@ TPhoneBook::TPhoneBook(TFDM& fdm, Mode mode, QWidget* parent)
         return b;
     };
     helpButton = button("&Help");
-    helpButton->setEnabled(false);
+    connect(helpButton, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "phonebook"); });
     importButton = button("Import...");
     exportButton = button("Export...");
     row->addStretch(1);

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "uicommon/window_placement.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -48,7 +49,7 @@ ReportPreviewWindow::ReportPreviewWindow(std::vector<ReportPage> pages, QWidget*
     QPushButton* actual = button("100%", "Actual size");
     bar->addStretch();
     QPushButton* help = button("Help", "Help");
-    help->setEnabled(false);  // the help pages come with the help window
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "report"); });
     okButton = button("OK", "Close the preview");
     layout->addLayout(bar);
     canvas = new QLabel;

@@ -29,6 +29,7 @@
 #include "sending/import/document_import.h"
 #include "sending/template_picker.h"
 #include "viewing/show_viewer.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -89,6 +90,7 @@ TEditAddFaxForm::TEditAddFaxForm(TFDM& fdm, bool isNew, QWidget* parent)
     connect(help, &QPushButton::clicked, this, [this] {
         QMessageBox::information(this, "Fax Editing Tip", kTips[int(currentPage())]);
     });
+    InstallHelpKey(this, "edit-fax");
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(preview);
     bottom->addStretch(1);

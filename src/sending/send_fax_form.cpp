@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "sending/fax_error_form.h"
 #include "sending/fax_status_form.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -27,7 +28,6 @@ PreferencesOpener& Opener() {
     return opener;
 }
 
-const char* const kNoHelpYet = "The help pages are not part of this version yet.";
 
 }  // namespace
 
@@ -118,10 +118,10 @@ TSendFaxForm::TSendFaxForm(const OutgoingFaxToSend& fax, const Settings& setting
     ProblemSolverButton->setObjectName("ProblemSolverButton");
     PreferencesButton = new QPushButton("Preferences", this);
     PreferencesButton->setObjectName("PreferencesButton");
-    for (QPushButton* b : {Helpbutton, ProblemSolverButton}) {
-        b->setEnabled(false);
-        b->setToolTip(kNoHelpYet);
-    }
+    connect(Helpbutton, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "1016"); });
+    connect(ProblemSolverButton, &QPushButton::clicked, this,
+            [this] { ShowHelpTopic(this, "10000"); });
+    InstallHelpKey(this, "1016");
     if (!Opener()) {
         PreferencesButton->setEnabled(false);
         PreferencesButton->setToolTip(

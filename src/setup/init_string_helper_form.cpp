@@ -11,6 +11,7 @@
 
 #include "setup/setup_tips.h"
 #include "transport/tapi_device.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -83,6 +84,8 @@ TModemInitStringHelperForm::TModemInitStringHelperForm(const QString& current, b
     buttons->addButton("Ok", QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
     buttons->addButton("Help", QDialogButtonBox::HelpRole);
+    connect(buttons, &QDialogButtonBox::helpRequested, this,
+            [this] { ShowHelpTopic(this, "52000"); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, row, 0, 1, 3);

@@ -10,6 +10,7 @@
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "setup/logic/header_sample.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -66,6 +67,8 @@ TModifyFaxHeaderForm::TModifyFaxHeaderForm(const QString& headerTemplate, QWidge
     ok->setDefault(true);
     buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
     buttons->addButton("Help", QDialogButtonBox::HelpRole);
+    connect(buttons, &QDialogButtonBox::helpRequested, this,
+            [this] { ShowHelpTopic(this, "fax-header"); });
     connect(buttons, &QDialogButtonBox::accepted, this, &TModifyFaxHeaderForm::okClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     col->addWidget(buttons);

@@ -1,5 +1,6 @@
 #include "setup/preferences_form.h"
 
+#include <utility>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,8 +35,20 @@
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/tapi_device.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
+
+namespace {
+// The help topic of each page of the page list.
+const std::pair<const char*, const char*> kPreferencesHelpTopics[] = {
+    {"Intro", "preferences"},
+    {"Modem", "ports"},
+    {"Sending", "preferences-sending"},
+    {"Receiving", "preferences-receiving"},
+    {"Advanced", "preferences-advanced"},
+};
+}  // namespace
 
 namespace {
 
@@ -119,9 +132,10 @@ TPreferences::TPreferences(Settings& settings, const QStringList& telephonyDevic
     connect(cancel, &QPushButton::clicked, this, &TPreferences::cancelClicked);
     connect(quick, &QPushButton::clicked, this, &TPreferences::quickRecommendationsClicked);
     connect(help, &QPushButton::clicked, this, [this] {
-        ShowInformation(QStringLiteral("Help for the page \"%1\" of Preferences: every item has "
-                                       "a \"?\" button that explains it.")
-                            .arg(pageButtons_[currentPage()]->text()));
+        const QString page = pageButtons_[currentPage()]->text().remove('&');
+        for (const auto& [caption, topic] : kPreferencesHelpTopics)
+            if (page == caption) return ShowHelpTopic(this, topic);
+        ShowHelpTopic(this, "preferences");
     });
     buttons->addWidget(help);
     buttons->addWidget(quick);

@@ -34,6 +34,7 @@
 #include "covers/designer/save_as_dialog.h"
 #include "covers/designer/template_picker_hook.h"
 #include "uicommon/window_placement.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -191,10 +192,8 @@ CoverDesignerWindow::CoverDesignerWindow(QWidget* parent) : QDialog(parent), des
     buttons->addWidget(zoomLabel_);
     buttons->addStretch(1);
     auto* help = new QPushButton("Help", this);
-    connect(help, &QPushButton::clicked, this, [this] {
-        ShowInformation(
-            "Draw your cover sheet with the tools, then save it with a name and a description.");
-    });
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "designer"); });
+    InstallHelpKey(this, "designer");
     auto* tips = new QPushButton("Quick tips", this);
     auto* tipsMenu = new QMenu(tips);
     for (size_t i = 0; i < std::size(kQuickTips); ++i)

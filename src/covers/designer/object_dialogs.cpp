@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "covers/cover_text.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -32,6 +33,8 @@ QDialogButtonBox* OkCancelHelp(QDialog* d) {
     box->addButton("Ok", QDialogButtonBox::AcceptRole);
     box->addButton("Cancel", QDialogButtonBox::RejectRole);
     box->addButton("Help", QDialogButtonBox::HelpRole);
+    QObject::connect(box, &QDialogButtonBox::helpRequested, d,
+                     [d] { ShowHelpTopic(d, "designer"); });
     QObject::connect(box, &QDialogButtonBox::accepted, d, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
     return box;
