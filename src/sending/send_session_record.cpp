@@ -49,15 +49,22 @@ Status StoreSendResult(xbase::XbaseTable& table, std::uint32_t recno, const QStr
                        const SendOutcome& outcome) {
     if (!table.go(recno)) return Status::Error(QStringLiteral("The fax's record is gone"));
     const QString result = outcome.resultText.trimmed();
-    bool stored = true;
-    if (!result.isEmpty()) stored &= table.replaceText("LASTRESULT", result);
-    stored &= table.replaceText("PHONE", number);
+    // The first write that fails says why; the record is committed only when all went in.
+    Status stored = Status::Ok();
+    auto keep = [&stored](Status written) {
+        if (stored.ok() && !written.ok()) stored = std::move(written);
+    };
+    if (!result.isEmpty()) keep(table.replaceText("LASTRESULT", result));
+    keep(table.replaceText("PHONE", number));
     if (outcome.sentOk) {
-        stored &= table.replaceDate("DATESENT", outcome.finishTime.date());
-        stored &= table.replaceText("TIMESENT", outcome.finishTime.time().toString("hh:mm"));
+        keep(table.replaceDate("DATESENT", outcome.finishTime.date()));
+        keep(table.replaceText("TIMESENT", outcome.finishTime.time().toString("hh:mm")));
     }
-    if (!stored || !table.commit())
-        return Status::Error(QStringLiteral("The result could not be stored in the outgoing log"));
+    if (stored.ok()) stored = table.commit();
+    if (!stored.ok())
+        return Status::Error(
+            QStringLiteral("The result could not be stored in the outgoing log: ") +
+            stored.message());
     return Status::Ok();
 }
 

@@ -199,11 +199,11 @@ TEST(EditOutgoingFax, AppendPickerFiltersTellsWhyAndPutsTheLogsViewBack) {
     logs.addOutgoing("good", "FAX00001.APF");
     const uint32_t archived = logs.addOutgoing("archived", "FAX00001.APF");
     xbase::XbaseTable& t = logs.fdm.FaxTable;
-    t.replaceLogical("ARCHIVED", true);
-    t.commit();
+    ASSERT_TRUE(t.replaceLogical("ARCHIVED", true).ok());
+    ASSERT_TRUE(t.commit().ok());
     const uint32_t sent = logs.addOutgoing("sent", "FAX00001.APF");
-    t.replaceDate("DATESENT", QDate(2026, 3, 1));
-    t.commit();
+    ASSERT_TRUE(t.replaceDate("DATESENT", QDate(2026, 3, 1)).ok());
+    ASSERT_TRUE(t.commit().ok());
     // The main window's view: by subject, only "good", on record 3.
     t.setOrder(t.tagArea("SUBJECT"));
     ASSERT_TRUE(t.query("SUBJECT = \"good\"").ok());

@@ -115,8 +115,8 @@ TEST_F(EditFaxSessionTest, SaveWritesExactlyTheFilesOfWhatTheFaxHas) {
             EXPECT_EQ(GetApfPageCount(send("FAX00000.APF")), 2);
         }
         // The record's files are removed again so the next row starts from the same names.
-        fdm_.FaxTable.deleteRecord();
-        fdm_.FaxTable.commit();
+        ASSERT_TRUE(fdm_.FaxTable.deleteRecord().ok());
+        ASSERT_TRUE(fdm_.FaxTable.commit().ok());
     }
 }
 

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 #include "core/app_folders.h"
 #include "core/fax_errors.h"
 #include "core/file_naming.h"
-#include "logs/fax_data_module.h"
 #include "core/settings.h"
 #include "covers/cover_data.h"
 #include "covers/cover_generator.h"
@@ -16,6 +16,7 @@
 #include "covers/cover_text.h"
 #include "faxdoc/apf_page_ops.h"
 #include "faxdoc/apf_reader.h"
+#include "logs/fax_data_module.h"
 #include "sending/import/document_import.h"
 
 namespace corvane {
@@ -251,22 +252,31 @@ Status EditFaxSession::save() {
 
     const QString cover = newCover.isEmpty() ? QString() : QFileInfo(newCover).fileName();
     xbase::XbaseTable& t = fdm_.FaxTable;
-    bool written = false;
+    Status written = Status::Ok();
     if (isNew_) {
         OutgoingFaxFields f{
             fields.Regarding, fields.Recipient, fields.RecipientFax, document, cover,
             fields.Notes,     fields.Codes};
         written = fdm_.AppendOutgoingFax(f);
-        if (written) recno_ = t.recNo();
+        if (written.ok()) recno_ = t.recNo();
+    } else if (!t.go(recno_)) {
+        written = Status::Error("the fax's record is gone");
     } else {
-        written = t.go(recno_) && t.replaceText("RECIPIENT", fields.Recipient) &&
-                  t.replaceText("SUBJECT", fields.Regarding) &&
-                  t.replaceText("PHONE", fields.RecipientFax) &&
-                  t.replaceText("NOTES", fields.Notes) && t.replaceText("CODES", fields.Codes) &&
-                  t.replaceText("FAXCOVER", cover) && t.replaceText("FAXDOC", document) &&
-                  t.commit();
+        const std::pair<const char*, QString> values[] = {{"RECIPIENT", fields.Recipient},
+                                                          {"SUBJECT", fields.Regarding},
+                                                          {"PHONE", fields.RecipientFax},
+                                                          {"NOTES", fields.Notes},
+                                                          {"CODES", fields.Codes},
+                                                          {"FAXCOVER", cover},
+                                                          {"FAXDOC", document}};
+        for (const auto& [field, value] : values) {
+            written = t.replaceText(field, value);
+            if (!written.ok()) break;
+        }
+        if (written.ok()) written = t.commit();
     }
-    if (!written) return failed("The fax could not be written to the outgoing log");
+    if (!written.ok())
+        return failed("The fax could not be written to the outgoing log: " + written.message());
     coverName_ = cover;
     documentName_ = document;
     documentChanged_ = false;
