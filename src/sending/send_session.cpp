@@ -13,6 +13,22 @@
 
 namespace corvane {
 
+FinishCount ForgiveTimeOut(int code, bool class2HangupNormal, int acknowledged, int total,
+                           bool awaitingLastConfirmation) {
+    FinishCount f{code, acknowledged, false};
+    if (code != ecFatalTimeout) return f;
+    if (class2HangupNormal) return {0, acknowledged, true};
+    if (total <= 0) return f;
+    f.note = true;
+    if (acknowledged == total) {
+        f.code = 0;
+    } else if (acknowledged + 1 == total && awaitingLastConfirmation) {
+        f.acknowledged = total;
+        f.code = 0;
+    }
+    return f;
+}
+
 namespace {
 
 std::atomic<bool> gUserCancelled{false};
@@ -254,24 +270,15 @@ void SendSession::onFinish(int finishCode) {
     log_.add(QStringLiteral("Faxfinish Code: %1").arg(code));
     log_.add(QStringLiteral("Result: ") + o.resultText);
 
-    // A time-out after the pages went: a Class 2 modem that reports a normal hang-up, or a
-    // last page whose confirmation never came, still counts as sent, with a note.
-    if (code == ecFatalTimeout) {
+    {
         const FaxClassKind kind = fax_->ClassInUse();
-        if ((kind == FaxClassKind::Class2 || kind == FaxClassKind::Class20) &&
-            fax_->HangupCode() == 0) {
-            o.note = true;
-            code = 0;
-        }
-    }
-    if (code == ecFatalTimeout && o.totalPages > 0) {
-        o.note = true;
-        if (o.pagesAcknowledged == o.totalPages) {
-            code = 0;
-        } else if (o.pagesAcknowledged + 1 == o.totalPages && awaiting_) {
-            o.pagesAcknowledged = o.totalPages;
-            code = 0;
-        }
+        const bool class2Normal = (kind == FaxClassKind::Class2 || kind == FaxClassKind::Class20) &&
+                                  fax_->HangupCode() == 0;
+        const FinishCount forgiven =
+            ForgiveTimeOut(code, class2Normal, o.pagesAcknowledged, o.totalPages, awaiting_);
+        code = forgiven.code;
+        o.pagesAcknowledged = forgiven.acknowledged;
+        o.note = forgiven.note;
     }
     o.code = code;
     if (code == 0) {

@@ -30,6 +30,19 @@ class TapiDevice;
 inline const QString kPreparingPhase = QStringLiteral("Preparing to send fax");
 inline const QString kSendingPhase = QStringLiteral("Sending a fax");
 
+// The time-out forgiveness of a finished call. A Class 2/2.0 modem that reports a normal
+// hang-up, or a last page whose data went out but whose confirmation never came, still
+// counts as sent, with a note asking the user to check. Only a time-out is forgiven: a call
+// the engine saw break off (the remote's DCN, a dropped line) failed, even after the last
+// page's data, because the page may have gone into a dead line.
+struct FinishCount {
+    int code = 0;
+    int acknowledged = 0;
+    bool note = false;
+};
+FinishCount ForgiveTimeOut(int code, bool class2HangupNormal, int acknowledged, int total,
+                           bool awaitingLastConfirmation);
+
 // How the session reaches the user: the send window, or corvane-cli's output.
 class SendSessionUi {
   public:

@@ -5,6 +5,7 @@
 
 #include "core/settings.h"
 #include "fax_engine_harness.h"
+#include "sending/send_session.h"
 #include "sending/send_session_engine.h"
 #include "transport/send_fax.h"
 
@@ -169,3 +170,40 @@ TEST(SendEngine, SettingsLogLinesInTheirOrder) {
 
 }  // namespace
 }  // namespace corvane::testing
+
+namespace corvane {
+namespace {
+
+// Which finished calls count as sent. Only a time-out is forgiven, and only when every page's
+// data went out; a call the engine saw break off stays failed.
+TEST(SendFinish, OnlyATimeOutAfterTheLastPagesDataCountsAsSent) {
+    const struct {
+        const char* what;
+        int code;
+        bool class2Normal;
+        int acknowledged, total;
+        bool awaiting;
+        FinishCount expected;
+    } rows[] = {
+        {"success stays", 0, false, 2, 2, false, {0, 2, false}},
+        {"all confirmed, time-out after", -6006, false, 2, 2, false, {0, 2, true}},
+        {"last confirmation missing", -6006, false, 1, 2, true, {0, 2, true}},
+        {"last page's data never went", -6006, false, 1, 2, false, {-6006, 1, true}},
+        {"two pages unconfirmed", -6006, false, 0, 2, true, {-6006, 0, true}},
+        {"no page count", -6006, false, 0, 0, true, {-6006, 0, false}},
+        {"Class 2 normal hang-up", -6006, true, 0, 3, false, {0, 0, true}},
+        {"dropped line is not forgiven", -8069, false, 1, 2, true, {-8069, 1, false}},
+        {"remote DCN is not forgiven", -8069, true, 2, 2, true, {-8069, 2, false}},
+        {"busy", -8064, false, 0, 2, false, {-8064, 0, false}},
+    };
+    for (const auto& r : rows) {
+        const FinishCount got =
+            ForgiveTimeOut(r.code, r.class2Normal, r.acknowledged, r.total, r.awaiting);
+        EXPECT_EQ(got.code, r.expected.code) << r.what;
+        EXPECT_EQ(got.acknowledged, r.expected.acknowledged) << r.what;
+        EXPECT_EQ(got.note, r.expected.note) << r.what;
+    }
+}
+
+}  // namespace
+}  // namespace corvane

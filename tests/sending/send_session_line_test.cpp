@@ -289,20 +289,21 @@ TEST(SendOnTheLine, CallFailuresGiveTheirCodeTextAndPages) {
          -8064,
          "No pages were sent",
          4803},
-        // A modem reports an unanswered call and a person who picks up as NO CARRIER (only
-        // a dial string with "@" brings NO ANSWER, and hardly any modem says VOICE).
+        // A Class 1 modem reports an unanswered call and a person who picks up as NO CARRIER
+        // before any fax frame (only a dial string with "@" brings NO ANSWER): the remote did
+        // not answer.
         {"no answer",
          {"--no-answer", "--expect", "no-answer"},
          1,
          1,
-         -8068,
+         -8074,
          "No pages were sent",
          0},
         {"voice answer",
          {"--answer", "voice", "--expect", "failed"},
          1,
          1,
-         -8068,
+         -8074,
          "No pages were sent",
          0},
         // Page 2 goes into a dead line and is never confirmed; page 3 never goes.
@@ -310,7 +311,7 @@ TEST(SendOnTheLine, CallFailuresGiveTheirCodeTextAndPages) {
          {"--drop-after-page", "1", "--expect", "dropped"},
          3,
          1,
-         -6006,
+         -8069,
          "1 page was sent",
          0},
     };
@@ -380,9 +381,10 @@ TEST(SendOnTheLine, CancelDuringPageTwo) {
     EXPECT_FALSE(f.fdm.FaxTable.fieldDate("DATESENT").isValid());
 }
 
-// The line drops after page 1 is confirmed, so the last page's data go out but its
-// confirmation never comes: the fax counts as sent, with a note that asks the user to check.
-TEST(SendOnTheLine, TimeOutBeforeTheLastConfirmationCountsAsSentWithANote) {
+// The line drops after page 1 is confirmed, so the last page's data go into a dead line and
+// no confirmation comes. The engine sees the line gone (the modem refuses to send the
+// post-page command), so the call failed: it is never counted as sent.
+TEST(SendOnTheLine, ALineThatDropsBeforeTheLastConfirmationFailsTheFax) {
     SendFixture f;
     const uint32_t recno = f.addFax({}, {PatternPage(1, true, 200), PatternPage(2, true, 200)});
     FaxlineRun line(f.line,
@@ -393,19 +395,15 @@ TEST(SendOnTheLine, TimeOutBeforeTheLastConfirmationCountsAsSentWithANote) {
     const SendOutcome outcome = f.send(recno, session);
     line.Wait();
     const QStringList log = f.lastSendLog();
-    EXPECT_TRUE(log.contains("Faxfinish Code: -6006")) << log.join('\n').toStdString();
-    ASSERT_TRUE(outcome.sentOk) << outcome.resultText.toStdString();
-    EXPECT_TRUE(outcome.note);
-    EXPECT_TRUE(outcome.resultText.startsWith("2 pages of 2 were sent. Transmission time: "));
-    ASSERT_EQ(f.ui.messages.size(), 1);
-    EXPECT_EQ(f.ui.messages[0],
-              outcome.resultText +
-                  "\rNOTE: All pages were sent, but we did not \rreceive a final acknowledgement "
-                  "from the recipient\rfax machine or faxmodem. Please verify that all \r2 pages "
-                  "were received.");
+    EXPECT_TRUE(log.contains("Faxfinish Code: -8069")) << log.join('\n').toStdString();
+    EXPECT_FALSE(outcome.sentOk) << outcome.resultText.toStdString();
+    EXPECT_FALSE(outcome.note);
+    ASSERT_EQ(f.ui.errors.size(), 1u);
+    EXPECT_EQ(f.ui.errors[0].code, -8069);
+    EXPECT_EQ(f.ui.errors[0].detail, "1 page was sent");
     ASSERT_TRUE(f.fdm.FaxTable.go(recno));
-    EXPECT_EQ(f.fdm.FaxTable.fieldText("LASTRESULT"), outcome.resultText);
-    EXPECT_TRUE(f.fdm.FaxTable.fieldDate("DATESENT").isValid());
+    EXPECT_EQ(f.fdm.FaxTable.fieldText("LASTRESULT"), FaxErrorTextOr(-8069, ""));
+    EXPECT_FALSE(f.fdm.FaxTable.fieldDate("DATESENT").isValid());
 }
 
 }  // namespace
