@@ -15,6 +15,8 @@ packages=(
   # independent peers used by the tests and tools
   libtiff-tools netpbm efax mgetty-fax libdbd-xbase-perl python3-dbf python3
   poppler-utils xvfb xauth
+  # a private print server for the print-on-receipt test
+  cups-daemon cups-client
 )
 
 missing=()

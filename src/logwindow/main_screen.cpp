@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -18,18 +20,22 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QTime>
 #include <QVBoxLayout>
 
-#include "logs/fax_data_module.h"
-#include "logs/rebuild_indexes.h"
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "logs/fax_data_module.h"
+#include "logs/rebuild_indexes.h"
 #include "logwindow/about_window.h"
 #include "logwindow/fax_info_form.h"
 #include "logwindow/log_dialogs.h"
 #include "logwindow/log_table_model.h"
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
+#include "receiving/arrival_sound.h"
+#include "receiving/receive_error_window.h"
+#include "receiving/receive_session.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/print_front_ends.h"
@@ -44,6 +50,8 @@ constexpr int kMinLastColumnWidth = 500;
 // Texts of the menu items (also their lookup keys).
 const char* const kSendFax = "&Send Fax";
 const char* const kReceiveFaxes = "&Receive Faxes";
+const char* const kStopReceiving = "Stop Receiving Faxes";
+const char* const kReceiveCaption = "&Receive";
 const char* const kPhoneBook = "Manage &Phone Book";
 const char* const kRebuild = "Rebuild &Indexes";
 const char* const kNewFax = "New Fax";
@@ -146,7 +154,9 @@ void TMainScreen::buildMenus() {
     };
     QMenu* file = menuBar()->addMenu("&File");
     add(file, kSendFax, QKeySequence("Ctrl+S"));
-    add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
+    receiveAction_ = add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
+    receiveAction_->setObjectName("ReceiveMenuItem");
+    connect(receiveAction_, &QAction::triggered, this, &TMainScreen::ReceiveButtonClick);
     add(file, "Print Fax Logs");
     add(file, "Clean up old faxes (Fax Log Cleanup)");
     add(file, "Cover Sheet &Template Designer");
@@ -207,6 +217,10 @@ QWidget* TMainScreen::buildButtonBar() {
         buttonList_ << b;
         row->addWidget(b);
     }
+    receiveButton_ = button(kReceiveCaption);
+    receiveButton_->setObjectName("ReceiveButton");
+    receiveButton_->setToolTip("Start receiving faxes");
+    connect(receiveButton_, &QPushButton::clicked, this, &TMainScreen::ReceiveButtonClick);
     connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
@@ -336,6 +350,7 @@ void TMainScreen::SetDataModule(TFDM* fdm) {
     ownDialogs_ = std::make_unique<GuiLogDialogs>(this, fdm_);
     if (own) dialogs_ = ownDialogs_.get();
     makeCommands();
+    setupReceiveSession();
     for (LogPage p : {LogPage::Outgoing, LogPage::Incoming}) {
         LogPageWidgets& w = page(p);
         delete w.model;
@@ -470,8 +485,8 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    for (const char* pending : {"&Receive", "&Send", "&New", "Preferences"})
-        setButton(pending, false);
+    for (const char* pending : {"&Send", "&New", "Preferences"}) setButton(pending, false);
+    receiveButton_->setEnabled(receive_ != nullptr);
     setButton("&Edit", b.edit && incoming);  // editing outgoing faxes comes with the editor
     setButton("&Delete", b.del);
     setButton("&Print", b.print);
@@ -482,6 +497,7 @@ void TMainScreen::applyButtonStates() {
     for (QAction* a : actions_) a->setEnabled(false);
     for (const char* always : {"E&xit", kPhoneBook, kRebuild, "Re&fresh", "&About"})
         setAction(always, true);
+    receiveAction_->setEnabled(receive_ != nullptr);
     setAction(kEditFax, b.mEdit && incoming);
     setAction(kCloneFax, b.mClone);
     setAction(kDeleteFax, b.mDelete);
@@ -674,6 +690,66 @@ void TMainScreen::Refresh() {
     syncGrids();
 }
 
+void TMainScreen::setupReceiveSession() {
+    if (receive_ && receive_->InReceiveMode()) receive_->StopReceivingNow();
+    receive_ = std::make_unique<ReceiveSession>(*fdm_);
+    ReceiveSession::Hooks& h = receive_->hooks;
+    h.status = [this](const QString& text) { statusPanel_->setText(text); };
+    h.showError = [this](const ReceiveFaxError& e) {
+        return ShowReceiveFaxError(this, e, receiveErrorAutoCloseMs_);
+    };
+    h.modeChanged = [this] { receiveModeChanged(); };
+    h.busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    h.logChanged = [this] { LogChanged(LogKind::Incoming); };
+    h.playSound = [this] {
+        QApplication::postEvent(this, new QEvent(QEvent::Type(kPlaySoundMessage)));
+    };
+    h.printFax = [](const ReceivedFaxInfo& fax, const std::function<void(const QString&)>& log) {
+        const QLocale locale;
+        PrintReceivedFax(fax.file, fax.remoteId,
+                         locale.toString(QDate::currentDate(), QLocale::ShortFormat),
+                         locale.toString(QTime::currentTime(), QLocale::ShortFormat), log);
+    };
+    h.ended = [this](int) { receiveModeChanged(); };
+}
+
+// Captions, hints and the buttons follow receive mode; the status line keeps what receive
+// mode last said.
+void TMainScreen::receiveModeChanged() {
+    const bool on = receive_ && receive_->InReceiveMode();
+    const bool wasOn = state_.InReceiveMode;
+    state_.InReceiveMode = on;
+    state_.ReceivingCall = on && receive_->ReceivingCall();
+    receiveButton_->setText(on ? "STOP" : kReceiveCaption);
+    receiveButton_->setToolTip(on ? "Stop receiving faxes" : "Start receiving faxes");
+    receiveAction_->setText(on ? kStopReceiving : kReceiveFaxes);
+    if (on && !wasOn) tabs_->setCurrentIndex(int(LogPage::Incoming));
+    const QString status = statusPanel_->text();
+    SetButtons();
+    statusPanel_->setText(status);
+}
+
+void TMainScreen::ReceiveButtonClick() {
+    if (!receive_ || receive_->ResettingModem()) return;
+    if (receive_->InReceiveMode()) {
+        receive_->StopReceivingNow();
+    } else {
+        // Receive mode reads the settings as they are when it starts.
+        receive_->options = ReceiveOptions::FromSettings(GlobalSettings());
+        receive_->StartReceivingNow();
+    }
+    const QString status = statusPanel_->text();
+    SetButtons();
+    HandleGrids();
+    statusPanel_->setText(status);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
 void TMainScreen::About() {
     AboutWindow about(this);
     about.exec();
@@ -714,15 +790,12 @@ bool TMainScreen::event(QEvent* e) {
         case kCloseMessage:
             close();
             return true;
-        case kPlaySoundMessage: {
+        case kPlaySoundMessage:
             // Played without waiting; a missing player or file is not worth a message.
-            const QString wav = GlobalSettings().Wav;
-            if (!wav.isEmpty() && QFileInfo(wav).isFile())
-                QProcess::startDetached("aplay", {"-q", wav});
+            PlayArrivalSound(GlobalSettings().Wav);
             return true;
-        }
         case kResetReceiveMessage:
-            // Receive mode arrives with the receiving window; nothing to restart before it.
+            if (receive_) receive_->StopResetStartReceiving();
             return true;
     }
     return QMainWindow::event(e);
@@ -749,6 +822,15 @@ void TMainScreen::FormActivate() {
     StretchLastColumn(LogPage::Outgoing);
     StretchLastColumn(LogPage::Incoming);
     state_.FirstActivation = false;
+    if (receive_ && GlobalSettings().AtStartup) {
+        // Once the window is up; a failure to start shows itself and leaves the window as it is.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!state_.InReceiveMode) ReceiveButtonClick();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 // Logs made by older versions lack the tags "URECIP" and "UFROM"; they are rebuilt at once.
@@ -766,10 +848,12 @@ void TMainScreen::BringToFront() {
 }
 
 void TMainScreen::closeEvent(QCloseEvent* e) {
+    if (receive_) state_.ReceivingCall = receive_->ReceivingCall();
     if (!state_.ConfirmClose()) {
         e->ignore();
         return;
     }
+    if (receive_ && receive_->InReceiveMode()) receive_->StopReceivingNow();
     QApplication::processEvents();
     (void)SaveFormPlacement(this);  // the same file: SaveSettings reports why it failed
     if (const Status saved = SaveSettings(); !saved.ok()) corvane::ShowInformation(saved.message());
