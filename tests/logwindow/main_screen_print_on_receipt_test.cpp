@@ -59,6 +59,8 @@ class PrivateCups {
                 "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
                 "printf '%s\\n' \"$3\" > \"$out.title\"\n"
                 "mv \"$out.part\" \"$out.pdf\"\n");
+        // cupsd runs no backend from a folder or file that others may write.
+        QProcess::execute("chmod", {"755", d, d + "/bin", d + "/bin/backend", d + "/bin/filter"});
         QFile::setPermissions(d + "/bin/backend/capture",
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                   QFileDevice::ExeOwner | QFileDevice::ReadGroup |

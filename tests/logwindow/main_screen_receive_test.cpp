@@ -123,12 +123,19 @@ TEST(MainScreenReceive, ResetBetweenCallsIgnoresReceiveClicks) {
             w.window.receiveMenuItem()->trigger();
         }
     };
-    ASSERT_TRUE(RunUntil([&] { return session->faxesStored() == 2 && !session->ReceivingCall(); },
-                         2 * kCallTimeoutMs))
+    // Both calls stored, each followed by its reset, and the engine waiting again.
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            return session->faxesStored() == 2 &&
+                   session->receiveLog().lines().filter("Reset between calls complete").size() ==
+                       2 &&
+                   !session->ResettingModem();
+        },
+        2 * kCallTimeoutMs))
+        << clicksDuringReset << "\n"
         << session->receiveLog().lines().join('\n').toStdString();
     EXPECT_EQ(w.f.line->Wait(), 0) << w.f.line->Output();
-    ASSERT_TRUE(
-        RunUntil([&] { return clicksDuringReset == 2 && !session->ResettingModem(); }, 60000));
+    EXPECT_EQ(clicksDuringReset, 2);
     EXPECT_TRUE(session->InReceiveMode());
     EXPECT_EQ(w.window.receiveButton()->text().toStdString(), "STOP");
     const QStringList lines = session->receiveLog().lines();

@@ -5,12 +5,14 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include "core/app_folders.h"
 #include "faxdoc/apf_reader.h"
 #include "receive_fixture.h"
+#include "receiving/arrival_sound.h"
 #include "receiving/receive_mode_lock.h"
 #include "receiving/receive_status_text.h"
 #include "transport/fax_status_codes.h"
@@ -246,6 +248,37 @@ TEST(ReceiveSession, SecondReceiveModeOnTheSameDataFolderIsRefused) {
     const QStringList log = UnstampedLines(AppFolder() + "Lastrec.log");
     EXPECT_EQ(log.last(), "Error Starting Fax Receive ");
     other.release();
+}
+
+}  // namespace
+}  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+// The arrival sound is handed to the desktop's player and never waited for: a player that
+// takes its time has not finished when PlayArrivalSound returns. No player, or no file, plays
+// nothing.
+TEST(ArrivalSound, StartsThePlayerDetachedAndSkipsWhatIsMissing) {
+    TempHome home;
+    const QString wav = home.write("ring.wav", QByteArray("RIFF....WAVE", 12));
+    const QString marker = home.file("played");
+    home.write("bin/aplay", ("#!/bin/sh\n/bin/sleep 2\necho \"$@\" > " + marker + "\n").toUtf8());
+    QFile::setPermissions(home.file("bin/aplay"),
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", home.file("bin").toLocal8Bit());
+    EXPECT_EQ(ArrivalSoundPlayer(), home.file("bin/aplay"));
+    EXPECT_FALSE(PlayArrivalSound(home.file("missing.wav")));
+    EXPECT_FALSE(PlayArrivalSound(QString()));
+    EXPECT_TRUE(PlayArrivalSound(wav));
+    EXPECT_FALSE(QFile::exists(marker));  // still playing: nobody waited for it
+    qputenv("PATH", home.file("nowhere").toLocal8Bit());
+    EXPECT_FALSE(PlayArrivalSound(wav));
+    qputenv("PATH", path);
+    ASSERT_TRUE(
+        RunUntil([&] { return QFile::exists(marker) && QFileInfo(marker).size() > 0; }, 20000));
+    EXPECT_EQ(home.read("played").trimmed().toStdString(), ("-q " + wav).toStdString());
 }
 
 }  // namespace
