@@ -23,11 +23,15 @@ namespace {
 constexpr int kCallTimeoutMs = 240000;
 
 struct ReceiveWindow {
-    explicit ReceiveWindow(const QStringList& extraIni = {}) : f(2, extraIni) {
+    explicit ReceiveWindow(const QStringList& extraIni = {}, bool activate = true)
+        : f(2, extraIni) {
         f.session.reset();  // the window has its own
         window.SetDataModule(f.fdm.get());
         window.SetReceiveErrorAutoCloseMs(300);
         window.resize(1000, 600);
+        if (activate) Activate();
+    }
+    void Activate() {
         window.show();
         QCoreApplication::processEvents();
         QEvent activate(QEvent::WindowActivate);
@@ -142,6 +146,21 @@ TEST(MainScreenReceive, ResetBetweenCallsIgnoresReceiveClicks) {
     EXPECT_EQ(lines.filter("Reset between calls complete").size(), 2)
         << lines.join('\n').toStdString();
     EXPECT_EQ(w.window.model(LogPage::Incoming)->rowCount(), 2);
+}
+
+// With AtStartup the first activation switches receive mode on, and a fax is answered.
+TEST(MainScreenReceive, AtStartupStartsReceiveMode) {
+    ReceiveWindow w({"[Receive]", "AtStartup=1"}, false);
+    WriteTiff(w.f.file("send.tif"), {PatternPage(30, false, 200)});
+    ASSERT_TRUE(
+        w.f.startLine({"--class", "2", "--remote", "send", "--file", w.f.file("send.tif")}));
+    EXPECT_FALSE(w.window.receiveSession()->InReceiveMode());
+    w.Activate();
+    ASSERT_TRUE(RunUntil([&] { return w.window.receiveSession()->InReceiveMode(); }, 30000));
+    EXPECT_EQ(w.window.receiveButton()->text().toStdString(), "STOP");
+    ASSERT_TRUE(RunUntil([&] { return w.window.model(LogPage::Incoming)->rowCount() == 1; },
+                         kCallTimeoutMs));
+    w.f.line->Wait();
 }
 
 // Closing while a fax comes in asks first; No keeps the window and receive mode.
