@@ -7,15 +7,17 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "cli/cli_commands.h"
 #include "core/app_folders.h"
 #include "core/fax_errors.h"
-#include "logs/fax_data_module.h"
 #include "core/port_map.h"
 #include "core/settings.h"
+#include "logs/fax_data_module.h"
+#include "receiving/receive_session.h"
 #include "sending/send_session.h"
 #include "sending/send_session_engine.h"
 #include "sending/send_session_record.h"
@@ -66,6 +68,20 @@ FaxClassKind ClassFromSetting(int setting) {
             return FaxClassKind::Class20;
         default:
             return FaxClassKind::Detect;
+    }
+}
+
+// The other way round, for the log's "Fax Class" line.
+int ClassSettingOf(FaxClassKind kind) {
+    switch (kind) {
+        case FaxClassKind::Class1:
+            return 1;
+        case FaxClassKind::Class2:
+            return 2;
+        case FaxClassKind::Class20:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -479,14 +495,11 @@ int sendRecord(const QStringList& args) {
 
 int receiveFax(const QStringList& args) {
     LoadSettings();
-    const Settings& s = GlobalSettings();
+    ReceiveOptions r = ReceiveOptions::FromSettings(GlobalSettings());
     CommonOptions o;
-    o.faxClass = ClassFromSetting(s.FaxClassReceive);
-    o.bps = s.MaximumBPSReceive;
-    o.stationId = s.UserFax;
-    int rings = s.AnswerOnRing;
-    QString dir = ReceiveFolder();
-    bool once = false;
+    o.faxClass = r.faxClass;
+    o.bps = r.desiredBps;
+    o.stationId = r.stationId;
     for (int i = 1; i < args.size(); ++i) {
         bool taken = false;
         if (!TakeCommonOption(args, i, o, taken)) return 2;
@@ -494,57 +507,88 @@ int receiveFax(const QStringList& args) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--rings" && hasValue) {
-            if (!ParseInt(args[++i], 1, 99, rings)) {
+            if (!ParseInt(args[++i], 1, 99, r.answerOnRing)) {
                 err("corvane-cli fax: --rings takes 1 to 99");
                 return 2;
             }
         } else if (a == "--dir" && hasValue) {
-            dir = args[++i];
+            r.receiveFolder = QDir(args[++i]).absolutePath() + '/';
         } else if (a == "--once") {
-            once = true;
+            r.oneFax = true;
         } else {
             usage();
             return 2;
         }
     }
-    if (!QDir().mkpath(dir)) {
-        err("corvane-cli fax: cannot create " + dir);
+    if (!QDir().mkpath(r.receiveFolder)) {
+        err("corvane-cli fax: cannot create " + r.receiveFolder);
         return 1;
     }
+    // The port: --port and --device replace what the settings name.
+    if (o.comNumber > 0) {
+        r.comNumber = o.comNumber;
+        r.tapiDevice.clear();
+    }
+    if (o.device.startsWith('/')) {
+        r.devicePath = o.device;
+    } else if (!o.device.isEmpty()) {
+        r.tapiDevice = o.device;
+    }
+    r.faxClass = o.faxClass;
+    r.faxClassSetting = ClassSettingOf(o.faxClass);
+    r.desiredBps = o.bps;
+    r.stationId = o.stationId;
 
-    OpenedPort opened;
-    if (!opened.open(o, PortUse::Receiving)) return 1;
-    TFxReceiveFax fax;
-    SetCommonProperties(fax, opened, o, s.InitStringReceive);
-    fax.AnswerOnRing = rings;
-    fax.DestinationDir = dir;
-    fax.OneFax = once;
-    StatusPrinter printer(fax);
-    int received = 0;
-    int failed = 0;
-    fax.OnFaxStatus = [&](bool, bool) { printer.onStatus(); };
-    fax.OnFaxLog = [&](int code) {
-        if (code == lfaxReceiveStart) {
-            out("receiving into " + fax.FaxFile);
-        } else if (code == lfaxReceiveOk || code == lfaxReceiveFail) {
-            out(QStringLiteral("%1 %2 pages %3 from \"%4\"")
-                    .arg(code == lfaxReceiveOk ? "received" : "incomplete", fax.FaxFile)
-                    .arg(fax.TotalPages())
-                    .arg(fax.RemoteID()));
-            (code == lfaxReceiveOk ? received : failed)++;
-            printer.resetCall();
-        }
-    };
-    int result = 0;
-    try {
-        fax.BeginReceive();
-    } catch (const EFaxError& e) {
-        PrintResult(e.code());
+    // The lock comes before the logs: a window in receive mode holds both.
+    ReceiveModeLock lock(r.dataFolder);
+    if (const Status locked = lock.acquire(); !locked.ok()) {
+        err("corvane-cli fax: " + locked.message());
         return 1;
     }
-    RunUntilFinished(fax, result);
-    PrintResult(result);
-    return result == 0 || (result == ecCancelRequested && !once && failed == 0) ? 0 : 1;
+    TFDM fdm;
+    if (!fdm.OpenFaxLogs()) return 1;
+    ReceiveSession session(fdm);
+    session.options = r;
+    session.options.dataFolder.clear();  // locked above
+    // A receiver runs for days under a supervisor that reads its output as it comes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    session.receiveLog().onLine = [](const QString& line) { out(line); };
+    QEventLoop loop;
+    int endCode = 0;
+    bool ended = false;
+    session.hooks.showError = [](const ReceiveFaxError& e) {
+        QString text = QStringLiteral("corvane-cli fax: error %1 %2").arg(e.code).arg(e.message);
+        if (!e.detail.isEmpty()) text += " (" + e.detail + ")";
+        err(text);
+        return false;
+    };
+    session.hooks.faxStored = [](const ReceivedFaxInfo& info) {
+        out(QStringLiteral("%1 %2 pages %3 from \"%4\"")
+                .arg(info.partial ? "incomplete" : "received", info.file)
+                .arg(info.pages)
+                .arg(info.remoteId));
+    };
+    session.hooks.ended = [&](int code) {
+        endCode = code;
+        ended = true;
+        loop.quit();
+    };
+    if (!session.StartReceivingNow()) return 1;
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, [&] {
+        if (!gInterrupted.exchange(false)) return;
+        session.StopReceivingNow();
+        loop.quit();
+    });
+    interrupt.start(100);
+    if (!ended) loop.exec();
+    if (session.InReceiveMode()) session.StopReceivingNow();
+    if (r.oneFax) return session.faxesStored() > 0 && session.callsFailed() == 0 ? 0 : 1;
+    if (ended) {
+        PrintResult(endCode);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace

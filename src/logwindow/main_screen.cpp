@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -20,6 +22,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTableView>
+#include <QTime>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -37,6 +40,9 @@
 #include "logwindow/phone_book_window.h"
 #include "logwindow/rebuild_indexes_window.h"
 #include "logwindow/system_information_window.h"
+#include "receiving/arrival_sound.h"
+#include "receiving/receive_error_window.h"
+#include "receiving/receive_session.h"
 #include "sending/intake/printer_intake.h"
 #include "sending/send_fax_form.h"
 #include "sending/send_fax_form_port_choice.h"
@@ -57,6 +63,8 @@ constexpr int kMinLastColumnWidth = 500;
 // Texts of the menu items (also their lookup keys).
 const char* const kSendFax = "&Send Fax";
 const char* const kReceiveFaxes = "&Receive Faxes";
+const char* const kStopReceiving = "Stop Receiving Faxes";
+const char* const kReceiveCaption = "&Receive";
 const char* const kPhoneBook = "Manage &Phone Book";
 const char* const kRebuild = "Rebuild &Indexes";
 const char* const kPrintLogs = "Print Fax Logs";
@@ -174,7 +182,9 @@ void TMainScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     connect(add(file, kSendFax, QKeySequence("Ctrl+S")), &QAction::triggered, this,
             &TMainScreen::SendSelected);
-    add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
+    receiveAction_ = add(file, kReceiveFaxes, QKeySequence("Ctrl+R"));
+    receiveAction_->setObjectName("ReceiveMenuItem");
+    connect(receiveAction_, &QAction::triggered, this, &TMainScreen::ReceiveButtonClick);
     connect(add(file, kPrintLogs), &QAction::triggered, this, &TMainScreen::PrintFaxLogs);
     connect(add(file, kCleanUp), &QAction::triggered, this, &TMainScreen::CleanUpLogs);
     connect(add(file, "Cover Sheet &Template Designer"), &QAction::triggered, this,
@@ -244,6 +254,10 @@ QWidget* TMainScreen::buildButtonBar() {
     }
     connect(button("&Send"), &QPushButton::clicked, this, &TMainScreen::SendSelected);
     connect(button("&New"), &QPushButton::clicked, this, &TMainScreen::NewFax);
+    receiveButton_ = button(kReceiveCaption);
+    receiveButton_->setObjectName("ReceiveButton");
+    receiveButton_->setToolTip("Start receiving faxes");
+    connect(receiveButton_, &QPushButton::clicked, this, &TMainScreen::ReceiveButtonClick);
     connect(button("&Edit"), &QPushButton::clicked, this, &TMainScreen::EditSelected);
     connect(button("&Delete"), &QPushButton::clicked, this, &TMainScreen::DeleteSelected);
     connect(button("&Print"), &QPushButton::clicked, this, &TMainScreen::PrintSelected);
@@ -379,6 +393,7 @@ void TMainScreen::SetDataModule(TFDM* fdm) {
     ownDialogs_ = std::make_unique<GuiLogDialogs>(this, fdm_);
     if (own) dialogs_ = ownDialogs_.get();
     makeCommands();
+    setupReceiveSession();
     for (LogPage p : {LogPage::Outgoing, LogPage::Incoming}) {
         LogPageWidgets& w = page(p);
         delete w.model;
@@ -510,7 +525,7 @@ void TMainScreen::applyButtonStates() {
     auto setButton = [this](const char* caption, bool on) {
         if (QPushButton* p = button(caption)) p->setEnabled(on);
     };
-    setButton("&Receive", false);
+    receiveButton_->setEnabled(receive_ != nullptr);
     setButton("&Send", b.send && commands_);
     const bool editor = bool(faxEditor_) && commands_;
     setButton("&New", b.newFax && editor);
@@ -531,6 +546,7 @@ void TMainScreen::applyButtonStates() {
     setAction(kVisitWebsite, !state_.InReceiveMode);  // refused while a call may come in
     setAction(kEditFax, b.mEdit && (incoming || editor));
     setAction(kNewFax, b.mNewFax && editor);
+    receiveAction_->setEnabled(receive_ != nullptr);
     setAction(kCloneFax, b.mClone);
     setAction(kDeleteFax, b.mDelete);
     setAction(kForwardFax, b.mForward);
@@ -853,6 +869,66 @@ void TMainScreen::Refresh() {
     syncGrids();
 }
 
+void TMainScreen::setupReceiveSession() {
+    if (receive_ && receive_->InReceiveMode()) receive_->StopReceivingNow();
+    receive_ = std::make_unique<ReceiveSession>(*fdm_);
+    ReceiveSession::Hooks& h = receive_->hooks;
+    h.status = [this](const QString& text) { statusPanel_->setText(text); };
+    h.showError = [this](const ReceiveFaxError& e) {
+        return ShowReceiveFaxError(this, e, receiveErrorAutoCloseMs_);
+    };
+    h.modeChanged = [this] { receiveModeChanged(); };
+    h.busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    h.logChanged = [this] { LogChanged(LogKind::Incoming); };
+    h.playSound = [this] {
+        QApplication::postEvent(this, new QEvent(QEvent::Type(kPlaySoundMessage)));
+    };
+    h.printFax = [](const ReceivedFaxInfo& fax, const std::function<void(const QString&)>& log) {
+        const QLocale locale;
+        PrintReceivedFax(fax.file, fax.remoteId,
+                         locale.toString(QDate::currentDate(), QLocale::ShortFormat),
+                         locale.toString(QTime::currentTime(), QLocale::ShortFormat), log);
+    };
+    h.ended = [this](int) { receiveModeChanged(); };
+}
+
+// Captions, hints and the buttons follow receive mode; the status line keeps what receive
+// mode last said.
+void TMainScreen::receiveModeChanged() {
+    const bool on = receive_ && receive_->InReceiveMode();
+    const bool wasOn = state_.InReceiveMode;
+    state_.InReceiveMode = on;
+    state_.ReceivingCall = on && receive_->ReceivingCall();
+    receiveButton_->setText(on ? "STOP" : kReceiveCaption);
+    receiveButton_->setToolTip(on ? "Stop receiving faxes" : "Start receiving faxes");
+    receiveAction_->setText(on ? kStopReceiving : kReceiveFaxes);
+    if (on && !wasOn) tabs_->setCurrentIndex(int(LogPage::Incoming));
+    const QString status = statusPanel_->text();
+    SetButtons();
+    statusPanel_->setText(status);
+}
+
+void TMainScreen::ReceiveButtonClick() {
+    if (!receive_ || receive_->ResettingModem()) return;
+    if (receive_->InReceiveMode()) {
+        receive_->StopReceivingNow();
+    } else {
+        // Receive mode reads the settings as they are when it starts.
+        receive_->options = ReceiveOptions::FromSettings(GlobalSettings());
+        receive_->StartReceivingNow();
+    }
+    const QString status = statusPanel_->text();
+    SetButtons();
+    HandleGrids();
+    statusPanel_->setText(status);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
 void TMainScreen::About() {
     AboutWindow about(this);
     about.exec();
@@ -914,15 +990,12 @@ bool TMainScreen::event(QEvent* e) {
         case kCloseMessage:
             close();
             return true;
-        case kPlaySoundMessage: {
+        case kPlaySoundMessage:
             // Played without waiting; a missing player or file is not worth a message.
-            const QString wav = GlobalSettings().Wav;
-            if (!wav.isEmpty() && QFileInfo(wav).isFile())
-                QProcess::startDetached("aplay", {"-q", wav});
+            PlayArrivalSound(GlobalSettings().Wav);
             return true;
-        }
         case kResetReceiveMessage:
-            // Receive mode arrives with the receiving window; nothing to restart before it.
+            if (receive_) receive_->StopResetStartReceiving();
             return true;
     }
     return QMainWindow::event(e);
@@ -971,6 +1044,15 @@ void TMainScreen::FormActivate() {
     StretchLastColumn(LogPage::Outgoing);
     StretchLastColumn(LogPage::Incoming);
     state_.FirstActivation = false;
+    if (receive_ && GlobalSettings().AtStartup) {
+        // Once the window is up; a failure to start shows itself and leaves the window as it is.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!state_.InReceiveMode) ReceiveButtonClick();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 uint32_t TMainScreen::TakeInPrintJobs() {
@@ -1005,10 +1087,12 @@ void TMainScreen::BringToFront() {
 }
 
 void TMainScreen::closeEvent(QCloseEvent* e) {
+    if (receive_) state_.ReceivingCall = receive_->ReceivingCall();
     if (!state_.ConfirmClose()) {
         e->ignore();
         return;
     }
+    if (receive_ && receive_->InReceiveMode()) receive_->StopReceivingNow();
     QApplication::processEvents();
     (void)SaveFormPlacement(this);  // the same file: SaveSettings reports why it failed
     if (const Status saved = SaveSettings(); !saved.ok()) corvane::ShowInformation(saved.message());

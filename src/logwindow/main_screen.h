@@ -22,6 +22,7 @@ class QTableView;
 namespace corvane {
 
 class LogTableModel;
+class ReceiveSession;
 class TFDM;
 
 // Private window messages other parts of the program post to the main window.
@@ -97,6 +98,14 @@ class TMainScreen : public QMainWindow {
     void Refresh();
     void About();
 
+    // Receive mode: the Receive button and menu switch it on and off.
+    void ReceiveButtonClick();
+    ReceiveSession* receiveSession() const { return receive_.get(); }
+    QPushButton* receiveButton() const { return receiveButton_; }
+    QAction* receiveMenuItem() const { return receiveAction_; }
+    // How long the receive error window stays before it closes itself (tests shorten it).
+    void SetReceiveErrorAutoCloseMs(int ms) { receiveErrorAutoCloseMs_ = ms; }
+
   public slots:
     // Brings the window to the front; a minimised window is restored first (a second start of
     // the program and the fax printer ask for this), and waiting print jobs are taken in.
@@ -147,6 +156,8 @@ class TMainScreen : public QMainWindow {
     NotedPlaces notePlaces() const;
     void returnTo(const NotedPlaces& noted);
     void openFaxEditor(bool isNew);
+    void setupReceiveSession();
+    void receiveModeChanged();
     LogPageWidgets& page(LogPage p) { return p == LogPage::Outgoing ? outgoing_ : incoming_; }
     const LogPageWidgets& page(LogPage p) const {
         return p == LogPage::Outgoing ? outgoing_ : incoming_;
@@ -169,6 +180,10 @@ class TMainScreen : public QMainWindow {
     bool syncing_ = false;
     PdfNameAsker askPdfName_;
     FaxEditor faxEditor_;
+    std::unique_ptr<ReceiveSession> receive_;
+    QPushButton* receiveButton_ = nullptr;
+    QAction* receiveAction_ = nullptr;
+    int receiveErrorAutoCloseMs_ = 30000;
 };
 
 }  // namespace corvane

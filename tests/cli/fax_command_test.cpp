@@ -165,5 +165,64 @@ TEST(CliFax, ReceiveKilledMidCallLeavesTheFinishedPages) {
     for (int i = 0; i < count; ++i) EXPECT_EQ(RowDifferences(received[i], pages[i].bitmap), 0);
 }
 
+// Without --once the receiver answers call after call until SIGTERM, which stops it cleanly:
+// the fax is in the incoming log, Lastrec.log ends with the stop, and the lock is gone. A second
+// receiver on the same data folder meanwhile refuses to start.
+TEST(CliFax, ReceiveRunsUntilSigtermAndRefusesASecondReceiver) {
+    ScratchFolder dir;
+    WriteIni(dir);
+    const TestPage page = PatternPage(5, false, 200);
+    WriteTiff(dir / "send.tif", {page});
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--remote", "send", "--file",
+                          dir / "send.tif"});
+    ASSERT_TRUE(line.WaitReady());
+    QProcess cli;
+    StartCli(cli, dir, {"fax", "receive", "--port", "1", "--class", "2"});
+    QString out;
+    QElapsedTimer waited;
+    waited.start();
+    // Stored, and the call over: back to waiting.
+    auto callOver = [&] {
+        const int at = out.indexOf("pages 1 from");
+        return at >= 0 && out.indexOf("Waiting for call", at) > at;
+    };
+    while (!callOver() && waited.elapsed() < 180000 && cli.state() == QProcess::Running) {
+        cli.waitForReadyRead(200);
+        out += QString::fromUtf8(cli.readAllStandardOutput());
+    }
+    ASSERT_TRUE(out.contains("pages 1 from \"FAXLINE REMOTE\"")) << out.toStdString();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(dir / "receive.lck")));
+
+    QProcess second;
+    StartCli(second, dir, {"fax", "receive", "--port", "1", "--class", "2", "--once"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError())
+                    .contains("Receive mode is already running for this data folder"));
+
+    cli.terminate();  // SIGTERM
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    out += QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 0) << out.toStdString();
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir / "receive.lck")));
+    QFile log(QString::fromStdString(dir / "Lastrec.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains("1 pages received from FAXLINE REMOTE")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("Stopped receive mode \n")) << text.toStdString();
+    // The record, read back by the log command.
+    QProcess list;
+    StartCli(list, dir, {"log", "list", "in"});
+    ASSERT_TRUE(list.waitForFinished(30000));
+    const QString records = QString::fromUtf8(list.readAllStandardOutput());
+    EXPECT_TRUE(records.contains("FAXLINE REMOTE")) << records.toStdString();
+    EXPECT_TRUE(records.contains("FAX0001.APF")) << records.toStdString();
+    const auto received = DecodeApf(dir / "RECEIVE/FAX0001.APF");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(RowDifferences(received[0], page.bitmap), 0);
+}
+
 }  // namespace
 }  // namespace corvane::testing
