@@ -57,21 +57,7 @@ struct CommonOptions {
     bool stationIdGiven = false;
 };
 
-// The class setting of QX.INI (0 automatic, 1 Class 1, 2 Class 2, 3 Class 2.0).
-FaxClassKind ClassFromSetting(int setting) {
-    switch (setting) {
-        case 1:
-            return FaxClassKind::Class1;
-        case 2:
-            return FaxClassKind::Class2;
-        case 3:
-            return FaxClassKind::Class20;
-        default:
-            return FaxClassKind::Detect;
-    }
-}
-
-// The other way round, for the log's "Fax Class" line.
+// The stored class of a class the engine runs, for the log's "Fax Class" line.
 int ClassSettingOf(FaxClassKind kind) {
     switch (kind) {
         case FaxClassKind::Class1:
@@ -296,7 +282,7 @@ int sendFax(const QStringList& args) {
     LoadSettings();
     const Settings& s = GlobalSettings();
     CommonOptions o;
-    o.faxClass = ClassFromSetting(s.FaxClass);
+    o.faxClass = FaxClassFromSetting(s.FaxClass);
     o.bps = s.MaximumBPS;
     o.stationId = s.UserFax;
     QString header = s.FaxHeaderTemplate;

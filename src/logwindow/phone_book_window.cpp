@@ -13,10 +13,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/message_boxes.h"
 #include "logs/fax_data_module.h"
 #include "logs/fax_log_schema.h"
 #include "logs/phone_book_csv.h"
-#include "core/message_boxes.h"
 #include "uicommon/help_window.h"
 
 namespace corvane {
@@ -41,6 +41,7 @@ TPhoneBookEditor::TPhoneBookEditor(QWidget* parent) : QDialog(parent) {
 
 TPhoneBook::TPhoneBook(TFDM& fdm, Mode mode, QWidget* parent)
     : QDialog(parent), fdm_(fdm), mode_(mode), browser_(std::make_unique<PhoneBookBrowser>(fdm)) {
+    InstallHelpKey(this, "phonebook");
     setWindowTitle("Phone Book Browser");
     auto* col = new QVBoxLayout(this);
     grid = new QTableWidget(0, 2, this);

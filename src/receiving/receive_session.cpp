@@ -49,25 +49,12 @@ QString WithoutLeadingSpaces(const QString& text) {
 
 }  // namespace
 
-FaxClassKind ReceiveClassFromSetting(int setting) {
-    switch (setting) {
-        case 1:
-            return FaxClassKind::Class1;
-        case 2:
-            return FaxClassKind::Class2;
-        case 3:
-            return FaxClassKind::Class20;
-        default:
-            return FaxClassKind::Detect;
-    }
-}
-
 ReceiveOptions ReceiveOptions::FromSettings(const Settings& s) {
     ReceiveOptions o;
     o.comNumber = s.ComPort >= 0 ? s.ComPort + 1 : 1;
     if (s.UseTAPI) o.tapiDevice = s.TAPIDevice;
     o.faxClassSetting = s.FaxClassReceive;
-    o.faxClass = ReceiveClassFromSetting(s.FaxClassReceive);
+    o.faxClass = FaxClassFromSetting(s.FaxClassReceive);
     o.desiredBps = s.MaximumBPSReceive;
     o.desiredEcm = s.ECMReceive;
     o.stationId = s.UserFax;

@@ -81,9 +81,6 @@ struct ReceiveOptions {
     static ReceiveOptions FromSettings(const Settings& s);
 };
 
-// The class setting of QX.INI (0 automatic, 1 Class 1, 2 Class 2, 3 Class 2.0).
-FaxClassKind ReceiveClassFromSetting(int setting);
-
 class ReceiveSession : public QObject {
     Q_OBJECT
   public:

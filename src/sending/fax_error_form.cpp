@@ -1,4 +1,5 @@
 #include "sending/fax_error_form.h"
+#include "uicommon/help_window.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -49,6 +50,7 @@ bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent) {
 
 TNewFaxErrorForm::TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent)
     : QDialog(parent), state_(request, bool(Suggester())) {
+    InstallHelpKey(this, "send-problems");
     setObjectName("NewFaxErrorForm");
     setWindowTitle(state_.caption());
     auto* col = new QVBoxLayout(this);

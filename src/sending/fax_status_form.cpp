@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "transport/send_fax.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -40,6 +41,7 @@ const std::vector<std::pair<const char*, QString FaxStatusFields::*>>& Rows() {
 
 TFaxStatusForm::TFaxStatusForm(const SendRequest& request, QWidget* parent)
     : QDialog(parent), state_(request) {
+    InstallHelpKey(this, "fax-sending-tip");
     setObjectName("FaxStatusForm");
     setWindowTitle(kFaxStatusCaption);
     clock_.start();

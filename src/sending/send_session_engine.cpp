@@ -57,19 +57,6 @@ QString ModemInitFromSetting(const QString& initString) {
     return QStringLiteral("AT") + initString;
 }
 
-FaxClassKind FaxClassFromSetting(int stored) {
-    switch (stored) {
-        case 1:
-            return FaxClassKind::Class1;
-        case 2:
-            return FaxClassKind::Class2;
-        case 3:
-            return FaxClassKind::Class20;
-        default:
-            return FaxClassKind::Detect;
-    }
-}
-
 bool KeepParametersFor(const QString& coverPath, const QString& documentPath,
                        bool renegotiateBetween) {
     if (Named(coverPath) && Named(documentPath))

@@ -55,8 +55,6 @@ int DialWaitFromInitString(const QString& initString);
 // The init command the engine sends: empty for an empty setting, the setting unchanged when
 // it holds "AT" anywhere (any case), else "AT" + setting.
 QString ModemInitFromSetting(const QString& initString);
-// The engine's class for a stored class; values outside 0..3 mean automatic.
-FaxClassKind FaxClassFromSetting(int stored);
 // Class 1: the pages of cover and document may follow each other after MPS, without a new
 // DCS, when both start in the same resolution and renegotiation is off.
 bool KeepParametersFor(const QString& coverPath, const QString& documentPath,

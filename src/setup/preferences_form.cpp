@@ -1,6 +1,5 @@
 #include "setup/preferences_form.h"
 
-#include <utility>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +17,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/app_folders.h"
 #include "core/message_boxes.h"
@@ -94,6 +94,7 @@ TPreferences::TPreferences(Settings& settings, const QStringList& telephonyDevic
       logic_(settings, telephonyDevices, printers),
       port_(std::make_unique<TFxComPort>()),
       tapi_(std::make_unique<TapiDevice>()) {
+    InstallHelpKey(this, "preferences");
     setObjectName("Preferences");
     setWindowTitle("Preferences (Program Settings)");
     ApplyProgramPortSettings(*port_, PortUse::Setup, false);

@@ -163,8 +163,12 @@ class TFxAbstractFax : public QObject {
     bool firstStatus_ = true;
     bool cancelPending_ = false;
 
-  private:
+    // Runs one step of the machine for a line event. Every step goes through here, the first
+    // one included, so that a failing line or file ends the call instead of escaping into the
+    // event loop.
     void onLineEvent(FaxLineEvent event);
+
+  private:
     void ensureLine();
 
     std::unique_ptr<FaxLine> line_;

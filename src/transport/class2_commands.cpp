@@ -102,4 +102,17 @@ int FirstReplyNumber(const QString& line) {
     return ok ? n : -1;
 }
 
+FaxClassKind FaxClassFromSetting(int stored) {
+    switch (stored) {
+        case 1:
+            return FaxClassKind::Class1;
+        case 2:
+            return FaxClassKind::Class2;
+        case 3:
+            return FaxClassKind::Class20;
+        default:
+            return FaxClassKind::Detect;
+    }
+}
+
 }  // namespace corvane

@@ -9,6 +9,10 @@ namespace corvane {
 // Ordinals as the FaxClass property stores them.
 enum class FaxClassKind { None = 0, Detect = 1, Class1 = 2, Class2 = 3, Class20 = 4 };
 
+// The class as QX.INI stores it (FaxClass, FaxClassReceive: 0 automatic, 1 Class 1, 2 Class 2,
+// 3 Class 2.0); anything else is automatic.
+FaxClassKind FaxClassFromSetting(int stored);
+
 // A command is "AT+F" + name, a reply "+F" + name; the hang-up report name is stored whole.
 struct Class2CommandTable {
     QString selectClass;  // CLASS=2 | CLASS=2.0

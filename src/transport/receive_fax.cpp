@@ -53,7 +53,7 @@ void TFxReceiveFax::BeginReceive() {
     prepare();
     startMachine();
     QMetaObject::invokeMethod(
-        this, [this] { runMachine(FaxLineEvent::Data); }, Qt::QueuedConnection);
+        this, [this] { onLineEvent(FaxLineEvent::Data); }, Qt::QueuedConnection);
 }
 
 void TFxReceiveFax::prepare() {

@@ -85,7 +85,7 @@ void TFxSendFax::BeginTransmit() {
     prepare();
     startMachine();
     QMetaObject::invokeMethod(
-        this, [this] { runMachine(FaxLineEvent::Data); }, Qt::QueuedConnection);
+        this, [this] { onLineEvent(FaxLineEvent::Data); }, Qt::QueuedConnection);
 }
 
 void TFxSendFax::prepare() {

@@ -10,11 +10,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "uicommon/help_window.h"
 #include "viewing/fax_printer.h"
 
 namespace corvane {
 
 TPrePrintForm::TPrePrintForm(QWidget* parent) : QDialog(parent) {
+    InstallHelpKey(this, "53000");
     setWindowTitle("Print");
     auto* layout = new QVBoxLayout(this);
     auto* range = new QFormLayout;

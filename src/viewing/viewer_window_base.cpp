@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "core/settings.h"
+#include "uicommon/help_window.h"
 #include "uicommon/window_placement.h"
 #include "viewing/export_dialog.h"
 #include "viewing/fax_printer.h"
@@ -25,6 +26,7 @@ namespace corvane {
 
 ViewerWindowBase::ViewerWindowBase(const QString& file, const QString& title, QWidget* parent)
     : QDialog(parent), file_(file), title_(title) {
+    InstallHelpKey(this, "1021");
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowTitle(title.isEmpty() ? QString("Fax Viewer") : title);
 }

@@ -233,7 +233,14 @@ TEST_F(DocumentImportTest, BadFilesAreRefusedNamingTheFileAndTheReason) {
 
 TEST_F(DocumentImportTest, CancelStopsAndLeavesNothing) {
     WriteTextPdf(file("long.pdf"), 6);
-    WritePostScript(file("doc.ps"), 2);
+    // A document that keeps Ghostscript busy for a while before its page, so that the cancel
+    // comes while it converts however fast the machine is.
+    {
+        QFile ps(file("doc.ps"));
+        ASSERT_TRUE(ps.open(QIODevice::WriteOnly));
+        ps.write("%!PS\n0 1 30000000 { pop } for\n/Helvetica findfont 20 scalefont setfont\n"
+                 "72 720 moveto (slow) show showpage\n");
+    }
     // Cancelled at page 3 of the PDF, and while Ghostscript converts the PostScript.
     for (const int stopAt : {3, 0}) {
         SCOPED_TRACE(stopAt);
