@@ -7,10 +7,12 @@
 
 #include "core/settings.h"
 #include "logwindow/system_information_window.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
+    SetHelpTopic(this, "support");
     setWindowTitle("About Corvane");
     auto* col = new QVBoxLayout(this);
     auto* title = new QLabel("<h2>Corvane</h2>", this);

@@ -15,11 +15,13 @@
 
 #include "core/app_folders.h"
 #include "core/message_boxes.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 TShowFaxInfoForm::TShowFaxInfoForm(const FaxInformation& info, QWidget* parent)
     : QDialog(parent), info_(info) {
+    SetHelpTopic(this, "logs");
     setWindowTitle("Fax Information");
     auto* col = new QVBoxLayout(this);
     auto* form = new QFormLayout;

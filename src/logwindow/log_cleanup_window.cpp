@@ -23,8 +23,8 @@
 #include "core/message_boxes.h"
 #include "logs/date_time_text.h"
 #include "logs/fax_data_module.h"
-#include "uicommon/window_placement.h"
 #include "uicommon/help_window.h"
+#include "uicommon/window_placement.h"
 
 namespace corvane {
 
@@ -59,6 +59,7 @@ std::optional<QString> pickFromList(QWidget* parent, const QString& title,
 
 CleanupDateDialog::CleanupDateDialog(const QString& caption, const QDate& start, QWidget* parent)
     : QDialog(parent) {
+    SetHelpTopic(this, "cleanup");
     setWindowTitle("Select Date");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(caption));
@@ -107,6 +108,7 @@ void CleanupDateDialog::step(int years, int months) {
 CleanupConditionsDialog::CleanupConditionsDialog(LogCleanupSetup& setup, xbase::XbaseTable& table,
                                                  QWidget* parent)
     : QDialog(parent), setup_(setup), table_(table) {
+    SetHelpTopic(this, "cleanup");
     setWindowTitle(setup.conditionsDialogCaption());
     fields_ = setup.log() == LogKind::Incoming ? 1 : 2;
     const TextConditionEntries& last = setup.lastEntries();
@@ -180,6 +182,7 @@ void CleanupConditionsDialog::accept() {
 
 LogCleanupWindow::LogCleanupWindow(TFDM& fdm, std::function<void(LogKind)> view, QWidget* parent)
     : QDialog(parent), fdm_(fdm), view_(std::move(view)) {
+    SetHelpTopic(this, "cleanup");
     setWindowTitle("Fax Log Cleanup (Delete, Archive, Unarchive)");
     auto* layout = new QVBoxLayout(this);
     pages = new QStackedWidget;
@@ -246,7 +249,6 @@ QWidget* LogCleanupWindow::buildSetupPage() {
     bottom->addStretch();
     auto* help = new QPushButton("Help");
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "cleanup"); });
-    InstallHelpKey(this, "cleanup");
     bottom->addWidget(help);
     closeButton = new QPushButton("Close");
     bottom->addWidget(closeButton);

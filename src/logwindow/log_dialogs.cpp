@@ -14,8 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "logs/fax_log_schema.h"
 #include "core/message_boxes.h"
+#include "logs/fax_log_schema.h"
 #include "logwindow/phone_book_window.h"
 #include "uicommon/help_window.h"
 
@@ -43,6 +43,7 @@ QDialogButtonBox* okCancel(QDialog* d, const QString& ok, const QString& cancel,
 }  // namespace
 
 TDeleteWhat::TDeleteWhat(QWidget* parent) : QDialog(parent) {
+    SetHelpTopic(this, "logs");
     setWindowTitle("Delete Fax");
     auto* col = new QVBoxLayout(this);
     cover = new QRadioButton("Delete Fax Cover", this);
@@ -60,6 +61,7 @@ DeleteWhat TDeleteWhat::choice() const {
 }
 
 TEditReceiveNotes::TEditReceiveNotes(QWidget* parent) : QDialog(parent) {
+    SetHelpTopic(this, "logs");
     setWindowTitle("Received Fax");
     auto* form = new QFormLayout(this);
     from = new QLineEdit(this);
@@ -73,6 +75,7 @@ TEditReceiveNotes::TEditReceiveNotes(QWidget* parent) : QDialog(parent) {
 }
 
 FindFaxForm::FindFaxForm(LogPage page, QWidget* parent) : QDialog(parent) {
+    SetHelpTopic(this, "logs");
     QStringList captions;
     if (page == LogPage::Outgoing) {
         setWindowTitle("Find Outgoing Fax");
@@ -125,6 +128,7 @@ QList<FindField> FindFaxForm::fields() const {
 TSelectSpecificPagesForm::TSelectSpecificPagesForm(int pageCount, const PageRange& previous,
                                                    QWidget* parent)
     : QDialog(parent), pageCount_(pageCount) {
+    SetHelpTopic(this, "logs");
     setWindowTitle("Select Pages From Fax");
     auto* col = new QVBoxLayout(this);
     description = new QLabel(PageTotalText(pageCount), this);
@@ -163,6 +167,7 @@ void TSelectSpecificPagesForm::accept() {
 
 TFaxForwardOrClone::TFaxForwardOrClone(ForwardOrCloneRequest& request, QWidget* parent)
     : QDialog(parent), request_(request) {
+    SetHelpTopic(this, "logs");
     setWindowTitle(request.title);
     auto* col = new QVBoxLayout(this);
     auto* form = new QFormLayout;

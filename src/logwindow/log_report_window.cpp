@@ -24,9 +24,9 @@
 #include "logs/fax_data_module.h"
 #include "logwindow/logic/log_report.h"
 #include "logwindow/report_preview_window.h"
+#include "uicommon/help_window.h"
 #include "uicommon/window_placement.h"
 #include "viewing/printer_selection.h"
-#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -52,6 +52,7 @@ class PrinterOutput : public PagedDeviceOutput {
 
 ReportStatusWindow::ReportStatusWindow(ReportRunKind kind, QWidget* parent)
     : QDialog(parent), kind_(kind) {
+    SetHelpTopic(this, "report");
     setWindowTitle(ReportStatusCaption(kind));
     setWindowFlag(Qt::WindowCloseButtonHint, false);
     auto* layout = new QVBoxLayout(this);
@@ -187,7 +188,7 @@ TReportForm::TReportForm(TFDM& fdm, QWidget* parent) : QDialog(parent), fdm_(fdm
     pdfButton = new QPushButton("Save as PDF...");
     auto* help = new QPushButton("Help");
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "report"); });
-    InstallHelpKey(this, "report");
+    SetHelpTopic(this, "report");
     closeButton = new QPushButton("Close");
     for (QPushButton* b : {printButton, previewButton, setupButton, pdfButton, help, closeButton}) {
         b->setAutoDefault(false);

@@ -120,6 +120,7 @@ const QStringList kIncomingPopup = {"Archive",
 }  // namespace
 
 TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent) {
+    SetHelpTopic(this, "contents");
     setObjectName("MainScreen");
     setWindowTitle("Corvane");
     SetMainWindow(this);
@@ -238,7 +239,6 @@ void TMainScreen::buildMenus() {
     // There is no web site: the item leads to the help page on getting help.
     connect(add(help, kVisitWebsite), &QAction::triggered, this,
             [this] { ShowHelpTopic(this, "support"); });
-    InstallHelpKey(this, "contents");
 }
 
 QWidget* TMainScreen::buildButtonBar() {

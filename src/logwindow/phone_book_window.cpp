@@ -22,6 +22,7 @@
 namespace corvane {
 
 TPhoneBookEditor::TPhoneBookEditor(QWidget* parent) : QDialog(parent) {
+    SetHelpTopic(this, "phonebook");
     setWindowTitle("Phone Book Editor");
     auto* form = new QFormLayout(this);
     name = new QLineEdit(this);
@@ -41,7 +42,7 @@ TPhoneBookEditor::TPhoneBookEditor(QWidget* parent) : QDialog(parent) {
 
 TPhoneBook::TPhoneBook(TFDM& fdm, Mode mode, QWidget* parent)
     : QDialog(parent), fdm_(fdm), mode_(mode), browser_(std::make_unique<PhoneBookBrowser>(fdm)) {
-    InstallHelpKey(this, "phonebook");
+    SetHelpTopic(this, "phonebook");
     setWindowTitle("Phone Book Browser");
     auto* col = new QVBoxLayout(this);
     grid = new QTableWidget(0, 2, this);

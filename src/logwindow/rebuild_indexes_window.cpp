@@ -8,11 +8,13 @@
 #include <QVBoxLayout>
 
 #include "logs/rebuild_indexes.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 RebuildIndexesWindow::RebuildIndexesWindow(TFDM& fdm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), fdm_(fdm) {
+    SetHelpTopic(this, "logs");
     setWindowTitle("Rebuild Indexes");
     auto* col = new QVBoxLayout(this);
     gauge = new QProgressBar(this);

@@ -13,8 +13,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "uicommon/window_placement.h"
 #include "uicommon/help_window.h"
+#include "uicommon/window_placement.h"
 
 namespace corvane {
 
@@ -28,6 +28,7 @@ constexpr int kMaxZoom = 400;
 
 ReportPreviewWindow::ReportPreviewWindow(std::vector<ReportPage> pages, QWidget* parent)
     : QDialog(parent), pages_(std::move(pages)) {
+    SetHelpTopic(this, "report");
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;

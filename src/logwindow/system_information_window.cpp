@@ -41,7 +41,7 @@ SystemInformationWindow::SystemInformationWindow(QWidget* parent) : QDialog(pare
     buttons->addButton(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
-    InstallHelpKey(this, "support");
+    SetHelpTopic(this, "support");
 }
 
 QString SystemInformationWindow::text() const {

@@ -13,11 +13,13 @@
 #include "logs/fax_data_module.h"
 #include "logwindow/log_table_model.h"
 #include "sending/edit_logic/append_picker.h"
+#include "uicommon/help_window.h"
 #include "viewing/show_viewer.h"
 
 namespace corvane {
 
 TSelectFaxToAppend::TSelectFaxToAppend(TFDM& fdm, QWidget* parent) : QDialog(parent), fdm_(fdm) {
+    SetHelpTopic(this, "edit-fax");
     setWindowTitle("Select Fax To Append");
     xbase::XbaseTable& t = fdm_.FaxTable;
     recno_ = t.recNo();

@@ -14,6 +14,7 @@
 #include "faxdoc/apf_reader.h"
 #include "logwindow/page_range.h"
 #include "sending/edit_logic/delete_pages.h"
+#include "uicommon/help_window.h"
 #include "viewing/show_viewer.h"
 
 namespace corvane {
@@ -21,6 +22,7 @@ namespace corvane {
 TDeleteSpecificPagesForm::TDeleteSpecificPagesForm(const QString& faxFile, int pageCount,
                                                    QWidget* parent)
     : QDialog(parent), file_(faxFile), pageCount_(pageCount) {
+    SetHelpTopic(this, "edit-fax");
     setWindowTitle("Delete Pages From Fax");
     from_ = new QSpinBox(this);
     to_ = new QSpinBox(this);

@@ -28,8 +28,8 @@
 #include "sending/delete_pages_dialog.h"
 #include "sending/import/document_import.h"
 #include "sending/template_picker.h"
-#include "viewing/show_viewer.h"
 #include "uicommon/help_window.h"
+#include "viewing/show_viewer.h"
 
 namespace corvane {
 
@@ -90,7 +90,7 @@ TEditAddFaxForm::TEditAddFaxForm(TFDM& fdm, bool isNew, QWidget* parent)
     connect(help, &QPushButton::clicked, this, [this] {
         QMessageBox::information(this, "Fax Editing Tip", kTips[int(currentPage())]);
     });
-    InstallHelpKey(this, "edit-fax");
+    SetHelpTopic(this, "edit-fax");
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(preview);
     bottom->addStretch(1);

@@ -50,7 +50,7 @@ bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent) {
 
 TNewFaxErrorForm::TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent)
     : QDialog(parent), state_(request, bool(Suggester())) {
-    InstallHelpKey(this, "send-problems");
+    SetHelpTopic(this, "send-problems");
     setObjectName("NewFaxErrorForm");
     setWindowTitle(state_.caption());
     auto* col = new QVBoxLayout(this);

@@ -41,7 +41,7 @@ const std::vector<std::pair<const char*, QString FaxStatusFields::*>>& Rows() {
 
 TFaxStatusForm::TFaxStatusForm(const SendRequest& request, QWidget* parent)
     : QDialog(parent), state_(request) {
-    InstallHelpKey(this, "fax-sending-tip");
+    SetHelpTopic(this, "fax-sending-tip");
     setObjectName("FaxStatusForm");
     setWindowTitle(kFaxStatusCaption);
     clock_.start();

@@ -28,7 +28,6 @@ PreferencesOpener& Opener() {
     return opener;
 }
 
-
 }  // namespace
 
 void SetSendPreferencesOpener(PreferencesOpener opener) {
@@ -121,7 +120,7 @@ TSendFaxForm::TSendFaxForm(const OutgoingFaxToSend& fax, const Settings& setting
     connect(Helpbutton, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "1016"); });
     connect(ProblemSolverButton, &QPushButton::clicked, this,
             [this] { ShowHelpTopic(this, "10000"); });
-    InstallHelpKey(this, "1016");
+    SetHelpTopic(this, "1016");
     if (!Opener()) {
         PreferencesButton->setEnabled(false);
         PreferencesButton->setToolTip(

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -23,6 +24,7 @@ constexpr int kPictureHeight = 264;
 TSelectCoverTemplate::TSelectCoverTemplate(const QString& folder, const QString& current,
                                            QWidget* parent)
     : QDialog(parent), entries_(ListTemplates(folder)) {
+    SetHelpTopic(this, "covers");
     setWindowTitle("Select  Fax Cover Template");
     description_ = new QLabel(this);
     description_->setWordWrap(true);

@@ -9,12 +9,14 @@
 #include "core/message_boxes.h"
 #include "setup/logic/fax_class_check.h"
 #include "transport/port_operations.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 TCheckFaxClassForm::TCheckFaxClassForm(TFxComPort& port, TapiDevice& tapi,
                                        const FaxClassCheckRequest& request, QWidget* parent)
     : QDialog(parent), check_(std::make_unique<FaxClassCheck>(port, tapi, request)) {
+    SetHelpTopic(this, "fax-class");
     setObjectName("CheckFaxClassForm");
     setWindowTitle("Finding Fax Class...Please wait");
     auto* col = new QVBoxLayout(this);

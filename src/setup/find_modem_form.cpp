@@ -10,11 +10,13 @@
 #include "setup/logic/modem_test.h"
 #include "setup/logic/port_finder.h"
 #include "transport/fx_port.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 TFindModemForm::TFindModemForm(TFxComPort& port, const QString& resetString, QWidget* parent)
     : QDialog(parent), port_(port), finder_(std::make_unique<PortFinder>(port, resetString)) {
+    SetHelpTopic(this, "find-modem");
     setObjectName("FindModemForm");
     setWindowTitle("Finding Modem...Please wait");
     auto* col = new QVBoxLayout(this);

@@ -23,6 +23,7 @@ TModemInitStringHelperForm::TModemInitStringHelperForm(const QString& current, b
                                                        const QStringList& installedModems,
                                                        int callerIndex, QWidget* parent)
     : QDialog(parent), logic_(current, forSending, installedModems, callerIndex) {
+    SetHelpTopic(this, "52000");
     setObjectName("ModemInitStringHelperForm");
     setWindowTitle("Modem Initialization String Helper");
     auto* grid = new QGridLayout(this);

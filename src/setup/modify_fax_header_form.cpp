@@ -16,6 +16,7 @@ namespace corvane {
 
 TModifyFaxHeaderForm::TModifyFaxHeaderForm(const QString& headerTemplate, QWidget* parent)
     : QDialog(parent) {
+    SetHelpTopic(this, "fax-header");
     setObjectName("ModifyFaxHeaderForm");
     setWindowTitle("Modify Fax Header Template");
     const HeaderTestValues defaults;

@@ -94,7 +94,7 @@ TPreferences::TPreferences(Settings& settings, const QStringList& telephonyDevic
       logic_(settings, telephonyDevices, printers),
       port_(std::make_unique<TFxComPort>()),
       tapi_(std::make_unique<TapiDevice>()) {
-    InstallHelpKey(this, "preferences");
+    SetHelpTopic(this, "preferences");
     setObjectName("Preferences");
     setWindowTitle("Preferences (Program Settings)");
     ApplyProgramPortSettings(*port_, PortUse::Setup, false);

@@ -16,6 +16,7 @@
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/tapi_device.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -25,6 +26,7 @@ TQuickSetupForm::TQuickSetupForm(Settings& settings, const QStringList& telephon
       logic_(settings, telephonyDevices),
       port_(std::make_unique<TFxComPort>()),
       tapi_(std::make_unique<TapiDevice>()) {
+    SetHelpTopic(this, "quick-start");
     setObjectName("QuickSetupForm");
     setWindowTitle("Quick Setup Form");
     ApplyProgramPortSettings(*port_, PortUse::Setup, false);

@@ -11,6 +11,7 @@
 #include "setup/init_string_helper_form.h"
 #include "setup/setup_tips.h"
 #include "transport/tapi_device.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -20,6 +21,7 @@ const QString kTipTitle = QStringLiteral("Select Modem Tip");
 
 TPleaseSelectModemForm::TPleaseSelectModemForm(const QStringList& installedModems, QWidget* parent)
     : QDialog(parent), logic_(installedModems) {
+    SetHelpTopic(this, "setup");
     setObjectName("PleaseSelectModemForm");
     setWindowTitle("Please Select your Modem");
     auto* grid = new QGridLayout(this);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "setup/setup_tips.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
@@ -55,6 +56,7 @@ TSuggestConfigForm::TSuggestConfigForm(const QString& suggestedSendInit,
                                        bool showReceiving, QWidget* parent)
     : QDialog(parent),
       logic_(suggestedSendInit, suggestedReceiveInit, current, showSending, showReceiving) {
+    SetHelpTopic(this, "setup");
     setObjectName("SuggestConfigForm");
     setWindowTitle("Corvane Configuration Suggestions");
     auto* grid = new QGridLayout(this);

@@ -1,10 +1,11 @@
 #include "uicommon/help_window.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@ namespace {
 class HelpWindow : public QDialog {
   public:
     explicit HelpWindow(QWidget* parent) : QDialog(parent) {
+        SetHelpTopic(this, "contents");
         setObjectName("HelpWindow");
         setWindowTitle("Corvane Help");
         setAttribute(Qt::WA_DeleteOnClose);
@@ -57,6 +59,25 @@ class HelpWindow : public QDialog {
 
 QPointer<HelpWindow> g_helpWindow;
 
+constexpr const char* kHelpTopicProperty = "corvaneHelpTopic";
+
+// F1 for every window of the application, so that no window can be left without it. It
+// watches key presses before any widget sees them; an F1 that nothing else uses reaches it.
+class HelpKeyFilter : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(target);
+        if (!widget || !key->matches(QKeySequence::HelpContents)) return false;
+        ShowHelpTopic(widget, HelpTopicFor(widget));
+        return true;
+    }
+};
+
 }  // namespace
 
 void ShowHelpTopic(QWidget* parent, const QString& topic) {
@@ -66,11 +87,21 @@ void ShowHelpTopic(QWidget* parent, const QString& topic) {
     g_helpWindow->show(topic);
 }
 
-void InstallHelpKey(QWidget* window, const QString& topic) {
-    auto* key = new QShortcut(QKeySequence::HelpContents, window);
-    key->setContext(Qt::WindowShortcut);
-    QObject::connect(key, &QShortcut::activated, window,
-                     [window, topic] { ShowHelpTopic(window, topic); });
+QString HelpTopicFor(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const QVariant topic = w->property(kHelpTopicProperty);
+        if (topic.isValid()) return topic.toString();
+    }
+    return "contents";
+}
+
+void SetHelpTopic(QWidget* window, const QString& topic) {
+    window->setProperty(kHelpTopicProperty, topic);
+    static HelpKeyFilter* filter = nullptr;
+    if (!filter && QCoreApplication::instance()) {
+        filter = new HelpKeyFilter(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filter);
+    }
 }
 
 }  // namespace corvane

@@ -16,6 +16,7 @@
 
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "uicommon/help_window.h"
 #include "viewing/logic/fax_source.h"
 
 namespace corvane {
@@ -39,6 +40,7 @@ void TExportFaxDialog::setSaveNameAsker(SaveNameAsker ask) {
 TExportFaxDialog::TExportFaxDialog(const QString& fax, int pageCount, QWidget* parent,
                                    ExportDialogState::Pages shown)
     : QDialog(parent), fax_(fax), state_(pageCount, GlobalSettings().LastExportType, shown) {
+    SetHelpTopic(this, "export");
     setWindowTitle("Export Fax");
     auto* layout = new QVBoxLayout(this);
     ThisFax = new QLabel;

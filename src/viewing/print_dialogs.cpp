@@ -16,7 +16,7 @@
 namespace corvane {
 
 TPrePrintForm::TPrePrintForm(QWidget* parent) : QDialog(parent) {
-    InstallHelpKey(this, "53000");
+    SetHelpTopic(this, "53000");
     setWindowTitle("Print");
     auto* layout = new QVBoxLayout(this);
     auto* range = new QFormLayout;
@@ -92,6 +92,7 @@ void TPrePrintForm::OkClick() {
 
 TFxFaxPrinterStatus::TFxFaxPrinterStatus(TFxFaxPrinter& printer, QWidget* parent)
     : QDialog(parent), printer_(printer) {
+    SetHelpTopic(this, "53000");
     setWindowTitle("Print Status");
     auto* layout = new QVBoxLayout(this);
     fileLabel_ = new QLabel(QFileInfo(printer.FileName()).fileName().toUpper());

@@ -10,6 +10,7 @@
 
 #include "core/message_boxes.h"
 #include "core/settings.h"
+#include "uicommon/help_window.h"
 #include "viewing/logic/printer_choice.h"
 
 namespace corvane {
@@ -26,6 +27,7 @@ class TGetDefaultPrinterForm : public QDialog {
   public:
     TGetDefaultPrinterForm(const QStringList& printers, int preselect, QWidget* parent)
         : QDialog(parent) {
+        SetHelpTopic(this, "53000");
         setWindowTitle("Select Printer");
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel("Choose the printer to print faxes on:"));

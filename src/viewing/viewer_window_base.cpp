@@ -26,7 +26,7 @@ namespace corvane {
 
 ViewerWindowBase::ViewerWindowBase(const QString& file, const QString& title, QWidget* parent)
     : QDialog(parent), file_(file), title_(title) {
-    InstallHelpKey(this, "1021");
+    SetHelpTopic(this, "1021");
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowTitle(title.isEmpty() ? QString("Fax Viewer") : title);
 }

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -28,7 +32,7 @@ QString ReadText(const QString& path) {
 }
 
 // Every topic the code asks for: the literal second argument of ShowHelpTopic and
-// InstallHelpKey, and the topics of tables that pair a caption with a topic for a menu
+// SetHelpTopic, and the topics of tables that pair a caption with a topic for a menu
 // (`{"Caption", "topic"}` rows of a table whose name ends in HelpTopics, such as the Help menu's).
 // A call whose topic is not a literal, in a file without such a table, is reported, so that no
 // topic escapes this test.
@@ -39,7 +43,7 @@ struct TopicUse {
 
 std::vector<TopicUse> TopicsUsedInCode(QStringList* nonLiteral) {
     static const QRegularExpression call(
-        R"re((ShowHelpTopic|InstallHelpKey)\s*\(\s*[^;]*?,\s*("([^"]*)"|[^)]*)\))re");
+        R"re((ShowHelpTopic|SetHelpTopic)\s*\(\s*[^;]*?,\s*("([^"]*)"|[^)]*)\))re");
     static const QRegularExpression table(R"re(Help\w*Topics\[\]\s*=\s*\{(.*?)\};)re",
                                           QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression row(R"re(\{\s*"[^"]*"\s*,\s*"([^"]+)"\s*\})re");
@@ -148,6 +152,85 @@ TEST(HelpWindow, ShowsTheTopicAskedForAndFallsBackToTheContents) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "HelpWindow") ++windows;
     EXPECT_EQ(windows, 1);
+}
+
+// Every window class (a QDialog or QMainWindow subclass in the sources) names its help topic in
+// its constructor, so F1 in it shows its own page rather than its opener's. The classes are
+// read from the sources, so a new window that names none fails here.
+TEST(HelpKey, EveryWindowClassNamesItsTopic) {
+    static const QRegularExpression windowClass(
+        R"re(class\s+(\w+)\s*(?:final\s*)?:\s*public\s+(?:QDialog|QMainWindow)\b)re");
+    QMap<QString, QString> sources;  // path -> text
+    QDirIterator it(SourceTree() + "/src", {"*.cpp", "*.h"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        sources.insert(QDir(SourceTree()).relativeFilePath(path), ReadText(path));
+    }
+    QStringList classes;
+    for (const QString& text : sources)
+        for (const QRegularExpressionMatch& m : windowClass.globalMatch(text))
+            classes.append(m.captured(1));
+    ASSERT_GE(classes.size(), 30) << "the scan found too few window classes";
+    for (const QString& name : classes) {
+        // The constructor's body: from its definition (out of line, or inline in the class)
+        // to the first line that closes a block at the definition's own indentation.
+        const QRegularExpression definition(
+            QString(
+                R"re((?:^|\n)([ ]*)(?:explicit\s+)?(?:%1::)?%1\([^;]*?\)\s*(?::[^{;]*?)?\{\n)re")
+                .arg(name));
+        bool found = false;
+        for (auto s = sources.cbegin(); s != sources.cend() && !found; ++s) {
+            const QRegularExpressionMatch m = definition.match(s.value());
+            if (!m.hasMatch()) continue;
+            found = true;
+            const qsizetype end = s.value().indexOf("\n" + m.captured(1) + "}", m.capturedEnd());
+            const QString body = s.value().mid(m.capturedEnd(), end - m.capturedEnd());
+            EXPECT_TRUE(body.contains("SetHelpTopic(this,"))
+                << name.toStdString() << " (" << s.key().toStdString()
+                << ") names no help topic in its constructor";
+        }
+        EXPECT_TRUE(found) << "no constructor found for " << name.toStdString();
+    }
+}
+
+QTextBrowser* VisibleHelpBrowser() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "HelpWindow" && w->isVisible())
+            return w->findChild<QTextBrowser*>("HelpBrowser");
+    return nullptr;
+}
+
+// F1 is one handler for the whole application: it shows the topic of the nearest window that
+// names one, so a message box or plain dialog opened from a window shows that window's topic.
+TEST(HelpKey, F1ShowsTheNearestNamedTopic) {
+    QDialog named;
+    SetHelpTopic(&named, "phonebook");
+    auto* field = new QLineEdit(&named);
+    named.show();
+    QDialog unnamedChild(&named);  // like a QMessageBox opened from the window
+    auto* button = new QPushButton("OK", &unnamedChild);
+    unnamedChild.show();
+    QDialog orphan;
+    orphan.show();
+    const struct {
+        QWidget* target;
+        const char* fragment;
+    } cases[] = {
+        {field, "topic-phonebook"},
+        {button, "topic-phonebook"},
+        {&orphan, "topic-contents"},
+    };
+    for (const auto& c : cases) {
+        if (QWidget* old = VisibleHelpBrowser()) old->window()->close();
+        QTest::keyClick(c.target, Qt::Key_F1);
+        QTextBrowser* browser = VisibleHelpBrowser();
+        ASSERT_NE(browser, nullptr) << c.fragment;
+        EXPECT_EQ(browser->source().fragment(), c.fragment);
+    }
+    // Other keys pass through untouched.
+    QTest::keyClicks(field, "ab");
+    EXPECT_EQ(field->text(), "ab");
 }
 
 }  // namespace

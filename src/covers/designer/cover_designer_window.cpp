@@ -33,8 +33,8 @@
 #include "covers/designer/object_menu.h"
 #include "covers/designer/save_as_dialog.h"
 #include "covers/designer/template_picker_hook.h"
-#include "uicommon/window_placement.h"
 #include "uicommon/help_window.h"
+#include "uicommon/window_placement.h"
 
 namespace corvane {
 
@@ -193,7 +193,7 @@ CoverDesignerWindow::CoverDesignerWindow(QWidget* parent) : QDialog(parent), des
     buttons->addStretch(1);
     auto* help = new QPushButton("Help", this);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(this, "designer"); });
-    InstallHelpKey(this, "designer");
+    SetHelpTopic(this, "designer");
     auto* tips = new QPushButton("Quick tips", this);
     auto* tipsMenu = new QMenu(tips);
     for (size_t i = 0; i < std::size(kQuickTips); ++i)

@@ -12,12 +12,14 @@
 #include "core/app_folders.h"
 #include "covers/cover_template_files.h"
 #include "covers/template_name_rule.h"
+#include "uicommon/help_window.h"
 
 namespace corvane {
 
 SaveTemplateAsDialog::SaveTemplateAsDialog(const QString& name, const QString& description,
                                            QWidget* parent)
     : QDialog(parent) {
+    SetHelpTopic(this, "designer");
     setWindowTitle("Save fax cover template as");
     auto* col = new QVBoxLayout(this);
     auto* form = new QFormLayout;
