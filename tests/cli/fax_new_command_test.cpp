@@ -8,9 +8,9 @@
 #include <QProcess>
 
 #include "core/app_folders.h"
-#include "logs/fax_data_module.h"
 #include "fax_engine_harness.h"
 #include "import_fixtures.h"
+#include "logs/fax_data_module.h"
 
 namespace corvane::testing {
 namespace {

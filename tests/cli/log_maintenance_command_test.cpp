@@ -12,24 +12,13 @@
 #include <QRegularExpression>
 
 #include "core/app_folders.h"
+#include "fixtures/program_run.h"
 #include "fixtures/temp_home.h"
 #include "logs/fax_data_module.h"
 #include "peer_tools.h"
 
 namespace corvane {
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QStringList lines;
-    QString err;
-};
-
-QString cliPath() {
-    QString build = qEnvironmentVariable("CORVANE_BUILD_DIR");
-    if (build.isEmpty()) build = QCoreApplication::applicationDirPath() + "/../..";
-    return QDir::cleanPath(build + "/src/cli/corvane-cli");
-}
 
 struct Out {
     QString subject;
@@ -60,7 +49,8 @@ const In kIn[] = {
 class LogMaintenance : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(QFileInfo(cliPath()).isExecutable()) << cliPath().toStdString();
+        ASSERT_TRUE(QFileInfo(testing::CliPath()).isExecutable())
+            << testing::CliPath().toStdString();
         if (!testing::HaveTool("pdftotext") || !testing::HaveTool("pdftoppm"))
             GTEST_SKIP() << "poppler-utils not installed";
         QDir().mkpath(AppFolder() + "SEND");
@@ -102,25 +92,15 @@ class LogMaintenance : public ::testing::Test {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
 
-    CliRun cli(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("CORVANE_HOME", home_.path());
-        p.setProcessEnvironment(env);
-        p.start(cliPath(), QStringList{"log"} + args);
-        CliRun r;
-        if (!p.waitForFinished(120000)) return r;
-        r.exitCode = p.exitCode();
-        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+    testing::ProgramRun cli(const QStringList& args) {
+        return testing::RunCli(QStringList{"log"} + args, home_.path(), {.timeoutMs = 120000});
     }
 
     // The report's pages as text (pdftotext -layout), one string per page.
     QStringList report(const QStringList& args) {
         const QString pdf = home_.file("report.pdf");
         QFile::remove(pdf);
-        const CliRun r = cli(QStringList{"report"} + args + QStringList{pdf});
+        const testing::ProgramRun r = cli(QStringList{"report"} + args + QStringList{pdf});
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         QStringList pages =
             QString::fromUtf8(testing::RunTool("pdftotext", {"-layout", pdf, "-"})).split('\f');
@@ -180,7 +160,8 @@ TEST_F(LogMaintenance, IncomingMonthOfFebruary2024CoversTheTwentyNinth) {
     EXPECT_FALSE(open[0].contains("archived faxes are shown in italic"));
     EXPECT_FALSE(open[0].contains("LEAP DAY"));
 
-    const CliRun none = cli({"report", "in", "--month", "2023-02", home_.file("none.pdf")});
+    const testing::ProgramRun none =
+        cli({"report", "in", "--month", "2023-02", home_.file("none.pdf")});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains("No records match these criteria"));
     EXPECT_FALSE(QFile::exists(home_.file("none.pdf")));
@@ -257,29 +238,34 @@ TEST_F(LogMaintenance, PageBreaksNeverSplitARecordAndShadingShows) {
 }
 
 TEST_F(LogMaintenance, CleanupListsMatchesAndAppliesOnlyWithYes) {
-    const CliRun list = cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29"});
+    const testing::ProgramRun list =
+        cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29"});
     EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
-    EXPECT_EQ(list.lines, (QStringList{"1\t02/01/2024, 09:05am\tAcme Ltd at 555 0100\tInvoice 1001",
-                                       "1 matches; nothing changed (add --yes to archive them)"}));
+    EXPECT_EQ(list.lines(),
+              (QStringList{"1\t02/01/2024, 09:05am\tAcme Ltd at 555 0100\tInvoice 1001",
+                           "1 matches; nothing changed (add --yes to archive them)"}));
     // With --yes the same list, then what was done.
     EXPECT_EQ(
-        cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29", "--yes"}).lines,
-        (QStringList{list.lines.value(0), "1 faxes were archived."}));
-    EXPECT_EQ(cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29"}).lines.last(),
-              "0 matches; nothing changed (add --yes to archive them)");
+        cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29", "--yes"}).lines(),
+        (QStringList{list.lines().value(0), "1 faxes were archived."}));
+    EXPECT_EQ(
+        cli({"cleanup", "out", "--action", "archive", "--before", "2024-02-29"}).lines().last(),
+        "0 matches; nothing changed (add --yes to archive them)");
 
     // Deleting removes the received files and, through the rebuild, the records.
-    const CliRun del = cli({"cleanup", "in", "--action", "delete", "--where", "FROM=r", "--yes"});
-    EXPECT_EQ(del.lines.size(), 4);
-    EXPECT_EQ(del.lines.value(3), "3 faxes were deleted.") << del.err.toStdString();
+    const testing::ProgramRun del =
+        cli({"cleanup", "in", "--action", "delete", "--where", "FROM=r", "--yes"});
+    EXPECT_EQ(del.lines().size(), 4);
+    EXPECT_EQ(del.lines().value(3), "3 faxes were deleted.") << del.err.toStdString();
     EXPECT_FALSE(QFile::exists(AppFolder() + "Receive/R0002.APF"));
     EXPECT_TRUE(QFile::exists(AppFolder() + "Receive/R0003.APF"));
-    const CliRun rest = cli({"list", "in"});
-    ASSERT_EQ(rest.lines.size(), 1);
-    EXPECT_TRUE(rest.lines[0].startsWith("1\t"));  // packed: numbered afresh
-    EXPECT_TRUE(rest.lines[0].contains("LEAP DAY"));
-    EXPECT_EQ(cli({"cleanup", "in", "--action", "delete", "--where", "FROM=\"x\" .or. .t."}).lines,
-              QStringList{"0 matches; nothing changed (add --yes to delete them)"});
+    const testing::ProgramRun rest = cli({"list", "in"});
+    ASSERT_EQ(rest.lines().size(), 1);
+    EXPECT_TRUE(rest.lines()[0].startsWith("1\t"));  // packed: numbered afresh
+    EXPECT_TRUE(rest.lines()[0].contains("LEAP DAY"));
+    EXPECT_EQ(
+        cli({"cleanup", "in", "--action", "delete", "--where", "FROM=\"x\" .or. .t."}).lines(),
+        QStringList{"0 matches; nothing changed (add --yes to delete them)"});
     EXPECT_EQ(cli({"cleanup", "in", "--action", "delete", "--where", "FROM=  "}).exitCode, 2);
 }
 

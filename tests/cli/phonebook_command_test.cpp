@@ -4,24 +4,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "fixtures/program_run.h"
 #include "fixtures/spreadsheet_csv.h"
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out, err;
-};
-
-CliRun runCli(const QString& home, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("CORVANE_HOME", home);
-    p.setProcessEnvironment(env);
-    p.start(CORVANE_CLI, args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+corvane::testing::ProgramRun runCli(const QString& home, const QStringList& args) {
+    return corvane::testing::RunProgram(CORVANE_CLI, args, home, {.timeoutMs = 30000});
 }
 
 using corvane::testing::kSpreadsheetCsv;
@@ -33,8 +22,9 @@ TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
     csv.write(kSpreadsheetCsv);
     csv.close();
 
-    const CliRun first = runCli(home.path(), {"phonebook", "import", csv.fileName()});
-    EXPECT_EQ(first.code, 0) << first.err.toStdString();
+    const corvane::testing::ProgramRun first =
+        runCli(home.path(), {"phonebook", "import", csv.fileName()});
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     EXPECT_EQ(first.out, "5 entries added, 0 already in the phone book, 3 skipped\n");
     EXPECT_EQ(first.err,
               "skipped line 6: the name is empty\n"
@@ -45,11 +35,12 @@ TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
     ASSERT_TRUE(repeat.open(QIODevice::WriteOnly));
     repeat.write("Name,Fax Number\nSMITH AGAIN,555 0106\n\"The \"\"Best\"\" Shop\",555 0101\n");
     repeat.close();
-    const CliRun again = runCli(home.path(), {"phonebook", "import", repeat.fileName()});
+    const corvane::testing::ProgramRun again =
+        runCli(home.path(), {"phonebook", "import", repeat.fileName()});
     EXPECT_EQ(again.out, "0 entries added, 2 already in the phone book, 0 skipped\n");
 
     const QString exported = home.filePath("export.csv");
-    ASSERT_EQ(runCli(home.path(), {"phonebook", "export", exported}).code, 0);
+    ASSERT_EQ(runCli(home.path(), {"phonebook", "export", exported}).exitCode, 0);
     QProcess python;
     python.start("python3", {"-c",
                              "import csv,sys\n"
@@ -68,8 +59,9 @@ TEST(CliPhoneBook, ImportSkipsBadRowsByLineAndExportReadsBackInPython) {
               (QStringList{"['Smith Again', '555 0106']", "['Smith, John', '555 0100']",
                            "['The \"Best\" Shop', '555 0101']", "['Two\\nLines', '555 0102']"}));
 
-    const CliRun missing = runCli(home.path(), {"phonebook", "import", home.filePath("none.csv")});
-    EXPECT_EQ(missing.code, 1);
+    const corvane::testing::ProgramRun missing =
+        runCli(home.path(), {"phonebook", "import", home.filePath("none.csv")});
+    EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.startsWith("corvane-cli: Cannot read")) << missing.err.toStdString();
 }
 

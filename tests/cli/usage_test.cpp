@@ -6,24 +6,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "fixtures/program_run.h"
+
 namespace {
 
-struct ProgramRun {
-    int status;
-    QString out, err;
-};
+using corvane::testing::ProgramRun;
 
 ProgramRun RunProgram(const QString& program, const QStringList& args) {
     QTemporaryDir home;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("CORVANE_HOME", home.path() + "/");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return corvane::testing::RunProgram(program, args, home.path() + "/", {.timeoutMs = 30000});
 }
 
 TEST(Usage, HelpAnswersAndMistakesAreNamed) {
@@ -52,7 +43,7 @@ TEST(Usage, HelpAnswersAndMistakesAreNamed) {
     for (const auto& r : rows) {
         const QString what = QString(r.program).section('/', -1) + " " + r.args.join(' ');
         const ProgramRun run = RunProgram(r.program, r.args);
-        EXPECT_EQ(run.status, r.status) << what.toStdString();
+        EXPECT_EQ(run.exitCode, r.status) << what.toStdString();
         if (*r.out) {
             EXPECT_TRUE(run.out.startsWith(r.out))
                 << what.toStdString() << ": " << run.out.toStdString();
