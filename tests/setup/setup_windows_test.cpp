@@ -25,6 +25,7 @@
 #include "core/message_boxes.h"
 #include "core/settings.h"
 #include "faxline_harness.h"
+#include "fixtures/preferences_values.h"
 #include "fixtures/temp_home.h"
 #include "logwindow/main_screen.h"
 #include "setup/check_fax_class_form.h"
@@ -43,54 +44,19 @@ namespace {
 
 using testing::TempHome;
 
-const QStringList kModems{"usb-Acme_Fax-if00", "usb-Zoom_V92-if00"};
-const QStringList kPrinters{"Laser", "Corvane Fax Printer", "Inkjet"};
+using testing::ChangedPreferences;
+using testing::kModems;
+using testing::kPrinters;
 
 QString Shots() {
     return qEnvironmentVariable("CORVANE_DOC_SHOTS");
-}
-
-PreferencesValues Changed() {
-    PreferencesValues v;
-    v.comPortIndex = 6;
-    v.useTapi = true;
-    v.tapiIndex = 1;
-    v.toneOrPulse = 1;
-    v.resetString = "ATZ";
-    v.resetAfterString = "AT&F";
-    v.sendClass = 2;
-    v.sendRateIndex = 4;
-    v.sendInit = "AT&F&C1&D2&K3S7=120";
-    v.userFax = "+1 555 0100";
-    v.userName = "Ada Lovelace";
-    v.userCompany = "Analytical Engines";
-    v.userVoice = "+1 555 0101";
-    v.ecm = true;
-    v.dialPrefix = "9,";
-    v.dialSuffix = "#77";
-    v.dialAttempts = "5";
-    v.retryWait = "90";
-    v.renegotiateBetween = v.blindDial = v.ignoreBusy = true;
-    v.receiveClass = 3;
-    v.receiveRateIndex = 5;
-    v.receiveInit = "ATS0=0";
-    v.answerOnRingIndex = 7;
-    v.atStartup = v.ecmReceive = true;
-    v.wav = "/tmp/ring.wav";
-    v.printOnReceipt = true;
-    v.printerIndex = 3;
-    v.resetBetweenCalls = true;
-    v.useAlternateHeaderFont = v.alternateNamingRec = v.largerSendBuffer = true;
-    v.largerReceiveBuffer = v.alternateFaxViewer = v.addHalfInchLeftMargin = true;
-    v.alternatePrintMethod = v.ddbPrintMethod = v.alternateCoverGen = v.legacyTimer = true;
-    return v;
 }
 
 TEST(PreferencesWindowTest, EveryControlShowsAndReadsItsValue) {
     TempHome home;
     Settings s;
     TPreferences prefs(s, kModems, kPrinters);
-    PreferencesValues expected = Changed();
+    PreferencesValues expected = ChangedPreferences();
     expected.faxHeaderTemplate = prefs.logic().values.faxHeaderTemplate;
     prefs.logic().values = expected;
     prefs.showValues();

@@ -5,6 +5,7 @@
 
 #include "core/ini_file.h"
 #include "core/settings.h"
+#include "fixtures/preferences_values.h"
 #include "fixtures/temp_home.h"
 #include "setup/logic/header_sample.h"
 #include "setup/logic/preferences_logic.h"
@@ -17,61 +18,14 @@ namespace {
 
 using testing::TempHome;
 
-const QStringList kModems{"usb-Acme_Fax-if00", "usb-Zoom_V92-if00"};
-const QStringList kPrinters{"Laser", "Corvane Fax Printer", "Inkjet"};
-
-// Every control set away from its default.
-PreferencesValues Changed() {
-    PreferencesValues v;
-    v.comPortIndex = 5;
-    v.useTapi = true;
-    v.tapiIndex = 1;
-    v.toneOrPulse = 1;
-    v.resetString = "ATZ";
-    v.resetAfterString = "AT&F";
-    v.sendClass = 3;
-    v.sendRateIndex = 4;
-    v.sendInit = "AT&F&C1&D2&K3S7=120";
-    v.userFax = "+1 555 0100";
-    v.userName = "Ada Lovelace";
-    v.userCompany = "Analytical Engines";
-    v.userVoice = "+1 555 0101";
-    v.ecm = true;
-    v.dialPrefix = "9,";
-    v.dialSuffix = "#77";
-    v.dialAttempts = "5";
-    v.retryWait = "90";
-    v.renegotiateBetween = true;
-    v.blindDial = true;
-    v.ignoreBusy = true;
-    v.receiveClass = 2;
-    v.receiveRateIndex = 5;
-    v.receiveInit = "ATS0=0";
-    v.answerOnRingIndex = 3;
-    v.atStartup = true;
-    v.ecmReceive = true;
-    v.wav = "/tmp/ring.wav";
-    v.printOnReceipt = true;
-    v.printerIndex = 3;  // "Inkjet"
-    v.resetBetweenCalls = true;
-    v.useAlternateHeaderFont = true;
-    v.alternateNamingRec = true;
-    v.largerSendBuffer = true;
-    v.largerReceiveBuffer = true;
-    v.alternateFaxViewer = true;
-    v.addHalfInchLeftMargin = true;
-    v.alternatePrintMethod = true;
-    v.ddbPrintMethod = true;
-    v.alternateCoverGen = true;
-    v.legacyTimer = true;
-    v.faxHeaderTemplate = "From $F  Page $P/$N";
-    return v;
-}
+using testing::ChangedPreferences;
+using testing::kModems;
+using testing::kPrinters;
 
 TEST(PreferencesLogicTest, EveryControlRoundTripsThroughQxIni) {
     TempHome home;
     LoadSettings();
-    const PreferencesValues changed = Changed();
+    const PreferencesValues changed = ChangedPreferences();
     {
         PreferencesLogic prefs(GlobalSettings(), kModems, kPrinters);
         EXPECT_NE(prefs.values, changed);
