@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include "bench_main.h"
 #include "core/app_folders.h"
 #include "covers/cover_generator.h"
 #include "covers/cover_renderer.h"
@@ -79,9 +80,5 @@ BENCHMARK(BM_RenderClassicCover)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return corvane::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "bench_main.h"
 #include "faxdoc/convert/fax_converter.h"
 
 namespace {
@@ -57,9 +58,5 @@ BENCHMARK(BM_ConvertBlankPage)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return corvane::RunBenchmarks<QGuiApplication>(argc, argv);
 }

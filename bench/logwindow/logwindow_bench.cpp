@@ -13,10 +13,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "bench_main.h"
 #include "core/app_folders.h"
+#include "core/message_boxes.h"
 #include "logs/fax_data_module.h"
 #include "logs/fax_log_schema.h"
-#include "core/message_boxes.h"
 #include "logwindow/log_commands.h"
 #include "logwindow/log_table_model.h"
 
@@ -194,10 +195,5 @@ BENCHMARK(BM_FindSubject)->Unit(benchmark::kMillisecond);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::RunBenchmarks<QApplication>(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "bench_main.h"
 #include "core/app_folders.h"
 #include "core/message_boxes.h"
 #include "logs/fax_data_module.h"
@@ -72,10 +73,5 @@ BENCHMARK(BM_ReportToPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::RunBenchmarks<QGuiApplication>(argc, argv);
 }

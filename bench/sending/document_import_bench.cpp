@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
+#include "bench_main.h"
 #include "sending/import/document_import.h"
 #include "sending/import/import_binarize.h"
 #include "sending/import/import_source.h"
@@ -79,10 +80,5 @@ BENCHMARK(BM_BinarizePage)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::RunBenchmarks<QGuiApplication>(argc, argv);
 }

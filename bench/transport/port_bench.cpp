@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_main.h"
 #include "core/app_folders.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
@@ -198,9 +199,5 @@ BENCHMARK(BM_FullDuplexThroughput)->Arg(1 << 20)->Unit(benchmark::kMillisecond)-
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::RunBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "bench_main.h"
 #include "viewing/fax_viewer_control.h"
 #include "viewing/logic/fax_export.h"
 #include "viewing/logic/fax_source.h"
@@ -101,10 +102,5 @@ BENCHMARK_CAPTURE(BM_Export, Pdf100, corvane::ExportFormat::Pdf, "all.pdf")
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvane::RunBenchmarks<QApplication>(argc, argv);
 }
