@@ -344,15 +344,8 @@ ReportRunEnd TReportForm::runReport(ReportRunKind kind, ReportOutput& output) {
 
 void TReportForm::Print() {
     readControls();
-    if (!havePrinters()) {
-        ShowInformation(NoPrintersMessage());
-        return;
-    }
     QPrinter printer(QPrinter::HighResolution);
-    ApplySelectedPrinter(printer);
-    if (!printDialog(printer, this)) return;
-    SelectPrinterName(printer.printerName());
-    printTo->setText(PrintToLabel(currentPrinter()));
+    if (!choosePrinter(printer)) return;
     const QMarginsF unprintable = printer.pageLayout().margins(QPageLayout::Inch);
     PrinterOutput output(printer, unprintable);
     runReport(ReportRunKind::Print, output);
@@ -383,15 +376,20 @@ void TReportForm::SaveAsPdf() {
 }
 
 void TReportForm::PrinterSetup() {
+    QPrinter printer(QPrinter::HighResolution);
+    choosePrinter(printer);
+}
+
+bool TReportForm::choosePrinter(QPrinter& printer) {
     if (!havePrinters()) {
         ShowInformation(NoPrintersMessage());
-        return;
+        return false;
     }
-    QPrinter printer(QPrinter::HighResolution);
     ApplySelectedPrinter(printer);
-    if (!printDialog(printer, this)) return;
+    if (!printDialog(printer, this)) return false;
     SelectPrinterName(printer.printerName());
     printTo->setText(PrintToLabel(currentPrinter()));
+    return true;
 }
 
 void TReportForm::Run(TFDM& fdm, QWidget* parent) {

@@ -99,6 +99,9 @@ class TReportForm : public QDialog {
     ReportRunEnd runReport(ReportRunKind kind, ReportOutput& output);
     QString currentPrinter() const;
     bool havePrinters() const;
+    // The printer dialog over the chosen printer; a printer picked there becomes the report's.
+    // False when there is no printer or the person cancels.
+    bool choosePrinter(QPrinter& printer);
 
     TFDM& fdm_;
     ReportWindowState state_;
