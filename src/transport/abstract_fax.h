@@ -95,8 +95,7 @@ class TFxAbstractFax : public QObject {
     // The last other line is left in `reply`.
     bool BlockingCommand(const QString& command, QString* reply = nullptr);
 
-    // The machine proper: its table, read through these.
-    // The row of the current state.
+    // The machine's table, read through these. The facts of the current state's row:
     virtual StateFacts CurrentStateFacts() const = 0;
     // Runs the current state's function with the event and, for a Reply state, the line.
     virtual void RunState(FaxLineEvent event, const QString& reply) = 0;
