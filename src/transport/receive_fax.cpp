@@ -108,41 +108,47 @@ void TFxReceiveFax::StInit() {
     state_ = rf2Init1;
 }
 
-void TFxReceiveFax::StInitReply(const QString& reply) {
-    if (IsLine(reply, "RING")) return;
-    if (!IsLine(reply, "OK")) {
-        AbortWith(ecFaxInitError);
-        return;
-    }
-    const bool class20 = classInUse_ == FaxClassKind::Class20;
-    if (state_ == rf2Init1 && !initQueue_.isEmpty()) {
-        lastCommand_ = initQueue_.takeFirst();
-        SendCommand(lastCommand_);
-        return;
-    }
-    switch (state_) {
-        case rf2Init1:
-            lastCommand_ = QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
-                               .arg(Cmds().receiveCaps)
-                               .arg(RateCode(DesiredBPS))
-                               .arg(DesiredECM ? '1' : '0');
-            state_ = class20 ? rf2Init1A : rf2Init3;
-            break;
-        case rf2Init1A:
-            lastCommand_ = QStringLiteral("AT+FLO=2");
-            state_ = rf2Init1B;
-            break;
-        case rf2Init1B:
-            lastCommand_ = QStringLiteral("AT+FNR=1,1,1,0");
-            state_ = rf2Init3;
-            break;
-        default:
-            Line().disarmTimer(FaxTimer::Reply);
-            SetStatus(fsWaitingCall);
-            state_ = rfWaiting;
-            return;
-    }
+// The Class 2 and 2.0 set-up: each state waits for the modem's OK to the command before it
+// and sends the next. A ring meanwhile waits for its turn.
+bool TFxReceiveFax::InitAnswered(const QString& reply) {
+    if (IsLine(reply, "RING")) return false;
+    if (IsLine(reply, "OK")) return true;
+    AbortWith(ecFaxInitError);
+    return false;
+}
+
+void TFxReceiveFax::SendInitCommand(const QString& command, TFaxReceiveState next) {
+    lastCommand_ = command;
     SendCommand(lastCommand_);
+    state_ = next;
+}
+
+void TFxReceiveFax::St2Init1(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    if (!initQueue_.isEmpty()) {
+        SendInitCommand(initQueue_.takeFirst(), rf2Init1);
+        return;
+    }
+    SendInitCommand(QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
+                        .arg(Cmds().receiveCaps)
+                        .arg(RateCode(DesiredBPS))
+                        .arg(DesiredECM ? '1' : '0'),
+                    classInUse_ == FaxClassKind::Class20 ? rf2Init1A : rf2Init3);
+}
+
+void TFxReceiveFax::St2Init1A(const QString& reply) {
+    if (InitAnswered(reply)) SendInitCommand(QStringLiteral("AT+FLO=2"), rf2Init1B);
+}
+
+void TFxReceiveFax::St2Init1B(const QString& reply) {
+    if (InitAnswered(reply)) SendInitCommand(QStringLiteral("AT+FNR=1,1,1,0"), rf2Init3);
+}
+
+void TFxReceiveFax::St2Init3(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    Line().disarmTimer(FaxTimer::Reply);
+    SetStatus(fsWaitingCall);
+    state_ = rfWaiting;
 }
 
 void TFxReceiveFax::StWaiting(const QString& reply) {

@@ -108,7 +108,12 @@ class TFxReceiveFax : public TFxAbstractFax {
     friend const char* ReceiveStateName(TFaxReceiveState state);
 
     void StInit();
-    void StInitReply(const QString& reply);
+    bool InitAnswered(const QString& reply);
+    void SendInitCommand(const QString& command, TFaxReceiveState next);
+    void St2Init1(const QString& reply);
+    void St2Init1A(const QString& reply);
+    void St2Init1B(const QString& reply);
+    void St2Init3(const QString& reply);
     void StWaiting(const QString& reply);
     void StAnswer();
     void StValCnnct(const QString& reply);

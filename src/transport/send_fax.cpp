@@ -172,49 +172,58 @@ void TFxSendFax::StInit() {
     state_ = tf2Init1;
 }
 
-void TFxSendFax::StInitReply(const QString& reply) {
-    if (!IsLine(reply, "OK")) {
-        AbortWith(ecFaxInitError);
-        return;
-    }
-    const bool class20 = classInUse_ == FaxClassKind::Class20;
-    if (state_ == tf2Init1 && !bitOrderSet_) {
+// The Class 2 and 2.0 set-up: each state waits for the modem's OK to the command before it
+// and sends the next.
+bool TFxSendFax::InitAnswered(const QString& reply) {
+    if (IsLine(reply, "OK")) return true;
+    AbortWith(ecFaxInitError);
+    return false;
+}
+
+void TFxSendFax::SendInitCommand(const QString& command, TFaxSendState next) {
+    lastCommand_ = command;
+    SendCommand(lastCommand_);
+    state_ = next;
+}
+
+void TFxSendFax::St2Init1(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    if (!bitOrderSet_) {
         // Page data go in line order (first bit in the lowest place, as the APF file holds
         // them); a modem left in the other order by its profile or an init string would
         // send every byte mirrored.
         bitOrderSet_ = true;
-        lastCommand_ = QStringLiteral("AT+F%1=0").arg(Cmds().bitOrder);
-        SendCommand(lastCommand_);
+        SendInitCommand(QStringLiteral("AT+F%1=0").arg(Cmds().bitOrder), tf2Init1);
         return;
     }
-    switch (state_) {
-        case tf2Init1:
-            lastCommand_ = QStringLiteral("AT+F%1=\"%2\"").arg(Cmds().localId, StationID);
-            state_ = class20 ? tf2Init1A : tf2Init2;
-            break;
-        case tf2Init1A:
-            // XON/XOFF when the owner asks for software flow control, else RTS/CTS.
-            lastCommand_ = QStringLiteral("AT+FLO=%1").arg(SoftwareFlow ? '1' : '2');
-            state_ = tf2Init1B;
-            break;
-        case tf2Init1B:
-            lastCommand_ = QStringLiteral("AT+FNR=1,1,1,0");
-            state_ = tf2Init2;
-            break;
-        case tf2Init2:
-            lastCommand_ = QStringLiteral("AT+F%1=%2,%3,%4,2,0,%5,0,0")
-                               .arg(Cmds().callParams)
-                               .arg(resolution_)
-                               .arg(RateCode(DesiredBPS))
-                               .arg(pageWide_ ? '1' : '0')
-                               .arg(DesiredECM ? '1' : '0');
-            state_ = tf2Init3;
-            break;
-        default:
-            state_ = tfDial;
-            return;
-    }
-    SendCommand(lastCommand_);
+    SendInitCommand(QStringLiteral("AT+F%1=\"%2\"").arg(Cmds().localId, StationID),
+                    classInUse_ == FaxClassKind::Class20 ? tf2Init1A : tf2Init2);
+}
+
+void TFxSendFax::St2Init1A(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    // XON/XOFF when the owner asks for software flow control, else RTS/CTS.
+    SendInitCommand(QStringLiteral("AT+FLO=%1").arg(SoftwareFlow ? '1' : '2'), tf2Init1B);
+}
+
+void TFxSendFax::St2Init1B(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    SendInitCommand(QStringLiteral("AT+FNR=1,1,1,0"), tf2Init2);
+}
+
+void TFxSendFax::St2Init2(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    SendInitCommand(QStringLiteral("AT+F%1=%2,%3,%4,2,0,%5,0,0")
+                        .arg(Cmds().callParams)
+                        .arg(resolution_)
+                        .arg(RateCode(DesiredBPS))
+                        .arg(pageWide_ ? '1' : '0')
+                        .arg(DesiredECM ? '1' : '0'),
+                    tf2Init3);
+}
+
+void TFxSendFax::St2Init3(const QString& reply) {
+    if (InitAnswered(reply)) state_ = tfDial;
 }
 
 void TFxSendFax::StDial() {

@@ -144,7 +144,13 @@ class TFxSendFax : public TFxAbstractFax {
 
     void StGetEntry();
     void StInit();
-    void StInitReply(const QString& reply);
+    bool InitAnswered(const QString& reply);
+    void SendInitCommand(const QString& command, TFaxSendState next);
+    void St2Init1(const QString& reply);
+    void St2Init1A(const QString& reply);
+    void St2Init1B(const QString& reply);
+    void St2Init2(const QString& reply);
+    void St2Init3(const QString& reply);
     void StDial();
     void StRetryWait(FaxLineEvent event);
     void StConnect(const QString& reply);
