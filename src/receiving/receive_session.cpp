@@ -16,6 +16,7 @@
 #include "faxdoc/apf_reader.h"
 #include "logs/fax_data_module.h"
 #include "receive_status_text.h"
+#include "transport/at_command.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
 #include "transport/receive_fax.h"
@@ -59,10 +60,7 @@ ReceiveOptions ReceiveOptions::FromSettings(const Settings& s) {
     o.desiredEcm = s.ECMReceive;
     o.stationId = s.UserFax;
     o.initStringShown = s.InitStringReceive;
-    if (!s.InitStringReceive.isEmpty())
-        o.modemInit = s.InitStringReceive.toUpper().contains(QLatin1String("AT"))
-                          ? s.InitStringReceive
-                          : "AT" + s.InitStringReceive;
+    if (!s.InitStringReceive.trimmed().isEmpty()) o.modemInit = AtCommandLine(s.InitStringReceive);
     o.answerOnRing = s.AnswerOnRing;
     o.largerBuffer = s.GlobalLargerReceiveBuffer;
     o.alternateNaming = s.GlobalUseAlternateNamingRec;

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "faxdoc/apf_page_ops.h"
+#include "transport/at_command.h"
 #include "transport/send_fax.h"
 
 namespace corvane {
@@ -52,9 +53,8 @@ int DialWaitFromInitString(const QString& initString) {
 }
 
 QString ModemInitFromSetting(const QString& initString) {
-    if (initString.isEmpty()) return {};
-    if (initString.toUpper().contains(QStringLiteral("AT"))) return initString;
-    return QStringLiteral("AT") + initString;
+    if (initString.trimmed().isEmpty()) return {};
+    return AtCommandLine(initString);
 }
 
 bool KeepParametersFor(const QString& coverPath, const QString& documentPath,
@@ -103,6 +103,7 @@ SendEngineSetup ConfigureSendFax(TFxSendFax& fax, const SendEngineOptions& o,
     SendEngineSetup setup;
     setup.keepParameters =
         KeepParametersFor(request.coverPath, request.documentPath, o.renegotiateBetween);
+    fax.SetKeepParameters(setup.keepParameters);
     return setup;
 }
 

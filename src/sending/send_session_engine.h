@@ -52,8 +52,8 @@ struct SendRequest {
 // The seconds the engine waits for the remote to answer: the S7 value of the init string
 // when it is longer than 75 s, else 75 s.
 int DialWaitFromInitString(const QString& initString);
-// The init command the engine sends: empty for an empty setting, the setting unchanged when
-// it holds "AT" anywhere (any case), else "AT" + setting.
+// The init command the engine sends: empty for a blank setting, else the setting as a command
+// line (AtCommandLine: "AT" in front unless it begins with it).
 QString ModemInitFromSetting(const QString& initString);
 // Class 1: the pages of cover and document may follow each other after MPS, without a new
 // DCS, when both start in the same resolution and renegotiation is off.

@@ -4,6 +4,7 @@
 
 #include "core/fax_errors.h"
 #include "transport/fx_port.h"
+#include "transport/modem_replies.h"
 #include "transport/ticks.h"
 
 namespace corvane {
@@ -42,18 +43,18 @@ void TFxAbstractFax::SetLine(std::unique_ptr<FaxLine> line) {
     ownLineFromPort_ = false;
 }
 
-void TFxAbstractFax::ensureLine() {
+void TFxAbstractFax::EnsureLine() {
     if (line_ && !ownLineFromPort_) return;
     line_ = MakeComPortFaxLine(*ComPort);
     ownLineFromPort_ = true;
 }
 
-void TFxAbstractFax::checkStart() {
+void TFxAbstractFax::CheckStart() {
     if (!line_ || ownLineFromPort_) {
         if (!ComPort) throw EFaxError(ecPortNotAssigned);
         if (!ComPort->Open()) throw EFaxError(ecDeviceNotOpen);
         if (ComPort->OutSize() < kMinimumOutSize) throw EFaxError(ecOutputBufferTooSmall);
-        ensureLine();
+        EnsureLine();
     } else if (line_->outSize() < kMinimumOutSize) {
         throw EFaxError(ecOutputBufferTooSmall);
     }
@@ -65,14 +66,14 @@ void TFxAbstractFax::AbortFax() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!active_ || inAbortState()) return;
+            if (!active_ || InAbortState()) return;
             cancelPending_ = true;
-            onLineEvent(FaxLineEvent::Data);
+            OnLineEvent(FaxLineEvent::Data);
         },
         Qt::QueuedConnection);
 }
 
-bool TFxAbstractFax::blockingCommand(const QString& command, QString* reply) {
+bool TFxAbstractFax::BlockingCommand(const QString& command, QString* reply) {
     FaxLine& l = *line_;
     l.pause(kCommandPauseMs);
     l.write(command.toLatin1() + kCr);
@@ -107,12 +108,12 @@ bool TFxAbstractFax::blockingCommand(const QString& command, QString* reply) {
     return result;
 }
 
-bool TFxAbstractFax::detectClass() {
+bool TFxAbstractFax::DetectClass() {
     const QString init = BuiltInInitString(false, true);
     bool ok = false;
-    for (int i = 0; i < kInitAttempts && !ok; ++i) ok = blockingCommand(init);
+    for (int i = 0; i < kInitAttempts && !ok; ++i) ok = BlockingCommand(init);
     QString classes;
-    if (!ok || !blockingCommand(QStringLiteral("AT+FCLASS=?"), &classes)) return false;
+    if (!ok || !BlockingCommand(QStringLiteral("AT+FCLASS=?"), &classes)) return false;
     const bool class1 = classes.contains('1');
     class1_.selectCommand =
         class1 ? (classes.contains(QLatin1String("1.0")) ? QStringLiteral("AT+FCLASS=1.0")
@@ -132,58 +133,58 @@ bool TFxAbstractFax::detectClass() {
     return true;
 }
 
-bool TFxAbstractFax::prepareClass1(bool sending) {
+bool TFxAbstractFax::PrepareClass1(bool sending) {
     if (class1_.selectCommand.isEmpty()) {
-        if (blockingCommand(QStringLiteral("AT+FCLASS=1")))
+        if (BlockingCommand(QStringLiteral("AT+FCLASS=1")))
             class1_.selectCommand = QStringLiteral("AT+FCLASS=1");
-        else if (blockingCommand(QStringLiteral("AT+FCLASS=1.0")))
+        else if (BlockingCommand(QStringLiteral("AT+FCLASS=1.0")))
             class1_.selectCommand = QStringLiteral("AT+FCLASS=1.0");
         else
             return false;
-    } else if (!blockingCommand(class1_.selectCommand)) {
+    } else if (!BlockingCommand(class1_.selectCommand)) {
         return false;
     }
     const QString query = sending ? QStringLiteral("AT+FTM=?") : QStringLiteral("AT+FRM=?");
     QString list;
     class1_.local = RateSet{};
-    if (blockingCommand(query, &list) && list.contains(','))
+    if (BlockingCommand(query, &list) && list.contains(','))
         class1_.local = RatesFromModulationList(list);
     class1_.rateIndex = class1_.local.highestCommon(class1_.local, kMaxRateIndex);
     return true;
 }
 
-void TFxAbstractFax::sendClass1Command(const QString& command, int waitMs, int ticks) {
+void TFxAbstractFax::SendClass1Command(const QString& command, int waitMs, int ticks) {
     if (waitMs > 0) line_->pause(waitMs);
     line_->pause(kClass1CommandPauseMs);
-    sendRaw(command.toLatin1() + kCr);
+    SendRaw(command.toLatin1() + kCr);
     class1_.frameSeen = false;
     class1_.frameOpen = class1_.frameDle = false;
     class1_.frame.clear();
     if (ticks >= 0) line_->armTimer(FaxTimer::Reply, ticks);
 }
 
-void TFxAbstractFax::sendFrame(std::uint8_t fcf, const QByteArray& fif, bool final) {
+void TFxAbstractFax::SendFrame(std::uint8_t fcf, const QByteArray& fif, bool final) {
     line_->pause(kFrameStartPauseMs);
-    sendRaw(BuildFrame(fcf, fif, final));
+    SendRaw(BuildFrame(fcf, fif, final));
 }
 
-T30Frame TFxAbstractFax::takeClass1Frame() {
+T30Frame TFxAbstractFax::TakeClass1Frame() {
     const T30Frame frame = ParseFrame(class1_.frame);
     class1_.frame.clear();
     class1_.frameDle = false;
-    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     if (!frame.valid) return frame;
     class1_.frameSeen = true;
     class1_.lastFinal = frame.final;
     class1_.lastFcf = frame.fcf;
     if (frame.fcf == fcfCsi || frame.fcf == fcfTsi) {
         remoteId_ = IdFromFif(frame.fif);
-        setStatus(fsGotStationId, true);
+        SetStatus(fsGotStationId, true);
     }
     return frame;
 }
 
-bool TFxAbstractFax::collectFrameBytes() {
+bool TFxAbstractFax::CollectFrameBytes() {
     constexpr char kDleByte = 0x10;
     constexpr char kEtxByte = 0x03;
     constexpr int kMaxFrameBytes = 512;  // far beyond any T.30 frame; guards a runaway line
@@ -219,21 +220,21 @@ bool TFxAbstractFax::collectFrameBytes() {
     return false;
 }
 
-void TFxAbstractFax::updateMinLineBytes() {
+void TFxAbstractFax::UpdateMinLineBytes() {
     class1_.minLineBytes = MinLineBytes(class1_.scanCode, class1_.fine, class1_.bps());
 }
 
-void TFxAbstractFax::startMachine() {
+void TFxAbstractFax::StartMachine() {
     firstStatus_ = true;
     cancelPending_ = false;
     partialLine_.clear();
     pushback_.clear();
-    line_->attach([this](FaxLineEvent e) { onLineEvent(e); });
+    line_->attach([this](FaxLineEvent e) { OnLineEvent(e); });
     line_->armTimer(FaxTimer::Status, SecondsToTicks(std::max(1, StatusInterval)));
     active_ = true;
 }
 
-void TFxAbstractFax::finish(int error) {
+void TFxAbstractFax::Finish(int error) {
     if (!active_) return;
     active_ = false;
     modemInitialised_ = false;
@@ -247,11 +248,11 @@ void TFxAbstractFax::finish(int error) {
         Qt::QueuedConnection);
 }
 
-void TFxAbstractFax::onLineEvent(FaxLineEvent event) {
+void TFxAbstractFax::OnLineEvent(FaxLineEvent event) {
     if (!active_ || running_) return;
     if (event == FaxLineEvent::StatusTimer || forceStatus_) {
         forceStatus_ = false;
-        reportStatus(false, false);
+        ReportStatus(false, false);
         if (event == FaxLineEvent::StatusTimer) {
             line_->armTimer(FaxTimer::Status, SecondsToTicks(std::max(1, StatusInterval)));
             return;
@@ -259,40 +260,113 @@ void TFxAbstractFax::onLineEvent(FaxLineEvent event) {
     }
     running_ = true;
     try {
-        runMachine(event);
+        // What the engine wrote is lost: the call cannot go on.
+        if (event == FaxLineEvent::WriteFailed) throw EFaxError(ecPutBlockFailed);
+        RunMachine(event);
     } catch (const EFaxError& e) {
         // The line or a file failed under the machine (a port closed under it, a disk
         // full): the call ends here; nothing may escape into the event delivery.
-        if (error_ == 0) setError(e.code());
+        if (error_ == 0) SetError(e.code());
         try {
-            endAfterFailure();
+            EndAfterFailure();
         } catch (const EFaxError&) {
             // Ending touches the line once more; when that fails too, only finishing is left.
         }
-        if (active_) finish(error_);
+        if (active_) Finish(error_);
     }
     running_ = false;
 }
 
-void TFxAbstractFax::sendCommand(const QString& command, int ticks) {
+void TFxAbstractFax::AbortWith(int error) {
+    if (InAbortState()) return;
+    SetError(error);
+    EnterAbortState();
+}
+
+int TFxAbstractFax::ErrorReplyCode() {
+    return ecFaxBadResponse;
+}
+
+void TFxAbstractFax::RunMachine(FaxLineEvent event) {
+    for (;;) {
+        if (CurrentStateFacts().kind == StateKind::Idle) return;
+        if (cancelPending_) {
+            cancelPending_ = false;
+            SetStatus(fsUserAbort);
+            SetError(ecCancelRequested);
+            EnterAbortState();
+        }
+        // The port goes away under the call: whatever the state, the call ends.
+        if (event == FaxLineEvent::PortClosing) AbortWith(ecDeviceNotOpen);
+        const StateFacts state = CurrentStateFacts();
+        QString reply;
+        if (state.kind == StateKind::Reply) {
+            if (event == FaxLineEvent::ReplyTimer) {
+                StateTimedOut();
+                if (!InAbortState()) {
+                    event = FaxLineEvent::Data;
+                    if (CurrentStateFacts().kind == StateKind::Action || ReplyLinePending())
+                        continue;
+                    return;
+                }
+            } else if (event == FaxLineEvent::SecondTimer) {
+                if (!state.has(kEndsOnSecondTimer)) return;
+                AbortWith(ecFatalTimeout);
+            } else if (event == FaxLineEvent::Data) {
+                if (class1_.frameOpen) {
+                    if (!CollectFrameBytes()) return;
+                    OnClass1Frame();
+                    continue;
+                }
+                if (!ReadReplyLine(reply)) return;
+                // The modem's echo of our own command.
+                if (reply.compare(lastCommand_, Qt::CaseInsensitive) == 0) continue;
+                if (reply.contains(QLatin1String("ERROR")) && !state.has(kToleratesError)) {
+                    AbortWith(ErrorReplyCode());
+                } else if (!IsClass1() && IsHangupReply(reply)) {
+                    RecordHangup(reply);
+                    if (!state.has(kTakesHangup)) AbortWith(HangupReplyCode());
+                } else if (state.has(kTakesFrames) && IsConnect(reply)) {
+                    class1_.frameOpen = true;
+                }
+            } else {
+                return;  // other events do not concern a state that waits for a reply
+            }
+        }
+        RunState(event, reply);
+        const StateFacts next = CurrentStateFacts();
+        if (next.kind == StateKind::Idle) return;
+        if (next.kind == StateKind::Action) {
+            event = FaxLineEvent::Data;
+            continue;
+        }
+        if ((next.kind == StateKind::Reply || next.has(kRerunOnInput)) && ReplyLinePending()) {
+            event = FaxLineEvent::Data;
+            continue;
+        }
+        return;
+    }
+}
+
+void TFxAbstractFax::SendCommand(const QString& command, int ticks) {
     line_->pause(kCommandPauseMs);
-    sendRaw(command.toLatin1() + kCr);
+    SendRaw(command.toLatin1() + kCr);
     if (ticks >= 0) line_->armTimer(FaxTimer::Reply, ticks);
 }
 
-void TFxAbstractFax::sendRaw(const QByteArray& bytes) {
+void TFxAbstractFax::SendRaw(const QByteArray& bytes) {
     line_->write(bytes);
 }
 
-void TFxAbstractFax::unread(const QByteArray& bytes) {
+void TFxAbstractFax::Unread(const QByteArray& bytes) {
     pushback_.prepend(bytes);
 }
 
-bool TFxAbstractFax::replyLinePending() {
+bool TFxAbstractFax::ReplyLinePending() {
     return !pushback_.isEmpty() || (line_ && line_->bytesWaiting() > 0);
 }
 
-bool TFxAbstractFax::readReplyLine(QString& text) {
+bool TFxAbstractFax::ReadReplyLine(QString& text) {
     while (!pushback_.isEmpty() || line_->bytesWaiting() > 0) {
         char c;
         if (!pushback_.isEmpty()) {
@@ -314,44 +388,44 @@ bool TFxAbstractFax::readReplyLine(QString& text) {
     return false;
 }
 
-void TFxAbstractFax::setStatus(int code, bool force) {
+void TFxAbstractFax::SetStatus(int code, bool force) {
     const bool changed = code != status_;
     status_ = code;
     // Every new status reaches the owner at once; an unchanged one with the next report.
     if (changed) {
-        reportStatus(firstStatus_, false);
+        ReportStatus(firstStatus_, false);
         firstStatus_ = false;
     } else if (force) {
         forceStatus_ = true;
     }
 }
 
-void TFxAbstractFax::reportStatus(bool first, bool last) {
+void TFxAbstractFax::ReportStatus(bool first, bool last) {
     if (OnFaxStatus) OnFaxStatus(first, last);
 }
 
-void TFxAbstractFax::setError(int code) {
+void TFxAbstractFax::SetError(int code) {
     error_ = code;
     if (code != 0 && OnFaxError) OnFaxError(code);
 }
 
-void TFxAbstractFax::log(int code) {
+void TFxAbstractFax::Log(int code) {
     if (OnFaxLog) OnFaxLog(code);
     if (code == lfaxReceiveOk || code == lfaxReceiveSkip || code == lfaxReceiveFail)
         FaxFile.clear();
 }
 
-void TFxAbstractFax::recordHangup(const QString& text) {
-    const int code = ParseHangupCode(text, cmds().hexHangupCodes);
+void TFxAbstractFax::RecordHangup(const QString& text) {
+    const int code = ParseHangupCode(text, Cmds().hexHangupCodes);
     // An unreadable code counts as a failure, never as the normal end (0).
     hangupCode_ = code < 0 ? 0xFFFF : code;
 }
 
-bool TFxAbstractFax::isHangupReply(const QString& text) const {
-    return text.startsWith(QLatin1Char('+') + cmds().hangup);
+bool TFxAbstractFax::IsHangupReply(const QString& text) const {
+    return text.startsWith(QLatin1Char('+') + Cmds().hangup);
 }
 
-bool TFxAbstractFax::isReply(const QString& text, const QString& name) const {
+bool TFxAbstractFax::IsReply(const QString& text, const QString& name) const {
     return text.startsWith(QLatin1String("+F") + name + QLatin1Char(':'));
 }
 

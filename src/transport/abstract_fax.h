@@ -1,12 +1,15 @@
 #pragma once
 // TFxAbstractFax: what the send and the receive machine share. The properties of a fax call,
 // the events to the owner, the call record (status, error, counters, remote id), the modem
-// reply reader, blocking commands and the class check of the preparation, and the event loop
-// that turns line events into runs of a machine.
+// reply reader, blocking commands and the class check of the preparation, and the one event
+// loop that turns line events into runs of a machine's states.
 //
-// A machine runs on the thread that owns the component (the GUI thread): each line event
-// runs it once, and it runs again at once while it is in an action state or while it waits
-// for replies and more bytes are there.
+// A machine is a table with one row per state (engine_states.h): its name, its kind, its
+// function, what it does on a reply time-out, and the facts the loop needs (whether it handles
+// ERROR or a hang-up report itself, whether CONNECT starts a frame). The machine runs on the
+// thread that owns the component (the GUI thread): each line event runs it once, and it runs
+// again at once while it is in an action state or while it waits for replies and more bytes
+// are there.
 
 #include <QByteArray>
 #include <QObject>
@@ -16,6 +19,7 @@
 
 #include "transport/class1_call.h"
 #include "transport/class2_commands.h"
+#include "transport/engine_states.h"
 #include "transport/fax_line.h"
 #include "transport/fax_status_codes.h"
 
@@ -84,67 +88,85 @@ class TFxAbstractFax : public QObject {
 
   protected:
     // Start checks shared by BeginTransmit and BeginReceive; raises EFaxError.
-    void checkStart();
+    void CheckStart();
     // The class check; returns false when no usable class was found.
-    bool detectClass();
+    bool DetectClass();
     // Sends `command` + CR after the pause and reads lines up to OK or ERROR for one reply wait.
     // The last other line is left in `reply`.
-    bool blockingCommand(const QString& command, QString* reply = nullptr);
+    bool BlockingCommand(const QString& command, QString* reply = nullptr);
 
-    // The machine proper.
-    virtual void runMachine(FaxLineEvent event) = 0;
-    virtual bool inAbortState() const = 0;
+    // The machine's table, read through these. The facts of the current state's row:
+    virtual StateFacts CurrentStateFacts() const = 0;
+    // Runs the current state's function with the event and, for a Reply state, the line.
+    virtual void RunState(FaxLineEvent event, const QString& reply) = 0;
+    // The reply timer ran out in a Reply state: the row's own handling, else -6006.
+    virtual void StateTimedOut() = 0;
+    // Moves to the abort state (which logs, hangs up and decides how the run goes on).
+    virtual void EnterAbortState() = 0;
+    virtual bool InAbortState() const = 0;
+    // Class 1: a frame has been collected into class1_.frame.
+    virtual void OnClass1Frame() = 0;
+    // The error for an ERROR reply that the state does not handle.
+    virtual int ErrorReplyCode();
+    // The error for a hang-up report that the state does not wait for (Class 2 and 2.0).
+    virtual int HangupReplyCode() = 0;
+
+    // The event loop: runs states for one line event until the machine has to wait.
+    void RunMachine(FaxLineEvent event);
+    // Ends the call with `error` unless it is ending already.
+    void AbortWith(int error);
     // After an exception out of a machine step: close what is open, log, hang up, and go to
     // the final state; the caller then finishes.
-    virtual void endAfterFailure() = 0;
+    virtual void EndAfterFailure() = 0;
     // Called once the finish has been decided: the machine deregisters and tells the owner.
-    void finish(int error);
-    void startMachine();
+    void Finish(int error);
+    void StartMachine();
 
     // Sends a command: pause, text + CR, reply timer armed (ticks < 0: none).
-    void sendCommand(const QString& command, int ticks = kReplyWaitTicks);
-    void sendRaw(const QByteArray& bytes);
+    void SendCommand(const QString& command, int ticks = kReplyWaitTicks);
+    void SendRaw(const QByteArray& bytes);
 
     // Reads waiting bytes up to the end of one reply line; true with the line in `line`.
     // Empty lines are dropped. Never reads past the line end, so page data that follow stay
     // in the buffer.
-    bool readReplyLine(QString& line);
-    bool replyLinePending();
+    bool ReadReplyLine(QString& line);
+    bool ReplyLinePending();
     // Gives bytes read past the end of page data back to the reply reader.
-    void unread(const QByteArray& bytes);
+    void Unread(const QByteArray& bytes);
     // Keeps bytes read early for the reply reader, behind any kept before.
-    void holdInput(const QByteArray& bytes) { pushback_.append(bytes); }
+    void HoldInput(const QByteArray& bytes) { pushback_.append(bytes); }
 
-    void setStatus(int code, bool force = false);
-    void reportStatus(bool first, bool last);
-    void setError(int code);
-    void log(int code);
-    void recordHangup(const QString& line);
+    void SetStatus(int code, bool force = false);
+    void ReportStatus(bool first, bool last);
+    void SetError(int code);
+    void Log(int code);
+    void RecordHangup(const QString& line);
 
-    bool isHangupReply(const QString& line) const;
-    bool isReply(const QString& line, const QString& name) const;
+    bool IsHangupReply(const QString& line) const;
+    bool IsReply(const QString& line, const QString& name) const;
 
     // ---- Class 1 ----
     // Class select (AT+FCLASS=1, else 1.0) and the modulation query of the preparation;
     // false when the modem takes neither class command.
-    bool prepareClass1(bool sending);
+    bool PrepareClass1(bool sending);
     // A frame or modulation command: `waitMs`, then the short pause, command, CR; the reply
     // timer armed with `ticks` (< 0: none).
-    void sendClass1Command(const QString& command, int waitMs = 0, int ticks = kReplyWaitTicks);
+    void SendClass1Command(const QString& command, int waitMs = 0, int ticks = kReplyWaitTicks);
     // Writes one HDLC frame after CONNECT (20 ms after it).
-    void sendFrame(std::uint8_t fcf, const QByteArray& fif, bool final);
+    void SendFrame(std::uint8_t fcf, const QByteArray& fif, bool final);
     // Reads frame bytes after CONNECT; true once DLE ETX has ended the frame, which is then
     // in `class1_.frame`.
-    bool collectFrameBytes();
+    bool CollectFrameBytes();
     // Takes the frame collected in `class1_.frame`: re-arms the reply timer, notes what every
     // state looks at (final bit, FCF) and takes a CSI/TSI as the remote's id. A frame that
     // fails its checks comes back with `valid` false, to be dropped.
-    T30Frame takeClass1Frame();
+    T30Frame TakeClass1Frame();
     // Sets the minimum line length from the scan time code, resolution and rate.
-    void updateMinLineBytes();
+    void UpdateMinLineBytes();
 
-    FaxLine& line() { return *line_; }
-    const Class2CommandTable& cmds() const { return Class2Commands(classInUse_); }
+    bool IsClass1() const { return classInUse_ == FaxClassKind::Class1; }
+    FaxLine& Line() { return *line_; }
+    const Class2CommandTable& Cmds() const { return Class2Commands(classInUse_); }
 
     int status_ = 0;
     int error_ = 0;
@@ -162,14 +184,16 @@ class TFxAbstractFax : public QObject {
     bool forceStatus_ = false;
     bool firstStatus_ = true;
     bool cancelPending_ = false;
+    // The last command sent, so that the modem's echo of it is not taken for a reply.
+    QString lastCommand_;
 
     // Runs one step of the machine for a line event. Every step goes through here, the first
     // one included, so that a failing line or file ends the call instead of escaping into the
     // event loop.
-    void onLineEvent(FaxLineEvent event);
+    void OnLineEvent(FaxLineEvent event);
 
   private:
-    void ensureLine();
+    void EnsureLine();
 
     std::unique_ptr<FaxLine> line_;
     bool ownLineFromPort_ = false;

@@ -40,13 +40,16 @@ class ComPortFaxLine : public FaxLine {
         outLow_ = port_.AddStatusTrigger(TriggerKind::OutbuffUsed);
         outEmpty_ = port_.AddStatusTrigger(TriggerKind::OutbuffUsed);
         modem_ = port_.AddStatusTrigger(TriggerKind::ModemStatus);
-        for (int h : {statusTimer_, replyTimer_, secondTimer_, outLow_, outEmpty_, modem_}) {
+        lineError_ = port_.AddStatusTrigger(TriggerKind::LineError);
+        for (int h :
+             {statusTimer_, replyTimer_, secondTimer_, outLow_, outEmpty_, modem_, lineError_}) {
             if (h <= 0) {
                 detach();
                 throw EFaxError(ecNoMoreTriggers);
             }
         }
         port_.SetStatusTrigger(modem_, msDCD, true);
+        port_.SetStatusTrigger(lineError_, 0, true);
         handlerId_ = port_.RegisterWindowHandler(receiver_.get());
     }
 
@@ -54,10 +57,11 @@ class ComPortFaxLine : public FaxLine {
         if (!receiver_) return;
         if (port_.Open()) {
             port_.DeregisterWindowHandler(receiver_.get());
-            for (int h : {statusTimer_, replyTimer_, secondTimer_, outLow_, outEmpty_, modem_})
+            for (int h :
+                 {statusTimer_, replyTimer_, secondTimer_, outLow_, outEmpty_, modem_, lineError_})
                 if (h > 0) port_.RemoveTrigger(h);
         }
-        statusTimer_ = replyTimer_ = secondTimer_ = outLow_ = outEmpty_ = modem_ = 0;
+        statusTimer_ = replyTimer_ = secondTimer_ = outLow_ = outEmpty_ = modem_ = lineError_ = 0;
         handler_ = nullptr;
         receiver_->handler = nullptr;
         // Deleted later: a detach can run inside one of the receiver's own events.
@@ -142,6 +146,16 @@ class ComPortFaxLine : public FaxLine {
             case TriggerKind::ModemStatus:
                 if (e.handle == modem_) handler(FaxLineEvent::ModemStatus);
                 return;
+            case TriggerKind::LineError: {
+                if (e.handle != lineError_) return;
+                // Reading the bits clears them, so that the trigger can wait for the next.
+                const bool writeFailed = ((e.count | port_.LineError()) & leWriteFailed) != 0;
+                port_.SetStatusTrigger(lineError_, 0, true);
+                // The failure is reported here, to the write that met it; later writes try
+                // the device afresh.
+                if (writeFailed && port_.TakeWriteError() != 0) handler(FaxLineEvent::WriteFailed);
+                return;
+            }
             case TriggerKind::PortClosing:
                 handler(FaxLineEvent::PortClosing);
                 return;
@@ -154,7 +168,8 @@ class ComPortFaxLine : public FaxLine {
     EventHandler handler_;
     std::unique_ptr<TriggerReceiver> receiver_;
     int handlerId_ = 0;
-    int statusTimer_ = 0, replyTimer_ = 0, secondTimer_ = 0, outLow_ = 0, outEmpty_ = 0, modem_ = 0;
+    int statusTimer_ = 0, replyTimer_ = 0, secondTimer_ = 0, outLow_ = 0, outEmpty_ = 0, modem_ = 0,
+        lineError_ = 0;
 };
 
 }  // namespace

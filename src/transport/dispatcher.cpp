@@ -445,6 +445,11 @@ void TFxBaseDispatcher::WriterLoop() {
             }
             writerBusy_ = false;
         }
+        if (failed) {
+            // Reported at once as a line error, not only to the next write.
+            std::lock_guard lk(stateMutex_);
+            lineErrors_ |= leWriteFailed;
+        }
         KickDispatcher();
     }
     writerDone_ = true;

@@ -25,6 +25,7 @@ enum class FaxLineEvent {
     OutEmpty,     // the output buffer has drained
     ModemStatus,  // a modem line changed
     PortClosing,  // the port goes away under the engine
+    WriteFailed,  // bytes written to the line could not go out (the device refused them)
 };
 
 class FaxLine {

@@ -274,6 +274,10 @@ void TFxComPort::PutBlock(const char* data, int size) {
     d.PutBlock(data, size);
 }
 
+int TFxComPort::TakeWriteError() {
+    return dispatcher_ ? dispatcher_->TakeWriteError() : 0;
+}
+
 int TFxComPort::OutBuffFree() {
     return dispatcher_ ? dispatcher_->OutBuffFree() : 0;
 }

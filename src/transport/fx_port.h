@@ -120,6 +120,9 @@ class TFxComPort {
     // All of `data` or nothing: -3006 when it does not fit the free space.
     void PutBlock(const QByteArray& data);
     void PutBlock(const char* data, int size);
+    // The code of a failed write not reported yet (-3004), 0 when none; reading clears it.
+    // Unread, the next PutBlock raises it.
+    int TakeWriteError();
     int OutBuffFree();
     int OutBuffUsed();
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/fax_errors.h"
+#include "transport/at_command.h"
 #include "transport/fx_port.h"
 #include "transport/tapi_device.h"
 #include "transport/ticks.h"
@@ -64,8 +65,7 @@ bool CheckForModem(TFxComPort& port, const QString& resetString) {
 
 bool SendModemCommand(TFxComPort& port, const QString& command) {
     try {
-        const QString text = command.toUpper().contains("AT") ? command : "AT" + command;
-        port.SendString(text + "\r");
+        port.SendString(AtCommandLine(command) + "\r");
         return AwaitOK(port);
     } catch (...) {
         return false;

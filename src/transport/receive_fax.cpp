@@ -5,6 +5,9 @@
 
 #include "core/fax_errors.h"
 #include "core/file_naming.h"
+#include "transport/at_command.h"
+#include "transport/modem_replies.h"
+#include "transport/port_operations.h"
 #include "transport/send_page_data.h"
 #include "transport/ticks.h"
 
@@ -12,31 +15,11 @@ namespace corvane {
 
 namespace {
 
-constexpr int kProgramBaud = 19200;
 constexpr int kPageReadMax = 10000;
 constexpr int kHangupPauseMs = 1000;
 constexpr int kDtrDropMs = 500;
 
-const char* const kStateNames[] = {
-    "rfNone",       "rfInit",       "rf1Init1",     "rf2Init1",     "rf2Init1A",  "rf2Init1B",
-    "rf2Init3",     "rfWaiting",    "rfAnswer",     "rf1SendCSI",   "rf1SendDIS", "rf1CollFrms",
-    "rf1CollRtry1", "rf1CollRtry2", "rf1StrtTrn",   "rf1CollTrn",   "rf1Retrain", "rf1FinTrn",
-    "rf1SendCFR",   "rf1WtPgCnnct", "rf2ValCnnct",  "rf2GtSndID",   "rf2GtCnnct", "rfStartPage",
-    "rfGtPgDta",    "rf1FinPage",   "rf1WaitEOP",   "rf1WritePage", "rf1SendMCF", "rf1WaitDCN",
-    "rf1WtHngp",    "rf2GtPgRslt",  "rf2SendPgSts", "rf2GetFHNG",   "rfComplete", "rfAbort",
-    "rfDone",
-};
-static_assert(sizeof kStateNames / sizeof kStateNames[0] == rfDone + 1);
-
-bool IsLine(const QString& reply, const char* word) {
-    return reply.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
-
-const char* ReceiveStateName(TFaxReceiveState state) {
-    return state >= rfNone && state <= rfDone ? kStateNames[state] : "?";
-}
 
 TFxReceiveFax::TFxReceiveFax() = default;
 
@@ -49,19 +32,19 @@ TFxReceiveFax::~TFxReceiveFax() {
 }
 
 void TFxReceiveFax::BeginReceive() {
-    checkStart();
-    prepare();
-    startMachine();
+    CheckStart();
+    Prepare();
+    StartMachine();
     QMetaObject::invokeMethod(
-        this, [this] { onLineEvent(FaxLineEvent::Data); }, Qt::QueuedConnection);
+        this, [this] { OnLineEvent(FaxLineEvent::Data); }, Qt::QueuedConnection);
 }
 
-void TFxReceiveFax::prepare() {
+void TFxReceiveFax::Prepare() {
     state_ = rfInit;
     error_ = 0;
     status_ = 0;
     if (FaxClass == FaxClassKind::Detect || FaxClass == FaxClassKind::None) {
-        if (!detectClass()) throw EFaxError(ecFaxInitError);
+        if (!DetectClass()) throw EFaxError(ecFaxInitError);
     } else {
         if (FaxClass == FaxClassKind::Class1 && classInUse_ != FaxClassKind::Class1)
             class1_.selectCommand.clear();  // found by trying
@@ -72,222 +55,31 @@ void TFxReceiveFax::prepare() {
     [&] {
         if (!modemInitialised_) {
             if (!ModemInit.isEmpty()) {
-                QString init = ModemInit;
-                if (!init.toUpper().startsWith(QLatin1String("AT")))
-                    init.prepend(QLatin1String("AT"));
-                if (!blockingCommand(init)) return;
+                if (!BlockingCommand(AtCommandLine(ModemInit))) return;
             }
-            if (!blockingCommand(BuiltInInitString(false, true))) return;
+            if (!BlockingCommand(BuiltInInitString(false, true))) return;
             modemInitialised_ = true;
         }
-        if (isClass1()) {
-            if (prepareClass1(false))
+        if (IsClass1()) {
+            if (PrepareClass1(false))
                 class1_.rateIndex =
                     std::max(kMinRateIndex,
                              class1_.local.highestCommon(class1_.local, IndexForBps(DesiredBPS)));
             return;
         }
-        if (!blockingCommand(QLatin1String("AT+F") + cmds().selectClass)) return;
-        if (!blockingCommand(QStringLiteral("AT+FCR=1"))) return;
-        if (!blockingCommand(
-                QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID.toUpper().left(20))))
+        if (!BlockingCommand(QLatin1String("AT+F") + Cmds().selectClass)) return;
+        if (!BlockingCommand(QStringLiteral("AT+FCR=1"))) return;
+        if (!BlockingCommand(
+                QStringLiteral("AT+F%1=\"%2\"").arg(Cmds().localId, StationID.toUpper().left(20))))
             return;
-        blockingCommand(QStringLiteral("AT+FAA=%1").arg(FaxAndData ? '1' : '0'));
+        BlockingCommand(QStringLiteral("AT+FAA=%1").arg(FaxAndData ? '1' : '0'));
     }();
-}
-
-// ---------------------------------------------------------------------------------------
-// The event loop
-
-bool TFxReceiveFax::waitsForReply(TFaxReceiveState s) const {
-    switch (s) {
-        case rf2Init1:
-        case rf2Init1A:
-        case rf2Init1B:
-        case rf2Init3:
-        case rfWaiting:
-        case rf2ValCnnct:
-        case rf2GtSndID:
-        case rf2GtCnnct:
-        case rf2GtPgRslt:
-        case rf2SendPgSts:
-        case rf2GetFHNG:
-        case rf1Init1:
-        case rf1SendCSI:
-        case rf1SendDIS:
-        case rf1CollFrms:
-        case rf1CollRtry2:
-        case rf1StrtTrn:
-        case rf1Retrain:
-        case rf1FinTrn:
-        case rf1SendCFR:
-        case rf1WtPgCnnct:
-        case rf1FinPage:
-        case rf1WaitEOP:
-        case rf1SendMCF:
-        case rf1WaitDCN:
-        case rf1WtHngp:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool TFxReceiveFax::isActionState(TFaxReceiveState s) const {
-    switch (s) {
-        case rfInit:
-        case rfAnswer:
-        case rfStartPage:
-        case rf1CollRtry1:
-        case rf1WritePage:
-        case rfComplete:
-        case rfAbort:
-            return true;
-        default:
-            return false;
-    }
-}
-
-void TFxReceiveFax::runMachine(FaxLineEvent event) {
-    for (;;) {
-        if (state_ == rfDone || state_ == rfNone) return;
-        if (cancelPending_) {
-            cancelPending_ = false;
-            setStatus(fsUserAbort);
-            setError(ecCancelRequested);
-            state_ = rfAbort;
-        }
-        if (event == FaxLineEvent::PortClosing) abortWith(ecDeviceNotOpen);
-        QString reply;
-        if (waitsForReply(state_)) {
-            if (event == FaxLineEvent::ReplyTimer) {
-                if (isClass1()) {
-                    stClass1Timeout();
-                    if (state_ != rfAbort) {
-                        event = FaxLineEvent::Data;
-                        if (isActionState(state_) || replyLinePending()) continue;
-                        return;
-                    }
-                } else {
-                    abortWith(ecFatalTimeout);
-                }
-            } else if (event == FaxLineEvent::SecondTimer) {
-                // The answered call must reach its first page within the dial wait.
-                if (state_ == rf2ValCnnct || state_ == rf2GtSndID)
-                    abortWith(ecFatalTimeout);
-                else
-                    return;
-            } else if (event == FaxLineEvent::Data) {
-                if (class1_.frameOpen) {
-                    if (!collectFrameBytes()) return;
-                    onClass1Frame();
-                    continue;
-                }
-                if (!readReplyLine(reply)) return;
-                if (reply.compare(lastCommand_, Qt::CaseInsensitive) == 0) continue;
-                const bool handlesError = state_ == rf2GtPgRslt || state_ == rf2SendPgSts ||
-                                          state_ == rf1CollFrms || state_ == rf1StrtTrn ||
-                                          state_ == rf1WaitEOP || state_ == rf1WaitDCN ||
-                                          state_ == rf1CollRtry2 || state_ == rf1WtPgCnnct;
-                if (reply.contains(QLatin1String("ERROR")) && !handlesError) {
-                    abortWith(isClass1() ? class1ErrorReply() : ecFaxBadResponse);
-                } else if (!isClass1() && isHangupReply(reply)) {
-                    recordHangup(reply);
-                    if (state_ != rf2GetFHNG) abortWith(ecFaxSessionError);
-                }
-            } else {
-                return;
-            }
-        }
-        runState(event, reply);
-        if (state_ == rfDone) return;
-        if (isActionState(state_)) {
-            event = FaxLineEvent::Data;
-            continue;
-        }
-        if ((waitsForReply(state_) || state_ == rfGtPgDta || state_ == rf1CollTrn) &&
-            replyLinePending()) {
-            event = FaxLineEvent::Data;
-            continue;
-        }
-        return;
-    }
-}
-
-void TFxReceiveFax::abortWith(int error) {
-    if (state_ == rfAbort || state_ == rfDone) return;
-    setError(error);
-    state_ = rfAbort;
-}
-
-void TFxReceiveFax::runState(FaxLineEvent event, const QString& reply) {
-    switch (state_) {
-        case rfInit:
-            return stInit();
-        case rf2Init1:
-        case rf2Init1A:
-        case rf2Init1B:
-        case rf2Init3:
-            return stInitReply(reply);
-        case rfWaiting:
-            return stWaiting(reply);
-        case rfAnswer:
-            return stAnswer();
-        case rf2ValCnnct:
-            return stValCnnct(reply);
-        case rf2GtSndID:
-            return stGtSndID(reply);
-        case rf2GtCnnct:
-            return stGtCnnct(reply);
-        case rfStartPage:
-            return stStartPage();
-        case rfGtPgDta:
-            return stGtPgDta(event);
-        case rf2GtPgRslt:
-            return stGtPgRslt(reply);
-        case rf2SendPgSts:
-            return stSendPgSts(reply);
-        case rf2GetFHNG:
-            return stGetFHNG(reply);
-        case rf1Init1:
-        case rf1SendCSI:
-        case rf1SendDIS:
-        case rf1CollRtry1:
-        case rf1CollRtry2:
-        case rf1StrtTrn:
-        case rf1Retrain:
-        case rf1FinTrn:
-        case rf1SendCFR:
-        case rf1WtPgCnnct:
-        case rf1FinPage:
-        case rf1WtHngp:
-            return stClass1Reply(reply);
-        case rf1CollFrms:
-            return stClass1CollFrms(reply);
-        case rf1CollTrn:
-            return stClass1CollTrn(event);
-        case rf1WaitEOP:
-            return stClass1WaitEOP(reply);
-        case rf1WritePage:
-            return stClass1WritePage();
-        case rf1SendMCF:
-            return stClass1SendMCF(reply);
-        case rf1WaitDCN:
-            return stClass1WaitDCN(reply);
-        case rfComplete:
-            return stComplete();
-        case rfAbort:
-            return stAbort();
-        default:
-            abortWith(ecFaxInitError);
-            return;
-    }
 }
 
 // ---------------------------------------------------------------------------------------
 // States
 
-void TFxReceiveFax::stInit() {
+void TFxReceiveFax::StInit() {
     currentPage_ = 0;
     totalPages_ = 0;
     rings_ = 0;
@@ -298,66 +90,72 @@ void TFxReceiveFax::stInit() {
     session_ = {};
     hangupCode_ = -1;
     postPage_ = -1;
-    line().setDTR(true);
-    line().setRTS(true);
-    if (isClass1()) {
+    Line().setDTR(true);
+    Line().setRTS(true);
+    if (IsClass1()) {
         lastCommand_ = class1_.selectCommand;
-        sendCommand(lastCommand_);
+        SendCommand(lastCommand_);
         state_ = rf1Init1;
         return;
     }
     // The settings of the preparation go again before every call: the hang-up of the call
     // before drops DTR, which under &D3 resets the modem to its stored profile.
     initQueue_ = {QStringLiteral("AT+FCR=1"),
-                  QStringLiteral("AT+F%1=\"%2\"").arg(cmds().localId, StationID.toUpper().left(20)),
+                  QStringLiteral("AT+F%1=\"%2\"").arg(Cmds().localId, StationID.toUpper().left(20)),
                   QStringLiteral("AT+FAA=%1").arg(FaxAndData ? '1' : '0')};
-    lastCommand_ = QLatin1String("AT+F") + cmds().selectClass;
-    sendCommand(lastCommand_);
+    lastCommand_ = QLatin1String("AT+F") + Cmds().selectClass;
+    SendCommand(lastCommand_);
     state_ = rf2Init1;
 }
 
-void TFxReceiveFax::stInitReply(const QString& reply) {
-    if (IsLine(reply, "RING")) return;
-    if (!IsLine(reply, "OK")) {
-        abortWith(ecFaxInitError);
-        return;
-    }
-    const bool class20 = classInUse_ == FaxClassKind::Class20;
-    if (state_ == rf2Init1 && !initQueue_.isEmpty()) {
-        lastCommand_ = initQueue_.takeFirst();
-        sendCommand(lastCommand_);
-        return;
-    }
-    switch (state_) {
-        case rf2Init1:
-            lastCommand_ = QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
-                               .arg(cmds().receiveCaps)
-                               .arg(RateCode(DesiredBPS))
-                               .arg(DesiredECM ? '1' : '0');
-            state_ = class20 ? rf2Init1A : rf2Init3;
-            break;
-        case rf2Init1A:
-            lastCommand_ = QStringLiteral("AT+FLO=2");
-            state_ = rf2Init1B;
-            break;
-        case rf2Init1B:
-            lastCommand_ = QStringLiteral("AT+FNR=1,1,1,0");
-            state_ = rf2Init3;
-            break;
-        default:
-            line().disarmTimer(FaxTimer::Reply);
-            setStatus(fsWaitingCall);
-            state_ = rfWaiting;
-            return;
-    }
-    sendCommand(lastCommand_);
+// The Class 2 and 2.0 set-up: each state waits for the modem's OK to the command before it
+// and sends the next. A ring meanwhile waits for its turn.
+bool TFxReceiveFax::InitAnswered(const QString& reply) {
+    if (IsLine(reply, "RING")) return false;
+    if (IsLine(reply, "OK")) return true;
+    AbortWith(ecFaxInitError);
+    return false;
 }
 
-void TFxReceiveFax::stWaiting(const QString& reply) {
+void TFxReceiveFax::SendInitCommand(const QString& command, TFaxReceiveState next) {
+    lastCommand_ = command;
+    SendCommand(lastCommand_);
+    state_ = next;
+}
+
+void TFxReceiveFax::St2Init1(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    if (!initQueue_.isEmpty()) {
+        SendInitCommand(initQueue_.takeFirst(), rf2Init1);
+        return;
+    }
+    SendInitCommand(QStringLiteral("AT+F%1=1,%2,0,2,0,%3,0,0")
+                        .arg(Cmds().receiveCaps)
+                        .arg(RateCode(DesiredBPS))
+                        .arg(DesiredECM ? '1' : '0'),
+                    classInUse_ == FaxClassKind::Class20 ? rf2Init1A : rf2Init3);
+}
+
+void TFxReceiveFax::St2Init1A(const QString& reply) {
+    if (InitAnswered(reply)) SendInitCommand(QStringLiteral("AT+FLO=2"), rf2Init1B);
+}
+
+void TFxReceiveFax::St2Init1B(const QString& reply) {
+    if (InitAnswered(reply)) SendInitCommand(QStringLiteral("AT+FNR=1,1,1,0"), rf2Init3);
+}
+
+void TFxReceiveFax::St2Init3(const QString& reply) {
+    if (!InitAnswered(reply)) return;
+    Line().disarmTimer(FaxTimer::Reply);
+    SetStatus(fsWaitingCall);
+    state_ = rfWaiting;
+}
+
+void TFxReceiveFax::StWaiting(const QString& reply) {
     const QString upper = reply.toUpper();
     if (upper == QLatin1String("RING")) {
         ++rings_;
-        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+        Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
         if (rings_ >= std::max(1, AnswerOnRing)) {
             firstStatus_ = true;
             state_ = rfAnswer;
@@ -365,25 +163,25 @@ void TFxReceiveFax::stWaiting(const QString& reply) {
         return;
     }
     if (upper.contains(QLatin1String("NO C"))) {
-        setStatus(fsNoConnect);
+        SetStatus(fsNoConnect);
         return;
     }
     if (upper.startsWith(QLatin1String("CONNECT"))) {
-        abortWith(ecFaxDataCall);
+        AbortWith(ecFaxDataCall);
     } else if (upper.contains(QLatin1String("VOICE")) || upper.contains(QLatin1String("VCON"))) {
-        abortWith(ecFaxVoiceCall);
+        AbortWith(ecFaxVoiceCall);
     } else {
-        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+        Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     }
 }
 
-void TFxReceiveFax::stAnswer() {
+void TFxReceiveFax::StAnswer() {
     lastCommand_ = QStringLiteral("ATA");
     const int wait = SecondsToTicks(DialWait > 0 ? DialWait : 60);
-    sendCommand(lastCommand_, wait);
-    line().armTimer(FaxTimer::Second, wait);
-    setStatus(fsAnswering);
-    if (isClass1()) {
+    SendCommand(lastCommand_, wait);
+    Line().armTimer(FaxTimer::Second, wait);
+    SetStatus(fsAnswering);
+    if (IsClass1()) {
         class1_.retries = 0;
         class1_.frameSeen = false;
         state_ = rf1SendCSI;
@@ -392,111 +190,111 @@ void TFxReceiveFax::stAnswer() {
     state_ = rf2ValCnnct;
 }
 
-void TFxReceiveFax::stValCnnct(const QString& reply) {
-    const QString con = QLatin1String("+F") + cmds().connection;
+void TFxReceiveFax::StValCnnct(const QString& reply) {
+    const QString con = QLatin1String("+F") + Cmds().connection;
     if (reply == con || reply.startsWith(con + ':')) {
-        line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
-        setStatus(fsCallValidated);
+        Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+        SetStatus(fsCallValidated);
         state_ = rf2GtSndID;
         return;
     }
     const QString upper = reply.toUpper();
     if (upper == QLatin1String("NO CARRIER")) {
         // The modem found no fax on the line and is back in command mode.
-        abortWith(ecFaxNoFaxConnect);
+        AbortWith(ecFaxNoFaxConnect);
     } else if (upper.startsWith(QLatin1String("CONNECT"))) {
-        abortWith(ecFaxDataCall);
+        AbortWith(ecFaxDataCall);
     }
 }
 
-void TFxReceiveFax::stGtSndID(const QString& reply) {
-    if (isReply(reply, cmds().transmitId)) {
+void TFxReceiveFax::StGtSndID(const QString& reply) {
+    if (IsReply(reply, Cmds().transmitId)) {
         remoteId_ = QuotedId(reply);
-        setStatus(fsGotStationId);
-        offerCall();
+        SetStatus(fsGotStationId);
+        OfferCall();
         return;
     }
-    if (isReply(reply, cmds().negotiated)) {
+    if (IsReply(reply, Cmds().negotiated)) {
         const FaxSessionParams p = ParseSessionParams(ReplyValue(reply));
         if (p.valid) session_ = p;
-        setStatus(fsGettingParams);
+        SetStatus(fsGettingParams);
         return;
     }
     if (IsLine(reply, "OK")) {
         // A sender that gives no id is offered to the owner all the same.
-        if (!offerCall()) return;
-        sendFdr();
+        if (!OfferCall()) return;
+        SendFdr();
         state_ = rf2GtCnnct;
     }
 }
 
-bool TFxReceiveFax::offerCall() {
+bool TFxReceiveFax::OfferCall() {
     if (writer_.IsOpen()) return true;
     const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
     if (!accepted) {
-        sendCommand(QLatin1String("AT+F") + cmds().terminate, -1);
-        setError(ecFileRejected);
-        hangUp();
-        log(lfaxReceiveSkip);
+        SendCommand(QLatin1String("AT+F") + Cmds().terminate, -1);
+        SetError(ecFileRejected);
+        HangUp();
+        Log(lfaxReceiveSkip);
         state_ = rfAbort;
         return false;
     }
-    return createFile();
+    return CreateFile();
 }
 
-void TFxReceiveFax::sendFdr() {
+void TFxReceiveFax::SendFdr() {
     lastCommand_ = QStringLiteral("AT+FDR");
     // The answer comes after the remote's training, or after a whole page from a modem that
     // holds pages back until it has confirmed them: a reply wait is too short for that.
-    sendCommand(lastCommand_, kPageDataWaitTicks);
+    SendCommand(lastCommand_, kPageDataWaitTicks);
 }
 
-void TFxReceiveFax::stGtCnnct(const QString& reply) {
-    if (isReply(reply, cmds().negotiated)) {
+void TFxReceiveFax::StGtCnnct(const QString& reply) {
+    if (IsReply(reply, Cmds().negotiated)) {
         const FaxSessionParams p = ParseSessionParams(ReplyValue(reply));
         if (p.valid) session_ = p;
-        setStatus(fsGettingParams);
+        SetStatus(fsGettingParams);
         return;
     }
     if (reply.startsWith(QLatin1String("CONNECT"))) state_ = rfStartPage;
 }
 
-void TFxReceiveFax::stStartPage() {
+void TFxReceiveFax::StStartPage() {
     ++currentPage_;
-    if (!writer_.IsOpen() && !createFile()) return;
+    if (!writer_.IsOpen() && !CreateFile()) return;
     page_.reset();
     pageGood_ = false;
     postPage_ = -1;
-    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     bytes_ = 0;
-    if (!isClass1()) sendRaw(QByteArray(1, kDc2));
-    setStatus(fsGettingPage);
+    if (!IsClass1()) SendRaw(QByteArray(1, kDc2));
+    SetStatus(fsGettingPage);
     state_ = rfGtPgDta;
 }
 
-void TFxReceiveFax::stGtPgDta(FaxLineEvent event) {
+void TFxReceiveFax::StGtPgDta(FaxLineEvent event) {
     if (event == FaxLineEvent::ReplyTimer) {
-        abortWith(ecFatalTimeout);
+        AbortWith(ecFatalTimeout);
         return;
     }
     if (event != FaxLineEvent::Data) return;
-    const QByteArray bytes = line().read(kPageReadMax);
+    const QByteArray bytes = Line().read(kPageReadMax);
     const int used = page_.feed(bytes.constData(), int(bytes.size()));
     bytes_ = page_.size();
-    line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+    Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     if (!page_.ended()) return;
-    if (used < bytes.size()) unread(bytes.mid(used));
+    if (used < bytes.size()) Unread(bytes.mid(used));
     if (page_.overflowed()) {
-        abortWith(ecFaxSessionError);
+        AbortWith(ecFaxSessionError);
         return;
     }
     pageLength_ = page_.size();
-    state_ = isClass1() ? rf1FinPage : rf2GtPgRslt;
+    state_ = IsClass1() ? rf1FinPage : rf2GtPgRslt;
 }
 
-void TFxReceiveFax::stGtPgRslt(const QString& reply) {
-    if (isReply(reply, cmds().pageStatus)) {
-        setStatus(fsGettingEOP);
+void TFxReceiveFax::StGtPgRslt(const QString& reply) {
+    if (IsReply(reply, Cmds().pageStatus)) {
+        SetStatus(fsGettingEOP);
         const int ppr = FirstReplyNumber(reply);
         pageGood_ = ppr == 1 || ppr == 3 || ppr == 5;
         rejectPage_ = false;
@@ -507,7 +305,7 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
         } else {
             const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
             if (check.decodable) {
-                keepPage();
+                KeepPage();
                 if (state_ == rfAbort) return;
             } else {
                 // The modem passed it, but the data do not decode: ask for the page again
@@ -522,7 +320,7 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
         return;
     }
     if (reply.startsWith(QLatin1String("+FET"))) {
-        setStatus(fsGettingEOD);
+        SetStatus(fsGettingEOD);
         const int fet = FirstReplyNumber(reply);
         postPage_ = fet >= 0 && fet <= 3 ? fet : 0;
         return;
@@ -530,16 +328,16 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
     if (IsLine(reply, "OK")) {
         if (rejectPage_) {
             rejectPage_ = false;
-            lastCommand_ = QStringLiteral("AT+F%1=2").arg(cmds().pageStatus);
-            sendCommand(lastCommand_);
+            lastCommand_ = QStringLiteral("AT+F%1=2").arg(Cmds().pageStatus);
+            SendCommand(lastCommand_);
             state_ = rf2SendPgSts;
             return;
         }
-        sendFdr();
+        SendFdr();
         if (postPage_ == 2 && pageGood_) {
             // The last page came good; the file is closed once the modem reports a normal
             // end of the call.
-            setStatus(fsGettingHangup);
+            SetStatus(fsGettingHangup);
             state_ = rf2GetFHNG;
         } else {
             // More pages, or a refused page that the sender sends again.
@@ -549,63 +347,63 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
     }
     if (reply.contains(QLatin1String("ERROR"))) {
         page_.reset();
-        sendFdr();
+        SendFdr();
         state_ = rf2GtCnnct;
     }
 }
 
-void TFxReceiveFax::stSendPgSts(const QString&) {
+void TFxReceiveFax::StSendPgSts(const QString&) {
     // OK or ERROR: either way the next page (or the page again) is asked for.
-    sendFdr();
+    SendFdr();
     state_ = rf2GtCnnct;
 }
 
-void TFxReceiveFax::stGetFHNG(const QString& reply) {
-    if (isHangupReply(reply)) {
-        setStatus(fsGotHangup);
+void TFxReceiveFax::StGetFHNG(const QString& reply) {
+    if (IsHangupReply(reply)) {
+        SetStatus(fsGotHangup);
     } else if (reply.startsWith(QLatin1String("+FET"))) {
-        setStatus(fsGettingEOD);
+        SetStatus(fsGettingEOD);
     } else if (IsLine(reply, "OK")) {
         if (hangupCode_ > 0) {
             // The modem ended the call with an error: the fax is not complete.
-            abortWith(ecFaxSessionError);
+            AbortWith(ecFaxSessionError);
             return;
         }
-        closeFile();
+        CloseFile();
         if (state_ == rfAbort) return;
-        log(lfaxReceiveOk);
+        Log(lfaxReceiveOk);
         state_ = rfComplete;
     }
 }
 
-void TFxReceiveFax::stComplete() {
-    line().setBaud(kProgramBaud);
+void TFxReceiveFax::StComplete() {
+    Line().setBaud(kProgramBaud);
     if (OneFax) {
-        reportStatus(false, true);
+        ReportStatus(false, true);
         state_ = rfDone;
-        finish(error_);
+        Finish(error_);
         return;
     }
-    reportStatus(false, false);
+    ReportStatus(false, false);
     state_ = rfInit;
 }
 
-void TFxReceiveFax::stAbort() {
+void TFxReceiveFax::StAbort() {
     if (writer_.IsOpen()) {
-        closeFile();
-        log(lfaxReceiveFail);
+        CloseFile();
+        Log(lfaxReceiveFail);
     }
-    hangUp();
+    HangUp();
     if (ExitOnError || error_ == ecCancelRequested || OneFax) {
-        reportStatus(false, true);
+        ReportStatus(false, true);
         state_ = rfDone;
-        finish(error_);
+        Finish(error_);
         return;
     }
     state_ = rfInit;
 }
 
-void TFxReceiveFax::endAfterFailure() {
+void TFxReceiveFax::EndAfterFailure() {
     if (state_ == rfDone) return;
     state_ = rfDone;
     if (writer_.IsOpen()) {
@@ -614,22 +412,22 @@ void TFxReceiveFax::endAfterFailure() {
         } catch (const EFaxError&) {
             // The pages finished before stay on disk; the call's error is already set.
         }
-        log(lfaxReceiveFail);
+        Log(lfaxReceiveFail);
     }
-    hangUp();
+    HangUp();
 }
 
 // ---------------------------------------------------------------------------------------
 // The file
 
-bool TFxReceiveFax::createFile() {
+bool TFxReceiveFax::CreateFile() {
     QString name;
     if (OnFaxName) OnFaxName(name);
     if (name.isEmpty() && DestinationDir.isEmpty()) name = QStringLiteral("noname.apf");
     if (name.isEmpty()) {
         const auto unique = GetUniqueReceiveFileName(DestinationDir, false);
         if (!unique) {
-            abortWith(ecNoFilename);
+            AbortWith(ecNoFilename);
             return false;
         }
         name = unique.value();
@@ -637,42 +435,42 @@ bool TFxReceiveFax::createFile() {
     try {
         writer_.CreateFile(name, remoteId_);
     } catch (const EFaxError& e) {
-        abortWith(e.code());
+        AbortWith(e.code());
         return false;
     }
     FaxFile = name;
-    log(lfaxReceiveStart);
+    Log(lfaxReceiveStart);
     return true;
 }
 
-void TFxReceiveFax::keepPage() {
+void TFxReceiveFax::KeepPage() {
     try {
         writer_.StartPage(session_.fine, session_.wide);
         writer_.WritePageData(page_.data().constData(), page_.data().size());
         writer_.EndPage();
         totalPages_ = writer_.PageCount();
     } catch (const EFaxError& e) {
-        abortWith(e.code());
+        AbortWith(e.code());
     }
 }
 
-void TFxReceiveFax::closeFile() {
+void TFxReceiveFax::CloseFile() {
     try {
         writer_.Close();
     } catch (const EFaxError& e) {
-        abortWith(e.code());
+        AbortWith(e.code());
     }
 }
 
-void TFxReceiveFax::hangUp() {
-    FaxLine& l = line();
+void TFxReceiveFax::HangUp() {
+    FaxLine& l = Line();
     l.setDTR(false);
     l.pause(kDtrDropMs);
     l.setDTR(true);
     l.pause(kHangupPauseMs);
-    sendRaw("+++");
+    SendRaw("+++");
     l.pause(kHangupPauseMs);
-    sendRaw("ATH\r");
+    SendRaw("ATH\r");
     l.pause(kHangupPauseMs);
     l.purgeInput();
 }

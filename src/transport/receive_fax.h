@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "core/fax_errors.h"
 #include "faxdoc/apf_receive_writer.h"
 #include "transport/abstract_fax.h"
 #include "transport/received_page.h"
@@ -80,56 +81,87 @@ class TFxReceiveFax : public TFxAbstractFax {
     int BadPages() const { return badPages_; }
 
   protected:
-    void runMachine(FaxLineEvent event) override;
-    bool inAbortState() const override { return state_ == rfAbort || state_ == rfDone; }
-    void endAfterFailure() override;
+    StateFacts CurrentStateFacts() const override;
+    void RunState(FaxLineEvent event, const QString& reply) override;
+    void StateTimedOut() override;
+    void EnterAbortState() override { state_ = rfAbort; }
+    bool InAbortState() const override { return state_ == rfAbort || state_ == rfDone; }
+    void OnClass1Frame() override;
+    // Class 1: a lost call when the modem, back on hook without carrier, refuses a frame
+    // command; else a bad response.
+    int ErrorReplyCode() override;
+    int HangupReplyCode() override { return ecFaxSessionError; }
+    void EndAfterFailure() override;
 
   private:
-    bool waitsForReply(TFaxReceiveState s) const;
-    bool isActionState(TFaxReceiveState s) const;
-    void runState(FaxLineEvent event, const QString& reply);
-    void abortWith(int error);
+    // One row per state, in the order of TFaxReceiveState (receive_fax_states.cpp).
+    struct StateRow {
+        TFaxReceiveState state;
+        const char* name;
+        StateKind kind;
+        void (*step)(TFxReceiveFax&, FaxLineEvent, const QString&);  // none: nothing drives it
+        void (TFxReceiveFax::*timedOut)();                           // none: -6006
+        unsigned flags;
+    };
+    static const StateRow kStates[];
+    static const StateRow& Row(TFaxReceiveState state);
+    friend const char* ReceiveStateName(TFaxReceiveState state);
 
-    void stInit();
-    void stInitReply(const QString& reply);
-    void stWaiting(const QString& reply);
-    void stAnswer();
-    void stValCnnct(const QString& reply);
-    void stGtSndID(const QString& reply);
-    void stGtCnnct(const QString& reply);
-    void stStartPage();
-    void stGtPgDta(FaxLineEvent event);
-    void stGtPgRslt(const QString& reply);
-    void stSendPgSts(const QString& reply);
-    void stGetFHNG(const QString& reply);
-    void stComplete();
-    void stAbort();
+    void StInit();
+    bool InitAnswered(const QString& reply);
+    void SendInitCommand(const QString& command, TFaxReceiveState next);
+    void St2Init1(const QString& reply);
+    void St2Init1A(const QString& reply);
+    void St2Init1B(const QString& reply);
+    void St2Init3(const QString& reply);
+    void StWaiting(const QString& reply);
+    void StAnswer();
+    void StValCnnct(const QString& reply);
+    void StGtSndID(const QString& reply);
+    void StGtCnnct(const QString& reply);
+    void StStartPage();
+    void StGtPgDta(FaxLineEvent event);
+    void StGtPgRslt(const QString& reply);
+    void StSendPgSts(const QString& reply);
+    void StGetFHNG(const QString& reply);
+    void StComplete();
+    void StAbort();
 
-    // Class 1 (receive_fax_class1.cpp).
-    void stClass1Reply(const QString& reply);
-    void stClass1CollFrms(const QString& reply);
-    void stClass1CollTrn(FaxLineEvent event);
-    void stClass1WaitEOP(const QString& reply);
-    void stClass1WritePage();
-    void stClass1SendMCF(const QString& reply);
-    void stClass1WaitDCN(const QString& reply);
-    void stClass1Timeout();
-    void onClass1Frame();
-    void class1SendIds();
-    // The code for an ERROR no state expects: a lost call when the modem, back on hook
-    // without carrier, refuses a frame command; else a bad response.
-    int class1ErrorReply();
-    bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
+    // Class 1 (receive_fax_class1.cpp): one function per state, and what a reply time-out
+    // does in the states that do not just fail.
+    void St1Init1(const QString& reply);
+    void St1SendCSI(const QString& reply);
+    void St1SendCSITimeout();
+    void St1SendDIS(const QString& reply);
+    void St1CollFrms(const QString& reply);
+    void St1CollFrmsTimeout();
+    void St1CollRtry1();
+    void St1CollRtry2(const QString& reply);
+    void St1CollRtry2Timeout();
+    void St1StrtTrn(const QString& reply);
+    void St1CollTrn(FaxLineEvent event);
+    void St1Retrain(const QString& reply);
+    void St1FinTrn(const QString& reply);
+    void St1SendCFR(const QString& reply);
+    void St1WtPgCnnct(const QString& reply);
+    void St1FinPage(const QString& reply);
+    void St1WaitEOP(const QString& reply);
+    void St1WritePage();
+    void St1SendMCF(const QString& reply);
+    void St1WaitDCN(const QString& reply);
+    void St1WaitDCNTimeout();
+    void St1WtHngp(const QString& reply);
+    void Class1SendIds();
 
-    void prepare();
+    void Prepare();
     // Asks the owner to accept the call (once) and creates the file; false when the call
     // ends instead.
-    bool offerCall();
-    bool createFile();
-    void keepPage();
-    void closeFile();
-    void hangUp();
-    void sendFdr();
+    bool OfferCall();
+    bool CreateFile();
+    void KeepPage();
+    void CloseFile();
+    void HangUp();
+    void SendFdr();
 
     TFaxReceiveState state_ = rfNone;
     int rings_ = 0;
@@ -143,7 +175,6 @@ class TFxReceiveFax : public TFxAbstractFax {
     bool pageRefused_ = false;
     ReceivedPageCollector page_;
     ApfReceiveWriter writer_;
-    QString lastCommand_;
     QStringList initQueue_;  // set-up commands still to send in rf2Init1
 };
 

@@ -3,8 +3,10 @@
 // modulation commands (frames in t30_frames.h).
 
 #include "core/fax_errors.h"
+#include "transport/modem_replies.h"
 #include "transport/receive_fax.h"
 #include "transport/send_page_data.h"
+#include "transport/t30_timers.h"
 #include "transport/ticks.h"
 
 namespace corvane {
@@ -13,29 +15,18 @@ namespace {
 
 constexpr int kTurnaroundMs = 200;
 constexpr int kCarrierGoneMs = 20;
-constexpr int kCollectTicks = 54;  // 3 s for the sender's frames
+// The sender's command is awaited for T4 (after our DIS, and after our answer to a page).
+constexpr int kCollectTicks = kT4Ticks;
 constexpr int kMaxCollectRetries = 5;
 constexpr int kTrainingWaitTicks = 182;
 
 const QString kTransmitFrames = QStringLiteral("AT+FTH=3");
 const QString kReceiveFrames = QStringLiteral("AT+FRH=3");
 
-bool IsLine(const QString& reply, const char* word) {
-    return reply.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
-}
-
-bool IsConnect(const QString& reply) {
-    return reply.startsWith(QLatin1String("CONNECT"), Qt::CaseInsensitive);
-}
-
-bool CarrierGone(const QString& reply) {
-    return reply.contains(QLatin1String("RRIER"), Qt::CaseInsensitive);
-}
-
 }  // namespace
 
-void TFxReceiveFax::onClass1Frame() {
-    const T30Frame frame = takeClass1Frame();
+void TFxReceiveFax::OnClass1Frame() {
+    const T30Frame frame = TakeClass1Frame();
     if (!frame.valid) return;
     switch (frame.fcf) {
         case fcfCsi:
@@ -52,215 +43,215 @@ void TFxReceiveFax::onClass1Frame() {
             session_.bps = class1_.bps();
             session_.fine = p.fine;
             session_.wide = p.wide;
-            setStatus(fsGettingParams, true);
+            SetStatus(fsGettingParams, true);
             break;
         }
         case fcfDcn:
             // The sender broke the call off: this call failed, the receiver is not cancelled.
-            if (state_ != rf1WaitDCN) abortWith(ecFaxSessionError);
+            if (state_ != rf1WaitDCN) AbortWith(ecFaxSessionError);
             break;
         default:
             break;
     }
 }
 
-void TFxReceiveFax::stClass1Timeout() {
-    switch (state_) {
-        case rf1SendCSI:
-            if (class1_.retries > 0)
-                state_ = rf1CollRtry1;
-            else
-                abortWith(ecFatalTimeout);
-            return;
-        case rf1CollFrms:
-        case rf1CollRtry2:
-            state_ = state_ == rf1CollFrms ? rf1CollRtry1 : rf1SendCSI;
-            if (state_ == rf1SendCSI) sendClass1Command(kTransmitFrames);
-            return;
-        case rf1WaitDCN:
-            state_ = rfComplete;
-            return;
-        default:
-            abortWith(ecFatalTimeout);
-            return;
-    }
+void TFxReceiveFax::St1SendCSITimeout() {
+    if (class1_.retries > 0)
+        state_ = rf1CollRtry1;
+    else
+        AbortWith(ecFatalTimeout);
 }
 
-int TFxReceiveFax::class1ErrorReply() {
+void TFxReceiveFax::St1CollFrmsTimeout() {
+    state_ = rf1CollRtry1;
+}
+
+void TFxReceiveFax::St1CollRtry2Timeout() {
+    SendClass1Command(kTransmitFrames);
+    state_ = rf1SendCSI;
+}
+
+void TFxReceiveFax::St1WaitDCNTimeout() {
+    state_ = rfComplete;
+}
+
+int TFxReceiveFax::ErrorReplyCode() {
+    if (!IsClass1()) return ecFaxBadResponse;
     const bool inCall = state_ != rf1Init1 && state_ != rfWaiting;
-    if (!inCall || line().carrier()) return ecFaxBadResponse;
+    if (!inCall || Line().carrier()) return ecFaxBadResponse;
     // The sender hung up: before its DCS no fax call was made, after it the fax failed.
     return session_.valid ? ecFaxSessionError : ecFaxNoFaxConnect;
 }
 
-void TFxReceiveFax::class1SendIds() {
-    sendFrame(fcfCsi, IdFif(StationID.toUpper().left(kStationIdLength)), false);
+void TFxReceiveFax::Class1SendIds() {
+    SendFrame(fcfCsi, IdFif(StationID.toUpper().left(kStationIdLength)), false);
 }
 
-void TFxReceiveFax::stClass1Reply(const QString& reply) {
-    switch (state_) {
-        case rf1Init1:
-            if (IsLine(reply, "RING")) return;
-            if (!IsLine(reply, "OK")) {
-                abortWith(ecFaxInitError);
-                return;
-            }
-            line().disarmTimer(FaxTimer::Reply);
-            setStatus(fsWaitingCall);
-            state_ = rfWaiting;
-            return;
-        case rf1SendCSI:
-            if (!IsConnect(reply)) return;
-            class1SendIds();
-            state_ = rf1SendDIS;
-            return;
-        case rf1SendDIS:
-            if (IsConnect(reply)) {
-                sendFrame(fcfDis, DisFif(class1_.rateIndex), true);
-                return;
-            }
-            if (!IsLine(reply, "OK")) return;
-            line().pause(kTurnaroundMs);
-            sendClass1Command(kReceiveFrames, kTurnaroundMs, kCollectTicks);
-            state_ = rf1CollFrms;
-            return;
-        case rf1CollRtry1:
-            if (++class1_.retries > kMaxCollectRetries) {
-                abortWith(ecFaxNoFaxConnect);
-                return;
-            }
-            lastCommand_ = QStringLiteral("AT");
-            sendCommand(lastCommand_);
-            state_ = rf1CollRtry2;
-            return;
-        case rf1CollRtry2:
-            sendClass1Command(kTransmitFrames);
-            state_ = rf1SendCSI;
-            return;
-        case rf1StrtTrn:
-            if (IsConnect(reply)) {
-                class1_.trainBytes = class1_.trainNonZero = 0;
-                class1_.frameDle = false;
-                line().armTimer(FaxTimer::Second, kTrainingWaitTicks);
-                state_ = rf1CollTrn;
-            } else if (reply.contains(QLatin1String("ERROR")) || CarrierGone(reply)) {
-                // No training check in the modulation asked for: a failed training.
-                sendClass1Command(kTransmitFrames);
-                state_ = rf1Retrain;
-            }
-            return;
-        case rf1Retrain:
-            if (IsConnect(reply)) {
-                sendFrame(fcfFtt, {}, true);
-                if (class1_.rateIndex <= kMinRateIndex) abortWith(ecFaxTrainFail);
-            } else if (IsLine(reply, "OK")) {
-                sendClass1Command(kReceiveFrames, 0, kCollectTicks);
-                state_ = rf1CollFrms;
-            }
-            return;
-        case rf1FinTrn:
-            if (!CarrierGone(reply)) return;
-            sendClass1Command(kTransmitFrames, kCarrierGoneMs);
-            state_ = rf1SendCFR;
-            return;
-        case rf1SendCFR:
-            if (IsConnect(reply)) {
-                sendFrame(fcfCfr, {}, true);
-                return;
-            }
-            if (!IsLine(reply, "OK")) return;
-            sendClass1Command(QLatin1String("AT+FRM=") + class1_.pageCode(), 0, kPageDataWaitTicks);
-            if (!writer_.IsOpen()) {
-                const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
-                if (!accepted) {
-                    setError(ecFileRejected);
-                    hangUp();
-                    log(lfaxReceiveSkip);
-                    state_ = rfAbort;
-                    return;
-                }
-                if (!createFile()) return;
-            }
-            state_ = rf1WtPgCnnct;
-            return;
-        case rf1WtPgCnnct:
-            if (reply.contains(QLatin1String("FCERROR"))) {
-                // V.21 frames where the page belonged: the sender missed our CFR and repeats
-                // its DCS. Listen for it and answer the new training.
-                sendClass1Command(kReceiveFrames, 0, kCollectTicks);
-                state_ = rf1CollFrms;
-                return;
-            }
-            if (reply.contains(QLatin1String("ERROR"))) {
-                abortWith(ecFaxBadResponse);
-                return;
-            }
-            if (!IsConnect(reply)) return;
-            setStatus(fsGettingParams);
-            state_ = rfStartPage;
-            return;
-        case rf1FinPage:
-            if (!CarrierGone(reply)) return;
-            sendClass1Command(kReceiveFrames);
-            state_ = rf1WaitEOP;
-            return;
-        case rf1WtHngp:
-            if (!IsLine(reply, "OK")) return;
-            setStatus(fsGotHangup);
-            state_ = rfComplete;
-            return;
-        default:
-            return;
+void TFxReceiveFax::St1Init1(const QString& reply) {
+    if (IsLine(reply, "RING")) return;
+    if (!IsLine(reply, "OK")) {
+        AbortWith(ecFaxInitError);
+        return;
+    }
+    Line().disarmTimer(FaxTimer::Reply);
+    SetStatus(fsWaitingCall);
+    state_ = rfWaiting;
+}
+
+void TFxReceiveFax::St1SendCSI(const QString& reply) {
+    if (!IsConnect(reply)) return;
+    Class1SendIds();
+    state_ = rf1SendDIS;
+}
+
+void TFxReceiveFax::St1SendDIS(const QString& reply) {
+    if (IsConnect(reply)) {
+        SendFrame(fcfDis, DisFif(class1_.rateIndex), true);
+        return;
+    }
+    if (!IsLine(reply, "OK")) return;
+    Line().pause(kTurnaroundMs);
+    SendClass1Command(kReceiveFrames, kTurnaroundMs, kCollectTicks);
+    state_ = rf1CollFrms;
+}
+
+void TFxReceiveFax::St1CollRtry1() {
+    if (++class1_.retries > kMaxCollectRetries) {
+        AbortWith(ecFaxNoFaxConnect);
+        return;
+    }
+    lastCommand_ = QStringLiteral("AT");
+    SendCommand(lastCommand_);
+    state_ = rf1CollRtry2;
+}
+
+void TFxReceiveFax::St1CollRtry2(const QString&) {
+    SendClass1Command(kTransmitFrames);
+    state_ = rf1SendCSI;
+}
+
+void TFxReceiveFax::St1StrtTrn(const QString& reply) {
+    if (IsConnect(reply)) {
+        class1_.trainBytes = class1_.trainNonZero = 0;
+        class1_.frameDle = false;
+        Line().armTimer(FaxTimer::Second, kTrainingWaitTicks);
+        state_ = rf1CollTrn;
+    } else if (reply.contains(QLatin1String("ERROR")) || IsNoCarrier(reply)) {
+        // No training check in the modulation asked for: a failed training.
+        SendClass1Command(kTransmitFrames);
+        state_ = rf1Retrain;
     }
 }
 
-void TFxReceiveFax::stClass1CollFrms(const QString& reply) {
+void TFxReceiveFax::St1Retrain(const QString& reply) {
     if (IsConnect(reply)) {
-        class1_.frameOpen = true;
+        SendFrame(fcfFtt, {}, true);
+        if (class1_.rateIndex <= kMinRateIndex) AbortWith(ecFaxTrainFail);
+    } else if (IsLine(reply, "OK")) {
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        state_ = rf1CollFrms;
+    }
+}
+
+void TFxReceiveFax::St1FinTrn(const QString& reply) {
+    if (!IsNoCarrier(reply)) return;
+    SendClass1Command(kTransmitFrames, kCarrierGoneMs);
+    state_ = rf1SendCFR;
+}
+
+void TFxReceiveFax::St1SendCFR(const QString& reply) {
+    if (IsConnect(reply)) {
+        SendFrame(fcfCfr, {}, true);
+        return;
+    }
+    if (!IsLine(reply, "OK")) return;
+    SendClass1Command(QLatin1String("AT+FRM=") + class1_.pageCode(), 0, kPageDataWaitTicks);
+    if (!writer_.IsOpen()) {
+        const bool accepted = !OnFaxAccept || OnFaxAccept(remoteId_);
+        if (!accepted) {
+            SetError(ecFileRejected);
+            HangUp();
+            Log(lfaxReceiveSkip);
+            state_ = rfAbort;
+            return;
+        }
+        if (!CreateFile()) return;
+    }
+    state_ = rf1WtPgCnnct;
+}
+
+void TFxReceiveFax::St1WtPgCnnct(const QString& reply) {
+    if (reply.contains(QLatin1String("FCERROR"))) {
+        // V.21 frames where the page belonged: the sender missed our CFR and repeats
+        // its DCS. Listen for it and answer the new training.
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        state_ = rf1CollFrms;
         return;
     }
     if (reply.contains(QLatin1String("ERROR"))) {
+        AbortWith(ecFaxBadResponse);
+        return;
+    }
+    if (!IsConnect(reply)) return;
+    SetStatus(fsGettingParams);
+    state_ = rfStartPage;
+}
+
+void TFxReceiveFax::St1FinPage(const QString& reply) {
+    if (!IsNoCarrier(reply)) return;
+    SendClass1Command(kReceiveFrames);
+    state_ = rf1WaitEOP;
+}
+
+void TFxReceiveFax::St1WtHngp(const QString& reply) {
+    if (!IsLine(reply, "OK")) return;
+    SetStatus(fsGotHangup);
+    state_ = rfComplete;
+}
+
+void TFxReceiveFax::St1CollFrms(const QString& reply) {
+    if (reply.contains(QLatin1String("ERROR"))) {
         // A frame with a bad check sum: the sender repeats its command.
-        sendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
         return;
     }
     if (!IsLine(reply, "OK") || !class1_.frameSeen) return;
     if (!class1_.lastFinal) {
         class1_.retries = 0;
-        sendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
         return;
     }
     if (class1_.lastFcf != fcfDcs) {
         // A final frame that asks for nothing we answer here: keep listening.
-        sendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
         return;
     }
-    sendClass1Command(QLatin1String("AT+FRM=") + class1_.trainCode());
+    SendClass1Command(QLatin1String("AT+FRM=") + class1_.trainCode());
     class1_.retries = 0;
-    line().armTimer(FaxTimer::Second, kTrainingWaitTicks);
+    Line().armTimer(FaxTimer::Second, kTrainingWaitTicks);
     state_ = rf1StrtTrn;
 }
 
 // Counts the training check's bytes up to DLE ETX; fewer than one in ten not zero passes.
-void TFxReceiveFax::stClass1CollTrn(FaxLineEvent event) {
+void TFxReceiveFax::St1CollTrn(FaxLineEvent event) {
     if (event == FaxLineEvent::SecondTimer || event == FaxLineEvent::ReplyTimer) {
-        abortWith(ecFatalTimeout);
+        AbortWith(ecFatalTimeout);
         return;
     }
     if (event != FaxLineEvent::Data) return;
-    const QByteArray bytes = line().read(line().bytesWaiting());
+    const QByteArray bytes = Line().read(Line().bytesWaiting());
     for (int i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (class1_.frameDle) {
             class1_.frameDle = false;
             if (c == kEtx) {
-                unread(bytes.mid(i + 1));
-                line().disarmTimer(FaxTimer::Second);
-                line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
+                Unread(bytes.mid(i + 1));
+                Line().disarmTimer(FaxTimer::Second);
+                Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
                 if (TrainingAccepted(class1_.trainNonZero, class1_.trainBytes)) {
                     state_ = rf1FinTrn;
                 } else {
-                    sendClass1Command(kTransmitFrames);
+                    SendClass1Command(kTransmitFrames);
                     state_ = rf1Retrain;
                 }
                 return;
@@ -278,40 +269,36 @@ void TFxReceiveFax::stClass1CollTrn(FaxLineEvent event) {
     }
 }
 
-void TFxReceiveFax::stClass1WaitEOP(const QString& reply) {
-    if (IsConnect(reply)) {
-        class1_.frameOpen = true;
-        return;
-    }
+void TFxReceiveFax::St1WaitEOP(const QString& reply) {
     if (reply.contains(QLatin1String("ERROR"))) {
         // A damaged post-page command: the sender repeats it.
-        sendClass1Command(kReceiveFrames);
+        SendClass1Command(kReceiveFrames);
         return;
     }
     if (!IsLine(reply, "OK") || !class1_.frameSeen) return;
     if (!class1_.lastFinal) {
-        sendClass1Command(kReceiveFrames);
+        SendClass1Command(kReceiveFrames);
         return;
     }
     const std::uint8_t fcf = class1_.lastFcf;
     if (fcf != fcfMps && fcf != fcfEom && fcf != fcfEop) {
-        sendClass1Command(kReceiveFrames);
+        SendClass1Command(kReceiveFrames);
         return;
     }
     morePages_ = fcf == fcfMps || fcf == fcfEom;
     newParams_ = fcf == fcfEom;
-    setStatus(fsGettingEOP, true);
+    SetStatus(fsGettingEOP, true);
     state_ = rf1WritePage;
 }
 
-void TFxReceiveFax::stClass1WritePage() {
+void TFxReceiveFax::St1WritePage() {
     // The page is kept when it decodes; one that does not is refused with RTN, and the
     // sender trains again and sends it once more.
     pageRefused_ = false;
     if (page_.size() > 0) {
         const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
         if (check.decodable) {
-            keepPage();
+            KeepPage();
             if (state_ == rfAbort) return;
         } else {
             ++badPages_;
@@ -320,29 +307,29 @@ void TFxReceiveFax::stClass1WritePage() {
         }
     }
     page_.reset();
-    sendClass1Command(kTransmitFrames);
-    setStatus(fsGettingEOD, true);
+    SendClass1Command(kTransmitFrames);
+    SetStatus(fsGettingEOD, true);
     state_ = rf1SendMCF;
 }
 
-void TFxReceiveFax::stClass1SendMCF(const QString& reply) {
+void TFxReceiveFax::St1SendMCF(const QString& reply) {
     if (IsConnect(reply)) {
         if (pageRefused_) {
-            sendFrame(fcfRtn, {}, true);
+            SendFrame(fcfRtn, {}, true);
             return;
         }
-        sendFrame(fcfMcf, {}, true);
+        SendFrame(fcfMcf, {}, true);
         return;
     }
     if (!IsLine(reply, "OK")) return;
     if (pageRefused_) {
         // A new DCS and training check come before the page again.
-        sendClass1Command(kReceiveFrames, 0, kCollectTicks);
+        SendClass1Command(kReceiveFrames, 0, kCollectTicks);
         state_ = rf1CollFrms;
         return;
     }
     if (morePages_ && !newParams_) {
-        sendClass1Command(QLatin1String("AT+FRM=") + class1_.pageCode(), 0, kPageDataWaitTicks);
+        SendClass1Command(QLatin1String("AT+FRM=") + class1_.pageCode(), 0, kPageDataWaitTicks);
         state_ = rf1WtPgCnnct;
         return;
     }
@@ -350,37 +337,33 @@ void TFxReceiveFax::stClass1SendMCF(const QString& reply) {
         // After EOM the call goes back to phase B: CSI and DIS as a new transmission, then
         // the sender's DCS for the pages that follow.
         class1_.retries = 0;
-        sendClass1Command(kTransmitFrames, kTurnaroundMs);
+        SendClass1Command(kTransmitFrames, kTurnaroundMs);
         state_ = rf1SendCSI;
         return;
     }
-    sendClass1Command(kReceiveFrames, kTurnaroundMs);
-    closeFile();
+    SendClass1Command(kReceiveFrames, kTurnaroundMs);
+    CloseFile();
     if (state_ == rfAbort) return;
-    log(lfaxReceiveOk);
-    setStatus(fsGettingHangup);
+    Log(lfaxReceiveOk);
+    SetStatus(fsGettingHangup);
     state_ = rf1WaitDCN;
 }
 
-void TFxReceiveFax::stClass1WaitDCN(const QString& reply) {
-    if (IsConnect(reply)) {
-        class1_.frameOpen = true;
-        return;
-    }
-    if (reply.contains(QLatin1String("ERROR")) || CarrierGone(reply)) {
+void TFxReceiveFax::St1WaitDCN(const QString& reply) {
+    if (reply.contains(QLatin1String("ERROR")) || IsNoCarrier(reply)) {
         // The fax is safe on disk; whatever ends the call now ends it.
         lastCommand_ = QStringLiteral("ATH");
-        sendCommand(lastCommand_);
+        SendCommand(lastCommand_);
         state_ = rf1WtHngp;
         return;
     }
     if (!IsLine(reply, "OK") || !class1_.frameSeen) return;
     if (!class1_.lastFinal) {
-        sendClass1Command(kReceiveFrames);
+        SendClass1Command(kReceiveFrames);
         return;
     }
     lastCommand_ = QStringLiteral("ATH");
-    sendCommand(lastCommand_);
+    SendCommand(lastCommand_);
     state_ = rf1WtHngp;
 }
 

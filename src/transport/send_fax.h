@@ -107,79 +107,119 @@ class TFxSendFax : public TFxAbstractFax {
     // file, -8063 when the modem cannot be initialised).
     void BeginTransmit();
 
+    // Class 1: a page in the resolution of the page before it follows after MPS, without a
+    // new DCS; cleared, every page after the first follows after EOM and a new negotiation.
+    // A page in another resolution always follows after EOM. Not a published property: the
+    // send session sets it from its settings. [true]
+    void SetKeepParameters(bool keep) { keepParameters_ = keep; }
+    bool KeepParameters() const { return keepParameters_; }
+
     TFaxSendState State() const { return state_; }
     // Pages sent again after the remote rejected them, in this fax.
     int ResentPages() const { return retries_; }
 
   protected:
-    void runMachine(FaxLineEvent event) override;
-    bool inAbortState() const override { return state_ == tfAbort || state_ == tfDone; }
-    void endAfterFailure() override;
+    StateFacts CurrentStateFacts() const override;
+    void RunState(FaxLineEvent event, const QString& reply) override;
+    void StateTimedOut() override;
+    void EnterAbortState() override { state_ = tfAbort; }
+    bool InAbortState() const override { return state_ == tfAbort || state_ == tfDone; }
+    void OnClass1Frame() override;
+    int HangupReplyCode() override;
+    void EndAfterFailure() override;
 
   private:
-    void runState(FaxLineEvent event, const QString& reply);
-    bool waitsForReply(TFaxSendState s) const;
-    bool isActionState(TFaxSendState s) const;
-    void abortWith(int error);
+    // One row per state, in the order of TFaxSendState (send_fax_states.cpp).
+    struct StateRow {
+        TFaxSendState state;
+        const char* name;
+        StateKind kind;
+        void (*step)(TFxSendFax&, FaxLineEvent, const QString&);  // none: a state nothing drives
+        void (TFxSendFax::*timedOut)();                           // none: -6006
+        unsigned flags;
+    };
+    static const StateRow kStates[];
+    static const StateRow& Row(TFaxSendState state);
+    friend const char* SendStateName(TFaxSendState state);
 
-    void stGetEntry();
-    void stInit();
-    void stInitReply(const QString& reply);
-    void stDial();
-    void stConnect(const QString& reply);
-    void stGetParams(const QString& reply);
-    void stWaitXon(FaxLineEvent event);
-    void stWaitFrHead(FaxLineEvent event);
-    void stSndPgeHdr();
-    void stPrepPage();
-    void stSendPage(FaxLineEvent event);
-    void stDrainPage(FaxLineEvent event);
-    void stSendEOP();
-    void stWaitFPTS(const QString& reply);
-    void stWaitFET(const QString& reply);
-    void stChckPg(const QString& reply);
-    void stWaitPgOK(const QString& reply);
-    bool openNextPage();
-    void stSndNwPrm();
-    void stNextPage();
-    // Class 1 (send_fax_class1.cpp).
-    void stClass1Init(const QString& reply);
-    void stClass1Connect(const QString& reply);
-    void stClass1Reply(const QString& reply);
-    void stClass1WaitCFR(const QString& reply);
-    void stClass1PrepEOP();
-    void stClass1WaitMCF(const QString& reply);
-    void stClass1Timeout();
-    void onClass1Frame();
-    bool class1StepDown();
-    void class1SendDCS();
-    void class1RepeatDCS(int waitMs);
-    bool callDropped();
-    void class1PageReady();
-    bool receivesFrames(TFaxSendState s) const;
-    bool isClass1() const { return classInUse_ == FaxClassKind::Class1; }
-    // Busy, voice, no dial tone after dialling; true when the line was one of them.
+    void StGetEntry();
+    void StInit();
+    bool InitAnswered(const QString& reply);
+    void SendInitCommand(const QString& command, TFaxSendState next);
+    void St2Init1(const QString& reply);
+    void St2Init1A(const QString& reply);
+    void St2Init1B(const QString& reply);
+    void St2Init2(const QString& reply);
+    void St2Init3(const QString& reply);
+    void StDial();
+    void StRetryWait(FaxLineEvent event);
+    void StConnect(const QString& reply);
+    void StNoAnswer();
+    void StGetParams(const QString& reply);
+    void StWaitXon(FaxLineEvent event);
+    void StWaitFrHead(FaxLineEvent event);
+    void StSndPgeHdr();
+    void StOpenCover();
+    void StPrepPage();
+    void StSendPage(FaxLineEvent event);
+    void StDrainPage(FaxLineEvent event);
+    void StSendEOP();
+    void StWaitFPTS(const QString& reply);
+    void StWaitFET(const QString& reply);
+    void StChckPg(const QString& reply);
+    void StWaitPgOK(const QString& reply);
+    bool OpenNextPage();
+    void StSndNwPrm();
+    void StNextPage();
+    void StClose();
+    void StCompleteOK();
+    void StAbort();
+    // Class 1 (send_fax_class1.cpp): one function per state, and what a reply time-out does
+    // in the states that do not just fail.
+    void St1Init1(const QString& reply);
+    void St1Connect(const QString& reply);
+    void St1SendTSI(const QString& reply);
+    void St1TSIRespns(const QString& reply);
+    void St1DCSRspns(const QString& reply);
+    void St1TrainStrt(const QString& reply);
+    void St1TrainFnsh(const QString& reply);
+    void St1WaitCFR(const QString& reply);
+    void St1WaitCFRTimeout();
+    void St1WaitPgCn(const QString& reply);
+    void St1PageEnd(const QString& reply);
+    void St1PrepEOP();
+    void St1SendEOP(const QString& reply);
+    void St1WaitMPS(const QString& reply);
+    void St1WaitMCF(const QString& reply);
+    void St1WaitMCFTimeout();
+    void St1SendDCN(const QString& reply);
+    void St1Hangup(const QString& reply);
+    void St1WaitHngp(const QString& reply);
+    void St1WaitHngpTimeout();
+    bool Class1StepDown();
+    void Class1SendDCS();
+    void Class1RepeatDCS(int waitMs);
+    bool CallDropped();
+    void Class1PageReady();
     // The error for the modem's hang-up report, by its phase.
-    int hangupError() const {
-        return SendHangupError(DecimalHangupCode(hangupCode_, cmds().hexHangupCodes));
+    int HangupError() const {
+        return SendHangupError(DecimalHangupCode(hangupCode_, Cmds().hexHangupCodes));
     }
-    bool dialResult(const QString& reply);
-    void dialFailed(int error);
-    void stClose();
-    void stCompleteOK();
-    void stAbort();
+    // Busy, voice, no dial tone after dialling; true when the line was one of them.
+    bool DialResult(const QString& reply);
+    void DialFailed(int error);
 
-    void prepare();
-    void hangUp();
-    void openPage(int n);
-    bool morePagesFollow() const;
-    bool writePageData();
+    void Prepare();
+    void HangUp();
+    void OpenPage(int n);
+    bool MorePagesFollow() const;
+    bool WritePageData();
     // The next escaped piece of page data into pending_; false at the end of the page.
-    bool nextPiece();
-    bool dropOrHoldInput();
-    QString expandedHeader() const;
-    void closeFaxFile();
-    void removeJoinedFile();
+    bool NextPiece();
+    bool DropOrHoldInput();
+    QString ExpandedHeader() const;
+    void CloseFaxFile();
+    void RemoveJoinedFile();
 
     TFaxSendState state_ = tfNone;
     bool entryTaken_ = false;
@@ -194,18 +234,16 @@ class TFxSendFax : public TFxAbstractFax {
     bool pageDone_ = false;
     bool pageConfirmed_ = false;
     bool pageEndQueued_ = false;  // Class 1: DLE ETX follows the page data
-    bool keepParams_ = true;      // Class 1: the next page goes after MPS without a new DCS
-    QByteArray pending_;          // escaped bytes not yet written
+    bool keepParameters_ = true;
+    bool nextAfterMps_ = true;  // Class 1: the next page goes after MPS without a new DCS
+    QByteArray pending_;        // escaped bytes not yet written
     int dialAttempt_ = 0;
     int retries_ = 0;
     std::int64_t lastStatusMs_ = 0;
     std::unique_ptr<HeaderLineRenderer> renderer_;
-    QString lastCommand_;
-    bool bitOrderSet_ = false;
-    bool xoff_ = false;
-    int queriedStatus_ =
-        -1;  // the page status read with AT+FPS? (Class 2.0)  // the modem said XOFF (software flow
-             // control): no page data now  // tf2Init1: the bit order command went after the class
+    bool bitOrderSet_ = false;  // tf2Init1: the bit order command went after the class
+    bool xoff_ = false;         // the modem said XOFF (software flow control): no data now
+    int queriedStatus_ = -1;    // the page status read with AT+FPS? (Class 2.0)
 };
 
 }  // namespace corvane

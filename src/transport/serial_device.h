@@ -22,6 +22,7 @@ enum LineErrorBits : std::uint8_t {
     leParity = 0x04,
     leFraming = 0x08,
     leBreak = 0x10,
+    leWriteFailed = 0x20,  // a write to the device failed; the bytes waiting to go are lost
 };
 
 enum class Parity { None, Odd, Even, Mark, Space };

@@ -33,13 +33,21 @@ TEST(SendEngine, DialWaitComesFromS7AndIsNeverBelow75Seconds) {
     for (const auto& r : rows) EXPECT_EQ(DialWaitFromInitString(r.init), r.seconds) << r.init;
 }
 
-TEST(SendEngine, InitStringGetsAtInFrontOnlyWhenItHasNone) {
+TEST(SendEngine, InitStringGetsAtInFrontUnlessItBeginsWithIt) {
     const struct {
         const char* setting;
         const char* sent;
     } rows[] = {
-        {"", ""},       {"S7=60", "ATS7=60"}, {"&F", "AT&F"},
-        {"ATZ", "ATZ"}, {"at&f", "at&f"},     {"X4 &Dat", "X4 &Dat"},  // "at" anywhere counts
+        {"", ""},
+        {"   ", ""},
+        {"S7=60", "ATS7=60"},
+        {"&F", "AT&F"},
+        {"ATZ", "ATZ"},
+        {"at&f", "at&f"},
+        {"  ATZ ", "ATZ"},
+        // "AT" further on is no command start: the modem would ignore the whole line.
+        {"X4 &Dat", "ATX4 &Dat"},
+        {"+FLID=\"ACME DATA\"", "AT+FLID=\"ACME DATA\""},
     };
     for (const auto& r : rows) EXPECT_EQ(ModemInitFromSetting(r.setting), r.sent) << r.setting;
 }

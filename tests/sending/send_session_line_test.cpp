@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -115,6 +117,54 @@ TEST(SendOnTheLine, CoverOnlyFaxSendsTheCoverAsItsOnlyFile) {
     const auto received = faxline::testing::ReadTiffPages(f.line / "remote.tif");
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(RowDifferences(received[0], ExpectedSentPage(cover[0], ExpectedHeader(1, 1))), 0);
+}
+
+// Class 1 between two pages: MPS keeps the parameters; EOM makes the far end negotiate again
+// (a second DCS). The settings decide, and a change of resolution always renegotiates.
+TEST(SendOnTheLine, RenegotiateBetweenPagesDecidesMpsOrEom) {
+    const struct {
+        const char* name;
+        bool renegotiate;
+        bool documentFine;
+        int mps, eom, dcs;
+    } rows[] = {
+        {"off, one resolution", false, true, 1, 0, 1},
+        {"on, one resolution", true, true, 0, 1, 2},
+        {"off, resolution changes", false, false, 0, 1, 2},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        SendFixture f;
+        f.settings.RenegotiateBetween = r.renegotiate;
+        const std::vector<TestPage> cover{PatternPage(5, true, 120)};
+        const std::vector<TestPage> document{PatternPage(6, r.documentFine, 120)};
+        const uint32_t recno = f.addFax(cover, document);
+        FaxlineRun line(f.line, {"--modem", f.line / "modem", "--class", "1", "--file",
+                                 f.line / "remote.tif", "--verbose"});
+        ASSERT_TRUE(line.WaitReady());
+        SendSession session(f.settings, f.ui);
+        const SendOutcome outcome = f.send(recno, session);
+        EXPECT_EQ(line.Wait(), 0) << line.Output();
+        ASSERT_TRUE(outcome.sentOk) << outcome.resultText.toStdString();
+        const auto received = faxline::testing::ReadTiffPages(f.line / "remote.tif");
+        ASSERT_EQ(received.size(), 2u);
+        EXPECT_EQ(RowDifferences(received[1], ExpectedSentPage(document[0], ExpectedHeader(2, 2))),
+                  0);
+
+        // The far end's protocol log names each frame it receives.
+        QString log;
+        for (const QFileInfo& file : QDir(QString::fromStdString(f.line.path().string()))
+                                         .entryInfoList({"faxline-*.err"}, QDir::Files)) {
+            QFile in(file.filePath());
+            if (in.open(QIODevice::ReadOnly)) log += QString::fromLatin1(in.readAll());
+        }
+        const auto framesReceived = [&](const char* frame) {
+            return log.count(QRegularExpression(QStringLiteral("Rx:\\s+%1 ").arg(frame)));
+        };
+        EXPECT_EQ(framesReceived("MPS"), r.mps);
+        EXPECT_EQ(framesReceived("EOM"), r.eom);
+        EXPECT_EQ(framesReceived("DCS"), r.dcs);
+    }
 }
 
 // Failures before the call: the code, the message, the log lines, and nothing but the

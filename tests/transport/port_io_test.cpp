@@ -1,11 +1,14 @@
 // The blocking operations against a scripted modem: waiting for replies, sending, purging,
 // and the program's modem check and command operations.
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <atomic>
 
 #include "core/fax_errors.h"
 #include "port_fixture.h"
+#include "transport/receive_fax.h"
+#include "transport/ticks.h"
 
 namespace corvane::testing {
 namespace {
@@ -133,6 +136,34 @@ TEST_F(PortIoTest, CheckForModemFallsBackToTheResetString) {
     openPort();
     EXPECT_TRUE(CheckForModem(port_, "  AT&F1  "));
     EXPECT_EQ(modem.commands(), (QList<QByteArray>{"AT", "AT&F1"}));
+}
+
+// A write the device refuses ends the call at once with -3004, from that write: not a reply
+// time-out later, nor an error that only the next write would raise.
+TEST_F(PortIoTest, AWriteTheDeviceRefusesEndsTheCallAtOnce) {
+    openPort();
+    TFxReceiveFax fax;
+    fax.ComPort = &port_;
+    fax.FaxClass = FaxClassKind::Class2;
+    fax.StationID = QStringLiteral("TEST");
+    int finished = 1;
+    fax.OnFaxFinish = [&](int error) { finished = error; };
+    {
+        ScriptedModem modem(line_);
+        for (const QString& command :
+             {BuiltInInitString(false, true), QStringLiteral("AT+FCLASS=2"),
+              QStringLiteral("AT+FCR=1"), QStringLiteral("AT+FLID=\"TEST\""),
+              QStringLiteral("AT+FAA=0")})
+            modem.answer(command.toLatin1(), ModemReply("OK"));
+        fax.BeginReceive();  // the set-up; the first step of the machine runs from the events
+    }
+    line_.closeMaster();
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitFor([&] { return finished != 1; }, 5000)) << "no end within 5 s";
+    EXPECT_EQ(finished, ecPutBlockFailed);
+    EXPECT_EQ(fax.LastError(), ecPutBlockFailed);
+    EXPECT_LT(clock.elapsed(), TicksToMs(kReplyWaitTicks));
 }
 
 }  // namespace

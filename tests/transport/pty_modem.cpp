@@ -34,6 +34,11 @@ PtyPair::~PtyPair() {
     if (master_ >= 0) ::close(master_);
 }
 
+void PtyPair::closeMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+}
+
 void PtyPair::write(const QByteArray& data) const {
     qsizetype done = 0;
     while (done < data.size()) {

@@ -25,6 +25,8 @@ class PtyPair {
 
     // Writes all of `data` to the master side (blocking until the pty takes it).
     void write(const QByteArray& data) const;
+    // Closes the master side, as a modem that goes away: writes to the slave side then fail.
+    void closeMaster();
     // Reads from the master side until `done(received)` or `timeoutMs` passed.
     QByteArray readUntil(const std::function<bool(const QByteArray&)>& done,
                          int timeoutMs = 10000) const;
