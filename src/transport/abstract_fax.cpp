@@ -156,6 +156,14 @@ void TFxAbstractFax::sendClass1Command(const QString& command, int waitMs, int t
     if (waitMs > 0) line_->pause(waitMs);
     line_->pause(kClass1CommandPauseMs);
     sendRaw(command.toLatin1() + kCr);
+    if (command.startsWith(QLatin1String("AT+FRH")) ||
+        command.startsWith(QLatin1String("AT+FRM"))) {
+        class1_.listenCommand = command;
+        class1_.listenSentMs = line_->nowMs();
+        class1_.quickFcErrors = 0;
+    } else {
+        class1_.listenCommand.clear();
+    }
     class1_.frameSeen = false;
     class1_.frameOpen = class1_.frameDle = false;
     class1_.frame.clear();
@@ -306,8 +314,8 @@ bool TFxAbstractFax::readReplyLine(QString& text) {
         if (c == kCr || c == kLf) {
             text = TrimmedLine(partialLine_);
             partialLine_.clear();
-            if (!text.isEmpty()) return true;
-            continue;
+            if (text.isEmpty() || repeatListenAfterQuickFcError(text)) continue;
+            return true;
         }
         if (partialLine_.size() < kMaxReplyLineLength) partialLine_.append(c);
     }

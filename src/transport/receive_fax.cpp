@@ -505,7 +505,9 @@ void TFxReceiveFax::stGtPgRslt(const QString& reply) {
             ++badPages_;
             --currentPage_;
         } else {
-            const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
+            // Class 2 modems deliver the bits of each byte reversed, Class 2.0 in line order.
+            const ReceivedPageCheck check =
+                PutIntoFileOrder(page_.data(), classInUse_ == FaxClassKind::Class2);
             if (check.decodable) {
                 keepPage();
                 if (state_ == rfAbort) return;

@@ -703,16 +703,15 @@ void TFxSendFax::stSendPage(FaxLineEvent event) {
 // XOFF and XON under software flow control. True when an XON ended a pause.
 bool TFxSendFax::dropOrHoldInput() {
     const QByteArray bytes = line().read(line().bytesWaiting());
+    const bool paused = xoff_;
     if (isClass1()) {
-        holdInput(bytes);
-        return false;
+        // Under software flow control XOFF and XON pace the data; the rest is the modem's
+        // answer to the page's end.
+        holdInput(SoftwareFlow ? TakeFlowControl(bytes, xoff_) : bytes);
+        return paused && !xoff_;
     }
     if (!SoftwareFlow) return false;
-    const bool paused = xoff_;
-    for (char c : bytes) {
-        if (c == kXoff) xoff_ = true;
-        if (c == kXon) xoff_ = false;
-    }
+    TakeFlowControl(bytes, xoff_);
     return paused && !xoff_;
 }
 
