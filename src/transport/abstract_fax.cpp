@@ -154,6 +154,8 @@ bool TFxAbstractFax::prepareClass1(bool sending) {
 
 void TFxAbstractFax::sendClass1Command(const QString& command, int waitMs, int ticks) {
     if (waitMs > 0) line_->pause(waitMs);
+    // Page data are over: the modem's frames may hold DC1 and DC3 bytes.
+    if (SoftwareFlow) line_->setSoftwareFlow(false);
     line_->pause(kClass1CommandPauseMs);
     sendRaw(command.toLatin1() + kCr);
     if (command.startsWith(QLatin1String("AT+FRH")) ||

@@ -616,6 +616,7 @@ void TFxSendFax::stSndPgeHdr() {
 
 void TFxSendFax::stPrepPage() {
     xoff_ = false;
+    if (SoftwareFlow && isClass1()) line().setSoftwareFlow(true);
     bytes_ = 0;
     pageLength_ = page_.pageLength();
     pageDone_ = false;

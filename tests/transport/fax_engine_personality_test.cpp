@@ -26,6 +26,7 @@ struct PersonalityCase {
     int result;            // Corvane's finish code
     const char* rate;      // the far end's rate for a call that succeeds
     bool xonXoff = false;  // the engine's software flow control (a modem family setting)
+    int rows = 160;        // a page long enough to fill the modem's buffer where that matters
 };
 
 void PrintTo(const PersonalityCase& c, std::ostream* os) {
@@ -53,7 +54,7 @@ class Personality : public ::testing::TestWithParam<PersonalityCase> {};
 TEST_P(Personality, PagesArriveRowForRowOrTheCallFailsWithItsCode) {
     const PersonalityCase& c = GetParam();
     ScratchFolder dir;
-    const TestPage page = PatternPage(7, true, 160);
+    const TestPage page = PatternPage(7, true, c.rows);
     std::unique_ptr<TFxAbstractFax> engine;
     std::unique_ptr<FaxlineRun> line;
     EngineTrace trace;
@@ -132,8 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
             "FcerrorEagerTwiceReceive", {"fcerror-eager:2", "early-ok"}, C1, Rx, 0, "14400"},
         // XON/XOFF alone pace the page data: with software flow control (the family's
         // setting) the engine waits for XON.
-        PersonalityCase{"IgnoresCtsSendXonXoff", {"ignores-cts"}, C1, Tx, 0, "14400", true},
-        PersonalityCase{"Fclass1ForcesXonSend", {"fclass1-forces-xon"}, C1, Tx, 0, "14400", true},
+        PersonalityCase{"IgnoresCtsSendXonXoff", {"ignores-cts"}, C1, Tx, 0, "14400", true, 1400},
+        PersonalityCase{
+            "Fclass1ForcesXonSend", {"fclass1-forces-xon"}, C1, Tx, 0, "14400", true, 1400},
         PersonalityCase{"IgnoresCtsReceive", {"ignores-cts"}, C1, Rx, 0, "14400"},
         // Received pages in the bit order opposite to the one the modem claims: the order is
         // told from the page.

@@ -113,7 +113,7 @@ size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
     size_t taken = 0;
     // T.31 drops whatever follows DLE ETX within one chunk, so bytes go in one at a time.
     // A modem pacing by XON/XOFF alone reads on; what its buffer cannot hold is lost.
-    while (taken < len && (!holding_ || xon_flow_)) {
+    while (taken < len && !(holding_ && !xon_flow_) && !(xon_flow_ && xoff_sent_ && DteStops())) {
         at_state_t& at = t31_->at_state;
         const bool command_mode =
             at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
@@ -565,6 +565,12 @@ void Class1Modem::Respond(const std::string& text, int code) {
 
 // ---------------------------------------------------------------------------------------
 // Personalities
+
+// A DTE whose port obeys XOFF holds what it has queued; one that does not (or that stops
+// only feeding its port) keeps sending what the port already has.
+bool Class1Modem::DteStops() const {
+    return dte_stops_on_xoff_ && dte_stops_on_xoff_();
+}
 
 void Class1Modem::SoftwareFlow() {
     xon_flow_ = xon_flow_ || personality_.ignores_cts;

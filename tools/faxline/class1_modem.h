@@ -108,6 +108,7 @@ class Class1Modem : public Modem {
     bool xon_flow_ = false;
     bool xoff_sent_ = false;
     void SoftwareFlow();
+    bool DteStops() const;
 };
 
 }  // namespace corvane::faxline

@@ -51,6 +51,8 @@ class Modem : public LineParty {
 
     // The faults of real modems this one shows (--personality).
     void SetPersonality(const Personality& p) { personality_ = p; }
+    // Whether the DTE's port stops its output on XOFF (set by the session).
+    void SetDteStopsOnXoff(std::function<bool()> query) { dte_stops_on_xoff_ = std::move(query); }
 
     int underruns() const { return underruns_; }
     // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
@@ -79,6 +81,7 @@ class Modem : public LineParty {
     bool AutoAnswerAllowed() const { return dtr_up_ || amp_d_ == 0; }
 
     Personality personality_;
+    std::function<bool()> dte_stops_on_xoff_;
     int amp_c_ = 1;
     int amp_d_ = 2;
     bool dtr_up_ = true;

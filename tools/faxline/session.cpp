@@ -64,6 +64,7 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
         auto modem =
             std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
         if (stations_.empty()) modem->SetPersonality(options_.personality);
+        modem->SetDteStopsOnXoff([&port] { return port.DteOutputStopsOnXoff(); });
         return modem;
     }
     auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose, classes);
