@@ -469,7 +469,9 @@ void TFxReceiveFax::stStartPage() {
     postPage_ = -1;
     line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     bytes_ = 0;
-    if (!isClass1()) sendRaw(QByteArray(1, kDc2));
+    // DC2 asks for the page; the XON after it starts the modems that wait for XON instead and
+    // is only a "go on" to the others.
+    if (!isClass1()) sendRaw(QByteArray(1, kDc2) + kXon);
     setStatus(fsGettingPage);
     state_ = rfGtPgDta;
 }

@@ -141,6 +141,11 @@ INSTANTIATE_TEST_SUITE_P(
         // told from the page.
         PersonalityCase{"Class2MsbFirstReceive", {"class2-msb-first"}, C2, Rx, 0, "14400"},
         PersonalityCase{"FboInvertedReceive", {"fbo-inverted"}, C20, Rx, 0, "14400"},
+        // DC2 then XON after +FDR: either starts the page.
+        PersonalityCase{"XonOnlyReceiveClass2", {"xon-only"}, C2, Rx, 0, "14400"},
+        PersonalityCase{"XonOnlyReceiveClass20", {"xon-only"}, C20, Rx, 0, "14400"},
+        // No XON after +FDT's CONNECT: the page goes after a short wait.
+        PersonalityCase{"NoXonAfterFdtSend", {"no-xon-after-fdt"}, C2, Tx, 0, "14400"},
         // The page's own RTC ends it on the line.
         PersonalityCase{"NoRtcSendClass2", {"no-rtc"}, C2, Tx, 0, "14400"},
         PersonalityCase{"NoRtcSendClass20", {"no-rtc"}, C20, Tx, 0, "14400"}),
@@ -206,7 +211,11 @@ INSTANTIATE_TEST_SUITE_P(
         EfaxCase{"Class2MsbFirstReceive", {"class2-msb-first"}, "2", Rx, "", 3, "failed"},
         EfaxCase{"Class2MsbFirstReceiveOptionR", {"class2-msb-first"}, "2", Rx, "r", 0, "ok"},
         EfaxCase{"FboInvertedReceive", {"fbo-inverted"}, "0", Rx, "", 3, "failed"},
-        EfaxCase{"NoRtcSendClass2", {"no-rtc"}, "2", Tx, "", 0, "ok"}),
+        EfaxCase{"NoRtcSendClass2", {"no-rtc"}, "2", Tx, "", 0, "ok"},
+        // efax sends DC2 unless told to send XON (-ox).
+        EfaxCase{"XonOnlyReceive", {"xon-only"}, "2", Rx, "", 3, "failed"},
+        EfaxCase{"XonOnlyReceiveOptionX", {"xon-only"}, "2", Rx, "x", 0, "ok"},
+        EfaxCase{"NoXonAfterFdtSend", {"no-xon-after-fdt"}, "2", Tx, "", 0, "ok"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -139,7 +139,8 @@ size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
                 break;
             }
             case Input::kWaitDc2:
-                if (data[taken] == kDc2) StartPageOut();  // only DC2 releases the page
+                // Only DC2 releases the page (only XON, for a modem with that fault).
+                if (data[taken] == (personality_.xon_only ? kXon : kDc2)) StartPageOut();
                 ++taken;
                 break;
             case Input::kPageOut:
@@ -205,7 +206,7 @@ void Class2Modem::StartPageIn() {
     Reply(Name("+FDCS", "+FCS") + ":" + Format(SessionParams()));
     Reply("CONNECT");
     const uint8_t xon = kXon;
-    to_dte_(&xon, 1);
+    if (!personality_.no_xon_after_fdt) to_dte_(&xon, 1);
     xoff_sent_ = false;
     input_ = Input::kPageIn;
     page_in_.clear();

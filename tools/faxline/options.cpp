@@ -137,7 +137,8 @@ Remote fax machine (when there is no second modem):
                        commands after each transmission). Class 2: class2-msb-first,
                        fbo-inverted (received pages reach the DTE in the bit order
                        opposite to +FBOR / +FBO), no-rtc (no RTC of its own after a
-                       page it sends)
+                       page it sends), xon-only (XON, not DC2, starts a received page),
+                       no-xon-after-fdt (no XON after +FDT's CONNECT)
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
 
@@ -372,8 +373,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     }
     if (o.personality.class2_only() && o.modem_kind != ModemKind::kClass2) {
         error =
-            "--personality class2-msb-first, fbo-inverted and no-rtc are faults of a Class 2 "
-            "modem";
+            "--personality class2-msb-first, fbo-inverted, no-rtc, xon-only and "
+            "no-xon-after-fdt are faults of a Class 2 modem";
         return std::nullopt;
     }
     if (o.modem_link.empty()) {

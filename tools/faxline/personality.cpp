@@ -6,7 +6,8 @@ namespace corvane::faxline {
 
 const char* PersonalityNames() {
     return "early-ok, fcerror-eager[:N], ignores-cts, xonxoff-only, fclass1-forces-xon, "
-           "class2-msb-first, fbo-inverted, no-rtc";
+           "class2-msb-first, fbo-inverted, no-rtc, xon-only, "
+           "no-xon-after-fdt";
 }
 
 bool AddPersonality(const std::string& spec, Personality& p, std::string& error) {
@@ -31,6 +32,10 @@ bool AddPersonality(const std::string& spec, Personality& p, std::string& error)
         p.ignores_cts = true;
     } else if (name == "fclass1-forces-xon" && colon == std::string::npos) {
         p.fclass1_forces_xon = true;
+    } else if (name == "xon-only" && colon == std::string::npos) {
+        p.xon_only = true;
+    } else if (name == "no-xon-after-fdt" && colon == std::string::npos) {
+        p.no_xon_after_fdt = true;
     } else if (name == "no-rtc" && colon == std::string::npos) {
         p.no_rtc = true;
     } else if (name == "fbo-inverted" && colon == std::string::npos) {

@@ -23,13 +23,19 @@ struct Personality {
     bool class2_msb_first = false;
     // Class 2.0: the same against +FBO.
     bool fbo_inverted = false;
+    // Class 2/2.0 receiving: only XON (DC1), not DC2, releases a page after +FDR's CONNECT.
+    bool xon_only = false;
+    // Class 2 sending: no XON after +FDT's CONNECT to say the modem is ready for data.
+    bool no_xon_after_fdt = false;
     // Class 2/2.0 sending: the modem sends the DTE's page as it is, with no RTC of its own.
     bool no_rtc = false;
 
     bool class1_only() const {
         return early_ok || fcerror_eager > 0 || ignores_cts || fclass1_forces_xon;
     }
-    bool class2_only() const { return class2_msb_first || fbo_inverted || no_rtc; }
+    bool class2_only() const {
+        return class2_msb_first || fbo_inverted || no_rtc || xon_only || no_xon_after_fdt;
+    }
 };
 
 // Adds NAME or NAME:N to `p`. False with `error` set for an unknown name or a bad count.
