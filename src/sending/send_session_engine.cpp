@@ -52,6 +52,10 @@ int DialWaitFromInitString(const QString& initString) {
     return std::max(seconds, kMinimumDialWaitSeconds);
 }
 
+bool InitStringSelectsXonXoff(const QString& initString) {
+    return initString.contains(QLatin1String("&K4"), Qt::CaseInsensitive);
+}
+
 QString ModemInitFromSetting(const QString& initString) {
     if (initString.trimmed().isEmpty()) return {};
     return AtCommandLine(initString);
@@ -90,6 +94,7 @@ SendEngineSetup ConfigureSendFax(TFxSendFax& fax, const SendEngineOptions& o,
     fax.DialAttempts = o.dialAttempts;
     fax.DialRetryWait = o.retryWaitSeconds;
     fax.DialWait = DialWaitFromInitString(o.initString);
+    fax.SoftwareFlow = InitStringSelectsXonXoff(o.initString);
     fax.StationID = Cut(o.stationId);
     fax.DialPrefix = request.prefixDisabled ? QString() : Cut(request.prefix);
     fax.ModemInit = Cut(ModemInitFromSetting(o.initString));

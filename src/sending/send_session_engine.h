@@ -52,6 +52,9 @@ struct SendRequest {
 // The seconds the engine waits for the remote to answer: the S7 value of the init string
 // when it is longer than 75 s, else 75 s.
 int DialWaitFromInitString(const QString& initString);
+// True when the init string chooses XON/XOFF flow control (&K4): the modem then paces page
+// data by XOFF and XON, which the engine must obey.
+bool InitStringSelectsXonXoff(const QString& initString);
 // The init command the engine sends: empty for a blank setting, else the setting as a command
 // line (AtCommandLine: "AT" in front unless it begins with it).
 QString ModemInitFromSetting(const QString& initString);

@@ -155,8 +155,18 @@ bool TFxAbstractFax::PrepareClass1(bool sending) {
 
 void TFxAbstractFax::SendClass1Command(const QString& command, int waitMs, int ticks) {
     if (waitMs > 0) line_->pause(waitMs);
+    // Page data are over: the modem's frames may hold DC1 and DC3 bytes.
+    if (SoftwareFlow) line_->setSoftwareFlow(false);
     line_->pause(kClass1CommandPauseMs);
     SendRaw(command.toLatin1() + kCr);
+    if (command.startsWith(QLatin1String("AT+FRH")) ||
+        command.startsWith(QLatin1String("AT+FRM"))) {
+        class1_.listenCommand = command;
+        class1_.listenSentMs = line_->nowMs();
+        class1_.quickFcErrors = 0;
+    } else {
+        class1_.listenCommand.clear();
+    }
     class1_.frameSeen = false;
     class1_.frameOpen = class1_.frameDle = false;
     class1_.frame.clear();
@@ -380,8 +390,8 @@ bool TFxAbstractFax::ReadReplyLine(QString& text) {
         if (c == kCr || c == kLf) {
             text = TrimmedLine(partialLine_);
             partialLine_.clear();
-            if (!text.isEmpty()) return true;
-            continue;
+            if (text.isEmpty() || RepeatListenAfterQuickFcError(text)) continue;
+            return true;
         }
         if (partialLine_.size() < kMaxReplyLineLength) partialLine_.append(c);
     }

@@ -194,6 +194,10 @@ class TFxAbstractFax : public QObject {
 
   private:
     void EnsureLine();
+    // A +FCERROR that answers a listening command at once: the modem still heard the tail of
+    // the last carrier (an OK given before the carrier ended) or refuses its first try. The
+    // command goes again and the reply is not the machine's business. True when it did.
+    bool RepeatListenAfterQuickFcError(const QString& reply);
 
     std::unique_ptr<FaxLine> line_;
     bool ownLineFromPort_ = false;

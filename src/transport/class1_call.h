@@ -38,6 +38,11 @@ struct Class1Call {
     bool frameOpen = false;
     bool frameDle = false;
     QByteArray frame;
+    // The last command that made the modem listen (+FRH/+FRM), when it went and how often a
+    // +FCERROR that came at once has sent it again.
+    QString listenCommand;
+    std::int64_t listenSentMs = 0;
+    int quickFcErrors = 0;
 
     int bps() const { return RateByIndex(rateIndex, v17).bps; }
     QString trainCode() const { return QLatin1String(RateByIndex(rateIndex, v17).trainCode); }

@@ -91,6 +91,7 @@ class ComPortFaxLine : public FaxLine {
     }
     void setDTR(bool on) override { port_.SetDTR(on); }
     void setRTS(bool on) override { port_.SetRTS(on); }
+    void setSoftwareFlow(bool on) override { port_.SetSoftwareFlow(on); }
     bool carrier() override { return port_.Open() && port_.CheckDCD(); }
     void setBaud(int baud) override {
         if (baud > 0 && baud != port_.Baud()) port_.SetBaud(baud);

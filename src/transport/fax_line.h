@@ -56,6 +56,8 @@ class FaxLine {
 
     virtual void setDTR(bool on) = 0;
     virtual void setRTS(bool on) = 0;
+    // XOFF/XON from the modem pause output where the port can do it (page data only).
+    virtual void setSoftwareFlow(bool) {}
     virtual bool carrier() = 0;
     // 0 keeps the rate.
     virtual void setBaud(int baud) = 0;

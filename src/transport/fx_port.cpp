@@ -93,6 +93,12 @@ void TFxComPort::SetOutSize(int size) {
     outSize_ = size;
 }
 
+void TFxComPort::SetSoftwareFlow(bool on) {
+    if (line_.softwareFlow == on) return;
+    line_.softwareFlow = on;
+    if (dispatcher_) dispatcher_->Device().applySettings(line_);
+}
+
 void TFxComPort::SetHWFlowOptions(unsigned options) {
     hwFlow_ = options;
     NormaliseFlowLimits();

@@ -61,6 +61,9 @@ class TFxComPort {
     // -3006 when what waits does not fit the new size.
     void SetOutSize(int size);
     unsigned HWFlowOptions() const { return hwFlow_; }
+    // XOFF/XON from the modem pause output in the driver. Only for page data sent: anything
+    // the modem sends would lose its DC1 and DC3 bytes.
+    void SetSoftwareFlow(bool on);
     void SetHWFlowOptions(unsigned options);
     int BufferFull() const { return bufferFull_; }
     void SetBufferFull(int bytes);

@@ -267,7 +267,9 @@ void TFxReceiveFax::StStartPage() {
     postPage_ = -1;
     Line().armTimer(FaxTimer::Reply, kReplyWaitTicks);
     bytes_ = 0;
-    if (!IsClass1()) SendRaw(QByteArray(1, kDc2));
+    // DC2 asks for the page; the XON after it starts the modems that wait for XON instead and
+    // is only a "go on" to the others.
+    if (!IsClass1()) SendRaw(QByteArray(1, kDc2) + kXon);
     SetStatus(fsGettingPage);
     state_ = rfGtPgDta;
 }
@@ -303,7 +305,9 @@ void TFxReceiveFax::StGtPgRslt(const QString& reply) {
             ++badPages_;
             --currentPage_;
         } else {
-            const ReceivedPageCheck check = PutIntoFileOrder(page_.data());
+            // Class 2 modems deliver the bits of each byte reversed, Class 2.0 in line order.
+            const ReceivedPageCheck check =
+                PutIntoFileOrder(page_.data(), classInUse_ == FaxClassKind::Class2);
             if (check.decodable) {
                 KeepPage();
                 if (state_ == rfAbort) return;

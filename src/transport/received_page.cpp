@@ -22,6 +22,8 @@ constexpr std::array<uchar, 256> MakeReverseTable() {
 }
 constexpr std::array<uchar, 256> kReverse = MakeReverseTable();
 constexpr int kEndOfPageEols = 6;
+// Fewer lines than this decode in either order: the page cannot tell its order.
+constexpr int kLinesToTell = 8;
 
 class CountingSink : public T4LineSink {
   public:
@@ -74,7 +76,19 @@ DecodeCount Decode(const QByteArray& data, bool reversed) {
     return {decoder.acceptedLines(), decoder.badCodes()};
 }
 
+PageBitOrder Judge(const DecodeCount& direct, const DecodeCount& reversed) {
+    const int best = std::max(direct.lines, reversed.lines);
+    const int other = std::min(direct.lines, reversed.lines);
+    // The wrong order decodes a line now and then by chance; the right one nearly all.
+    if (best < kLinesToTell || best < 2 * other + kLinesToTell / 2) return PageBitOrder::Unknown;
+    return direct.lines > reversed.lines ? PageBitOrder::FileOrder : PageBitOrder::Reversed;
+}
+
 }  // namespace
+
+PageBitOrder DetectPageBitOrder(const QByteArray& data) {
+    return Judge(Decode(data, false), Decode(data, true));
+}
 
 void ReceivedPageCollector::reset() {
     data_.clear();
@@ -115,11 +129,13 @@ void ReverseBitsInPlace(QByteArray& data) {
     for (char& c : data) c = char(kReverse[uchar(c)]);
 }
 
-ReceivedPageCheck PutIntoFileOrder(QByteArray& data) {
+ReceivedPageCheck PutIntoFileOrder(QByteArray& data, bool modemReverses) {
     const DecodeCount direct = Decode(data, false);
     const DecodeCount reversed = Decode(data, true);
     ReceivedPageCheck check;
-    check.reversed = reversed.lines > direct.lines;
+    const PageBitOrder order = Judge(direct, reversed);
+    check.reversed =
+        order == PageBitOrder::Unknown ? modemReverses : order == PageBitOrder::Reversed;
     const DecodeCount& chosen = check.reversed ? reversed : direct;
     if (check.reversed) ReverseBitsInPlace(data);
     check.lines = chosen.lines;

@@ -4,8 +4,10 @@
 // decoding before the page is kept.
 //
 // Modems differ in the bit order they deliver: most Class 2 modems put the first bit of the
-// line in the highest bit of each byte, Class 2.0 modems (and APF files) in the lowest. The
-// order is decided on the data itself: the one under which more lines decode wins.
+// line in the highest bit of each byte, Class 2.0 modems (and APF files) in the lowest, and
+// not every modem does what +FBOR/+FBO asks. The order is decided on the data itself: the
+// one under which clearly more lines decode wins. A page too short to tell keeps the order
+// the modem is expected to use.
 
 #include <QByteArray>
 
@@ -31,6 +33,12 @@ class ReceivedPageCollector {
     bool overflow_ = false;
 };
 
+enum class PageBitOrder { FileOrder, Reversed, Unknown };
+
+// The bit order of coded page data; Unknown when the page has too few lines to tell, or both
+// orders decode about as well.
+PageBitOrder DetectPageBitOrder(const QByteArray& data);
+
 struct ReceivedPageCheck {
     bool reversed = false;  // the bits of each byte were reversed into file order
     int lines = 0;          // lines that decoded
@@ -40,7 +48,8 @@ struct ReceivedPageCheck {
 };
 
 // Decides the bit order, reverses `data` in place when needed and checks that it decodes.
-ReceivedPageCheck PutIntoFileOrder(QByteArray& data);
+// `modemReverses`: the order to assume when the data cannot tell (Class 2 delivers reversed).
+ReceivedPageCheck PutIntoFileOrder(QByteArray& data, bool modemReverses = false);
 
 void ReverseBitsInPlace(QByteArray& data);
 

@@ -399,6 +399,7 @@ void TFxSendFax::StOpenCover() {
 
 void TFxSendFax::StPrepPage() {
     xoff_ = false;
+    if (SoftwareFlow && IsClass1()) Line().setSoftwareFlow(true);
     bytes_ = 0;
     pageLength_ = page_.pageLength();
     pageDone_ = false;
@@ -486,16 +487,15 @@ void TFxSendFax::StSendPage(FaxLineEvent event) {
 // XOFF and XON under software flow control. True when an XON ended a pause.
 bool TFxSendFax::DropOrHoldInput() {
     const QByteArray bytes = Line().read(Line().bytesWaiting());
+    const bool paused = xoff_;
     if (IsClass1()) {
-        HoldInput(bytes);
-        return false;
+        // Under software flow control XOFF and XON pace the data; the rest is the modem's
+        // answer to the page's end.
+        HoldInput(SoftwareFlow ? TakeFlowControl(bytes, xoff_) : bytes);
+        return paused && !xoff_;
     }
     if (!SoftwareFlow) return false;
-    const bool paused = xoff_;
-    for (char c : bytes) {
-        if (c == kXoff) xoff_ = true;
-        if (c == kXon) xoff_ = false;
-    }
+    TakeFlowControl(bytes, xoff_);
     return paused && !xoff_;
 }
 

@@ -19,6 +19,19 @@ void AppendLine(QByteArray& out, const QByteArray& line, int minLineBytes) {
 
 }  // namespace
 
+QByteArray TakeFlowControl(const QByteArray& bytes, bool& paused) {
+    QByteArray rest;
+    for (char c : bytes) {
+        if (c == kXoff)
+            paused = true;
+        else if (c == kXon)
+            paused = false;
+        else
+            rest.append(c);
+    }
+    return rest;
+}
+
 void AppendDleDoubled(QByteArray& out, const QByteArray& data) {
     out.reserve(out.size() + data.size() + data.size() / 64 + 16);
     for (char c : data) {

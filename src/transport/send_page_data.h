@@ -22,6 +22,10 @@ constexpr int kPageBlockSize = 4096;
 // Appends `data` to `out` with every DLE doubled.
 void AppendDleDoubled(QByteArray& out, const QByteArray& data);
 
+// Takes the modem's XOFF and XON out of `bytes` while page data flow: `paused` follows the
+// last of them. Returns the other bytes (a Class 1 modem's answer to the page's end).
+QByteArray TakeFlowControl(const QByteArray& bytes, bool& paused);
+
 // Eight white scan lines, then one coded line per raster row of `headerText` (nothing more
 // when it is empty), DLE doubled. `minLineBytes` fills every line up to that length (Class 1).
 QByteArray HeaderBandBytes(HeaderLineRenderer* renderer, const QString& headerText, bool fine,

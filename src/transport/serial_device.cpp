@@ -147,6 +147,9 @@ void SerialDevice::applySettings(const LineSettings& s) {
     if (s.stopBits == 2) t.c_cflag |= CSTOPB;
     if (s.hardwareFlow) t.c_cflag |= CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // The driver itself stops output on the modem's XOFF, so that what is queued for the
+    // port waits too.
+    if (s.softwareFlow) t.c_iflag |= IXON;
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     cfsetispeed(&t, baud->code);

@@ -32,7 +32,8 @@ struct LineSettings {
     Parity parity = Parity::None;
     int dataBits = 8;
     int stopBits = 1;
-    bool hardwareFlow = true;  // RTS/CTS
+    bool hardwareFlow = true;   // RTS/CTS
+    bool softwareFlow = false;  // XOFF/XON from the modem stop and restart output
 };
 
 class SerialDevice {

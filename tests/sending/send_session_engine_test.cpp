@@ -33,6 +33,26 @@ TEST(SendEngine, DialWaitComesFromS7AndIsNeverBelow75Seconds) {
     for (const auto& r : rows) EXPECT_EQ(DialWaitFromInitString(r.init), r.seconds) << r.init;
 }
 
+// A modem that paces page data by XOFF/XON alone is told so by &K4 in the init string; the
+// engine then obeys XOFF while it sends page data.
+TEST(SendEngine, XonXoffFlowControlFollowsAndK4InTheInitString) {
+    const struct {
+        const char* init;
+        bool xonXoff;
+    } rows[] = {{"AT&F&C1&D2&K3S7=90", false},
+                {"AT&F&C1&D2&K4S7=90", true},
+                {"at&k4", true},
+                {"", false},
+                {"AT&K0", false}};
+    for (const auto& r : rows) {
+        Settings s;
+        s.InitString = r.init;
+        TFxSendFax fax;
+        ConfigureSendFax(fax, SendEngineOptions::FromSettings(s), SendRequest{});
+        EXPECT_EQ(fax.SoftwareFlow, r.xonXoff) << r.init;
+    }
+}
+
 TEST(SendEngine, InitStringGetsAtInFrontUnlessItBeginsWithIt) {
     const struct {
         const char* setting;

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "faxdoc/convert/header_renderer.h"
 #include "faxdoc/t4_decoder.h"
 #include "faxdoc/t4_encoder.h"
 #include "transport/class2_commands.h"
@@ -59,6 +60,73 @@ TEST(ReceivedPage, EitherBitOrderEndsUpInFileOrder) {
         EXPECT_EQ(check.reversed, modemReverses);
         EXPECT_TRUE(check.decodable);
         EXPECT_EQ(check.lines, 200);
+        EXPECT_EQ(received, page);
+    }
+}
+
+// Lines of text in the fax font, `gap` white rows between them.
+std::vector<QByteArray> TextRows(int textLines, int gap) {
+    FaxFontHeaderRenderer renderer;
+    renderer.LoadForPage(true);
+    std::vector<QByteArray> out;
+    for (int t = 0; t < textLines; ++t) {
+        for (int row = 1; row <= renderer.RowCount(); ++row) {
+            QByteArray raster(kHeaderRasterBufferSize, '\0');
+            renderer.RenderTextRow(
+                QStringLiteral("LINE %1 OF THE QUICK BROWN FOX 0123456789").arg(t), row,
+                reinterpret_cast<std::uint8_t*>(raster.data()));
+            out.push_back(raster.left(216));
+        }
+        for (int g = 0; g < gap; ++g) out.emplace_back(216, '\0');
+    }
+    return out;
+}
+
+std::vector<QByteArray> MostlyWhiteRows() {
+    std::vector<QByteArray> out(300, QByteArray(216, '\0'));
+    for (size_t y = 25; y < out.size(); y += 50) out[y][int(y % 216)] = char(0x18);
+    return out;
+}
+
+struct BitOrderCase {
+    const char* name;
+    std::vector<QByteArray> rows;
+};
+
+// The received order is told from the page itself on pages of every kind, whichever order the
+// modem claims; a modem that says one order and delivers the other is caught.
+TEST(ReceivedPage, BitOrderIsToldFromThePageOfEveryKind) {
+    const std::vector<BitOrderCase> cases{
+        {"text", TextRows(6, 4)},
+        {"mostly white", MostlyWhiteRows()},
+        {"all black rows", std::vector<QByteArray>(120, QByteArray(216, char(0xFF)))},
+        {"random marks", RandomTextRows(60, 5)},
+    };
+    for (const BitOrderCase& c : cases) {
+        const QByteArray page = CodedPage(c.rows);
+        for (bool delivered : {false, true}) {
+            QByteArray received = page;
+            if (delivered) ReverseBitsInPlace(received);
+            EXPECT_EQ(DetectPageBitOrder(received),
+                      delivered ? PageBitOrder::Reversed : PageBitOrder::FileOrder)
+                << c.name;
+            const ReceivedPageCheck check = PutIntoFileOrder(received, !delivered);
+            EXPECT_EQ(check.reversed, delivered) << c.name;
+            EXPECT_TRUE(check.decodable) << c.name;
+            EXPECT_EQ(received, page) << c.name;
+        }
+    }
+}
+
+// A page of a few rows cannot show its order: no guess, the modem's own order is taken.
+TEST(ReceivedPage, TooShortAPageKeepsTheModemsOrder) {
+    const QByteArray page = CodedPage(std::vector<QByteArray>(3, QByteArray(216, '\0')));
+    for (bool modemReverses : {false, true}) {
+        QByteArray received = page;
+        if (modemReverses) ReverseBitsInPlace(received);
+        EXPECT_EQ(DetectPageBitOrder(received), PageBitOrder::Unknown);
+        const ReceivedPageCheck check = PutIntoFileOrder(received, modemReverses);
+        EXPECT_EQ(check.reversed, modemReverses);
         EXPECT_EQ(received, page);
     }
 }

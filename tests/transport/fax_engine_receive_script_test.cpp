@@ -63,6 +63,11 @@ class ReceiveModem {
     std::function<QByteArray(const QString& command)> answer;
     std::vector<QString> commands;
     std::vector<std::uint8_t> framesSent;  // FCFs, X bit cleared
+    // Output the modem gives only after `delayMs` on the line's clock (what it must first
+    // hear on the line), counted from when the script set it.
+    QByteArray delayed;
+    std::int64_t delayMs = 0;
+    std::int64_t delayedDueMs = -1;
 
     QByteArray take(const QByteArray& written) {
         QByteArray out;
@@ -158,11 +163,23 @@ void RunReceive(ReceiveModem& modem, FaxClassKind faxClass, ReceiveRun& run) {
     for (int round = 0; round < 200000 && !finished; ++round) {
         QCoreApplication::processEvents();
         line.pushInput(modem.take(line.takeWritten()));
+        if (!modem.delayed.isEmpty()) {
+            if (modem.delayedDueMs < 0) modem.delayedDueMs = line.nowMs() + modem.delayMs;
+            if (line.nowMs() >= modem.delayedDueMs) {
+                line.pushInput(modem.delayed);
+                modem.delayed.clear();
+                modem.delayedDueMs = -1;
+            }
+        }
         line.drain(1 << 20);
         if (line.deliverNext()) continue;
         QCoreApplication::processEvents();
         if (finished || line.deliverNext()) continue;
-        const std::int64_t wait = line.msToNextTimer();
+        std::int64_t wait = line.msToNextTimer();
+        if (modem.delayedDueMs >= 0) {
+            const std::int64_t due = modem.delayedDueMs - line.nowMs();
+            wait = wait < 0 ? due : std::min(wait, due);
+        }
         if (wait < 0) break;
         line.advance(std::max<std::int64_t>(wait, 1));
     }
@@ -213,7 +230,11 @@ TEST(Class1ReceiveScript, FcerrorWhereThePageBelongsMeansTheDcsCameAgain) {
             }
             if (++pageTries == 1) {
                 frames.push_back(FrameFromSender(fcfDcs, Dcs9600(), true));
-                return Lines("+FCERROR");
+                // The repeated DCS comes after the sender's T4: the modem says so once it
+                // hears the frames' flags.
+                modem.delayed = Lines("+FCERROR");
+                modem.delayMs = 1500;
+                return {};
             }
             frames.push_back(FrameFromSender(fcfEop, {}, true));
             frames.push_back(FrameFromSender(fcfDcn, {}, true));

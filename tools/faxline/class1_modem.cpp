@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "pty_port.h"
 
@@ -13,6 +14,8 @@ namespace corvane::faxline {
 namespace {
 
 constexpr int kDefaultS7Seconds = 60;
+// How long before the carrier ends a modem with the early OK gives it.
+constexpr int64_t kEarlyOkTailMs = 100;
 
 }  // namespace
 
@@ -40,6 +43,12 @@ Class1Modem::~Class1Modem() {
 int Class1Modem::AtToDte(at_state_s*, void* user_data, const uint8_t* buf, size_t len) {
     auto* self = static_cast<Class1Modem*>(user_data);
     self->modem_step_ = ++self->step_;
+    const std::string_view text(reinterpret_cast<const char*>(buf), len);
+    // A received frame (address 0xFF, then the control field with its final bit).
+    if (len >= 2 && buf[0] == 0xFF && self->t31_->at_state.at_rx_mode == AT_MODE_DELIVERY)
+        self->last_frame_final_ = (buf[1] & 0x10) != 0;
+    if (text.find_first_not_of("\r\n") != std::string_view::npos)
+        self->last_result_ok_ = text.find("OK") != std::string_view::npos;
     self->to_dte_(buf, len);
     return static_cast<int>(len);
 }
@@ -103,7 +112,8 @@ void Class1Modem::EndCall() {
 size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
     size_t taken = 0;
     // T.31 drops whatever follows DLE ETX within one chunk, so bytes go in one at a time.
-    while (taken < len && !holding_) {
+    // A modem pacing by XON/XOFF alone reads on; what its buffer cannot hold is lost.
+    while (taken < len && !(holding_ && !xon_flow_) && !(xon_flow_ && xoff_sent_ && DteStops())) {
         at_state_t& at = t31_->at_state;
         const bool command_mode =
             at.at_rx_mode == AT_MODE_ONHOOK_COMMAND || at.at_rx_mode == AT_MODE_OFFHOOK_COMMAND;
@@ -115,12 +125,17 @@ size_t Class1Modem::FromDte(const uint8_t* data, size_t len) {
             continue;
         }
         if (at.at_rx_mode == AT_MODE_STUFFED &&
-            t31_->tx.in_bytes - t31_->tx.out_bytes >= T31_TX_BUF_LEN - 1)
+            t31_->tx.in_bytes - t31_->tx.out_bytes >= T31_TX_BUF_LEN - 1) {
             ++overflows_;
+            // A modem that does not hold the DTE back loses what its buffer cannot take
+            // (T.31 itself must not be handed more than it holds).
+            if (xon_flow_) continue;
+        }
         const char c = static_cast<char>(byte);
         if (!command_mode || c == '\r') dte_step_ = ++step_;
         t31_at_rx(t31_, &c, 1);
         RunDeferredRequests();
+        SoftwareFlow();
     }
     return taken;
 }
@@ -178,6 +193,7 @@ void Class1Modem::CommandByte(uint8_t c) {
         return;
     }
     if (AnswerRegisterLine(*commands)) return;
+    if (EagerFcError(*commands) || TailFcError(*commands)) return;
     bool factory = false;
     for (const AtCommand& cmd : *commands) {
         if (cmd.kind == AtCommand::Kind::kDial)
@@ -186,8 +202,13 @@ void Class1Modem::CommandByte(uint8_t c) {
         if (amp && (cmd.letter == 'C' || cmd.letter == 'D'))
             SetLineBehaviour(cmd.letter, cmd.number);
         if ((amp && cmd.letter == 'F') ||
-            (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z'))
+            (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z')) {
             ResetLineBehaviour();
+            xon_flow_ = false;
+        }
+        if (cmd.name == "FCLASS" && cmd.op == AtCommand::Op::kSet && cmd.value == "1" &&
+            personality_.fclass1_forces_xon)
+            xon_flow_ = true;
     }
     const int echo = at.p.echo;
     at.p.echo = 0;
@@ -316,6 +337,8 @@ void Class1Modem::DteHungUp() {
 }
 
 bool Class1Modem::WaitsForDte() const {
+    // The DTE has its early OK and may act while the carrier runs on: real time.
+    if (InTail()) return true;
     const int mode = t31_->at_state.at_rx_mode;
     // The modem has answered the DTE's last command (a result code, or CONNECT asking for
     // frame data) and nothing else has come from the DTE since.
@@ -359,6 +382,8 @@ bool Class1Modem::CarriesPageData() const {
 
 void Class1Modem::Transmit(int16_t* amp, int len) {
     const int produced = t31_tx(t31_, amp, len);
+    SoftwareFlow();
+    NoteEndOfSignal();
     std::fill(amp + produced, amp + len, 0);
     // A buffer that runs dry in the middle of page data makes the modem insert zero bytes,
     // which cut the coded line that was being sent.
@@ -397,6 +422,7 @@ void Class1Modem::Receive(int16_t* amp, int len) {
         return;
     }
     t31_rx(t31_, amp, len);
+    NoteEndOfSignal();
     NoticeFarEndGone();
     RunDeferredRequests();
     if (dialling_ && dial_deadline_ >= 0 && line_.now_samples() >= dial_deadline_) {
@@ -535,6 +561,82 @@ void Class1Modem::Respond(const std::string& text, int code) {
         at_put_response(&t31_->at_state, text.c_str());
     else
         at_put_response_code(&t31_->at_state, code);
+}
+
+// ---------------------------------------------------------------------------------------
+// Personalities
+
+// A DTE whose port obeys XOFF holds what it has queued; one that does not (or that stops
+// only feeding its port) keeps sending what the port already has.
+bool Class1Modem::DteStops() const {
+    return dte_stops_on_xoff_ && dte_stops_on_xoff_();
+}
+
+void Class1Modem::SoftwareFlow() {
+    xon_flow_ = xon_flow_ || personality_.ignores_cts;
+    if (!xon_flow_) return;
+    // XOFF at half the buffer, so that what the DTE's own buffers still hold fits; XON once
+    // it has drained to a quarter.
+    const int fill = t31_->tx.in_bytes - t31_->tx.out_bytes;
+    const bool stuffed = t31_->at_state.at_rx_mode == AT_MODE_STUFFED;
+    uint8_t c = 0;
+    if (!xoff_sent_ && stuffed && fill >= T31_TX_BUF_LEN / 2)
+        c = 0x13;
+    else if (xoff_sent_ && (!stuffed || fill <= T31_TX_BUF_LEN / 4))
+        c = 0x11;
+    if (c == 0) return;
+    xoff_sent_ = c == 0x13;
+    to_dte_(&c, 1);
+}
+
+bool Class1Modem::InTail() const {
+    return personality_.early_ok && line_.now_samples() < tail_until_;
+}
+
+// T.31 says OK once a transmission's carrier is off, and once a received final frame has
+// checked. A modem with the early OK says it while the carrier (its own, or the far end's)
+// still runs on for a few tens of milliseconds, and cannot listen until it has ended.
+void Class1Modem::NoteEndOfSignal() {
+    const int mode = t31_->at_state.at_rx_mode;
+    const bool transmitting = mode == AT_MODE_HDLC || mode == AT_MODE_STUFFED;
+    const bool carrying = transmitting || mode == AT_MODE_DELIVERY;
+    // After a received frame that is not the last the carrier goes on with the next one, and
+    // a NO CARRIER comes once the carrier has gone: neither has a tail.
+    if (carrying_ && !carrying && mode == AT_MODE_OFFHOOK_COMMAND && last_result_ok_ &&
+        (was_transmitting_ || last_frame_final_))
+        tail_until_ = line_.now_samples() + MsToSamples(kEarlyOkTailMs);
+    carrying_ = carrying;
+    was_transmitting_ = transmitting;
+}
+
+bool Class1Modem::TailFcError(const std::vector<AtCommand>& commands) {
+    if (!InTail()) return false;
+    for (const AtCommand& cmd : commands) {
+        if ((cmd.name == "FRM" || cmd.name == "FRH") && cmd.op == AtCommand::Op::kSet) {
+            // The receiver still hears the last carrier: it cannot start on a new one.
+            at_put_response_code(&t31_->at_state, AT_RESPONSE_CODE_FCERROR);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Class1Modem::EagerFcError(const std::vector<AtCommand>& commands) {
+    if (personality_.fcerror_eager <= 0) return false;
+    bool listens = false;
+    for (const AtCommand& cmd : commands) {
+        const bool set = cmd.op == AtCommand::Op::kSet;
+        // A transmission (or the start of a call) begins a new phase.
+        if (cmd.kind == AtCommand::Kind::kDial ||
+            (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'A') ||
+            (set && (cmd.name == "FTH" || cmd.name == "FTM")))
+            eager_left_ = personality_.fcerror_eager;
+        listens = listens || (set && (cmd.name == "FRM" || cmd.name == "FRH"));
+    }
+    if (!listens || eager_left_ <= 0) return false;
+    --eager_left_;
+    at_put_response_code(&t31_->at_state, AT_RESPONSE_CODE_FCERROR);
+    return true;
 }
 
 }  // namespace corvane::faxline

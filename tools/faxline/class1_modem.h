@@ -66,6 +66,13 @@ class Class1Modem : public Modem {
     bool AnswerRegisterLine(const std::vector<AtCommand>& commands);
     void SetEscapeRegisters();
     void Respond(const std::string& text, int code);
+    // Personalities: the early OK after a final frame and the tail of the carrier behind it,
+    // and the eager +FCERROR.
+    void NoteEndOfSignal();
+    bool InTail() const;
+    bool TailFcError(const std::vector<AtCommand>& commands);
+    // True when the line asked the modem to listen (+FRM/+FRH) and it said +FCERROR instead.
+    bool EagerFcError(const std::vector<AtCommand>& commands);
 
     TelephoneLine& line_;
     DteWriter to_dte_;
@@ -90,6 +97,18 @@ class Class1Modem : public Modem {
     uint64_t step_ = 0;
     uint64_t dte_step_ = 0;
     uint64_t modem_step_ = 0;
+    // early-ok: the DTE has had its OK, but the carrier runs on until then.
+    bool carrying_ = false;
+    bool was_transmitting_ = false;
+    bool last_frame_final_ = false;
+    bool last_result_ok_ = false;  // the modem's last output to the DTE said OK
+    int64_t tail_until_ = -1;
+    int eager_left_ = 0;
+    // ignores-cts and fclass1-forces-xon: XOFF/XON pace the DTE instead of holding it back.
+    bool xon_flow_ = false;
+    bool xoff_sent_ = false;
+    void SoftwareFlow();
+    bool DteStops() const;
 };
 
 }  // namespace corvane::faxline

@@ -111,9 +111,13 @@ Class2Modem::~Class2Modem() {
 // Page data from the DTE is taken in line order (first bit in the lowest bit of each byte).
 // Class 2 modems hand received pages to the DTE with the bits of each byte reversed, which
 // fax programs for Class 2 expect; Class 2.0 keeps line order both ways. +FBOR/+FBO bit 0
-// flips the bit order of page data.
+// flips the bit order of page data. A modem with the bit order fault hands received pages
+// over the other way round.
 bool Class2Modem::DteBitsReversed(bool to_dte) const {
-    const bool reversed = to_dte && fclass_ != "2.0";
+    const bool class20 = fclass_ == "2.0";
+    bool reversed = to_dte && !class20;
+    if (to_dte && (class20 ? personality_.fbo_inverted : personality_.class2_msb_first))
+        reversed = !reversed;
     return reversed != ((bit_order_ & 1) != 0);
 }
 
@@ -135,7 +139,8 @@ size_t Class2Modem::FromDte(const uint8_t* data, size_t len) {
                 break;
             }
             case Input::kWaitDc2:
-                if (data[taken] == kDc2) StartPageOut();  // only DC2 releases the page
+                // Only DC2 releases the page (only XON, for a modem with that fault).
+                if (data[taken] == (personality_.xon_only ? kXon : kDc2)) StartPageOut();
                 ++taken;
                 break;
             case Input::kPageOut:
@@ -201,7 +206,7 @@ void Class2Modem::StartPageIn() {
     Reply(Name("+FDCS", "+FCS") + ":" + Format(SessionParams()));
     Reply("CONNECT");
     const uint8_t xon = kXon;
-    to_dte_(&xon, 1);
+    if (!personality_.no_xon_after_fdt) to_dte_(&xon, 1);
     xoff_sent_ = false;
     input_ = Input::kPageIn;
     page_in_.clear();
@@ -314,7 +319,8 @@ void Class2Modem::FinishPageIn(uint8_t end) {
     }
     page_end_ = end;
     page_ready_ = true;
-    AppendRtc(page_in_);  // six EOLs end the page on the line
+    // Six EOLs end the page on the line, unless the modem leaves that to the DTE.
+    if (!personality_.no_rtc) AppendRtc(page_in_);
     post_page_ = end == ',' ? 0 : end == ';' ? 1 : end == '.' ? 2 : -1;
     // Class 2: OK comes once the page is out on the line; Class 2.0: once the remote
     // confirmed it.

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "line_party.h"
+#include "personality.h"
 
 namespace corvane::faxline {
 
@@ -48,6 +49,11 @@ class Modem : public LineParty {
     // the modem does not answer by itself.
     void SetDtr(bool up) { dtr_up_ = up; }
 
+    // The faults of real modems this one shows (--personality).
+    void SetPersonality(const Personality& p) { personality_ = p; }
+    // Whether the DTE's port stops its output on XOFF (set by the session).
+    void SetDteStopsOnXoff(std::function<bool()> query) { dte_stops_on_xoff_ = std::move(query); }
+
     int underruns() const { return underruns_; }
     // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
     // Class 2 modem sends zero bits, which are harmless fill between coded lines and damage
@@ -74,6 +80,8 @@ class Modem : public LineParty {
 
     bool AutoAnswerAllowed() const { return dtr_up_ || amp_d_ == 0; }
 
+    Personality personality_;
+    std::function<bool()> dte_stops_on_xoff_;
     int amp_c_ = 1;
     int amp_d_ = 2;
     bool dtr_up_ = true;

@@ -130,6 +130,15 @@ Remote fax machine (when there is no second modem):
   --dcn-after PHASE    the machine breaks off the call with DCN. dis: calling, on the
                        modem's DIS instead of DCS; dcs: answering, instead of CFR after
                        the training; page:N: answering, instead of MCF after page N
+  --personality NAME   the first modem shows a fault of real modems (repeatable, combinable;
+                       see tools/faxline/README.md). Class 1: early-ok (OK to a final
+                       frame before the carrier ends; +FRM/+FRH in that tail get
+                       +FCERROR), fcerror-eager[:N] (+FCERROR to the first N receive
+                       commands after each transmission). Class 2: class2-msb-first,
+                       fbo-inverted (received pages reach the DTE in the bit order
+                       opposite to +FBOR / +FBO), no-rtc (no RTC of its own after a
+                       page it sends), xon-only (XON, not DC2, starts a received page),
+                       no-xon-after-fdt (no XON after +FDT's CONNECT)
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
 
@@ -289,6 +298,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 error = "bad --dcn-after: " + v + " (dis, dcs or page:N)";
                 return std::nullopt;
             }
+        } else if (arg == "--personality") {
+            if (!value(v)) return std::nullopt;
+            if (!AddPersonality(v, o.personality, error)) return std::nullopt;
         } else if (arg == "--expect") {
             if (!value(o.expect)) return std::nullopt;
         } else {
@@ -353,6 +365,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     if (!ClassesValid(o.classes, o.modem_kind)) {
         error = "bad --classes for this modem: " + o.classes + " (choose from 0 and " +
                 SupportedClasses(o.modem_kind) + ")";
+        return std::nullopt;
+    }
+    if (o.personality.class1_only() && o.modem_kind != ModemKind::kClass1) {
+        error = "--personality early-ok and fcerror-eager are faults of a Class 1 modem";
+        return std::nullopt;
+    }
+    if (o.personality.class2_only() && o.modem_kind != ModemKind::kClass2) {
+        error =
+            "--personality class2-msb-first, fbo-inverted, no-rtc, xon-only and "
+            "no-xon-after-fdt are faults of a Class 2 modem";
         return std::nullopt;
     }
     if (o.modem_link.empty()) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "personality.h"
 #include "remote_fax.h"
 #include "telephone_line.h"
 
@@ -25,6 +26,7 @@ struct Options {
     std::string second_modem_link;  // set: two modems face each other, no fax machine
     ModemKind second_modem_kind = ModemKind::kClass1;
     RemoteFaxOptions remote;
+    Personality personality;  // faults of the first modem
     int call_after_ms = 1500;
     int calls = 1;  // calls the fax machine makes or answers in one run
     LineOptions line;

@@ -12,6 +12,12 @@
 #include <stdexcept>
 
 namespace corvane::faxline {
+
+bool PtyPort::DteOutputStopsOnXoff() const {
+    // The master's terminal calls reach the program's side.
+    termios t{};
+    return master_ >= 0 && tcgetattr(master_, &t) == 0 && (t.c_iflag & IXON) != 0;
+}
 namespace {
 
 // The modem side reads at most this much ahead of what the modem has taken, so that a modem

@@ -25,6 +25,9 @@ class PtyPort {
     const std::string& link_path() const { return link_path_; }
     const std::string& slave_path() const { return slave_path_; }
     int master_fd() const { return master_; }
+    // True when the program's side of the terminal stops its output on XOFF (IXON): its
+    // driver then holds what it has queued, as a serial port's does.
+    bool DteOutputStopsOnXoff() const;
 
     // Poll events to ask for; 0 while the master should be left out of a blocking poll
     // (POLLHUP would wake it at once).

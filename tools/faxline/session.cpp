@@ -60,9 +60,15 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
         if (options_.trace && port.dte_present()) Trace(name, data, len);
         port.Write(data, len);
     };
-    if (kind == ModemKind::kClass1)
-        return std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
+    if (kind == ModemKind::kClass1) {
+        auto modem =
+            std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
+        if (stations_.empty()) modem->SetPersonality(options_.personality);
+        modem->SetDteStopsOnXoff([&port] { return port.DteOutputStopsOnXoff(); });
+        return modem;
+    }
     auto modem = std::make_unique<Class2Modem>(line_, std::move(writer), options_.verbose, classes);
+    if (stations_.empty()) modem->SetPersonality(options_.personality);
     modem->SetDteBacklog([&port] { return port.Backlog(); });
     modem->SetPump([this] {
         ServicePorts(2000);
