@@ -2,15 +2,17 @@
 // Open fax logs in a fresh data folder, scripted message boxes and dialogs, and helpers that
 // add records and fax files: the ground the log command and window tests stand on.
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <deque>
 #include <functional>
 #include <optional>
 
 #include "core/app_folders.h"
-#include "logs/fax_data_module.h"
 #include "core/message_boxes.h"
 #include "fixtures/temp_home.h"
+#include "logs/fax_data_module.h"
 #include "logwindow/log_commands.h"
 
 namespace corvane::testing {
