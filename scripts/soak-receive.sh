@@ -2,8 +2,9 @@
 # The receive soak: the main window (offscreen) in receive mode answers CALLS calls (default
 # 200) from the simulated fax line, with faults mixed in (clean calls in Class 1, 2 and 2.0 at
 # several rates and both resolutions, drops mid-page and after a page, loud noise, a remote that
-# hangs up at the start), then checks the incoming log and the RECEIVE folder against what the
-# line reports, resident memory and open file descriptors. One summary line per check
+# hangs up at the start, pages refused with RTN and sent again, a person and a data modem
+# calling), then checks the incoming log and the RECEIVE folder against what the line reports
+# and what arrived, resident memory and open file descriptors. One summary line per check
 # ("SOAK ... PASS|FAIL"); the exit status is non-zero on any failure.
 #
 #   bash scripts/soak-receive.sh [CALLS]

@@ -43,10 +43,18 @@ void usage() {
         "           [--retry-wait S] NUMBER FILE.apf [MORE.apf...]\n"
         "       corvane-cli fax send --record RECNO [--port N|--device NAME|PATH] [--prefix P]\n"
         "           [--suffix S]\n"
-        "       corvane-cli fax receive --port N|--device NAME|PATH [--class auto|1|2|2.0] [--bps "
+        "       corvane-cli fax receive [--port N|--device NAME|PATH] [--class auto|1|2|2.0] "
+        "[--bps "
         "R]\n"
         "           [--station-id ID] [--rings N] [--dir DIR] [--once]");
 }
+
+// A command that needs the modem on a data folder where none has been set up yet. The window
+// would run the quick setup here; a terminal is told which command does the same.
+const QString kNoModemSetUp = QStringLiteral(
+    "corvane-cli fax: no modem is set up yet. Set it up with \"corvane-cli modem use --port N\" "
+    "(or --device NAME; \"corvane-cli modem find\" finds the port), or give --port N or "
+    "--device NAME");
 
 struct CommonOptions {
     int comNumber = 0;
@@ -432,7 +440,7 @@ int sendRecord(const QStringList& args) {
         }
     }
     if (!port && s.PortUnconfigured) {
-        err("corvane-cli fax: no modem is set up yet; give --port N or --device NAME");
+        err(kNoModemSetUp);
         return 1;
     }
     TFDM fdm;
@@ -506,6 +514,10 @@ int receiveFax(const QStringList& args) {
             return 2;
         }
     }
+    if (o.comNumber <= 0 && o.device.isEmpty() && GlobalSettings().PortUnconfigured) {
+        err(kNoModemSetUp);
+        return 1;
+    }
     if (!QDir().mkpath(r.receiveFolder)) {
         err("corvane-cli fax: cannot create " + r.receiveFolder);
         return 1;
@@ -542,7 +554,7 @@ int receiveFax(const QStringList& args) {
     QEventLoop loop;
     int endCode = 0;
     bool ended = false;
-    session.hooks.showError = [](const ReceiveFaxError& e) {
+    session.hooks.showError = [](const FaxErrorRequest& e) {
         QString text = QStringLiteral("corvane-cli fax: error %1 %2").arg(e.code).arg(e.message);
         if (!e.detail.isEmpty()) text += " (" + e.detail + ")";
         err(text);

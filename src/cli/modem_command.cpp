@@ -23,7 +23,8 @@ void usage() {
         "       corvane-cli modem ports\n"
         "       corvane-cli modem find\n"
         "       corvane-cli modem classes [--port N | --device NAME]\n"
-        "       corvane-cli modem suggest NAME");
+        "       corvane-cli modem suggest NAME\n"
+        "       corvane-cli modem use --port N | --device NAME [--name TEXT] [--fax NUMBER]");
 }
 
 int listPorts() {

@@ -2,13 +2,17 @@
 //   `modem find`: the port finder over COM1..COM8 and the named devices, with each answering
 //     modem's identification, the finder's advice and the result;
 //   `modem classes [--port N | --device NAME]`: the fax class check and its recommendation;
-//   `modem suggest NAME`: the family and init strings the modem database suggests.
+//   `modem suggest NAME`: the family and init strings the modem database suggests;
+//   `modem use --port N | --device NAME [--name TEXT] [--fax NUMBER]`: the quick setup without
+//     its window: the modem (and the user's name and fax number) stored, so that sending and
+//     receive mode stop asking for a modem.
 
 #include "cli/cli_commands.h"
 #include "core/port_map.h"
 #include "core/settings.h"
 #include "setup/logic/fax_class_check.h"
 #include "setup/logic/port_finder.h"
+#include "setup/logic/quick_setup_logic.h"
 #include "setup/logic/suggest_config.h"
 #include "transport/fx_port.h"
 #include "transport/port_operations.h"
@@ -102,6 +106,68 @@ int Suggest(const QStringList& args) {
     return 0;
 }
 
+int UseModem(const QStringList& args) {
+    static const QString kUsage = QStringLiteral(
+        "usage: corvane-cli modem use --port N | --device NAME [--name TEXT] [--fax NUMBER]");
+    LoadSettings();
+    Settings& settings = GlobalSettings();
+    QStringList devices;
+    for (const TelephonyDevice& d : TelephonyDevices()) devices << d.name;
+    QuickSetupLogic setup(settings, devices);
+    bool portGiven = false;
+    for (int i = 1; i < args.size(); ++i) {
+        if (i + 1 >= args.size()) {
+            err(kUsage);
+            return 2;
+        }
+        const QString& option = args[i];
+        const QString value = args[++i];
+        if (option == "--port") {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < kFirstComNumber || n > kLastComNumber) {
+                err("corvane-cli modem: --port takes 1 to 8");
+                return 2;
+            }
+            setup.comPortIndex = n - kFirstComNumber;
+            setup.useTapi = false;
+            portGiven = true;
+        } else if (option == "--device") {
+            setup.tapiIndex = int(devices.indexOf(value));
+            if (setup.tapiIndex < 0) {
+                err("corvane-cli modem: no telephony device is named \"" + value +
+                    "\" (corvane-cli modem ports lists them)");
+                return 1;
+            }
+            setup.useTapi = true;
+            portGiven = true;
+        } else if (option == "--name") {
+            setup.userName = value;
+        } else if (option == "--fax") {
+            setup.userFax = value;
+        } else {
+            err(kUsage);
+            return 2;
+        }
+    }
+    if (!portGiven) {
+        err(kUsage);
+        return 2;
+    }
+    setup.confirm();
+    if (const Status saved = SaveSettings(); !saved.ok()) {
+        err("corvane-cli modem: " + saved.message());
+        return 1;
+    }
+    if (settings.UseTAPI)
+        out("Modem: " + settings.TAPIDevice);
+    else
+        out(QStringLiteral("Modem: COM%1 (%2)")
+                .arg(settings.ComPort + 1)
+                .arg(PortDevicePath(settings.ComPort + 1)));
+    return 0;
+}
+
 }  // namespace
 
 int runModemSetupCommand(const QStringList& args) {
@@ -109,6 +175,7 @@ int runModemSetupCommand(const QStringList& args) {
     if (verb == "find" && args.size() == 1) return FindModem();
     if (verb == "classes") return CheckClasses(args);
     if (verb == "suggest") return Suggest(args);
+    if (verb == "use") return UseModem(args);
     return -1;
 }
 

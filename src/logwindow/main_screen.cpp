@@ -41,8 +41,8 @@
 #include "logwindow/rebuild_indexes_window.h"
 #include "logwindow/system_information_window.h"
 #include "receiving/arrival_sound.h"
-#include "receiving/receive_error_window.h"
 #include "receiving/receive_session.h"
+#include "sending/fax_error_form.h"
 #include "sending/intake/printer_intake.h"
 #include "sending/send_fax_form.h"
 #include "sending/send_fax_form_port_choice.h"
@@ -619,7 +619,7 @@ void TMainScreen::SendSelected() {
         corvane::ShowInformation(kSendInReceiveModeMessage);
         return;
     }
-    if (settings.PortUnconfigured && !settings.UseTAPI && !RunFirstSendSetup(settings, this))
+    if (settings.PortUnconfigured && !settings.UseTAPI && !RunFirstModemSetup(settings, this))
         return;
     xbase::XbaseTable& table = fdm_->FaxTable;
     switch (CheckSendCommand(false, currentPage() == LogPage::Incoming,
@@ -874,8 +874,8 @@ void TMainScreen::setupReceiveSession() {
     receive_ = std::make_unique<ReceiveSession>(*fdm_);
     ReceiveSession::Hooks& h = receive_->hooks;
     h.status = [this](const QString& text) { statusPanel_->setText(text); };
-    h.showError = [this](const ReceiveFaxError& e) {
-        return ShowReceiveFaxError(this, e, receiveErrorAutoCloseMs_);
+    h.showError = [this](const FaxErrorRequest& e) {
+        return ShowFaxError(e, this, receiveErrorAutoCloseMs_);
     };
     h.modeChanged = [this] { receiveModeChanged(); };
     h.busy = [](bool on) {
@@ -918,6 +918,9 @@ void TMainScreen::ReceiveButtonClick() {
     if (receive_->InReceiveMode()) {
         receive_->StopReceivingNow();
     } else {
+        // No modem set up yet: the quick setup first, and no receive mode without it.
+        Settings& settings = GlobalSettings();
+        if (settings.PortUnconfigured && !RunFirstModemSetup(settings, this)) return;
         // Receive mode reads the settings as they are when it starts.
         receive_->options = ReceiveOptions::FromSettings(GlobalSettings());
         receive_->StartReceivingNow();

@@ -42,6 +42,15 @@ constexpr int kMaxUnexpectedEnds = 3;
 
 const QString kPreparingPhaseFax = QStringLiteral("Preparing to receive faxes fax");
 
+// A start failure for the error window: no detail, no auto-close, no suggest, no continue.
+FaxErrorRequest StartError(int code, const QString& message) {
+    FaxErrorRequest e;
+    e.code = code;
+    e.message = message;
+    e.phase = kReceivePreparingPhase;
+    return e;
+}
+
 QString WithoutLeadingSpaces(const QString& text) {
     int i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
@@ -121,7 +130,7 @@ bool ReceiveSession::StartReceivingNow() {
             lock_ = std::make_unique<ReceiveModeLock>(options.dataFolder);
         if (const Status locked = lock_ ? lock_->acquire() : Status::Ok(); !locked.ok()) {
             AddtoLastRecLog(locked.message());
-            showError({kPortInUse, locked.message(), {}, kReceivePreparingPhase});
+            showError(StartError(kPortInUse, locked.message()));
             SaveLocalRecLog();
             giveUp();
             return false;
@@ -139,10 +148,10 @@ bool ReceiveSession::StartReceivingNow() {
         AddtoLastRecLog(QStringLiteral("Checking for modem"));
         if (!CheckForModem(*port_, options.resetString)) {
             AddtoLastRecLog(QStringLiteral("Error checking for modem"));
-            ReceiveFaxError e{kCheckModemFailed,
-                              QStringLiteral("Error checking for modem"),
-                              {},
-                              kPreparingPhaseFax};
+            FaxErrorRequest e;
+            e.code = kCheckModemFailed;
+            e.message = QStringLiteral("Error checking for modem");
+            e.phase = kPreparingPhaseFax;
             e.allowContinue = true;
             if (!showError(e)) {
                 closePort();
@@ -159,10 +168,10 @@ bool ReceiveSession::StartReceivingNow() {
             if (!SendModemCommand(*port_, options.resetString)) {
                 AddtoLastRecLog("Failure sending reset string: " + options.resetString);
                 closePort();
-                ReceiveFaxError e{kResetStringFailed,
-                                  QStringLiteral("Error sending reset string to modem"),
-                                  {},
-                                  kReceivePreparingPhase};
+                FaxErrorRequest e;
+                e.code = kResetStringFailed;
+                e.message = QStringLiteral("Error sending reset string to modem");
+                e.phase = kReceivePreparingPhase;
                 e.allowSuggest = true;
                 showError(e);
                 AddtoLastRecLog(QStringLiteral("Exiting modem not responding to reset"));
@@ -180,7 +189,7 @@ bool ReceiveSession::StartReceivingNow() {
         // The engine found no usable modem or class: said in the error window, as every other
         // failure to start is.
         AddtoLastRecLog("Error " + TFxAbstractFax::CodeText(e.code()));
-        showError({e.code(), TFxAbstractFax::CodeText(e.code()), {}, kReceivePreparingPhase});
+        showError(StartError(e.code(), TFxAbstractFax::CodeText(e.code())));
         giveUp();
         return false;
     }
@@ -203,12 +212,10 @@ bool ReceiveSession::openPort() {
             lastOpenFailure_ = e.code() == ecAlreadyOpen ? kPortInUseMessage : kUnableToOpenMessage;
             AddtoLastRecLog("Error opening com port: " + options.devicePath);
             AddtoLastRecLog("  Message:" + lastOpenFailure_, false);
-            showError({e.code() == ecAlreadyOpen ? kPortInUse : kOpenPortFailed,
-                       e.code() == ecAlreadyOpen
-                           ? QStringLiteral("Communications Port is in use")
-                           : QStringLiteral("Error opening Communications Port"),
-                       {},
-                       kReceivePreparingPhase});
+            showError(StartError(e.code() == ecAlreadyOpen ? kPortInUse : kOpenPortFailed,
+                                 e.code() == ecAlreadyOpen
+                                     ? QStringLiteral("Communications Port is in use")
+                                     : QStringLiteral("Error opening Communications Port")));
             SaveLocalRecLog();
             return false;
         }
@@ -226,10 +233,8 @@ bool ReceiveSession::openPort() {
             lastOpenFailure_ = opened.message();
             AddtoLastRecLog("Error opening : " + options.tapiDevice);
             AddtoLastRecLog("Message:" + opened.message());
-            showError({kOpenTapiFailed,
-                       QStringLiteral("Error opening Communications Port with TAPI"),
-                       {},
-                       kReceivePreparingPhase});
+            showError(StartError(kOpenTapiFailed,
+                                 QStringLiteral("Error opening Communications Port with TAPI")));
             SaveLocalRecLog();
             return false;
         }
@@ -245,11 +250,9 @@ bool ReceiveSession::openPort() {
         AddtoLastRecLog(QStringLiteral("Error opening com port: COM%1").arg(options.comNumber));
         AddtoLastRecLog("  Message:" + opened.message(), false);
         const bool inUse = opened.code() == ecAlreadyOpen;
-        showError({inUse ? kPortInUse : kOpenPortFailed,
-                   inUse ? QStringLiteral("Communications Port is in use")
-                         : QStringLiteral("Error opening Communications Port"),
-                   {},
-                   kReceivePreparingPhase});
+        showError(StartError(inUse ? kPortInUse : kOpenPortFailed,
+                             inUse ? QStringLiteral("Communications Port is in use")
+                                   : QStringLiteral("Error opening Communications Port")));
         SaveLocalRecLog();
         return false;
     }
@@ -435,8 +438,9 @@ void ReceiveSession::onEngineFinished(int code) {
         Qt::QueuedConnection);
 }
 
-bool ReceiveSession::showError(const ReceiveFaxError& error) {
+bool ReceiveSession::showError(FaxErrorRequest error) {
     if (!hooks.showError) return false;
+    error.receiving = true;
     return hooks.showError(error);
 }
 
@@ -579,7 +583,11 @@ void ReceiveSession::reportFailedCall(bool partial, int salvaged) {
     if (!note.isEmpty()) AddtoLastRecLog(note);
     const QString file = receivingFile_;
     if (!partial && !file.isEmpty() && QFileInfo::exists(file)) QFile::remove(file);
-    ReceiveFaxError e{lastError_, message, note, kReceivePreparingPhase};
+    FaxErrorRequest e;
+    e.code = lastError_;
+    e.message = message;
+    e.detail = note;
+    e.phase = kReceivePreparingPhase;
     e.autoClose = true;
     e.allowSuggest = true;
     const int code = lastError_;

@@ -17,6 +17,7 @@
 
 #include "receive_log.h"
 #include "receive_mode_lock.h"
+#include "sending/fax_error_form_state.h"
 #include "transport/class2_commands.h"
 
 class QEventLoop;
@@ -32,16 +33,8 @@ struct Settings;
 // Phases shown in the error window.
 inline const QString kReceivePreparingPhase = QStringLiteral("Preparing to receive faxes");
 
-// A failure the user is told about in the fax error window (receive flavour).
-struct ReceiveFaxError {
-    int code = 0;
-    QString message;
-    QString detail;  // the note below the message ("Note: 2 pages were received and saved")
-    QString phase;
-    bool autoClose = false;  // closes itself after 30 s: nobody may be there to answer
-    bool allowSuggest = false;
-    bool allowContinue = false;
-};
+// A failure the user is told about goes to the fax error window that sending shares, as a
+// FaxErrorRequest with `receiving` set (receive flavour: captions, auto-close after 30 s).
 
 // A fax that has been stored and recorded.
 struct ReceivedFaxInfo {
@@ -87,7 +80,7 @@ class ReceiveSession : public QObject {
     struct Hooks {
         std::function<void(const QString&)> status;  // the status panel; "" clears it
         // The fax error window; returns true for "Continue" (only offered when allowed).
-        std::function<bool(const ReceiveFaxError&)> showError;
+        std::function<bool(const FaxErrorRequest&)> showError;
         std::function<void()> modeChanged;  // receive mode on or off: captions, buttons
         std::function<void(bool)> busy;     // hourglass cursor on or off
         std::function<void()> logChanged;   // a record was added to the incoming log
@@ -139,7 +132,7 @@ class ReceiveSession : public QObject {
     void giveUp();
     void logConfig();
     void startEngine();  // raises EFaxError
-    bool showError(const ReceiveFaxError& error);
+    bool showError(FaxErrorRequest error);
     void onEngineFinished(int code);
     void fileFax(bool partial, int salvaged);
     void reportFailedCall(bool partial, int salvaged);

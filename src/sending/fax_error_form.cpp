@@ -41,16 +41,28 @@ void SetFaxErrorShower(FaxErrorShower shower) {
     Shower() = std::move(shower);
 }
 
-bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent) {
+bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent, int autoCloseMs) {
     if (Shower()) return Shower()(request);
-    TNewFaxErrorForm form(request, parent);
+    if (request.receiving && !request.allowContinue) {
+        // Nobody may be there to answer, and a modal window would hold up the calls that
+        // follow: shown and left to close itself or be closed.
+        auto* form = new TNewFaxErrorForm(request, parent, autoCloseMs);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->setModal(false);
+        form->show();
+        return false;
+    }
+    TNewFaxErrorForm form(request, parent, autoCloseMs);
     form.exec();
     return form.continueChosen();
 }
 
-TNewFaxErrorForm::TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent)
+TNewFaxErrorForm::TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent, int autoCloseMs)
     : QDialog(parent), state_(request, bool(Suggester())) {
-    SetHelpTopic(this, "send-problems");
+    if (request.receiving)
+        SetHelpTopic(this, "receive");
+    else
+        SetHelpTopic(this, "send-problems");
     setObjectName("NewFaxErrorForm");
     setWindowTitle(state_.caption());
     auto* col = new QVBoxLayout(this);
@@ -101,7 +113,7 @@ TNewFaxErrorForm::TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* pare
 
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
-    timer_->setInterval(kFaxErrorAutoCloseMs);
+    timer_->setInterval(autoCloseMs);
     connect(timer_, &QTimer::timeout, this, &QDialog::accept);  // as if OK were chosen
     if (state_.autoCloseArmed()) timer_->start();
 
@@ -144,7 +156,7 @@ void TNewFaxErrorForm::applyState() {
 }
 
 QString TNewFaxErrorForm::infoText() const {
-    return FaxErrorHelpFor(state_.request().code).text;
+    return FaxErrorHelpFor(state_.request().code, state_.request().receiving).text;
 }
 
 }  // namespace corvane

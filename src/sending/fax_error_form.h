@@ -6,6 +6,10 @@
 // after 30 seconds (receive mode, which must get back to answering calls).
 //
 //   if (ShowFaxError(request, this)) ...   // true: the user chose Continue
+//
+// Receive mode's errors that offer no Continue do not wait for the user: the window stays
+// beside the main window (which owns it) and receiving goes on meanwhile. Everything else is
+// shown modally.
 
 #include <QDialog>
 #include <functional>
@@ -23,8 +27,11 @@ namespace corvane {
 using FaxErrorSuggester = std::function<bool(QWidget* parent)>;
 void SetFaxErrorSuggester(FaxErrorSuggester suggester);
 
-// Shows the window modally; true when the user chose Continue.
-bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent = nullptr);
+// Shows the window; true when the user chose Continue. A receiving request without Continue
+// returns false at once and leaves the window open; `autoCloseMs` is the auto-close time
+// (tests shorten it).
+bool ShowFaxError(const FaxErrorRequest& request, QWidget* parent = nullptr,
+                  int autoCloseMs = kFaxErrorAutoCloseMs);
 
 // Tests answer the window without showing it; none restores the window.
 using FaxErrorShower = std::function<bool(const FaxErrorRequest&)>;
@@ -33,7 +40,8 @@ void SetFaxErrorShower(FaxErrorShower shower);
 class TNewFaxErrorForm : public QDialog {
     Q_OBJECT
   public:
-    TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent = nullptr);
+    TNewFaxErrorForm(const FaxErrorRequest& request, QWidget* parent = nullptr,
+                     int autoCloseMs = kFaxErrorAutoCloseMs);
 
     bool continueChosen() const { return continueChosen_; }
     const FaxErrorFormState& state() const { return state_; }

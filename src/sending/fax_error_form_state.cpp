@@ -26,7 +26,7 @@ const std::map<int, FaxErrorHelp>& HelpTable() {
             "- Another program (a getty, a fax server, a modem manager) may be talking to the "
             "modem. ModemManager probes new USB modems for a while after they appear; stop it "
             "or tell it to ignore the device.\n"
-            "- Choose Continue to try sending anyway; some modems answer only after a reset.");
+            "- Choose Continue to go on anyway; some modems answer only after a reset.");
         add(-9001, "Error opening Communications Port",
             "The port could not be opened.\n\n"
             "- The device may not exist: a USB modem or adapter that is unplugged, or that came "
@@ -148,25 +148,29 @@ const std::map<int, FaxErrorHelp>& HelpTable() {
     return table;
 }
 
-const FaxErrorHelp& DefaultHelp() {
-    static const FaxErrorHelp help = [] {
-        const QString title =
-            QStringLiteral("There is no futher information about this error message. ");
-        return FaxErrorHelp{
-            title, title +
-                       "\n\nSwitching the modem off and on, checking its cable and the "
-                       "port in Preferences, and sending again solve most problems. "
-                       "Lastsend.log in the data folder lists every step of the last send."};
-    }();
-    return help;
+const FaxErrorHelp& DefaultHelp(bool receiving) {
+    static const QString title =
+        QStringLiteral("There is no futher information about this error message. ");
+    static const FaxErrorHelp sending{
+        title, title +
+                   "\n\nSwitching the modem off and on, checking its cable and the "
+                   "port in Preferences, and sending again solve most problems. "
+                   "Lastsend.log in the data folder lists every step of the last send."};
+    static const FaxErrorHelp receive{
+        title, title +
+                   "\n\nReceive mode goes on answering calls; a caller whose fax did not "
+                   "arrive can send it again. When calls keep failing, switch the modem "
+                   "off and on and check its cable and the port in Preferences. "
+                   "Lastrec.log in the data folder lists every call of the receive period."};
+    return receiving ? receive : sending;
 }
 
 }  // namespace
 
-FaxErrorHelp FaxErrorHelpFor(int code) {
+FaxErrorHelp FaxErrorHelpFor(int code, bool receiving) {
     const auto& table = HelpTable();
     const auto it = table.find(code);
-    return it != table.end() ? it->second : DefaultHelp();
+    return it != table.end() ? it->second : DefaultHelp(receiving);
 }
 
 FaxErrorFormState::FaxErrorFormState(const FaxErrorRequest& request, bool suggestAvailable)

@@ -26,8 +26,9 @@ struct FaxErrorHelp {
     QString text;   // the whole help text, title included
 };
 
-// The help text whose tag equals `code`, else the general one.
-FaxErrorHelp FaxErrorHelpFor(int code);
+// The help text whose tag equals `code`, else the general one (which points a receiving user
+// at the receive log rather than the send log).
+FaxErrorHelp FaxErrorHelpFor(int code, bool receiving = false);
 inline const QString kFaxErrorHelpTitle = QStringLiteral("Error Information");
 
 class FaxErrorFormState {

@@ -48,7 +48,7 @@ void StorePortChoice(Settings& s, int index) {
     s.PortUnconfigured = false;
 }
 
-bool RunFirstSendSetup(Settings& settings, QWidget* parent) {
+bool RunFirstModemSetup(Settings& settings, QWidget* parent) {
     if (Runner()) return Runner()(parent);
     QDialog dialog(parent);
     dialog.setObjectName("PortChoiceForm");

@@ -1,7 +1,7 @@
 #pragma once
-// The first send on a machine where no modem has been set up: the quick setup runs when the
-// setup provides it; until then a plain choice of the modem's port stands in for it and says
-// so. Either way the choice is stored in the settings and saved.
+// The first send or receive on a machine where no modem has been set up: the quick setup runs
+// when the setup provides it; until then a plain choice of the modem's port stands in for it
+// and says so. Either way the choice is stored in the settings and saved.
 
 #include <QStringList>
 #include <functional>
@@ -23,9 +23,9 @@ QStringList PortChoiceEntries();
 // device with UseTAPI) and marks the port configured.
 void StorePortChoice(Settings& settings, int index);
 
-// Before the first send: the quick setup, or the plain port choice. True when a modem port is
-// set now (and saved); false when the user cancelled.
-bool RunFirstSendSetup(Settings& settings, QWidget* parent);
+// Before the first send or receive: the quick setup, or the plain port choice. True when a
+// modem port is set now (and saved); false when the user cancelled.
+bool RunFirstModemSetup(Settings& settings, QWidget* parent);
 
 inline const QString kPortChoiceNote = QStringLiteral(
     "No modem has been set up yet. Choose the port your fax modem is on.\n\n"

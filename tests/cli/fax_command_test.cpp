@@ -224,5 +224,52 @@ TEST(CliFax, ReceiveRunsUntilSigtermAndRefusesASecondReceiver) {
     EXPECT_EQ(RowDifferences(received[0], page.bitmap), 0);
 }
 
+// A data folder where no modem was ever set up: receive mode is refused with the command that
+// sets one up (the window would run its quick setup), and after `modem use` it goes ahead.
+TEST(CliFax, ReceiveWithoutAModemNamesTheSetupCommand) {
+    ScratchFolder dir;
+    WriteIni(dir);  // ports mapped, but no ComPort stored
+    struct Run {
+        int exitCode;
+        QString out, err;
+    };
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        StartCli(p, dir, args);
+        EXPECT_TRUE(p.waitForFinished(60000)) << args.join(' ').toStdString();
+        return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                   QString::fromUtf8(p.readAllStandardError())};
+    };
+    const Run refused = run({"fax", "receive", "--once"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("no modem is set up yet")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("corvane-cli modem use --port N"))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir / "Lastrec.log")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir / "receive.lck")));
+
+    // Mistakes change nothing.
+    EXPECT_EQ(run({"modem", "use"}).exitCode, 2);
+    EXPECT_EQ(run({"modem", "use", "--port", "9"}).exitCode, 2);
+    const Run unknown = run({"modem", "use", "--device", "No such modem"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("No such modem")) << unknown.err.toStdString();
+    EXPECT_TRUE(run({"settings", "show"}).out.contains("PortUnconfigured=1"));
+
+    const Run used = run({"modem", "use", "--port", "1", "--name", "Ann Lee", "--fax", "555 0199"});
+    EXPECT_EQ(used.exitCode, 0) << used.err.toStdString();
+    EXPECT_EQ(used.out.trimmed(), "Modem: COM1 (" + QString::fromStdString(dir / "modem") + ")");
+    const QString settings = run({"settings", "show"}).out;
+    for (const char* line :
+         {"PortUnconfigured=0", "[Modem] ComPort=0", "[User] Name=Ann Lee", "[User] Fax=555 0199"})
+        EXPECT_TRUE(settings.contains(line)) << line << "\n" << settings.toStdString();
+
+    // Set up: receive mode now opens COM1 (where no line runs, so it fails there).
+    const Run tried = run({"fax", "receive", "--once"});
+    EXPECT_EQ(tried.exitCode, 1);
+    EXPECT_FALSE(tried.err.contains("no modem is set up yet")) << tried.err.toStdString();
+    EXPECT_TRUE(tried.out.contains("Opening com port: COM1")) << tried.out.toStdString();
+}
+
 }  // namespace
 }  // namespace corvane::testing

@@ -122,6 +122,66 @@ TEST(EfaxClass2Receives, DcnAfterDisEndsPhaseB) {
     EXPECT_NE(text.find("Unspecified Receive Phase B error"), std::string::npos) << text;
 }
 
+// Callers efax answers that are not a fax machine sending clean pages. A page damaged on the
+// line fails the modem's copy-quality check: RTN, and the machine trains again and sends it
+// clean, which efax keeps (each coming of the page is a file). A person or a data modem sends
+// no fax frame: T1 runs out and the modem hangs up with +FHNG:11.
+struct CallerCase {
+    const char* name;
+    std::vector<std::string> caller;
+    int efax_exit;
+    const char* status;
+    const char* rtn;
+    const char* efax_says;
+};
+
+void PrintTo(const CallerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EfaxClass2Answers : public ::testing::TestWithParam<CallerCase> {};
+
+TEST_P(EfaxClass2Answers, TheCallerItIsGiven) {
+    const CallerCase& c = GetParam();
+    ScratchFolder dir;
+    const auto pages = MakePages(dir, 1);
+    ASSERT_FALSE(pages[0].tif.empty());
+    std::vector<std::string> args = {"--modem",  dir / "modem", "--class",  "2",
+                                     "--remote", "send",        "--file",   pages[0].tif,
+                                     "--expect", c.status,      "--linger", "2"};
+    args.insert(args.end(), c.caller.begin(), c.caller.end());
+    FaxlineRun line(dir, args);
+    ASSERT_TRUE(line.WaitReady());
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -w -iS0=1 -r '" +
+                           dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
+    std::ifstream log(dir / "efax.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_EQ(efax, c.efax_exit) << text;
+    EXPECT_EQ(line.Wait(), 0) << line.Output();
+    EXPECT_EQ(line.Summary()["rtn"], c.rtn);
+    EXPECT_NE(text.find(c.efax_says), std::string::npos) << text;
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (entry.path().filename().string().rfind("received.", 0) == 0)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    if (std::string(c.status) != "ok") {
+        EXPECT_TRUE(files.empty());
+        return;
+    }
+    ASSERT_FALSE(files.empty());
+    const auto kept = ReadTiffPages(files.back());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(DifferingRows(kept[0], pages[0].tiff, 0, 0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Callers, EfaxClass2Answers,
+    ::testing::Values(CallerCase{"damaged_page", {"--rtn-page", "1"}, 0, "ok", "1", "received.002"},
+                      CallerCase{"voice", {"--caller", "voice"}, 3, "failed", "0", "T1"},
+                      CallerCase{"data_modem", {"--caller", "data"}, 3, "failed", "0", "T1"}),
+    [](const ::testing::TestParamInfo<CallerCase>& info) { return info.param.name; });
+
 // efax -q0 asks for every page again (+FPTS=2, as for a page with too many errors): each
 // time the modem answers RTN, and the calling machine trains one rate lower and sends the
 // page again, until no rate is left and it sends DCN after the RTN (receive phase D, 100).

@@ -7,15 +7,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include "core/app_folders.h"
 #include "core/settings.h"
 #include "logwindow/log_table_model.h"
 #include "logwindow/main_screen.h"
 #include "receive_fixture.h"
+#include "sending/fax_error_form.h"
+#include "sending/send_fax_form_port_choice.h"
 
 namespace corvane::testing {
 namespace {
@@ -45,9 +47,9 @@ struct ReceiveWindow {
     TMainScreen window;
 };
 
-QWidget* ErrorWindow() {
+TNewFaxErrorForm* ErrorWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "ReceiveFaxError" && w->isVisible()) return w;
+        if (auto* form = qobject_cast<TNewFaxErrorForm*>(w); form && form->isVisible()) return form;
     return nullptr;
 }
 
@@ -100,12 +102,61 @@ TEST(MainScreenReceive, ABrokenCallShowsTheErrorWindowWhichClosesItself) {
                                "--drop-after-page", "2", "--expect", "dropped"}));
     w.window.receiveButton()->click();
     ASSERT_TRUE(RunUntil([&] { return ErrorWindow() != nullptr; }, kCallTimeoutMs));
-    auto* box = qobject_cast<QMessageBox*>(ErrorWindow());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->informativeText().toStdString(), "Note: 2 pages were received and saved");
+    // The shared error window in its receive flavour, left open beside the main window while
+    // receive mode goes on: nothing waits for an answer.
+    TNewFaxErrorForm* form = ErrorWindow();
+    EXPECT_EQ(form->windowTitle().toStdString(), "Error during fax receive");
+    EXPECT_EQ(form->findChild<QLabel*>("Heading")->text().toStdString(),
+              "We have encountered an error in fax receive mode");
+    EXPECT_EQ(form->findChild<QLabel*>("Detail")->text().toStdString(),
+              "Note: 2 pages were received and saved");
+    EXPECT_EQ(form->findChild<QLabel*>("Phase")->text().toStdString(),
+              "Preparing to receive faxes");
+    EXPECT_FALSE(form->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(form->continueButton()->isEnabled());
+    EXPECT_TRUE(form->autoCloseTimer()->isActive());
+    EXPECT_EQ(form->autoCloseTimer()->interval(), 300);  // the window's 30 s, shortened
+    EXPECT_TRUE(w.window.receiveSession()->InReceiveMode());
     EXPECT_TRUE(RunUntil([&] { return ErrorWindow() == nullptr; }, 5000));
     EXPECT_EQ(w.window.model(LogPage::Incoming)->rowCount(), 1);
     EXPECT_TRUE(w.window.receiveSession()->InReceiveMode());
+}
+
+// No modem set up yet: Receive runs the quick setup first, stays off when it is cancelled and
+// starts on the chosen modem when it is completed.
+TEST(MainScreenReceive, FirstReceiveWithoutAModemRunsTheQuickSetup) {
+    ReceiveWindow w;
+    GlobalSettings().PortUnconfigured = true;
+    int setups = 0;
+    bool completes = false;
+    SetQuickSetupRunner([&](QWidget*) {
+        ++setups;
+        if (completes) GlobalSettings().PortUnconfigured = false;
+        return completes;
+    });
+    w.window.receiveButton()->click();
+    EXPECT_EQ(setups, 1);
+    EXPECT_FALSE(w.window.receiveSession()->InReceiveMode());
+    EXPECT_TRUE(w.window.receiveSession()->receiveLog().lines().isEmpty());
+    EXPECT_EQ(w.window.receiveButton()->text().toStdString(), "&Receive");
+
+    // Completed: receive mode starts on the modem set up (COM1, where no line runs now; its
+    // failure to open shows that it was tried).
+    completes = true;
+    w.window.receiveButton()->click();
+    SetQuickSetupRunner(nullptr);
+    EXPECT_EQ(setups, 2);
+    const QStringList log = w.window.receiveSession()->receiveLog().lines();
+    EXPECT_FALSE(log.filter("Opening com port: COM1").isEmpty()) << log.join('\n').toStdString();
+    EXPECT_TRUE(RunUntil([&] { return ErrorWindow() != nullptr; }, 5000));
+    if (TNewFaxErrorForm* form = ErrorWindow()) form->okButton()->click();
+
+    // Once set up, Receive asks no more.
+    GlobalSettings().PortUnconfigured = false;
+    w.window.receiveButton()->click();
+    EXPECT_EQ(setups, 2);
+    if (TNewFaxErrorForm* form = ErrorWindow()) form->okButton()->click();
 }
 
 // With the reset between calls each call is followed by a reset; a Receive click while it

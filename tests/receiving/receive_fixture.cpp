@@ -76,7 +76,7 @@ ReceiveSessionFixture::ReceiveSessionFixture(int faxClassSetting, const QStringL
     fdm->OpenFaxLogs();
     session = std::make_unique<ReceiveSession>(*fdm);
     session->options = ReceiveOptions::FromSettings(GlobalSettings());
-    session->hooks.showError = [this](const ReceiveFaxError& e) {
+    session->hooks.showError = [this](const FaxErrorRequest& e) {
         errors.push_back(e);
         return false;
     };

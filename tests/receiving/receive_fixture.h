@@ -52,7 +52,7 @@ class ReceiveSessionFixture {
     std::unique_ptr<TFDM> fdm;
     std::unique_ptr<ReceiveSession> session;
     std::unique_ptr<faxline::testing::FaxlineRun> line;
-    std::vector<ReceiveFaxError> errors;
+    std::vector<FaxErrorRequest> errors;
     std::vector<ReceivedFaxInfo> stored;
     QStringList statusTexts;
 };

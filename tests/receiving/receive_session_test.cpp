@@ -141,7 +141,8 @@ TEST_P(BrokenCall, KeepsTheCompletePagesOrNothing) {
     f.session->StopReceivingNow();
 
     ASSERT_EQ(f.errors.size(), 1u);
-    const ReceiveFaxError& e = f.errors[0];
+    const FaxErrorRequest& e = f.errors[0];
+    EXPECT_TRUE(e.receiving);  // the receive flavour of the error window
     EXPECT_TRUE(e.autoClose);
     EXPECT_FALSE(e.allowContinue);
     EXPECT_EQ(e.phase.toStdString(), "Preparing to receive faxes");

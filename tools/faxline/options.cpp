@@ -113,6 +113,11 @@ Remote fax machine (when there is no second modem):
                        calling fax times out after T1); data: a data modem (answer
                        tone, then a V.21 data carrier without fax frames). The call ends
                        with status failed [fax]
+  --caller fax|voice|data
+                       sending: who calls. voice: a person (speech, no fax tones); data:
+                       a data modem (after the answer tone, a V.21 originating carrier
+                       without fax frames). The answering fax modem finds no fax; the call
+                       ends with status failed [fax]
   --calls N            the machine calls (--remote send) or answers (--remote receive) N
                        times in one run; each call prints a FAXLINE-CALL line, and the
                        summary is ok only when every call was [1]. Receiving: call K > 1
@@ -124,7 +129,9 @@ Remote fax machine (when there is no second modem):
                        US legal) [unlimited]
   --ftt-above RATE     receiving: its training check fails above RATE (2400 to 12000), so
                        the sender must step down after FTT
-  --rtn-page N         receiving: the machine finds page N bad and answers RTN
+  --rtn-page N         receiving: the machine finds page N bad and answers RTN;
+                       sending: the machine damages page N on the line (as noise would) so
+                       that the receiver should answer RTN, and sends it again clean
   --rtn-times K        ... K times in a row, resends included [1]
   --rtp-page N         receiving: the machine finds page N poor (once) and answers RTP
   --dcn-after PHASE    the machine breaks off the call with DCN. dis: calling, on the
@@ -188,6 +195,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     help = false;
     bool delay_given = false;
     bool file_given = false;
+    bool caller_given = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -272,6 +280,20 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
                 error = "bad --pace: " + v;
                 return std::nullopt;
             }
+        } else if (arg == "--caller") {
+            // The same choice as --answer, for the end that calls.
+            if (!value(v)) return std::nullopt;
+            if (v == "fax")
+                o.remote.answer = RemoteFaxOptions::Answer::kFax;
+            else if (v == "voice")
+                o.remote.answer = RemoteFaxOptions::Answer::kVoice;
+            else if (v == "data")
+                o.remote.answer = RemoteFaxOptions::Answer::kData;
+            else {
+                error = "bad --caller: " + v;
+                return std::nullopt;
+            }
+            caller_given = true;
         } else if (arg == "--answer") {
             if (!value(v)) return std::nullopt;
             if (v == "fax")
@@ -385,7 +407,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
         error = "--file TIFF is required for the fax machine";
         return std::nullopt;
     }
-    if (o.remote.answer != RemoteFaxOptions::Answer::kFax &&
+    if (caller_given &&
+        (o.remote.role != RemoteFaxOptions::Role::kSend || !o.second_modem_link.empty())) {
+        error = "--caller is for a machine that calls (--remote send)";
+        return std::nullopt;
+    }
+    if (!caller_given && o.remote.answer != RemoteFaxOptions::Answer::kFax &&
         (o.remote.role != RemoteFaxOptions::Role::kReceive || !o.second_modem_link.empty())) {
         error = "--answer is for a machine that answers (--remote receive)";
         return std::nullopt;

@@ -108,17 +108,22 @@ void RemoteFax::NextCall() {
     other_samples_ = 0;
     dcn_sent_at_ = -1;
     dcn_due_ = false;
+    spoiler_.reset();
     summary_ = CallSummary{};
 }
 
 void RemoteFax::AnswerWithoutFax() {
     other_answer_at_ = line_.now_samples();
     other_samples_ = 0;
-    summary_.t30_text = options_.answer == RemoteFaxOptions::Answer::kVoice
-                            ? "answered by voice"
-                            : "answered by a data modem";
+    const bool voice = options_.answer == RemoteFaxOptions::Answer::kVoice;
+    if (calling())
+        summary_.t30_text = voice ? "called by voice" : "called by a data modem";
+    else
+        summary_.t30_text = voice ? "answered by voice" : "answered by a data modem";
+    // V.21: the answering modem sends on channel 2, the calling one on channel 1.
     if (options_.answer == RemoteFaxOptions::Answer::kData)
-        data_carrier_ = fsk_tx_init(nullptr, &preset_fsk_specs[FSK_V21CH2], &MarkBit, nullptr);
+        data_carrier_ = fsk_tx_init(nullptr, &preset_fsk_specs[calling() ? FSK_V21CH1 : FSK_V21CH2],
+                                    &MarkBit, nullptr);
 }
 
 void RemoteFax::TransmitWithoutFax(int16_t* amp, int len) {
@@ -128,11 +133,13 @@ void RemoteFax::TransmitWithoutFax(int16_t* amp, int len) {
         if (options_.answer == RemoteFaxOptions::Answer::kVoice) {
             if (n % MsToSamples(kVoicePeriodMs) < MsToSamples(kVoiceBurstMs))
                 value = kToneAmplitude * 0.5 * (Sine(300, n) + Sine(520, n));
-        } else if (n < MsToSamples(kAnswerToneMs)) {
+        } else if (n < MsToSamples(kAnswerToneMs) && !calling()) {
             value = kToneAmplitude * Sine(2100, n);
         }
         amp[i] = static_cast<int16_t>(value);
     }
+    // Answering, the carrier follows the modem's own answer tone; calling, it follows the
+    // answer tone of the called modem (a fax modem's CED lasts as long).
     const int64_t carrier_from = MsToSamples(kAnswerToneMs + kAnswerToneGapMs);
     if (data_carrier_ && other_samples_ + len > carrier_from) {
         const int skip = static_cast<int>(std::max<int64_t>(0, carrier_from - other_samples_));
@@ -178,6 +185,8 @@ void RemoteFax::StartT30(bool calling) {
     t30_set_supported_image_sizes(t30, sizes);
     if (options_.role == RemoteFaxOptions::Role::kSend) {
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
+        if (options_.rtn_page > 0)
+            spoiler_ = std::make_unique<OutgoingPageSpoiler>(options_.rtn_page, options_.rtn_times);
         // A page answered with RTN goes again after fresh training, one rate lower each time
         // until none is left, as T.30 lets a sender do (spandsp would go on to the next page).
         t30->retransmit_capable = 1;
@@ -280,6 +289,7 @@ void RemoteFax::Finish(const std::string& status) {
 void RemoteFax::Transmit(int16_t* amp, int len) {
     int produced = 0;
     if (fax_ && !finished_) {
+        if (spoiler_) spoiler_->Hook(fax_);
         produced = fax_tx(fax_, amp, len);
     } else if (other_answer_at_ >= 0 && !finished_) {
         TransmitWithoutFax(amp, len);
@@ -305,7 +315,8 @@ void RemoteFax::Transmit(int16_t* amp, int len) {
         hang_up_pending_ = false;
         line_.HangUp(this);
     }
-    if (ring_deadline_ >= 0 && !fax_ && !finished_ && line_.now_samples() >= ring_deadline_) {
+    if (ring_deadline_ >= 0 && !fax_ && other_answer_at_ < 0 && !finished_ &&
+        line_.now_samples() >= ring_deadline_) {
         line_.HangUp(this);
         Finish("no-answer");
     }
@@ -320,6 +331,7 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     auto* self = static_cast<RemoteFax*>(user);
     if (len < 3) return;
     const uint8_t fcf = msg[2] & 0xFE;
+    if (self->spoiler_) self->spoiler_->OnFrame(incoming != 0, fcf);
     if (!incoming && self->BreaksOffWith(fcf)) {
         self->dcn_due_ = true;  // SendFrame sends DCN instead; the frame never counts
         return;
@@ -433,7 +445,10 @@ void RemoteFax::OnLineEvent(LineEvent event) {
             }
             return;
         case LineEvent::kAnswered:
-            StartT30(true);
+            if (options_.answer == RemoteFaxOptions::Answer::kFax)
+                StartT30(true);
+            else
+                AnswerWithoutFax();
             return;
         case LineEvent::kNoDialTone:
             return;

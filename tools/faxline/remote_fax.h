@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "call_summary.h"
 #include "line_party.h"
+#include "page_spoiler.h"
 
 struct fax_state_s;
 struct fsk_tx_state_s;
@@ -16,8 +18,10 @@ class TelephoneLine;
 
 struct RemoteFaxOptions {
     enum class Role { kReceive, kSend };
-    // Who picks up a call: a fax machine, a person (no fax tones at all) or a data modem
-    // (answer tone, then a data carrier without fax frames).
+    // Who is at this end of the line: a fax machine, a person (no fax tones at all) or a data
+    // modem. Receiving, it picks up (a data modem: answer tone, then a data carrier without fax
+    // frames); sending, it calls (a data modem: the originating carrier once the answer tone
+    // is over).
     enum class Answer { kFax, kVoice, kData };
     // Where the machine breaks off the call with DCN: on the DIS it hears (calling), on the
     // DCS (answering: DCN instead of CFR) or after page N (answering: DCN instead of MCF).
@@ -32,8 +36,8 @@ struct RemoteFaxOptions {
     bool ecm = false;
     int answer_after_rings = 1;
     int ring_wait_seconds = 60;  // a caller gives up after this long without an answer
-    int rtn_page = 0;            // receiving: judge this page (1-based) bad: RTN
-    int rtn_times = 1;           // receiving: how many times in a row that page gets RTN
+    int rtn_page = 0;            // this page (1-based) gets RTN: judged bad, damaged if sending
+    int rtn_times = 1;           // how many times in a row that page gets RTN
     int ftt_above = 0;           // receiving: training above this rate fails (FTT); 0: never
     bool fine = true;            // receiving: accepts fine resolution
     int width = 1728;            // receiving: widest page, 1728, 2048 or 2432 pixels
@@ -78,6 +82,7 @@ class RemoteFax : public LineParty {
     void SettlePendingPage(bool kept);
 
     void StartT30(bool calling);
+    bool calling() const { return options_.role == RemoteFaxOptions::Role::kSend; }
     void AnswerWithoutFax();
     void TransmitWithoutFax(int16_t* amp, int len);
     std::string CallFile() const;
@@ -109,6 +114,7 @@ class RemoteFax : public LineParty {
     int64_t other_answer_at_ = -1;
     int64_t other_samples_ = 0;
     fsk_tx_state_s* data_carrier_ = nullptr;
+    std::unique_ptr<OutgoingPageSpoiler> spoiler_;  // sending with --rtn-page
     // T.30's own way of sending frames, which SendFrame passes them on to.
     void (*t30_send_frame_)(void*, const uint8_t*, int) = nullptr;
     void* t30_send_frame_user_ = nullptr;

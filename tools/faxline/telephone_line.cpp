@@ -51,6 +51,10 @@ void TelephoneLine::Dial(LineParty* caller, const char* number) {
     }
     number_ = number ? number : "";
     drain_until_ = -1;
+    // The line's faults count from the start of each call of a run (--calls).
+    pages_done_ = 0;
+    page_data_samples_ = 0;
+    dropped_ = false;
     caller_ = caller;
     callee_ = Other(caller);
     outcome_.clear();
