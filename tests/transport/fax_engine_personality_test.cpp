@@ -148,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         PersonalityCase{"NoXonAfterFdtSend", {"no-xon-after-fdt"}, C2, Tx, 0, "14400"},
         // The page's own RTC ends it on the line.
         PersonalityCase{"NoRtcSendClass2", {"no-rtc"}, C2, Tx, 0, "14400"},
-        PersonalityCase{"NoRtcSendClass20", {"no-rtc"}, C20, Tx, 0, "14400"}),
+        PersonalityCase{"NoRtcSendClass20", {"no-rtc"}, C20, Tx, 0, "14400"},
+        PersonalityCase{"GarbageRtcSendClass2", {"garbage-rtc"}, C2, Tx, 0, "14400"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // efax against the same modems, as a reference: its exit status (0 success, 3 protocol

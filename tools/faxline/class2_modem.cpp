@@ -320,7 +320,13 @@ void Class2Modem::FinishPageIn(uint8_t end) {
     page_end_ = end;
     page_ready_ = true;
     // Six EOLs end the page on the line, unless the modem leaves that to the DTE.
-    if (!personality_.no_rtc) AppendRtc(page_in_);
+    if (personality_.garbage_rtc) {
+        // Short zero runs and stray ones: nothing a receiver can take for EOLs.
+        for (uint8_t b : {0x55, 0x01, 0xAA, 0x80, 0x33, 0x10, 0xCC, 0x08, 0x55})
+            page_in_.push_back(b);
+    } else if (!personality_.no_rtc) {
+        AppendRtc(page_in_);
+    }
     post_page_ = end == ',' ? 0 : end == ';' ? 1 : end == '.' ? 2 : -1;
     // Class 2: OK comes once the page is out on the line; Class 2.0: once the remote
     // confirmed it.

@@ -144,7 +144,7 @@ Remote fax machine (when there is no second modem):
                        commands after each transmission). Class 2: class2-msb-first,
                        fbo-inverted (received pages reach the DTE in the bit order
                        opposite to +FBOR / +FBO), no-rtc (no RTC of its own after a
-                       page it sends), xon-only (XON, not DC2, starts a received page),
+                       page it sends), garbage-rtc (broken bits instead of it), xon-only (XON, not DC2, starts a received page),
                        no-xon-after-fdt (no XON after +FDT's CONNECT)
   --call-after-ms N    when sending: dial once the DTE has been quiet for N ms of wall
                        time with the modem on hook (it has finished its set-up) [1500]
@@ -395,7 +395,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
     }
     if (o.personality.class2_only() && o.modem_kind != ModemKind::kClass2) {
         error =
-            "--personality class2-msb-first, fbo-inverted, no-rtc, xon-only and "
+            "--personality class2-msb-first, fbo-inverted, no-rtc, garbage-rtc, xon-only and "
             "no-xon-after-fdt are faults of a Class 2 modem";
         return std::nullopt;
     }

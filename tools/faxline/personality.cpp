@@ -6,7 +6,7 @@ namespace corvane::faxline {
 
 const char* PersonalityNames() {
     return "early-ok, fcerror-eager[:N], ignores-cts, xonxoff-only, fclass1-forces-xon, "
-           "class2-msb-first, fbo-inverted, no-rtc, xon-only, "
+           "class2-msb-first, fbo-inverted, no-rtc, garbage-rtc, xon-only, "
            "no-xon-after-fdt";
 }
 
@@ -36,6 +36,8 @@ bool AddPersonality(const std::string& spec, Personality& p, std::string& error)
         p.xon_only = true;
     } else if (name == "no-xon-after-fdt" && colon == std::string::npos) {
         p.no_xon_after_fdt = true;
+    } else if (name == "garbage-rtc" && colon == std::string::npos) {
+        p.garbage_rtc = true;
     } else if (name == "no-rtc" && colon == std::string::npos) {
         p.no_rtc = true;
     } else if (name == "fbo-inverted" && colon == std::string::npos) {

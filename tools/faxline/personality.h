@@ -29,12 +29,15 @@ struct Personality {
     bool no_xon_after_fdt = false;
     // Class 2/2.0 sending: the modem sends the DTE's page as it is, with no RTC of its own.
     bool no_rtc = false;
+    // ... and ends it with bytes that are no RTC (broken EOLs) instead.
+    bool garbage_rtc = false;
 
     bool class1_only() const {
         return early_ok || fcerror_eager > 0 || ignores_cts || fclass1_forces_xon;
     }
     bool class2_only() const {
-        return class2_msb_first || fbo_inverted || no_rtc || xon_only || no_xon_after_fdt;
+        return class2_msb_first || fbo_inverted || no_rtc || garbage_rtc || xon_only ||
+               no_xon_after_fdt;
     }
 };
 
