@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <cstdio>
@@ -69,6 +70,16 @@ long ProcessValue(const char* key) {
 int OpenFds() {
     return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
+// What the open descriptors are (file, pipe, socket...), to name the ones that were left open.
+QStringList OpenFdTargets() {
+    QStringList targets;
+    const QDir fds("/proc/self/fd");
+    for (const QString& fd : fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+        targets << QFileInfo(fds.filePath(fd)).symLinkTarget();
+    targets.removeAll(QString());
+    targets.sort();
+    return targets;
+}
 
 // The status of each call the line has finished: a FAXLINE-CALL line for every call but the
 // last of a run, whose result the summary line carries.
@@ -123,6 +134,7 @@ TEST(ReceiveSoak, CallsWithFaultsLeaveConsistentLogsAndFiles) {
     int placed = 0, completed = 0, sampleCalls = 0, run = 0;
     long rssSample = -1;
     int fdSample = -1;
+    QStringList fdTargetsSample;
     std::map<QString, bool> fineOfFile;  // completed calls: file -> resolution sent
     int expectedRuns = 0;
     QStringList unmet;  // runs whose kind of call did not end as it must
@@ -200,11 +212,14 @@ TEST(ReceiveSoak, CallsWithFaultsLeaveConsistentLogsAndFiles) {
             sampleCalls = placed;
             rssSample = ProcessValue("VmRSS:");
             fdSample = OpenFds();
+            fdTargetsSample = OpenFdTargets();
         }
     }
     settle();
     const long rssEnd = ProcessValue("VmRSS:");
     const int fdEnd = OpenFds();
+    QStringList fdsLeftOpen = OpenFdTargets();
+    for (const QString& target : fdTargetsSample) fdsLeftOpen.removeOne(target);
     // Still answering: one more clean call at the end.
     const int storedBefore = session->faxesStored();
     runBatch(kBatches[0], 1);
@@ -268,11 +283,12 @@ TEST(ReceiveSoak, CallsWithFaultsLeaveConsistentLogsAndFiles) {
                .arg(rssEnd)
                .arg(placed));
     Report("open file descriptors unchanged", fdSample > 0 && fdEnd <= fdSample,
-           QStringLiteral("%1 at call %2, %3 at call %4")
+           QStringLiteral("%1 at call %2, %3 at call %4%5")
                .arg(fdSample)
                .arg(sampleCalls)
                .arg(fdEnd)
-               .arg(placed));
+               .arg(placed)
+               .arg(fdsLeftOpen.isEmpty() ? QString() : "; new: " + fdsLeftOpen.join(", ")));
 }
 
 }  // namespace
