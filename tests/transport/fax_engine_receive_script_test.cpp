@@ -29,6 +29,7 @@ namespace {
 constexpr char kDle = 0x10;
 constexpr char kEtx = 0x03;
 constexpr char kDc2 = 0x12;
+constexpr char kXon = 0x11;
 
 QByteArray Lines(const char* text) {
     return QByteArray("\r\n") + text + "\r\n";
@@ -80,6 +81,9 @@ class ReceiveModem {
                 out += answer(QStringLiteral("DC2"));
                 continue;
             }
+            // The XON that follows DC2 is flow control for modems that wait for it, not part
+            // of a command.
+            if (c == kXon) continue;
             if (c != '\r') {
                 line_.append(c);
                 continue;
