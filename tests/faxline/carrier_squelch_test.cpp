@@ -29,7 +29,7 @@ using Source = std::function<void(int16_t* amp, int len)>;
 struct SquelchCase {
     const char* name;
     std::function<Source()> make;  // the signal, or nullptr for none
-    double noise_dbm0;
+    double noiseDbm0;
     // Every block passes (V.29 starts with a block of silence, which may not); otherwise every
     // block is silence.
     bool passes;
@@ -69,7 +69,7 @@ TEST_P(CarrierSquelchTest, PassesSignalsAndSilencesNoise) {
     std::srand(7);
     Source signal = c.make ? c.make() : Source{};
     awgn_state_t* noise =
-        c.noise_dbm0 < kNoSignal ? awgn_init_dbm0(nullptr, 4321, c.noise_dbm0) : nullptr;
+        c.noiseDbm0 < kNoSignal ? awgn_init_dbm0(nullptr, 4321, c.noiseDbm0) : nullptr;
     CarrierSquelch squelch;
     int passed = 0;
     int silenced = 0;

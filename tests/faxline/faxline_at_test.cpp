@@ -14,7 +14,7 @@ bool EndsWith(const std::string& reply, const std::string& result) {
 
 struct RefusedCase {
     const char* name;
-    const char* modem_class;  // faxline --class
+    const char* modemClass;  // faxline --class
     std::vector<std::string> setup;
     std::string command;
 };
@@ -28,11 +28,11 @@ class ModemRefuses : public ::testing::TestWithParam<RefusedCase> {};
 TEST_P(ModemRefuses, WithError) {
     const RefusedCase& c = GetParam();
     ScratchFolder dir;
-    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", c.modem_class, "--file",
+    FaxlineRun line(dir, {"--modem", dir / "modem", "--class", c.modemClass, "--file",
                           dir / "remote.tif", "--expect", "not-called", "--linger", "0"});
     ASSERT_TRUE(line.WaitReady());
     ModemPort port(dir / "modem");
-    ASSERT_TRUE(port.is_open());
+    ASSERT_TRUE(port.isOpen());
     ASSERT_TRUE(EndsWith(port.Command("ATE0"), "OK"));
     for (const std::string& s : c.setup) ASSERT_TRUE(EndsWith(port.Command(s), "OK")) << s;
     const std::string reply = port.Command(c.command);
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Modems, SRegisters, ::testing::Values("1", "2"),
 
 TEST(ModemClasses, OfferedClassesAreConfigurable) {
     struct Case {
-        const char* modem_class;
+        const char* modemClass;
         const char* classes;
         const char* refused;
         const char* accepted;
@@ -143,7 +143,7 @@ TEST(ModemClasses, OfferedClassesAreConfigurable) {
                           Case{"1", "0,1", "AT+FCLASS=1.0", "AT+FCLASS=1"}}) {
         ScratchFolder dir;
         FaxlineRun line(dir,
-                        {"--modem", dir / "modem", "--class", c.modem_class, "--classes", c.classes,
+                        {"--modem", dir / "modem", "--class", c.modemClass, "--classes", c.classes,
                          "--file", dir / "remote.tif", "--expect", "not-called", "--linger", "0"});
         ASSERT_TRUE(line.WaitReady());
         ModemPort port(dir / "modem");
@@ -162,12 +162,12 @@ TEST(ModemClasses, OfferedClassesAreConfigurable) {
 
 struct DialCase {
     const char* name;
-    const char* modem_class;
-    const char* fax_class;  // AT+FCLASS= value
-    std::vector<std::string> line_options;
-    const char* result_level;  // ATX command
-    const char* result;        // a line of the reply to the dial command
-    const char* status;        // faxline summary
+    const char* modemClass;
+    const char* faxClass;  // AT+FCLASS= value
+    std::vector<std::string> lineOptions;
+    const char* resultLevel;  // ATX command
+    const char* result;       // a line of the reply to the dial command
+    const char* status;       // faxline summary
     const char* dial = "ATDT5551234";
 };
 
@@ -181,16 +181,16 @@ TEST_P(DialResult, FollowsTheResultLevel) {
     const DialCase& c = GetParam();
     ScratchFolder dir;
     std::vector<std::string> args{
-        "--modem",          dir / "modem", "--class", c.modem_class, "--file",
-        dir / "remote.tif", "--expect",    c.status,  "--linger",    "5"};
-    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+        "--modem",          dir / "modem", "--class", c.modemClass, "--file",
+        dir / "remote.tif", "--expect",    c.status,  "--linger",   "5"};
+    args.insert(args.end(), c.lineOptions.begin(), c.lineOptions.end());
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
     {
         ModemPort port(dir / "modem");
         ASSERT_TRUE(EndsWith(port.Command("ATE0"), "OK"));
-        ASSERT_TRUE(EndsWith(port.Command(std::string("AT+FCLASS=") + c.fax_class), "OK"));
-        ASSERT_TRUE(EndsWith(port.Command(std::string(c.result_level) + "S7=30"), "OK"));
+        ASSERT_TRUE(EndsWith(port.Command(std::string("AT+FCLASS=") + c.faxClass), "OK"));
+        ASSERT_TRUE(EndsWith(port.Command(std::string(c.resultLevel) + "S7=30"), "OK"));
         // Simulated time runs ahead while the modem dials, so S7 passes in a few seconds.
         const std::string reply = port.Command(c.dial, 60000);
         EXPECT_TRUE(EndsWith(reply, c.result)) << reply;

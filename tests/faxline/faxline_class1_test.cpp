@@ -96,12 +96,12 @@ TEST(EfaxReceivesClass1, PageFromRemoteMachineAfterTwoRings) {
 
 struct FaultCase {
     const char* name;
-    std::vector<std::string> line_options;
-    std::string efax_options;
+    std::vector<std::string> lineOptions;
+    std::string efaxOptions;
     int pages;
-    int efax_exit;  // efax: 1 busy, 2 dial failed, 3 protocol failure
+    int efaxExit;  // efax: 1 busy, 2 dial failed, 3 protocol failure
     std::string status;
-    std::string pages_through;
+    std::string pagesThrough;
     std::string rtn = "0";  // pages the fax machine answered with RTN, and with RTP
     std::string rtp = "0";
     std::string rate = {};  // when set, the rate and resolution the page went at
@@ -120,16 +120,16 @@ TEST_P(EfaxMeetsLineFault, EndsAsExpected) {
     const Pages pages = MakePages(dir, c.pages);
     std::vector<std::string> args = {"--modem",          dir / "modem", "--file",
                                      dir / "remote.tif", "--expect",    c.status};
-    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+    args.insert(args.end(), c.lineOptions.begin(), c.lineOptions.end());
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
-    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o1 " + c.efax_options +
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o1 " + c.efaxOptions +
                            " -t 123" + Joined(pages.files) + " > '" + dir / "efax.log" + "' 2>&1");
-    EXPECT_EQ(efax, c.efax_exit);
+    EXPECT_EQ(efax, c.efaxExit);
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
-    EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["pages"], c.pagesThrough);
     EXPECT_EQ(summary["rtn"], c.rtn);
     EXPECT_EQ(summary["rtp"], c.rtp);
     if (!c.rate.empty()) {

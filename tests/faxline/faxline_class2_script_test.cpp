@@ -46,13 +46,13 @@ std::string PageData(int rows, bool damaged) {
 
 struct ScriptCase {
     const char* name;
-    const char* fax_class;
+    const char* faxClass;
     bool damaged;
-    const char* page_end;      // DLE and this byte end the page
-    const char* post_page;     // Class 2 command after the page ("" for Class 2.0)
-    const char* page_status;   // what the modem reports for the page
-    const char* final_result;  // the last result after the page
-    const char* status;        // summary
+    const char* pageEnd;      // DLE and this byte end the page
+    const char* postPage;     // Class 2 command after the page ("" for Class 2.0)
+    const char* pageStatus;   // what the modem reports for the page
+    const char* finalResult;  // the last result after the page
+    const char* status;       // summary
 };
 
 void PrintTo(const ScriptCase& c, std::ostream* os) {
@@ -70,24 +70,24 @@ TEST_P(ScriptedPage, ReportsWhatTheRemoteFound) {
     {
         ModemPort port(dir / "modem");
         ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
-        ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + c.fax_class), "OK"));
-        const bool class20 = std::string(c.fax_class) == "2.0";
+        ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + c.faxClass), "OK"));
+        const bool class20 = std::string(c.faxClass) == "2.0";
         ASSERT_TRUE(Has(port.Command(class20 ? "AT+FIS=0,3" : "AT+FDIS=0,3"), "OK"));
         ASSERT_TRUE(Has(port.Command("ATD123", 60000), "OK"));
         const std::string connect = port.Command("AT+FDT", 60000);
         ASSERT_TRUE(Has(connect, "CONNECT")) << connect;
         // The rate the training settled on: 9600 (code 3), standard resolution.
         EXPECT_NE(connect.find(class20 ? "+FCS:0,3," : "+FDCS:0,3,"), std::string::npos) << connect;
-        port.Write(DleStuffed(PageData(1100, c.damaged)) + "\x10" + c.page_end);
+        port.Write(DleStuffed(PageData(1100, c.damaged)) + "\x10" + c.pageEnd);
         std::string after;
-        if (*c.post_page) {
+        if (*c.postPage) {
             ASSERT_TRUE(Has(port.ReadUntil("OK\r\n", 60000), "OK"));
-            after = port.Command(c.post_page, 60000);
+            after = port.Command(c.postPage, 60000);
         } else {
-            after = port.ReadUntil(std::string(c.final_result) + "\r\n", 60000);
+            after = port.ReadUntil(std::string(c.finalResult) + "\r\n", 60000);
         }
-        EXPECT_NE(after.find(c.page_status), std::string::npos) << after;
-        EXPECT_TRUE(Has(after, c.final_result)) << after;
+        EXPECT_NE(after.find(c.pageStatus), std::string::npos) << after;
+        EXPECT_TRUE(Has(after, c.finalResult)) << after;
         if (c.damaged && class20) {
             EXPECT_TRUE(Has(port.Command("AT+FPS?"), "2"));
         }
@@ -201,11 +201,11 @@ std::string MakeShortDocument(const ScratchFolder& dir, int pages) {
 }
 
 // Sets the class and auto-answer, then waits for the caller's DCS, which completes the answer.
-void AnswerOnFirstRing(ModemPort& port, const std::string& fax_class) {
+void AnswerOnFirstRing(ModemPort& port, const std::string& faxClass) {
     ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
-    ASSERT_TRUE(Has(port.Command("AT+FCLASS=" + fax_class), "OK"));
+    ASSERT_TRUE(Has(port.Command("AT+FCLASS=" + faxClass), "OK"));
     ASSERT_TRUE(Has(port.Command("AT+FCR=1;S0=1"), "OK"));
-    const std::string dcs = fax_class == "2.0" ? "+FCS:" : "+FDCS:";
+    const std::string dcs = faxClass == "2.0" ? "+FCS:" : "+FDCS:";
     std::string answer = port.ReadUntil(dcs, 60000);
     ASSERT_NE(answer.find(dcs), std::string::npos) << answer;
     if (answer.find("OK\r\n", answer.find(dcs)) == std::string::npos)
@@ -235,9 +235,9 @@ ReceivedPage TakePage(ModemPort& port) {
 // then does the modem answer the sender, with RTN, and the sender trains again and sends the
 // same page once more.
 TEST(ScriptedReceive, RejectedPageIsSentAgain) {
-    for (const std::string fax_class : {"2", "2.0"}) {
-        SCOPED_TRACE("class " + fax_class);
-        const bool class20 = fax_class == "2.0";
+    for (const std::string faxClass : {"2", "2.0"}) {
+        SCOPED_TRACE("class " + faxClass);
+        const bool class20 = faxClass == "2.0";
         ScratchFolder dir;
         const std::string document = MakeShortDocument(dir, 3);
         ASSERT_FALSE(document.empty());
@@ -246,7 +246,7 @@ TEST(ScriptedReceive, RejectedPageIsSentAgain) {
         ASSERT_TRUE(line.WaitReady());
         {
             ModemPort port(dir / "modem");
-            AnswerOnFirstRing(port, fax_class);
+            AnswerOnFirstRing(port, faxClass);
             // Class 2.0 adds the line count (60), bad lines and longest bad run.
             const std::string good = class20 ? "+FPS:1,60,0,0,0" : "+FPTS:1";
             std::vector<ReceivedPage> pages;
@@ -300,8 +300,8 @@ TEST(ScriptedReceive, ProgramThatNeverAsksForTheNextPageLosesTheCall) {
 }
 
 TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {
-    for (const char* fax_class : {"2", "2.0"}) {
-        const bool class20 = std::string(fax_class) == "2.0";
+    for (const char* faxClass : {"2", "2.0"}) {
+        const bool class20 = std::string(faxClass) == "2.0";
         ScratchFolder dir;
         FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file",
                               dir / "remote.tif", "--expect", "failed", "--linger", "5"});
@@ -309,12 +309,12 @@ TEST(ScriptedAbort, EndsTheCallAndRefusesMorePages) {
         {
             ModemPort port(dir / "modem");
             ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
-            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + fax_class), "OK"));
+            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + faxClass), "OK"));
             ASSERT_TRUE(Has(port.Command("ATD123", 60000), "OK"));
             const std::string abort = port.Command(class20 ? "AT+FKS" : "AT+FK", 60000);
             EXPECT_TRUE(Has(abort, class20 ? "+FHS:02" : "+FHNG:2")) << abort;
             EXPECT_TRUE(Has(abort, "OK")) << abort;
-            EXPECT_TRUE(Has(port.Command("AT+FDT", 20000), "ERROR")) << fax_class;
+            EXPECT_TRUE(Has(port.Command("AT+FDT", 20000), "ERROR")) << faxClass;
         }
         EXPECT_EQ(line.Wait(), 0) << line.Output();
         EXPECT_EQ(line.Summary()["pages"], "0");

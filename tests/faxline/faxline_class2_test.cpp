@@ -45,7 +45,7 @@ std::vector<Page> MakePages(const ScratchFolder& dir, int count) {
 
 struct EfaxCase {
     const char* name;
-    const char* efax_class;  // efax -o option: 2 for Class 2, 0 for Class 2.0
+    const char* efaxClass;  // efax -o option: 2 for Class 2, 0 for Class 2.0
 };
 
 void PrintTo(const EfaxCase& c, std::ostream* os) {
@@ -60,9 +60,9 @@ TEST_P(EfaxClass2, SendsTwoPagesToTheRemoteMachine) {
     ASSERT_FALSE(pages[0].tif.empty());
     FaxlineRun line(dir, {"--modem", dir / "modem", "--class", "2", "--file", dir / "remote.tif"});
     ASSERT_TRUE(line.WaitReady());
-    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" +
-                           GetParam().efax_class + " -t 123 '" + pages[0].tif + "' '" +
-                           pages[1].tif + "' > '" + dir / "efax.log" + "' 2>&1");
+    const int efax = Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" + GetParam().efaxClass +
+                           " -t 123 '" + pages[0].tif + "' '" + pages[1].tif + "' > '" +
+                           dir / "efax.log" + "' 2>&1");
     EXPECT_EQ(efax, 0);
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     auto summary = line.Summary();
@@ -85,7 +85,7 @@ TEST_P(EfaxClass2, ReceivesFromTheRemoteMachine) {
                           pages[0].tif});
     ASSERT_TRUE(line.WaitReady());
     const int efax =
-        Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" + GetParam().efax_class +
+        Shell("timeout 100 efax -d '" + dir / "modem" + "' -o" + GetParam().efaxClass +
               " -w -iS0=2 -r '" + dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
     EXPECT_EQ(efax, 0);
     EXPECT_EQ(line.Wait(), 0) << line.Output();
@@ -129,10 +129,10 @@ TEST(EfaxClass2Receives, DcnAfterDisEndsPhaseB) {
 struct CallerCase {
     const char* name;
     std::vector<std::string> caller;
-    int efax_exit;
+    int efaxExit;
     const char* status;
     const char* rtn;
-    const char* efax_says;
+    const char* efaxSays;
 };
 
 void PrintTo(const CallerCase& c, std::ostream* os) {
@@ -156,10 +156,10 @@ TEST_P(EfaxClass2Answers, TheCallerItIsGiven) {
                            dir / "received" + "' > '" + dir / "efax.log" + "' 2>&1");
     std::ifstream log(dir / "efax.log");
     const std::string text((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_EQ(efax, c.efax_exit) << text;
+    EXPECT_EQ(efax, c.efaxExit) << text;
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     EXPECT_EQ(line.Summary()["rtn"], c.rtn);
-    EXPECT_NE(text.find(c.efax_says), std::string::npos) << text;
+    EXPECT_NE(text.find(c.efaxSays), std::string::npos) << text;
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         if (entry.path().filename().string().rfind("received.", 0) == 0)
@@ -316,14 +316,14 @@ namespace {
 
 struct Class2FaultCase {
     const char* name;
-    std::vector<std::string> line_options;
-    int efax_exit;  // efax: 1 busy, 2 the modem reported an abnormal hang-up
+    std::vector<std::string> lineOptions;
+    int efaxExit;  // efax: 1 busy, 2 the modem reported an abnormal hang-up
     std::string status;
-    std::string pages_through;
+    std::string pagesThrough;
     std::string rtn = "0";  // pages the fax machine answered with RTN
     std::string rate = {};  // when set, the rate and resolution the pages went at
     std::string resolution = {};
-    std::string efax_says = {};  // when set, a line of efax's log (the hang-up it was told)
+    std::string efaxSays = {};  // when set, a line of efax's log (the hang-up it was told)
 };
 
 void PrintTo(const Class2FaultCase& c, std::ostream* os) {
@@ -339,17 +339,17 @@ TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
     ASSERT_FALSE(pages[1].tif.empty());
     std::vector<std::string> args = {"--modem", dir / "modem",      "--class",  "2",
                                      "--file",  dir / "remote.tif", "--expect", c.status};
-    args.insert(args.end(), c.line_options.begin(), c.line_options.end());
+    args.insert(args.end(), c.lineOptions.begin(), c.lineOptions.end());
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
     const int efax =
         Shell("timeout 100 efax -d '" + dir / "modem" + "' -o2 -t 123 '" + pages[0].tif + "' '" +
               pages[1].tif + "' > '" + dir / "efax.log" + "' 2>&1");
-    EXPECT_EQ(efax, c.efax_exit);
+    EXPECT_EQ(efax, c.efaxExit);
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
-    EXPECT_EQ(summary["pages"], c.pages_through);
+    EXPECT_EQ(summary["pages"], c.pagesThrough);
     EXPECT_EQ(summary["rtn"], c.rtn);
     if (!c.rate.empty()) {
         EXPECT_EQ(summary["rate"], c.rate);
@@ -357,10 +357,10 @@ TEST_P(EfaxClass2MeetsLineFault, EndsAsExpected) {
     if (!c.resolution.empty()) {
         EXPECT_EQ(summary["resolution"], c.resolution);
     }
-    if (!c.efax_says.empty()) {
+    if (!c.efaxSays.empty()) {
         std::ifstream log(dir / "efax.log");
         const std::string text((std::istreambuf_iterator<char>(log)), {});
-        EXPECT_NE(text.find(c.efax_says), std::string::npos) << text;
+        EXPECT_NE(text.find(c.efaxSays), std::string::npos) << text;
     }
 }
 

@@ -21,10 +21,10 @@ void Sleep(int ms) {
 
 struct DataCase {
     const char* name;
-    const char* modem_class;  // --class
-    const char* remote;       // "data": a data modem answers; "fax": a fax machine answers;
-                              // "calls": a fax machine calls and the program answers
-    const char* x_level;
+    const char* modemClass;  // --class
+    const char* remote;      // "data": a data modem answers; "fax": a fax machine answers;
+                             // "calls": a fax machine calls and the program answers
+    const char* xLevel;
     const char* result;  // the dial or answer result
 };
 
@@ -38,7 +38,7 @@ TEST_P(DataCalls, ConnectsOnlyToADataModem) {
     const DataCase& c = GetParam();
     const std::string remote = c.remote;
     ScratchFolder dir;
-    std::vector<std::string> args = {"--modem",  dir / "modem", "--class",  c.modem_class,
+    std::vector<std::string> args = {"--modem",  dir / "modem", "--class",  c.modemClass,
                                      "--expect", "failed",      "--linger", "2"};
     std::string page;
     if (remote == "calls") {
@@ -52,14 +52,14 @@ TEST_P(DataCalls, ConnectsOnlyToADataModem) {
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
     StatusLineClient lines(dir / "modem.lines");
-    ASSERT_TRUE(lines.is_connected());
+    ASSERT_TRUE(lines.isConnected());
     const std::string kDown = "DCD=0 DSR=1 CTS=1 RI=0";
     ASSERT_EQ(lines.WaitFor("DCD=", 5000), kDown);
     {
         ModemPort port(dir / "modem");
         // A short guard time (S12, fiftieths of a second) keeps the escape within the few
         // seconds the data modem holds the line at the adaptive pace.
-        ASSERT_TRUE(Has(port.Command(std::string("ATE0X") + c.x_level + "S12=10"), "OK"));
+        ASSERT_TRUE(Has(port.Command(std::string("ATE0X") + c.xLevel + "S12=10"), "OK"));
         if (remote == "calls") {
             ASSERT_NE(port.ReadUntil("RING\r\n", 20000).find("RING"), std::string::npos);
             port.Write("ATA\r");

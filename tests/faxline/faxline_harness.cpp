@@ -32,9 +32,9 @@ std::vector<Bitmap> ReadTiffPages(const std::filesystem::path& file) {
         TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
         Bitmap page;
         page.width = static_cast<int>(width);
-        const tmsize_t row_bytes = TIFFScanlineSize(tiff);
+        const tmsize_t rowBytes = TIFFScanlineSize(tiff);
         for (uint32_t y = 0; y < length; ++y) {
-            std::vector<unsigned char> row(row_bytes);
+            std::vector<unsigned char> row(rowBytes);
             if (TIFFReadScanline(tiff, row.data(), y) < 0) break;
             if (photometric == PHOTOMETRIC_MINISBLACK)
                 for (unsigned char& b : row) b = static_cast<unsigned char>(~b);
@@ -55,10 +55,10 @@ Bitmap ReadPbm(const std::filesystem::path& file) {
     in.get();
     if (magic != "P4" || width <= 0 || height <= 0) return page;
     page.width = width;
-    const size_t row_bytes = (width + 7) / 8;
+    const size_t rowBytes = (width + 7) / 8;
     for (int y = 0; y < height; ++y) {
-        std::vector<unsigned char> row(row_bytes);
-        if (!in.read(reinterpret_cast<char*>(row.data()), row_bytes)) break;
+        std::vector<unsigned char> row(rowBytes);
+        if (!in.read(reinterpret_cast<char*>(row.data()), rowBytes)) break;
         page.rows.push_back(std::move(row));
     }
     return page;
@@ -107,8 +107,8 @@ std::string ScratchFolder::MakePage(const std::string& name, const std::string& 
 
 FaxlineRun::FaxlineRun(const ScratchFolder& folder, std::vector<std::string> args) {
     static int counter = 0;
-    output_file_ = folder / ("faxline-" + std::to_string(++counter) + ".out");
-    const std::string error_file = output_file_ + ".err";
+    outputFile_ = folder / ("faxline-" + std::to_string(++counter) + ".out");
+    const std::string errorFile = outputFile_ + ".err";
     pid_ = fork();
     if (pid_ == 0) {
         std::vector<char*> argv;
@@ -116,22 +116,22 @@ FaxlineRun::FaxlineRun(const ScratchFolder& folder, std::vector<std::string> arg
         argv.push_back(program.data());
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (!freopen(output_file_.c_str(), "w", stdout)) _exit(127);
-        if (!freopen(error_file.c_str(), "w", stderr)) _exit(127);
+        if (!freopen(outputFile_.c_str(), "w", stdout)) _exit(127);
+        if (!freopen(errorFile.c_str(), "w", stderr)) _exit(127);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
 
 FaxlineRun::~FaxlineRun() {
-    if (pid_ > 0 && exit_status_ == -1) {
+    if (pid_ > 0 && exitStatus_ == -1) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
 }
 
 std::string FaxlineRun::Output() const {
-    std::ifstream in(output_file_);
+    std::ifstream in(outputFile_);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -142,7 +142,7 @@ bool FaxlineRun::WaitReady(int timeout_ms) {
         if (Output().find("READY") != std::string::npos) return true;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -151,18 +151,18 @@ bool FaxlineRun::WaitReady(int timeout_ms) {
 }
 
 int FaxlineRun::Wait(int timeout_ms) {
-    if (exit_status_ != -1) return exit_status_;
+    if (exitStatus_ != -1) return exitStatus_;
     for (int waited = 0; waited < timeout_ms; waited += 20) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return exit_status_;
+            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitStatus_;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
-    exit_status_ = -2;
+    exitStatus_ = -2;
     return -1;
 }
 
@@ -262,11 +262,11 @@ std::string ModemPort::Command(const std::string& command, int timeout_ms) {
     return out;
 }
 
-StatusLineClient::StatusLineClient(const std::string& socket_path) {
+StatusLineClient::StatusLineClient(const std::string& socketPath) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socket_path.size() >= sizeof address.sun_path) return;
-    std::copy(socket_path.begin(), socket_path.end(), address.sun_path);
+    if (socketPath.size() >= sizeof address.sun_path) return;
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
     fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd_);

@@ -1,4 +1,5 @@
 #pragma once
+// A black-and-white page: rows of packed pixels, bit 7 of byte 0 leftmost, 1 black.
 
 // Runs the faxline tool and fax programs against it in a scratch folder, and compares pages.
 
@@ -11,7 +12,6 @@
 
 namespace corvane::faxline::testing {
 
-// A black-and-white page: rows of packed pixels, bit 7 of byte 0 leftmost, 1 black.
 struct Bitmap {
     int width = 0;
     std::vector<std::vector<unsigned char>> rows;
@@ -53,7 +53,7 @@ class FaxlineRun {
     bool WaitReady(int timeout_ms = 10000);
     // Waits for the tool to end; returns its exit status (-1 on time-out, after killing it).
     int Wait(int timeout_ms = 60000);
-    // Fields of the summary line (status, pages, rate, resolution, remote_id, ...).
+    // Fields of the summary line (status, pages, rate, resolution, remoteId, ...).
     std::map<std::string, std::string> Summary() const;
     std::string Output() const;
     // A field of the READY line, e.g. "tty" (the pseudo-terminal's /dev path).
@@ -61,8 +61,8 @@ class FaxlineRun {
 
   private:
     pid_t pid_ = -1;
-    std::string output_file_;
-    int exit_status_ = -1;
+    std::string outputFile_;
+    int exitStatus_ = -1;
 };
 
 // A scripted DTE on a modem port: writes command lines and reads the modem's answers.
@@ -72,7 +72,7 @@ class ModemPort {
     ~ModemPort();
     ModemPort(const ModemPort&) = delete;
     ModemPort& operator=(const ModemPort&) = delete;
-    bool is_open() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
 
     // Sends "AT..." and CR; returns what the modem wrote until a final result code (OK,
@@ -90,11 +90,11 @@ class ModemPort {
 // ("DCD=1 DSR=1 CTS=1 RI=0") and writes DTR/RTS lines.
 class StatusLineClient {
   public:
-    explicit StatusLineClient(const std::string& socket_path);
+    explicit StatusLineClient(const std::string& socketPath);
     ~StatusLineClient();
     StatusLineClient(const StatusLineClient&) = delete;
     StatusLineClient& operator=(const StatusLineClient&) = delete;
-    bool is_connected() const { return fd_ >= 0; }
+    bool isConnected() const { return fd_ >= 0; }
 
     // Reads until a report line containing text arrives after those already read, or the
     // time-out passes (wall ms); returns that line, empty on time-out.

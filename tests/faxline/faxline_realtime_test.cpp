@@ -11,9 +11,9 @@ namespace {
 
 struct RealtimeCase {
     const char* name;
-    const char* modem_class;  // faxline --class
-    const char* efax_class;   // efax -o
-    bool send;                // efax sends (else the remote machine sends to efax)
+    const char* modemClass;  // faxline --class
+    const char* efaxClass;   // efax -o
+    bool send;               // efax sends (else the remote machine sends to efax)
 };
 
 void PrintTo(const RealtimeCase& c, std::ostream* os) {
@@ -27,7 +27,7 @@ TEST_P(RealTime, OnePageGoesThrough) {
     ScratchFolder dir;
     const std::string page = dir.MakePage("page", "REAL TIME PAGE", 400);
     ASSERT_FALSE(page.empty());
-    std::vector<std::string> args = {"--modem", dir / "modem", "--class",   c.modem_class,
+    std::vector<std::string> args = {"--modem", dir / "modem", "--class",   c.modemClass,
                                      "--pace",  "realtime",    "--timeout", "240"};
     if (c.send) {
         args.insert(args.end(), {"--file", dir / "remote.tif"});
@@ -36,10 +36,10 @@ TEST_P(RealTime, OnePageGoesThrough) {
     }
     FaxlineRun line(dir, args);
     ASSERT_TRUE(line.WaitReady());
-    const std::string efax_args =
+    const std::string efaxArgs =
         c.send ? std::string(" -t 123 '") + page + "'" : " -w -iS0=1 -r '" + dir / "received" + "'";
-    const int efax = Shell("timeout 200 efax -d '" + dir / "modem" + "' -o" + c.efax_class +
-                           efax_args + " > '" + dir / "efax.log" + "' 2>&1");
+    const int efax = Shell("timeout 200 efax -d '" + dir / "modem" + "' -o" + c.efaxClass +
+                           efaxArgs + " > '" + dir / "efax.log" + "' 2>&1");
     EXPECT_EQ(efax, 0);
     EXPECT_EQ(line.Wait(240000), 0) << line.Output();
     auto summary = line.Summary();

@@ -26,10 +26,10 @@ std::string WhiteRows(int rows) {
 
 struct DtrCase {
     const char* name;
-    const char* fax_class;
-    const char* dtr_setting;  // &D
-    const char* hang_up;      // the hang-up report after the drop; nullptr: the call goes on
-    const char* status;       // summary
+    const char* faxClass;
+    const char* dtrSetting;  // &D
+    const char* hangUp;      // the hang-up report after the drop; nullptr: the call goes on
+    const char* status;      // summary
 };
 
 void PrintTo(const DtrCase& c, std::ostream* os) {
@@ -48,14 +48,14 @@ TEST_P(DtrDrop, InMidPage) {
                           "--expect", c.status, "--linger", "5"});
     ASSERT_TRUE(line.WaitReady());
     StatusLineClient lines(dir / "modem.lines");
-    ASSERT_TRUE(lines.is_connected());
+    ASSERT_TRUE(lines.isConnected());
     EXPECT_EQ(lines.WaitFor("DCD=", 5000), "DCD=0 DSR=1 CTS=1 RI=0");
     {
         ModemPort port(dir / "modem");
         ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
         ASSERT_TRUE(
-            Has(port.Command(std::string("AT+FCLASS=") + c.fax_class + ";" + c.dtr_setting), "OK"));
-        const bool class20 = std::string(c.fax_class) == "2.0";
+            Has(port.Command(std::string("AT+FCLASS=") + c.faxClass + ";" + c.dtrSetting), "OK"));
+        const bool class20 = std::string(c.faxClass) == "2.0";
         ASSERT_TRUE(Has(port.Command(class20 ? "AT+FIS=0,3" : "AT+FDIS=0,3"), "OK"));
         EXPECT_EQ(lines.Current(), "DCD=0 DSR=1 CTS=1 RI=0");
         ASSERT_TRUE(Has(port.Command("ATD123", 60000), "OK"));
@@ -63,9 +63,9 @@ TEST_P(DtrDrop, InMidPage) {
         ASSERT_TRUE(Has(port.Command("AT+FDT", 60000), "CONNECT"));
         port.Write(WhiteRows(500));
         lines.Send("DTR=0");
-        if (c.hang_up) {
+        if (c.hangUp) {
             const std::string reply = port.ReadUntil("OK\r\n", 30000);
-            EXPECT_TRUE(Has(reply, c.hang_up)) << reply;
+            EXPECT_TRUE(Has(reply, c.hangUp)) << reply;
             EXPECT_TRUE(Has(reply, "OK")) << reply;
             EXPECT_EQ(lines.WaitFor("DCD=0", 10000), "DCD=0 DSR=1 CTS=1 RI=0") << lines.Log();
             lines.Send("DTR=1");
@@ -84,7 +84,7 @@ TEST_P(DtrDrop, InMidPage) {
     EXPECT_EQ(line.Wait(), 0) << line.Output();
     auto summary = line.Summary();
     EXPECT_EQ(summary["status"], c.status);
-    EXPECT_EQ(summary["pages"], c.hang_up ? "0" : "1");
+    EXPECT_EQ(summary["pages"], c.hangUp ? "0" : "1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Class2, DtrDrop,
@@ -105,7 +105,7 @@ TEST(StatusLines, RingThenAnswer) {
                           "--call-after-ms", "300", "--expect", "failed", "--linger", "3"});
     ASSERT_TRUE(line.WaitReady());
     StatusLineClient lines(dir / "modem.lines");
-    ASSERT_TRUE(lines.is_connected());
+    ASSERT_TRUE(lines.isConnected());
     {
         ModemPort port(dir / "modem");
         ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
@@ -126,13 +126,13 @@ TEST(StatusLines, RingThenAnswer) {
 // With DTR held down the modem reports the rings but does not answer by itself; raised
 // again, it answers at the next ring.
 TEST(StatusLines, NoAutoAnswerWhileDtrIsDown) {
-    for (const auto& [modem_class, fax_class, answered] :
+    for (const auto& [modemClass, faxClass, answered] :
          {std::tuple{"1", "1", "CONNECT"}, std::tuple{"2", "2", "+FCON"}}) {
         ScratchFolder dir;
         const std::string page = dir.MakePage("page", "DTR", 100);
         ASSERT_FALSE(page.empty());
         FaxlineRun line(
-            dir, {"--modem", dir / "modem", "--class", modem_class, "--remote", "send", "--file",
+            dir, {"--modem", dir / "modem", "--class", modemClass, "--remote", "send", "--file",
                   page, "--call-after-ms", "300", "--expect", "failed", "--linger", "2"});
         ASSERT_TRUE(line.WaitReady());
         StatusLineClient lines(dir / "modem.lines");
@@ -140,16 +140,16 @@ TEST(StatusLines, NoAutoAnswerWhileDtrIsDown) {
         {
             ModemPort port(dir / "modem");
             ASSERT_TRUE(Has(port.Command("ATE0"), "OK"));
-            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + fax_class), "OK"));
+            ASSERT_TRUE(Has(port.Command(std::string("AT+FCLASS=") + faxClass), "OK"));
             ASSERT_TRUE(Has(port.Command("ATS0=1"), "OK"));
             std::string rings = port.ReadUntil("RING\r\n", 20000);
             rings += port.ReadUntil("RING\r\n", 20000);
-            EXPECT_EQ(rings.find(answered), std::string::npos) << modem_class << ": " << rings;
+            EXPECT_EQ(rings.find(answered), std::string::npos) << modemClass << ": " << rings;
             lines.Current();
             EXPECT_EQ(lines.Log().find("DCD=1"), std::string::npos) << lines.Log();
             lines.Send("DTR=1");
             const std::string answer = port.ReadUntil(answered, 20000);
-            EXPECT_NE(answer.find(answered), std::string::npos) << modem_class << ": " << answer;
+            EXPECT_NE(answer.find(answered), std::string::npos) << modemClass << ": " << answer;
         }
         EXPECT_EQ(line.Wait(), 0) << line.Output();
     }

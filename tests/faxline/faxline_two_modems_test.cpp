@@ -16,10 +16,10 @@ constexpr int kHeaderBand = 8;
 
 struct TwoModemCase {
     const char* name;
-    const char* caller_class;    // faxline --class
-    const char* answerer_class;  // faxline --class2
-    const char* caller_efax;     // efax -o option
-    const char* answerer_efax;
+    const char* callerClass;    // faxline --class
+    const char* answererClass;  // faxline --class2
+    const char* callerEfax;     // efax -o option
+    const char* answererEfax;
 };
 
 void PrintTo(const TwoModemCase& c, std::ostream* os) {
@@ -34,12 +34,12 @@ TEST_P(TwoModems, EfaxSendsTwoPagesToEfax) {
     const std::string page1 = dir.MakePage("page1", "CALLER PAGE ONE", 250);
     const std::string page2 = dir.MakePage("page2", "CALLER PAGE TWO", 700);
     ASSERT_FALSE(page2.empty());
-    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", c.caller_class, "--modem2",
-                          dir / "answerer", "--class2", c.answerer_class});
+    FaxlineRun line(dir, {"--modem", dir / "caller", "--class", c.callerClass, "--modem2",
+                          dir / "answerer", "--class2", c.answererClass});
     ASSERT_TRUE(line.WaitReady());
     // The answering side waits with auto-answer on the first ring.
     auto answerer = std::async(std::launch::async, [&] {
-        return Shell("timeout 100 efax -d '" + dir / "answerer" + "' -o" + c.answerer_efax +
+        return Shell("timeout 100 efax -d '" + dir / "answerer" + "' -o" + c.answererEfax +
                      " -w -iS0=1 -r '" + dir / "received" + "' > '" + dir / "answerer.log" +
                      "' 2>&1");
     });
@@ -50,7 +50,7 @@ TEST_P(TwoModems, EfaxSendsTwoPagesToEfax) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     const int caller =
-        Shell("timeout 100 efax -d '" + dir / "caller" + "' -o" + c.caller_efax + " -t 123 '" +
+        Shell("timeout 100 efax -d '" + dir / "caller" + "' -o" + c.callerEfax + " -t 123 '" +
               page1 + "' '" + page2 + "' > '" + dir / "caller.log" + "' 2>&1");
     EXPECT_EQ(caller, 0);
     EXPECT_EQ(answerer.get(), 0);

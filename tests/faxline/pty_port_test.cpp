@@ -19,10 +19,10 @@ namespace {
 using testing::ScratchFolder;
 
 // Reads what arrives at the DTE within the wait.
-std::string DteRead(int fd, int wait_ms = 100) {
+std::string DteRead(int fd, int waitMs = 100) {
     std::string out;
     pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, wait_ms) > 0 && (p.revents & POLLIN)) {
+    while (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN)) {
         char buf[256];
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n <= 0) break;
@@ -38,7 +38,7 @@ void DteWrite(int fd, const std::string& text) {
 // Lets the port see what the DTE did.
 void ServiceFor(PtyPort& port, int ms) {
     for (int i = 0; i < ms / 5; ++i) {
-        pollfd p{port.master_fd(), port.WantedEvents(), 0};
+        pollfd p{port.masterFd(), port.WantedEvents(), 0};
         ::poll(&p, port.WantedEvents() ? 1 : 0, 5);
         port.Service(p.revents);
     }
@@ -59,7 +59,7 @@ TEST(PtyPort, SymlinkLeadsToARawPortAndGoesAway) {
         // Without raw mode the DTE's CR would arrive as LF and its bytes would echo back.
         DteWrite(dte, "AT\r");
         ServiceFor(port, 50);
-        EXPECT_TRUE(port.dte_present());
+        EXPECT_TRUE(port.dtePresent());
         EXPECT_EQ(std::string(port.inbox().begin(), port.inbox().end()), "AT\r");
         ModemWrite(port, "\r\nOK\r\n");
         EXPECT_EQ(DteRead(dte), "\r\nOK\r\n");
@@ -81,7 +81,7 @@ TEST(PtyPort, OutputWithoutADteIsDiscardedAndLeftoversDoNotReachTheNextDte) {
     ModemWrite(port, "\r\nOK\r\n");
     ::close(dte);  // leaves the reply unread
     ServiceFor(port, 50);
-    EXPECT_FALSE(port.dte_present());
+    EXPECT_FALSE(port.dtePresent());
     EXPECT_TRUE(port.TakeHangUp());
     EXPECT_FALSE(port.TakeHangUp());
 
@@ -98,7 +98,7 @@ TEST(PtyPort, SpeedZeroIsADtrDropThatHangsUpOnce) {
     ASSERT_GE(dte, 0);
     DteWrite(dte, "AT\r");
     ServiceFor(port, 50);
-    ASSERT_TRUE(port.dte_present());
+    ASSERT_TRUE(port.dtePresent());
     EXPECT_FALSE(port.TakeHangUp());
 
     termios tio{};
@@ -110,7 +110,7 @@ TEST(PtyPort, SpeedZeroIsADtrDropThatHangsUpOnce) {
     EXPECT_TRUE(port.TakeHangUp());
     ServiceFor(port, 30);
     EXPECT_FALSE(port.TakeHangUp());  // B0 held: one hang-up
-    EXPECT_TRUE(port.dte_present());  // the DTE still has the port open
+    EXPECT_TRUE(port.dtePresent());   // the DTE still has the port open
 
     cfsetspeed(&tio, speed);
     ASSERT_EQ(tcsetattr(dte, TCSANOW, &tio), 0);

@@ -88,21 +88,21 @@ std::optional<std::vector<AtCommand>> ParseAtLine(const std::string& text) {
         }
         AtCommand cmd;
         if (c == '+') {
-            cmd.kind = AtCommand::Kind::kExtended;
+            cmd.kind = AtCommand::Kind::Extended;
             size_t j = i + 1;
             while (j < n && std::isalnum(static_cast<unsigned char>(text[j])))
                 cmd.name += Up(text[j++]);
             if (cmd.name.empty()) return std::nullopt;
             if (j < n && text[j] == '?') {
-                cmd.op = AtCommand::Op::kQuery;
+                cmd.op = AtCommand::Op::Query;
                 ++j;
             } else if (j < n && text[j] == '=') {
                 ++j;
                 if (j < n && text[j] == '?') {
-                    cmd.op = AtCommand::Op::kTest;
+                    cmd.op = AtCommand::Op::Test;
                     ++j;
                 } else {
-                    cmd.op = AtCommand::Op::kSet;
+                    cmd.op = AtCommand::Op::Set;
                     bool quoted = false;
                     while (j < n && (quoted || text[j] != ';')) {
                         if (text[j] == '"') quoted = !quoted;
@@ -115,29 +115,29 @@ std::optional<std::vector<AtCommand>> ParseAtLine(const std::string& text) {
             if (j < n && text[j] != ';' && text[j] != ' ') return std::nullopt;
             i = j;
         } else if (c == 'D') {
-            cmd.kind = AtCommand::Kind::kDial;
+            cmd.kind = AtCommand::Kind::Dial;
             cmd.letter = 'D';
             size_t j = i + 1;
             while (j < n && text[j] != ';') cmd.value += text[j++];
             i = j;
         } else if (c == 'S') {
-            cmd.kind = AtCommand::Kind::kSRegister;
+            cmd.kind = AtCommand::Kind::SRegister;
             cmd.letter = 'S';
             size_t j = i + 1;
             std::string digits;
             while (j < n && IsDigit(text[j])) digits += text[j++];
             if (!ParseWhole(digits, cmd.number)) return std::nullopt;
             if (j < n && text[j] == '?') {
-                cmd.op = AtCommand::Op::kQuery;
+                cmd.op = AtCommand::Op::Query;
                 ++j;
             } else if (j < n && text[j] == '=') {
-                cmd.op = AtCommand::Op::kSet;
+                cmd.op = AtCommand::Op::Set;
                 ++j;
                 while (j < n && IsDigit(text[j])) cmd.value += text[j++];
             }
             i = j;
         } else if (c == '&' || std::isalpha(static_cast<unsigned char>(c))) {
-            cmd.kind = c == '&' ? AtCommand::Kind::kAmpersand : AtCommand::Kind::kBasic;
+            cmd.kind = c == '&' ? AtCommand::Kind::Ampersand : AtCommand::Kind::Basic;
             size_t j = i + 1;
             if (c == '&') {
                 if (j >= n || !std::isalpha(static_cast<unsigned char>(text[j])))
@@ -204,7 +204,7 @@ bool BasicCommandAllowed(const AtCommand& cmd) {
                                   {'M', 3},  {'O', 0}, {'P', -1}, {'Q', 1}, {'T', -1},
                                   {'V', 1},  {'X', 4}, {'Z', 0}};
     static const Rule kAmpersand[] = {{'C', 1}, {'D', 3}, {'F', 0}, {'K', 6}, {'W', 0}};
-    const bool basic = cmd.kind == AtCommand::Kind::kBasic;
+    const bool basic = cmd.kind == AtCommand::Kind::Basic;
     for (const Rule& r :
          basic ? std::span<const Rule>(kBasic) : std::span<const Rule>(kAmpersand)) {
         if (r.letter != cmd.letter) continue;

@@ -1,4 +1,5 @@
 #pragma once
+// One command of an AT command line.
 
 #include <optional>
 #include <string>
@@ -6,14 +7,13 @@
 
 namespace corvane::faxline {
 
-// One command of an AT command line.
 struct AtCommand {
-    enum class Kind { kBasic, kAmpersand, kSRegister, kExtended, kDial };
-    enum class Op { kAction, kQuery, kTest, kSet };  // X, X?, X=?, X=value
-    Kind kind = Kind::kBasic;
+    enum class Kind { Basic, Ampersand, SRegister, Extended, Dial };
+    enum class Op { Action, Query, Test, Set };  // X, X?, X=?, X=value
+    Kind kind = Kind::Basic;
     char letter = 0;   // basic and ampersand commands: upper case
     std::string name;  // extended commands, upper case without '+'
-    Op op = Op::kAction;
+    Op op = Op::Action;
     std::string value;  // the text after '=' (or the dial string, or the basic number)
     int number = -1;    // basic/ampersand argument or S register number (-1: none given)
 };

@@ -23,10 +23,10 @@ std::string FormatSummary(const CallSummary& s) {
                   " pages=%d rate=%d resolution=%s sim_seconds=%.2f wall_seconds=%.2f"
                   " rows=%d bad_rows=%d rtn=%d rtp=%d underruns=%d overflows=%d calls=%d"
                   " t30_code=%d",
-                  s.pages, s.rate, s.resolution.c_str(), s.simulated_seconds, s.wall_seconds,
-                  s.rows, s.bad_rows, s.rtn, s.rtp, s.underruns, s.overflows, s.calls, s.t30_code);
-    return "FAXLINE-SUMMARY status=" + s.status + numbers + " remote_id=" + Quoted(s.remote_id) +
-           " t30_text=" + Quoted(s.t30_text);
+                  s.pages, s.rate, s.resolution.c_str(), s.simulatedSeconds, s.wallSeconds, s.rows,
+                  s.badRows, s.rtn, s.rtp, s.underruns, s.overflows, s.calls, s.t30Code);
+    return "FAXLINE-SUMMARY status=" + s.status + numbers + " remote_id=" + Quoted(s.remoteId) +
+           " t30_text=" + Quoted(s.t30Text);
 }
 
 }  // namespace corvane::faxline

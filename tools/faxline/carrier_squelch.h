@@ -1,10 +1,4 @@
 #pragma once
-
-#include <array>
-#include <cstdint>
-
-namespace corvane::faxline {
-
 // The carrier detector in front of a modem's receivers. spandsp's detectors go by power
 // alone, so loud line noise (above about -45 dBm0) holds their "carrier" on between
 // signals: T.30 then never turns the line round, and garbage frames decoded from the noise
@@ -13,6 +7,12 @@ namespace corvane::faxline {
 // (tones, V.21, the page modulations, speech) is band-limited and so correlated from sample
 // to sample, while white noise is not. Blocks with a signal pass unchanged, noise and all;
 // blocks of noise alone reach the receivers as silence.
+
+#include <array>
+#include <cstdint>
+
+namespace corvane::faxline {
+
 class CarrierSquelch {
   public:
     // Works on one block of audio in place.

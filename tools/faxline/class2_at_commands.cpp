@@ -52,22 +52,22 @@ const Class2Modem::Setting Class2Modem::kSettings[] = {
 void Class2Modem::ResetProfile() {
     echo_ = true;
     quiet_ = false;
-    verbose_results_ = true;
-    s_regs_.fill(0);
-    s_regs_[2] = 43;
-    s_regs_[3] = 13;
-    s_regs_[4] = 10;
-    s_regs_[5] = 8;
-    s_regs_[7] = kDefaultS7Seconds;
-    s_regs_[12] = 50;  // escape guard time, fiftieths of a second
+    verboseResults_ = true;
+    sRegs_.fill(0);
+    sRegs_[2] = 43;
+    sRegs_[3] = 13;
+    sRegs_[4] = 10;
+    sRegs_[5] = 8;
+    sRegs_[7] = kDefaultS7Seconds;
+    sRegs_[12] = 50;  // escape guard time, fiftieths of a second
     fclass_ = "0";
-    result_level_ = 4;
+    resultLevel_ = 4;
     settings_.clear();
     for (const Setting& s : kSettings) SettingValue(s) = s.initial;
-    local_id_.clear();
+    localId_.clear();
     dis_ = {1, 5, 0, 2, 0, 0, 0, 0};
     dcc_ = dis_;
-    bit_order_ = 0;
+    bitOrder_ = 0;
     ResetLineBehaviour();
 }
 
@@ -77,40 +77,40 @@ std::string Class2Modem::Name(const char* class2, const char* class20) const {
 
 void Class2Modem::Reply(const std::string& text) {
     if (quiet_) return;
-    const std::string out = verbose_results_ ? "\r\n" + text + "\r\n" : text + "\r";
-    to_dte_(reinterpret_cast<const uint8_t*>(out.data()), out.size());
+    const std::string out = verboseResults_ ? "\r\n" + text + "\r\n" : text + "\r";
+    toDte_(reinterpret_cast<const uint8_t*>(out.data()), out.size());
 }
 
 void Class2Modem::Result(Outcome outcome) {
-    if (outcome == Outcome::kPending) return;
-    Reply(outcome == Outcome::kOk ? "OK" : "ERROR");
+    if (outcome == Outcome::Pending) return;
+    Reply(outcome == Outcome::Ok ? "OK" : "ERROR");
 }
 
 void Class2Modem::CommandByte(uint8_t c) {
-    if (result_pending_) {
+    if (resultPending_) {
         // Any byte while dialling or answering cancels the call set-up, as on a modem.
-        if (call_ == Call::kDialling ||
-            (call_ == Call::kConnected && !session_over_ && fax_ == nullptr)) {
+        if (call_ == Call::Dialling ||
+            (call_ == Call::Connected && !sessionOver_ && fax_ == nullptr)) {
             EndCall();
             Reply("NO CARRIER");
-            result_pending_ = false;
+            resultPending_ = false;
         }
         return;
     }
-    if (echo_ && c != '\n') to_dte_(&c, 1);
+    if (echo_ && c != '\n') toDte_(&c, 1);
     if (c == '\r') {
         std::string line;
-        line.swap(line_buf_);
+        line.swap(lineBuf_);
         const size_t at = Upper(line).find("AT");
         if (at != std::string::npos) ExecuteLine(line.substr(at + 2));
         return;
     }
     if (c == '\n') return;
     if (c == 8 || c == 127) {
-        if (!line_buf_.empty()) line_buf_.pop_back();
+        if (!lineBuf_.empty()) lineBuf_.pop_back();
         return;
     }
-    if (line_buf_.size() < 256) line_buf_ += static_cast<char>(c);
+    if (lineBuf_.size() < 256) lineBuf_ += static_cast<char>(c);
 }
 
 // The command name a setting or command has in the current class; empty when the class
@@ -155,28 +155,28 @@ constexpr const char* kGeneralCommands[] = {"GMI", "GMM", "GMR", "GCAP"};
 
 bool Class2Modem::CommandAllowed(const AtCommand& cmd, const std::string& fclass) const {
     switch (cmd.kind) {
-        case AtCommand::Kind::kDial:
+        case AtCommand::Kind::Dial:
             return true;
-        case AtCommand::Kind::kSRegister:
-            return cmd.number < static_cast<int>(s_regs_.size()) &&
-                   (cmd.op != AtCommand::Op::kSet ||
+        case AtCommand::Kind::SRegister:
+            return cmd.number < static_cast<int>(sRegs_.size()) &&
+                   (cmd.op != AtCommand::Op::Set ||
                     (cmd.value.size() <= 3 && (cmd.value.empty() || std::stoi(cmd.value) <= 255)));
-        case AtCommand::Kind::kBasic:
-        case AtCommand::Kind::kAmpersand:
+        case AtCommand::Kind::Basic:
+        case AtCommand::Kind::Ampersand:
             return BasicCommandAllowed(cmd);
-        case AtCommand::Kind::kExtended:
+        case AtCommand::Kind::Extended:
             break;
     }
     if (cmd.name == "FCLASS")
-        return cmd.op != AtCommand::Op::kSet || ClassListed(classes_, cmd.value);
+        return cmd.op != AtCommand::Op::Set || ClassListed(classes_, cmd.value);
     for (const char* name : kGeneralCommands)
-        if (cmd.name == name) return cmd.op == AtCommand::Op::kAction;
+        if (cmd.name == name) return cmd.op == AtCommand::Op::Action;
     if (const Setting* s = FindSetting(cmd.name, fclass))
-        return cmd.op != AtCommand::Op::kAction &&
-               (cmd.op != AtCommand::Op::kSet || ValueFits(cmd.value, s->ranges));
+        return cmd.op != AtCommand::Op::Action &&
+               (cmd.op != AtCommand::Op::Set || ValueFits(cmd.value, s->ranges));
     for (const FaxCommand& c : kFaxCommands) {
         if (LocalName(c.class2, c.class20, fclass) != cmd.name) continue;
-        if (cmd.op == AtCommand::Op::kSet) {
+        if (cmd.op == AtCommand::Op::Set) {
             if (!c.settable) return false;
             if (cmd.name == "FDIS" || cmd.name == "FIS" || cmd.name == "FDCC" || cmd.name == "FCC")
                 return ValueFits(cmd.value, kParamRanges);
@@ -191,7 +191,7 @@ bool Class2Modem::CommandAllowed(const AtCommand& cmd, const std::string& fclass
 void Class2Modem::ExecuteLine(const std::string& line) {
     const auto commands = ParseAtLine(line);
     if (!commands) {
-        Result(Outcome::kError);
+        Result(Outcome::Error);
         return;
     }
     // A modem refuses the whole line when one command in it is wrong. A class chosen earlier
@@ -199,42 +199,42 @@ void Class2Modem::ExecuteLine(const std::string& line) {
     std::string fclass = fclass_;
     for (const AtCommand& cmd : *commands) {
         if (!CommandAllowed(cmd, fclass)) {
-            Result(Outcome::kError);
+            Result(Outcome::Error);
             return;
         }
-        if (cmd.kind == AtCommand::Kind::kExtended && cmd.name == "FCLASS" &&
-            cmd.op == AtCommand::Op::kSet)
+        if (cmd.kind == AtCommand::Kind::Extended && cmd.name == "FCLASS" &&
+            cmd.op == AtCommand::Op::Set)
             fclass = cmd.value;
-        if (cmd.kind == AtCommand::Kind::kBasic && cmd.letter == 'Z') fclass = "0";
+        if (cmd.kind == AtCommand::Kind::Basic && cmd.letter == 'Z') fclass = "0";
     }
-    Outcome outcome = Outcome::kOk;
+    Outcome outcome = Outcome::Ok;
     for (const AtCommand& cmd : *commands) {
         switch (cmd.kind) {
-            case AtCommand::Kind::kExtended:
+            case AtCommand::Kind::Extended:
                 outcome = ExecuteExtended(cmd);
                 break;
-            case AtCommand::Kind::kSRegister:
-                if (cmd.op == AtCommand::Op::kQuery) {
+            case AtCommand::Kind::SRegister:
+                if (cmd.op == AtCommand::Op::Query) {
                     char text[8];
-                    std::snprintf(text, sizeof text, "%03d", s_regs_[cmd.number]);
+                    std::snprintf(text, sizeof text, "%03d", sRegs_[cmd.number]);
                     Reply(text);
-                } else if (cmd.op == AtCommand::Op::kSet) {
-                    s_regs_[cmd.number] = cmd.value.empty() ? 0 : std::stoi(cmd.value);
+                } else if (cmd.op == AtCommand::Op::Set) {
+                    sRegs_[cmd.number] = cmd.value.empty() ? 0 : std::stoi(cmd.value);
                 }
                 break;
-            case AtCommand::Kind::kAmpersand:
+            case AtCommand::Kind::Ampersand:
                 if (cmd.letter == 'F') ResetProfile();
                 if (cmd.letter == 'C' || cmd.letter == 'D')
                     SetLineBehaviour(cmd.letter, cmd.number);
                 break;
-            case AtCommand::Kind::kBasic:
-            case AtCommand::Kind::kDial:
-                outcome = ExecuteBasic(cmd.letter, cmd.kind == AtCommand::Kind::kDial
+            case AtCommand::Kind::Basic:
+            case AtCommand::Kind::Dial:
+                outcome = ExecuteBasic(cmd.letter, cmd.kind == AtCommand::Kind::Dial
                                                        ? cmd.value
                                                        : std::to_string(std::max(cmd.number, 0)));
                 break;
         }
-        if (outcome != Outcome::kOk) break;
+        if (outcome != Outcome::Ok) break;
     }
     Result(outcome);
 }
@@ -246,55 +246,55 @@ Class2Modem::Outcome Class2Modem::ExecuteBasic(char letter, const std::string& a
     switch (letter) {
         case 'E':
             echo_ = n != 0;
-            return Outcome::kOk;
+            return Outcome::Ok;
         case 'Q':
             quiet_ = n != 0;
-            return Outcome::kOk;
+            return Outcome::Ok;
         case 'V':
-            verbose_results_ = n != 0;
-            return Outcome::kOk;
+            verboseResults_ = n != 0;
+            return Outcome::Ok;
         case 'X':
-            result_level_ = n;
-            return Outcome::kOk;
+            resultLevel_ = n;
+            return Outcome::Ok;
         case 'Z':
-            if (call_ != Call::kIdle) EndCall();
+            if (call_ != Call::Idle) EndCall();
             ResetProfile();
-            return Outcome::kOk;
+            return Outcome::Ok;
         case 'I':
             Reply(n == 3 ? "faxline Class 2/2.0 simulated modem" : "faxline");
-            return Outcome::kOk;
+            return Outcome::Ok;
         case 'H':
-            if (call_ != Call::kIdle) EndCall();
-            return Outcome::kOk;
+            if (call_ != Call::Idle) EndCall();
+            return Outcome::Ok;
         case 'A':
-            if (call_ != Call::kRinging) return Outcome::kError;
+            if (call_ != Call::Ringing) return Outcome::Error;
             AnswerCall();
-            result_pending_ = true;
-            return Outcome::kPending;
+            resultPending_ = true;
+            return Outcome::Pending;
         case 'D': {
-            if (call_ != Call::kIdle) return Outcome::kError;
+            if (call_ != Call::Idle) return Outcome::Error;
             std::string number;
             for (char c : arg)
                 if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#')
                     number += c;
-            call_ = Call::kDialling;
+            call_ = Call::Dialling;
             calling_ = true;
-            quiet_answer_ = arg.find('@') != std::string::npos;
-            const int s7 = s_regs_[7] > 0 ? s_regs_[7] : kDefaultS7Seconds;
-            dial_deadline_ = line_.now_samples() + MsToSamples(s7 * 1000LL);
+            quietAnswer_ = arg.find('@') != std::string::npos;
+            const int s7 = sRegs_[7] > 0 ? sRegs_[7] : kDefaultS7Seconds;
+            dialDeadline_ = line_.nowSamples() + MsToSamples(s7 * 1000LL);
             line_.Dial(this, number.c_str());
-            result_pending_ = true;
-            return Outcome::kPending;
+            resultPending_ = true;
+            return Outcome::Pending;
         }
         case 'O':
-            if (data_.state() == DataCall::State::kEscaped) {
+            if (data_.state() == DataCall::State::Escaped) {
                 data_.Resume();
-                Reply(DataCall::ConnectText(result_level_));
-                return Outcome::kPending;  // CONNECT is the result
+                Reply(DataCall::ConnectText(resultLevel_));
+                return Outcome::Pending;  // CONNECT is the result
             }
-            return call_ == Call::kIdle ? Outcome::kError : Outcome::kOk;
+            return call_ == Call::Idle ? Outcome::Error : Outcome::Ok;
         default:
-            return Outcome::kOk;  // L, M, P, T: speaker and dialling mode
+            return Outcome::Ok;  // L, M, P, T: speaker and dialling mode
     }
 }
 
@@ -303,37 +303,37 @@ Class2Modem::Outcome Class2Modem::ExecuteExtended(const AtCommand& cmd) {
     const AtCommand::Op op = cmd.op;
     const std::string& value = cmd.value;
     using Op = AtCommand::Op;
-    auto report_params = [&](const char* reply, const Params& p) {
+    auto reportParams = [&](const char* reply, const Params& p) {
         Reply(std::string(reply) + ":" + Format(p));
-        return Outcome::kOk;
+        return Outcome::Ok;
     };
     if (name == "FCLASS") {
-        if (op == Op::kTest) Reply(classes_);
-        if (op == Op::kQuery) Reply(fclass_);
-        if (op == Op::kSet) fclass_ = value;
-        return Outcome::kOk;
+        if (op == Op::Test) Reply(classes_);
+        if (op == Op::Query) Reply(fclass_);
+        if (op == Op::Set) fclass_ = value;
+        return Outcome::Ok;
     }
     if (name == "GMI" || name == "FMFR" || name == "FMI") {
         Reply("faxline");
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "GMM" || name == "FMDL" || name == "FMM") {
         Reply("Class 2/2.0 simulated modem");
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "GMR" || name == "FREV" || name == "FMR") {
         Reply("1.0");
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "GCAP") {
         Reply("+GCAP:+FCLASS");
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (const Setting* setting = FindSetting(name, fclass_)) {
         std::string& stored = SettingValue(*setting);
-        if (op == Op::kTest) {
+        if (op == Op::Test) {
             Reply(std::string(setting->ranges) == "\"" ? "(20),(32-127)" : setting->ranges);
-        } else if (op == Op::kQuery) {
+        } else if (op == Op::Query) {
             Reply(stored);
         } else {
             // Sub-parameters left empty keep their value.
@@ -351,111 +351,110 @@ Class2Modem::Outcome Class2Modem::ExecuteExtended(const AtCommand& cmd) {
                 stored = joined;
             }
             if (setting->class2 && std::string(setting->class2) == "FLID")
-                local_id_ = Unquoted(value);
+                localId_ = Unquoted(value);
             if (setting->class2 && std::string(setting->class2) == "FBOR")
-                bit_order_ = std::atoi(stored.c_str());
+                bitOrder_ = std::atoi(stored.c_str());
         }
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "FDIS" || name == "FIS" || name == "FDCC" || name == "FCC") {
         const bool dis = name == "FDIS" || name == "FIS";
         Params& p = dis ? dis_ : dcc_;
         const char* reply =
             dis ? (fclass_ == "2.0" ? "+FIS" : "+FDIS") : (fclass_ == "2.0" ? "+FCC" : "+FDCC");
-        if (op == Op::kTest) {
+        if (op == Op::Test) {
             Reply(std::string(reply) + ":" + kParamRanges);
-            return Outcome::kOk;
+            return Outcome::Ok;
         }
-        if (op == Op::kQuery) return report_params(reply, p);
-        if (op == Op::kAction) return Outcome::kError;
+        if (op == Op::Query) return reportParams(reply, p);
+        if (op == Op::Action) return Outcome::Error;
         Params next = p;
-        if (!ParseParams(value, next)) return Outcome::kError;
+        if (!ParseParams(value, next)) return Outcome::Error;
         p = next;
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "FDCS" || name == "FCS") {
-        if (op == Op::kQuery)
-            return report_params(fclass_ == "2.0" ? "+FCS" : "+FDCS", SessionParams());
-        return Outcome::kError;
+        if (op == Op::Query)
+            return reportParams(fclass_ == "2.0" ? "+FCS" : "+FDCS", SessionParams());
+        return Outcome::Error;
     }
     if (name == "FHS") {
-        if (op != Op::kQuery) return Outcome::kError;
-        Reply("+FHS:" + HangUpText(hang_up_code_));
-        return Outcome::kOk;
+        if (op != Op::Query) return Outcome::Error;
+        Reply("+FHS:" + HangUpText(hangUpCode_));
+        return Outcome::Ok;
     }
     if (name == "FPTS" || name == "FPS") {
-        if (op == Op::kTest) {
+        if (op == Op::Test) {
             Reply("(1-5)");
-            return Outcome::kOk;
+            return Outcome::Ok;
         }
-        if (op == Op::kQuery) {
-            Reply(std::to_string(last_page_status_));
-            return Outcome::kOk;
+        if (op == Op::Query) {
+            Reply(std::to_string(lastPageStatus_));
+            return Outcome::Ok;
         }
-        if (op == Op::kSet) {
+        if (op == Op::Set) {
             // The receiving DTE's verdict on the page it was given (2 asks for it again); the
             // modem answers the sender with it at the next +FDR.
-            rx_page_status_ = std::atoi(value.c_str());
-            last_page_status_ = rx_page_status_;
-            return Outcome::kOk;
+            rxPageStatus_ = std::atoi(value.c_str());
+            lastPageStatus_ = rxPageStatus_;
+            return Outcome::Ok;
         }
-        return Outcome::kError;
+        return Outcome::Error;
     }
-    if (op == Op::kTest) {
+    if (op == Op::Test) {
         if (name == "FET") Reply("(0-2)");
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
-    if (name == "FET" && hang_up_report_due_) {
+    if (name == "FET" && hangUpReportDue_) {
         ReportHangUp();
-        return Outcome::kOk;
+        return Outcome::Ok;
     }
     if (name == "FET") {
-        if (op != Op::kSet) return Outcome::kError;
-        if (call_ != Call::kConnected || session_over_ || !calling_) return Outcome::kError;
-        post_page_ = std::atoi(value.c_str());
-        result_pending_ = true;  // answered with the page status once the remote replied
-        return Outcome::kPending;
+        if (op != Op::Set) return Outcome::Error;
+        if (call_ != Call::Connected || sessionOver_ || !calling_) return Outcome::Error;
+        postPage_ = std::atoi(value.c_str());
+        resultPending_ = true;  // answered with the page status once the remote replied
+        return Outcome::Pending;
     }
-    if (op != Op::kAction) return Outcome::kError;
+    if (op != Op::Action) return Outcome::Error;
     if (name == "FDT") {
         // After a far-end hang-up the modem still takes the page and fails once it tries to
         // send it, as a modem that has not yet noticed the line is dead. A call ended by the
         // modem or the DTE (+FK, +FKS) is over: no more pages.
-        const bool usable = call_ == Call::kConnected && !session_over_;
-        if (!calling_ || aborted_by_dte_ || (!usable && !hang_up_report_due_))
-            return Outcome::kError;
-        post_page_ = -1;
-        if (!usable || page_carrier_) {
+        const bool usable = call_ == Call::Connected && !sessionOver_;
+        if (!calling_ || abortedByDte_ || (!usable && !hangUpReportDue_)) return Outcome::Error;
+        postPage_ = -1;
+        if (!usable || pageCarrier_) {
             StartPageIn();
         } else {
             // CONNECT once the remote has accepted the training (CFR).
-            fdt_requested_ = true;
-            result_pending_ = true;
+            fdtRequested_ = true;
+            resultPending_ = true;
         }
-        return Outcome::kPending;
+        return Outcome::Pending;
     }
     if (name == "FDR") {
-        if (call_ != Call::kConnected && !session_over_) return Outcome::kError;
-        if (calling_ || aborted_by_dte_) return Outcome::kError;  // no polling
-        fdr_outstanding_ = true;
-        result_pending_ = true;
+        if (call_ != Call::Connected && !sessionOver_) return Outcome::Error;
+        if (calling_ || abortedByDte_) return Outcome::Error;  // no polling
+        fdrOutstanding_ = true;
+        resultPending_ = true;
         ServeFdr();
-        return Outcome::kPending;
+        return Outcome::Pending;
     }
     if (name == "FK" || name == "FKS") {
         // The modem sends DCN, hangs up and reports the hang-up (code 2) before its OK.
-        if (call_ == Call::kIdle || session_over_) {
-            if (call_ != Call::kIdle) EndCall();
-            return Outcome::kOk;
+        if (call_ == Call::Idle || sessionOver_) {
+            if (call_ != Call::Idle) EndCall();
+            return Outcome::Ok;
         }
-        aborted_by_dte_ = true;
+        abortedByDte_ = true;
         abort_ = true;
-        hang_up_requested_ = true;
-        result_pending_ = true;
-        fdr_outstanding_ = false;
-        return Outcome::kPending;
+        hangUpRequested_ = true;
+        resultPending_ = true;
+        fdrOutstanding_ = false;
+        return Outcome::Pending;
     }
-    return Outcome::kError;
+    return Outcome::Error;
 }
 
 std::string Class2Modem::Format(const Params& p) {

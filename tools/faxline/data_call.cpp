@@ -24,33 +24,33 @@ DataCall::~DataCall() {
     fsk_rx_free(rx_);
 }
 
-void DataCall::Start(int64_t give_up_at) {
-    state_ = State::kWaitingForCarrier;
-    give_up_at_ = give_up_at;
+void DataCall::Start(int64_t giveUpAt) {
+    state_ = State::WaitingForCarrier;
+    giveUpAt_ = giveUpAt;
     marks_ = 0;
-    rx_carrier_ = false;
-    carrier_gone_at_ = -1;
+    rxCarrier_ = false;
+    carrierGoneAt_ = -1;
     escapes_ = 0;
-    last_dte_ms_ = -1;
+    lastDteMs_ = -1;
     fsk_rx_restart(rx_, &preset_fsk_specs[FSK_V21CH2], FSK_FRAME_MODE_SYNC);
 }
 
 void DataCall::End() {
-    state_ = State::kNone;
+    state_ = State::None;
 }
 
 void DataCall::Resume() {
-    if (state_ == State::kEscaped) state_ = State::kOnline;
+    if (state_ == State::Escaped) state_ = State::Online;
     escapes_ = 0;
-    last_dte_ms_ = -1;
+    lastDteMs_ = -1;
 }
 
 void DataCall::PutBit(void* user, int bit) {
     auto* self = static_cast<DataCall*>(user);
     if (bit < 0) {
-        if (bit == SIG_STATUS_CARRIER_UP) self->rx_carrier_ = true;
+        if (bit == SIG_STATUS_CARRIER_UP) self->rxCarrier_ = true;
         if (bit == SIG_STATUS_CARRIER_DOWN) {
-            self->rx_carrier_ = false;
+            self->rxCarrier_ = false;
             self->marks_ = 0;
         }
         return;
@@ -59,64 +59,64 @@ void DataCall::PutBit(void* user, int bit) {
 }
 
 DataCall::Event DataCall::Receive(const int16_t* amp, int len, int64_t now) {
-    if (state_ == State::kNone) return Event::kNone;
+    if (state_ == State::None) return Event::None;
     fsk_rx(rx_, amp, len);
-    if (state_ == State::kWaitingForCarrier) {
+    if (state_ == State::WaitingForCarrier) {
         if (marks_ >= kMarksForCarrier) {
-            state_ = State::kOnline;
-            carrier_gone_at_ = -1;
-            return Event::kCarrierFound;
+            state_ = State::Online;
+            carrierGoneAt_ = -1;
+            return Event::CarrierFound;
         }
-        if (now >= give_up_at_) {
-            state_ = State::kNone;
-            return Event::kGaveUp;
+        if (now >= giveUpAt_) {
+            state_ = State::None;
+            return Event::GaveUp;
         }
-        return Event::kNone;
+        return Event::None;
     }
-    if (rx_carrier_) {
-        carrier_gone_at_ = -1;
-    } else if (carrier_gone_at_ < 0) {
-        carrier_gone_at_ = now;
-    } else if (now - carrier_gone_at_ >= MsToSamples(kCarrierLossMs)) {
-        state_ = State::kNone;
-        return Event::kCarrierLost;
+    if (rxCarrier_) {
+        carrierGoneAt_ = -1;
+    } else if (carrierGoneAt_ < 0) {
+        carrierGoneAt_ = now;
+    } else if (now - carrierGoneAt_ >= MsToSamples(kCarrierLossMs)) {
+        state_ = State::None;
+        return Event::CarrierLost;
     }
-    return Event::kNone;
+    return Event::None;
 }
 
-void DataCall::FromDte(const uint8_t* data, size_t len, int64_t wall_ms, uint8_t escape,
-                       int64_t guard_ms) {
+void DataCall::FromDte(const uint8_t* data, size_t len, int64_t wallMs, uint8_t escape,
+                       int64_t guardMs) {
     for (size_t i = 0; i < len; ++i) {
-        const bool quiet_before = last_dte_ms_ < 0 || wall_ms - last_dte_ms_ >= guard_ms;
+        const bool quietBefore = lastDteMs_ < 0 || wallMs - lastDteMs_ >= guardMs;
         if (data[i] != escape || escapes_ >= 3) {
             escapes_ = 0;
         } else if (escapes_ == 0) {
-            escapes_ = quiet_before ? 1 : 0;
+            escapes_ = quietBefore ? 1 : 0;
         } else {
             // The escape characters follow each other within the guard time; one after a
             // pause starts the sequence again.
-            escapes_ = quiet_before ? 1 : escapes_ + 1;
+            escapes_ = quietBefore ? 1 : escapes_ + 1;
         }
-        last_dte_ms_ = wall_ms;
+        lastDteMs_ = wallMs;
     }
 }
 
-bool DataCall::TakeEscape(int64_t wall_ms, int64_t guard_ms) {
-    if (state_ != State::kOnline || escapes_ < 3 || wall_ms - last_dte_ms_ < guard_ms) return false;
+bool DataCall::TakeEscape(int64_t wallMs, int64_t guardMs) {
+    if (state_ != State::Online || escapes_ < 3 || wallMs - lastDteMs_ < guardMs) return false;
     escapes_ = 0;
-    state_ = State::kEscaped;
+    state_ = State::Escaped;
     return true;
 }
 
 bool DataCall::Escape() {
-    if (state_ != State::kOnline) return false;
+    if (state_ != State::Online) return false;
     escapes_ = 0;
-    state_ = State::kEscaped;
+    state_ = State::Escaped;
     return true;
 }
 
-std::string DataCall::ConnectText(int result_level) {
-    return result_level == 0 ? "CONNECT" : "CONNECT " + std::to_string(kDataRate);
+std::string DataCall::ConnectText(int resultLevel) {
+    return resultLevel == 0 ? "CONNECT" : "CONNECT " + std::to_string(kDataRate);
 }
 
 }  // namespace corvane::faxline

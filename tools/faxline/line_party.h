@@ -1,4 +1,5 @@
 #pragma once
+// Something plugged into the simulated telephone line: a modem or the software fax machine.
 
 #include <cstdint>
 
@@ -14,14 +15,13 @@ constexpr int64_t MsToSamples(int64_t ms) {
 }
 
 enum class LineEvent {
-    kRing,          // a ring burst starts at the called party
-    kAnswered,      // the called party went off hook: the caller is connected
-    kBusy,          // the dialled number is busy
-    kNoDialTone,    // the caller went off hook and heard no dial tone
-    kFarEndHungUp,  // the other party hung up (or the line dropped) some time ago
+    Ring,          // a ring burst starts at the called party
+    Answered,      // the called party went off hook: the caller is connected
+    Busy,          // the dialled number is busy
+    NoDialTone,    // the caller went off hook and heard no dial tone
+    FarEndHungUp,  // the other party hung up (or the line dropped) some time ago
 };
 
-// Something plugged into the simulated telephone line: a modem or the software fax machine.
 class LineParty {
   public:
     virtual ~LineParty() = default;

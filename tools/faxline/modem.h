@@ -1,4 +1,5 @@
 #pragma once
+// A simulated fax modem: a party on the line driven by AT commands from a DTE.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,6 @@ namespace corvane::faxline {
 // Bytes from a modem to its DTE (the program on the pseudo-terminal).
 using DteWriter = std::function<void(const uint8_t* data, size_t len)>;
 
-// A simulated fax modem: a party on the line driven by AT commands from a DTE.
 class Modem : public LineParty {
   public:
     // Takes bytes from the DTE; returns how many were taken. Fewer than offered means the
@@ -34,25 +34,25 @@ class Modem : public LineParty {
     // True while the modem hears the far end's carrier in a call (what DCD shows under &C1).
     virtual bool CarrierUp() const = 0;
     // DCD as the DTE sees it: &C1 (the factory setting) follows the carrier, &C0 holds it on.
-    bool DcdOn() const { return amp_c_ == 0 || CarrierUp(); }
+    bool DcdOn() const { return ampC_ == 0 || CarrierUp(); }
     // DTR went from on to off on the status line channel. &D2 and &D3 hang up and return to
     // command mode, &D3 then restores the stored profile as ATZ does; &D1 returns an online
     // data call to command mode (as "+++" does) and hangs up anything else; &D0 ignores DTR.
     void DtrDropped() {
-        if (amp_d_ == 0) return;
-        if (amp_d_ == 1 && EscapeDataCall()) return;
-        const bool reset = amp_d_ == 3;
+        if (ampD_ == 0) return;
+        if (ampD_ == 1 && EscapeDataCall()) return;
+        const bool reset = ampD_ == 3;
         HangUpForDtr();
         if (reset) ResetForDtr();
     }
     // DTR as the status line channel has it; while it is down (and not ignored under &D0)
     // the modem does not answer by itself.
-    void SetDtr(bool up) { dtr_up_ = up; }
+    void SetDtr(bool up) { dtrUp_ = up; }
 
     // The faults of real modems this one shows (--personality).
     void SetPersonality(const Personality& p) { personality_ = p; }
     // Whether the DTE's port stops its output on XOFF (set by the session).
-    void SetDteStopsOnXoff(std::function<bool()> query) { dte_stops_on_xoff_ = std::move(query); }
+    void SetDteStopsOnXoff(std::function<bool()> query) { dteStopsOnXoff_ = std::move(query); }
 
     int underruns() const { return underruns_; }
     // Whether an under-run by itself spoils the page. A Class 1 modem drops its carrier; a
@@ -71,20 +71,20 @@ class Modem : public LineParty {
     // &C and &D: kept by the AT layers from command lines they accepted; ATZ and &F restore
     // the factory values.
     void SetLineBehaviour(char letter, int value) {
-        (letter == 'C' ? amp_c_ : amp_d_) = value < 0 ? 0 : value;
+        (letter == 'C' ? ampC_ : ampD_) = value < 0 ? 0 : value;
     }
     void ResetLineBehaviour() {
-        amp_c_ = 1;
-        amp_d_ = 2;
+        ampC_ = 1;
+        ampD_ = 2;
     }
 
-    bool AutoAnswerAllowed() const { return dtr_up_ || amp_d_ == 0; }
+    bool AutoAnswerAllowed() const { return dtrUp_ || ampD_ == 0; }
 
     Personality personality_;
-    std::function<bool()> dte_stops_on_xoff_;
-    int amp_c_ = 1;
-    int amp_d_ = 2;
-    bool dtr_up_ = true;
+    std::function<bool()> dteStopsOnXoff_;
+    int ampC_ = 1;
+    int ampD_ = 2;
+    bool dtrUp_ = true;
     int underruns_ = 0;
     int overflows_ = 0;
 };

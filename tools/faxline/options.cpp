@@ -27,11 +27,11 @@ bool ParseInt(const std::string& text, int& out) {
 
 bool ParseKind(const std::string& text, ModemKind& out) {
     if (text == "1") {
-        out = ModemKind::kClass1;
+        out = ModemKind::Class1;
         return true;
     }
     if (text == "2" || text == "2.0") {
-        out = ModemKind::kClass2;
+        out = ModemKind::Class2;
         return true;
     }
     return false;
@@ -78,7 +78,7 @@ bool ClassesValid(const std::string& list, ModemKind kind) {
 }  // namespace
 
 const char* SupportedClasses(ModemKind kind) {
-    return kind == ModemKind::kClass1 ? "0,1,1.0" : "0,2,2.0";
+    return kind == ModemKind::Class1 ? "0,1,1.0" : "0,2,2.0";
 }
 
 const char* UsageText() {
@@ -87,8 +87,8 @@ const char* UsageText() {
 Simulated fax line: pseudo-terminals that behave as fax modems, joined by a simulated
 telephone line to a software fax machine or to each other. Prints "READY pty=PATH" once the
 modem port exists, and at the end one line "FAXLINE-SUMMARY status=... pages=... rate=...
-resolution=... sim_seconds=... wall_seconds=... underruns=... overflows=... calls=...
-t30_code=... remote_id="..." t30_text="..."". Exit status 0 only when the status equals
+resolution=... simSeconds=... wallSeconds=... underruns=... overflows=... calls=...
+t30Code=... remoteId="..." t30Text="..."". Exit status 0 only when the status equals
 --expect.
 
 Modems:
@@ -193,9 +193,9 @@ modem does not yet let a receiving program reject a page.
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, bool& help) {
     Options o;
     help = false;
-    bool delay_given = false;
-    bool file_given = false;
-    bool caller_given = false;
+    bool delayGiven = false;
+    bool fileGiven = false;
+    bool callerGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -212,28 +212,28 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             help = true;
             return std::nullopt;
         } else if (arg == "--modem") {
-            if (!value(o.modem_link)) return std::nullopt;
+            if (!value(o.modemLink)) return std::nullopt;
         } else if (arg == "--modem2") {
-            if (!value(o.second_modem_link)) return std::nullopt;
+            if (!value(o.secondModemLink)) return std::nullopt;
         } else if (arg == "--class" || arg == "--class2") {
             if (!value(v)) return std::nullopt;
-            if (!ParseKind(v, arg == "--class" ? o.modem_kind : o.second_modem_kind)) {
+            if (!ParseKind(v, arg == "--class" ? o.modemKind : o.secondModemKind)) {
                 error = "bad class: " + v;
                 return std::nullopt;
             }
         } else if (arg == "--remote") {
             if (!value(v)) return std::nullopt;
             if (v == "receive")
-                o.remote.role = RemoteFaxOptions::Role::kReceive;
+                o.remote.role = RemoteFaxOptions::Role::Receive;
             else if (v == "send")
-                o.remote.role = RemoteFaxOptions::Role::kSend;
+                o.remote.role = RemoteFaxOptions::Role::Send;
             else {
                 error = "bad --remote: " + v;
                 return std::nullopt;
             }
         } else if (arg == "--file") {
             if (!value(o.remote.file)) return std::nullopt;
-            file_given = true;
+            fileGiven = true;
         } else if (arg == "--remote-id") {
             if (!value(o.remote.ident)) return std::nullopt;
         } else if (arg == "--rates") {
@@ -247,24 +247,24 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
         } else if (arg == "--classes") {
             if (!value(o.classes)) return std::nullopt;
         } else if (arg == "--no-dialtone") {
-            o.line.no_dialtone = true;
+            o.line.noDialtone = true;
         } else if (arg == "--remote-length") {
             std::string v;
             if (!value(v)) return std::nullopt;
             if (v == "a4")
-                o.remote.length = RemoteFaxOptions::Length::kA4;
+                o.remote.length = RemoteFaxOptions::Length::A4;
             else if (v == "b4")
-                o.remote.length = RemoteFaxOptions::Length::kB4;
+                o.remote.length = RemoteFaxOptions::Length::B4;
             else if (v == "unlimited")
-                o.remote.length = RemoteFaxOptions::Length::kUnlimited;
+                o.remote.length = RemoteFaxOptions::Length::Unlimited;
             else
                 return std::nullopt;
         } else if (arg == "--remote-no-fine") {
             o.remote.fine = false;
         } else if (arg == "--busy") {
-            o.line.callee = LineOptions::CalleeBehaviour::kBusy;
+            o.line.callee = LineOptions::CalleeBehaviour::Busy;
         } else if (arg == "--no-answer") {
-            o.line.callee = LineOptions::CalleeBehaviour::kNoAnswer;
+            o.line.callee = LineOptions::CalleeBehaviour::NoAnswer;
         } else if (arg == "--verbose") {
             o.verbose = true;
             o.remote.verbose = true;
@@ -273,9 +273,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
         } else if (arg == "--pace") {
             if (!value(v)) return std::nullopt;
             if (v == "adaptive")
-                o.pacing.mode = Pacing::Mode::kAdaptive;
+                o.pacing.mode = Pacing::Mode::Adaptive;
             else if (v == "realtime")
-                o.pacing.mode = Pacing::Mode::kRealtime;
+                o.pacing.mode = Pacing::Mode::Realtime;
             else {
                 error = "bad --pace: " + v;
                 return std::nullopt;
@@ -284,24 +284,24 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             // The same choice as --answer, for the end that calls.
             if (!value(v)) return std::nullopt;
             if (v == "fax")
-                o.remote.answer = RemoteFaxOptions::Answer::kFax;
+                o.remote.answer = RemoteFaxOptions::Answer::Fax;
             else if (v == "voice")
-                o.remote.answer = RemoteFaxOptions::Answer::kVoice;
+                o.remote.answer = RemoteFaxOptions::Answer::Voice;
             else if (v == "data")
-                o.remote.answer = RemoteFaxOptions::Answer::kData;
+                o.remote.answer = RemoteFaxOptions::Answer::Data;
             else {
                 error = "bad --caller: " + v;
                 return std::nullopt;
             }
-            caller_given = true;
+            callerGiven = true;
         } else if (arg == "--answer") {
             if (!value(v)) return std::nullopt;
             if (v == "fax")
-                o.remote.answer = RemoteFaxOptions::Answer::kFax;
+                o.remote.answer = RemoteFaxOptions::Answer::Fax;
             else if (v == "voice")
-                o.remote.answer = RemoteFaxOptions::Answer::kVoice;
+                o.remote.answer = RemoteFaxOptions::Answer::Voice;
             else if (v == "data")
-                o.remote.answer = RemoteFaxOptions::Answer::kData;
+                o.remote.answer = RemoteFaxOptions::Answer::Data;
             else {
                 error = "bad --answer: " + v;
                 return std::nullopt;
@@ -310,12 +310,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             if (!value(v)) return std::nullopt;
             int page = 0;
             if (v == "dis") {
-                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kDis;
+                o.remote.dcnAfter = RemoteFaxOptions::DcnPhase::Dis;
             } else if (v == "dcs") {
-                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kDcs;
+                o.remote.dcnAfter = RemoteFaxOptions::DcnPhase::Dcs;
             } else if (v.rfind("page:", 0) == 0 && ParseInt(v.substr(5), page) && page > 0) {
-                o.remote.dcn_after = RemoteFaxOptions::DcnPhase::kPage;
-                o.remote.dcn_page = page;
+                o.remote.dcnAfter = RemoteFaxOptions::DcnPhase::Page;
+                o.remote.dcnPage = page;
             } else {
                 error = "bad --dcn-after: " + v + " (dis, dcs or page:N)";
                 return std::nullopt;
@@ -338,99 +338,99 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
             int whole = 0;
             const bool is_int = ParseInt(v, whole);
             if (arg == "--rings" && is_int && whole > 0) {
-                o.remote.answer_after_rings = whole;
+                o.remote.answerAfterRings = whole;
             } else if (arg == "--call-after-ms" && is_int && whole >= 0) {
-                o.call_after_ms = whole;
+                o.callAfterMs = whole;
             } else if (arg == "--delay-ms" && is_int && whole >= 0 && whole <= 2000) {
-                o.line.delay_ms = whole;
-                delay_given = true;
+                o.line.delayMs = whole;
+                delayGiven = true;
             } else if (arg == "--noise") {
                 o.line.noise = true;
-                o.line.noise_dbm0 = number;
+                o.line.noiseDbm0 = number;
             } else if (arg == "--ftt-above" && is_int &&
                        (whole == 2400 || whole == 4800 || whole == 7200 || whole == 9600 ||
                         whole == 12000)) {
-                o.remote.ftt_above = whole;
+                o.remote.fttAbove = whole;
             } else if (arg == "--remote-width" && is_int &&
                        (whole == 1728 || whole == 2048 || whole == 2432)) {
                 o.remote.width = whole;
             } else if (arg == "--rtn-page" && is_int && whole > 0) {
-                o.remote.rtn_page = whole;
+                o.remote.rtnPage = whole;
             } else if (arg == "--rtn-times" && is_int && whole > 0) {
-                o.remote.rtn_times = whole;
+                o.remote.rtnTimes = whole;
             } else if (arg == "--calls" && is_int && whole > 0 && whole <= 100) {
                 o.calls = whole;
             } else if (arg == "--rtp-page" && is_int && whole > 0) {
-                o.remote.rtp_page = whole;
+                o.remote.rtpPage = whole;
             } else if (arg == "--drop-after-page" && is_int && whole > 0) {
-                o.line.drop_after_page = whole;
+                o.line.dropAfterPage = whole;
             } else if (arg == "--drop-after-ms" && is_int && whole > 0) {
-                o.line.drop_after_page_data_ms = whole;
+                o.line.dropAfterPageDataMs = whole;
             } else if (arg == "--speed" && number > 0 && number <= kMaxSpeed) {
-                o.pacing.mode = Pacing::Mode::kFixed;
+                o.pacing.mode = Pacing::Mode::Fixed;
                 o.pacing.speed = number;
             } else if (arg == "--max-speed" && number >= 1 && number <= kMaxSpeed) {
-                o.pacing.max_speed = number;
+                o.pacing.maxSpeed = number;
             } else if (arg == "--page-speed" && number >= 1 && number <= kMaxSpeed) {
-                o.pacing.page_speed = number;
+                o.pacing.pageSpeed = number;
             } else if (arg == "--timeout" && number > 0) {
-                o.timeout_seconds = number;
+                o.timeoutSeconds = number;
             } else if (arg == "--linger" && number >= 0) {
-                o.linger_seconds = number;
+                o.lingerSeconds = number;
             } else {
                 error = "bad option or value: " + arg + " " + v;
                 return std::nullopt;
             }
         }
     }
-    if (o.classes.empty()) o.classes = SupportedClasses(o.modem_kind);
-    if (!ClassesValid(o.classes, o.modem_kind)) {
+    if (o.classes.empty()) o.classes = SupportedClasses(o.modemKind);
+    if (!ClassesValid(o.classes, o.modemKind)) {
         error = "bad --classes for this modem: " + o.classes + " (choose from 0 and " +
-                SupportedClasses(o.modem_kind) + ")";
+                SupportedClasses(o.modemKind) + ")";
         return std::nullopt;
     }
-    if (o.personality.class1_only() && o.modem_kind != ModemKind::kClass1) {
+    if (o.personality.class1Only() && o.modemKind != ModemKind::Class1) {
         error = "--personality early-ok and fcerror-eager are faults of a Class 1 modem";
         return std::nullopt;
     }
-    if (o.personality.class2_only() && o.modem_kind != ModemKind::kClass2) {
+    if (o.personality.class2Only() && o.modemKind != ModemKind::Class2) {
         error =
             "--personality class2-msb-first, fbo-inverted, no-rtc, garbage-rtc, xon-only and "
             "no-xon-after-fdt are faults of a Class 2 modem";
         return std::nullopt;
     }
-    if (o.modem_link.empty()) {
+    if (o.modemLink.empty()) {
         error = "--modem PATH is required";
         return std::nullopt;
     }
-    if (o.second_modem_link.empty() && !file_given) {
+    if (o.secondModemLink.empty() && !fileGiven) {
         error = "--file TIFF is required for the fax machine";
         return std::nullopt;
     }
-    if (caller_given &&
-        (o.remote.role != RemoteFaxOptions::Role::kSend || !o.second_modem_link.empty())) {
+    if (callerGiven &&
+        (o.remote.role != RemoteFaxOptions::Role::Send || !o.secondModemLink.empty())) {
         error = "--caller is for a machine that calls (--remote send)";
         return std::nullopt;
     }
-    if (!caller_given && o.remote.answer != RemoteFaxOptions::Answer::kFax &&
-        (o.remote.role != RemoteFaxOptions::Role::kReceive || !o.second_modem_link.empty())) {
+    if (!callerGiven && o.remote.answer != RemoteFaxOptions::Answer::Fax &&
+        (o.remote.role != RemoteFaxOptions::Role::Receive || !o.secondModemLink.empty())) {
         error = "--answer is for a machine that answers (--remote receive)";
         return std::nullopt;
     }
-    const bool calling = o.remote.role == RemoteFaxOptions::Role::kSend;
-    if (o.remote.dcn_after != RemoteFaxOptions::DcnPhase::kNever &&
-        calling != (o.remote.dcn_after == RemoteFaxOptions::DcnPhase::kDis)) {
+    const bool calling = o.remote.role == RemoteFaxOptions::Role::Send;
+    if (o.remote.dcnAfter != RemoteFaxOptions::DcnPhase::Never &&
+        calling != (o.remote.dcnAfter == RemoteFaxOptions::DcnPhase::Dis)) {
         error =
             "--dcn-after dis is for a calling machine (--remote send), dcs and page:N for "
             "an answering one";
         return std::nullopt;
     }
-    if (o.calls > 1 && !o.second_modem_link.empty()) {
+    if (o.calls > 1 && !o.secondModemLink.empty()) {
         error = "--calls needs the fax machine (no --modem2)";
         return std::nullopt;
     }
-    if (!o.second_modem_link.empty() && !delay_given) o.line.delay_ms = 60;
-    if (!o.second_modem_link.empty() && o.line.delay_ms < 60) {
+    if (!o.secondModemLink.empty() && !delayGiven) o.line.delayMs = 60;
+    if (!o.secondModemLink.empty() && o.line.delayMs < 60) {
         error = "two modems need --delay-ms of at least 60";
         return std::nullopt;
     }

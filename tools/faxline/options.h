@@ -1,4 +1,6 @@
 #pragma once
+// faxline's command line: the modems to make, the line and its faults, the far-end fax
+// machine and the pacing, parsed into Options.
 
 #include <optional>
 #include <string>
@@ -9,31 +11,31 @@
 
 namespace corvane::faxline {
 
-enum class ModemKind { kClass1, kClass2 };
+enum class ModemKind { Class1, Class2 };
 
 struct Pacing {
-    enum class Mode { kAdaptive, kRealtime, kFixed };
-    Mode mode = Mode::kAdaptive;
-    double speed = 1.0;       // fixed mode: simulated seconds per wall second
-    double max_speed = 20.0;  // adaptive: cap while the DTE waits for the modem
-    double page_speed = 3.0;  // adaptive: cap while page data flows
+    enum class Mode { Adaptive, Realtime, Fixed };
+    Mode mode = Mode::Adaptive;
+    double speed = 1.0;      // fixed mode: simulated seconds per wall second
+    double maxSpeed = 20.0;  // adaptive: cap while the DTE waits for the modem
+    double pageSpeed = 3.0;  // adaptive: cap while page data flows
 };
 
 struct Options {
-    std::string modem_link;
-    ModemKind modem_kind = ModemKind::kClass1;
-    std::string classes;            // what +FCLASS=? reports; empty: all the modem kind supports
-    std::string second_modem_link;  // set: two modems face each other, no fax machine
-    ModemKind second_modem_kind = ModemKind::kClass1;
+    std::string modemLink;
+    ModemKind modemKind = ModemKind::Class1;
+    std::string classes;          // what +FCLASS=? reports; empty: all the modem kind supports
+    std::string secondModemLink;  // set: two modems face each other, no fax machine
+    ModemKind secondModemKind = ModemKind::Class1;
     RemoteFaxOptions remote;
     Personality personality;  // faults of the first modem
-    int call_after_ms = 1500;
+    int callAfterMs = 1500;
     int calls = 1;  // calls the fax machine makes or answers in one run
     LineOptions line;
     Pacing pacing;
     std::string expect = "ok";
-    double timeout_seconds = 300;
-    double linger_seconds = 10;
+    double timeoutSeconds = 300;
+    double lingerSeconds = 10;
     bool verbose = false;
     bool trace = false;
 };

@@ -6,8 +6,8 @@
 
 namespace corvane::faxline {
 
-bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::string& tiff_path) {
-    t4_rx_state_t* rx = t4_rx_init(nullptr, tiff_path.c_str(), T4_COMPRESSION_ITU_T4_1D);
+bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::string& tiffPath) {
+    t4_rx_state_t* rx = t4_rx_init(nullptr, tiffPath.c_str(), T4_COMPRESSION_ITU_T4_1D);
     if (!rx) return false;
     t4_rx_set_rx_encoding(rx, T4_COMPRESSION_ITU_T4_1D);
     t4_rx_set_image_width(rx, width);
@@ -20,8 +20,8 @@ bool WritePageTiff(const PageBytes& data, bool fine, int width, const std::strin
     return true;
 }
 
-bool WriteBlankDocument(int pages, bool fine, int width, const std::string& tiff_path) {
-    TIFF* tiff = TIFFOpen(tiff_path.c_str(), "w");
+bool WriteBlankDocument(int pages, bool fine, int width, const std::string& tiffPath) {
+    TIFF* tiff = TIFFOpen(tiffPath.c_str(), "w");
     if (!tiff) return false;
     std::vector<uint8_t> row(static_cast<size_t>((width + 7) / 8), 0);
     bool ok = true;
@@ -47,9 +47,9 @@ bool WriteBlankDocument(int pages, bool fine, int width, const std::string& tiff
     return ok;
 }
 
-bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out) {
+bool ReadPageAsT4(const std::string& tiffPath, int page, PageBytes& out) {
     out.clear();
-    t4_tx_state_t* tx = t4_tx_init(nullptr, tiff_path.c_str(), page, page);
+    t4_tx_state_t* tx = t4_tx_init(nullptr, tiffPath.c_str(), page, page);
     if (!tx) return false;
     t4_tx_set_tx_encoding(tx, T4_COMPRESSION_ITU_T4_1D);
     t4_tx_set_min_bits_per_row(tx, 0);
@@ -69,10 +69,10 @@ bool ReadPageAsT4(const std::string& tiff_path, int page, PageBytes& out) {
     return !out.empty();
 }
 
-int TiffPageCount(const std::string& tiff_path) {
+int TiffPageCount(const std::string& tiffPath) {
     TIFFSetWarningHandler(nullptr);
     TIFFSetErrorHandler(nullptr);
-    TIFF* tiff = TIFFOpen(tiff_path.c_str(), "r");
+    TIFF* tiff = TIFFOpen(tiffPath.c_str(), "r");
     if (!tiff) return 0;
     const int count = TIFFNumberOfDirectories(tiff);
     TIFFClose(tiff);

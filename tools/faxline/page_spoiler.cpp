@@ -44,13 +44,13 @@ void OutgoingPageSpoiler::Hook(fax_state_t* fax) {
 }
 
 void OutgoingPageSpoiler::OnFrame(bool incoming, uint8_t fcf) {
-    if (!incoming && fcf == T30_DCS) page_tx_ = false;
+    if (!incoming && fcf == T30_DCS) pageTx_ = false;
     if (!incoming) return;
-    const bool on_this_page = page_tx_ && confirmed_ + 1 == page_;
-    if (fcf == T30_RTN && on_this_page) ++refused_;
+    const bool onThisPage = pageTx_ && confirmed_ + 1 == page_;
+    if (fcf == T30_RTN && onThisPage) ++refused_;
     if (fcf == T30_MCF || fcf == T30_RTP) ++confirmed_;
     if (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP) {
-        page_tx_ = true;
+        pageTx_ = true;
     }
 }
 
@@ -68,7 +68,7 @@ int OutgoingPageSpoiler::GetBit(void* user) {
         return bit;
     }
     t30_state_t* t30 = fax_get_t30_state(self->fax_);
-    if (!self->page_tx_ || self->confirmed_ + 1 != self->page_ || self->refused_ >= self->times_)
+    if (!self->pageTx_ || self->confirmed_ + 1 != self->page_ || self->refused_ >= self->times_)
         return t30_non_ecm_get_bit(t30);
     int zeros = 0;
     bool codes = false;

@@ -33,9 +33,9 @@ class OutgoingPageSpoiler {
     fax_state_t* fax_ = nullptr;
     int page_;
     int times_;
-    int refused_ = 0;       // RTNs the receiver gave to that page
-    int confirmed_ = 0;     // pages the receiver confirmed (MCF or RTP)
-    bool page_tx_ = false;  // the next high-speed carrier is a page (not a training check)
+    int refused_ = 0;      // RTNs the receiver gave to that page
+    int confirmed_ = 0;    // pages the receiver confirmed (MCF or RTP)
+    bool pageTx_ = false;  // the next high-speed carrier is a page (not a training check)
     // The row read ahead (its codes and the EOL that ends it), as it goes on the line.
     static constexpr int kEolZeros = 11;
     static constexpr size_t kSpoiltBits = 4;

@@ -25,25 +25,25 @@ bool AddPersonality(const std::string& spec, Personality& p, std::string& error)
         count = static_cast<int>(value);
     }
     if (name == "early-ok" && colon == std::string::npos) {
-        p.early_ok = true;
+        p.earlyOk = true;
     } else if (name == "class2-msb-first" && colon == std::string::npos) {
-        p.class2_msb_first = true;
+        p.class2MsbFirst = true;
     } else if ((name == "ignores-cts" || name == "xonxoff-only") && colon == std::string::npos) {
-        p.ignores_cts = true;
+        p.ignoresCts = true;
     } else if (name == "fclass1-forces-xon" && colon == std::string::npos) {
-        p.fclass1_forces_xon = true;
+        p.fclass1ForcesXon = true;
     } else if (name == "xon-only" && colon == std::string::npos) {
-        p.xon_only = true;
+        p.xonOnly = true;
     } else if (name == "no-xon-after-fdt" && colon == std::string::npos) {
-        p.no_xon_after_fdt = true;
+        p.noXonAfterFdt = true;
     } else if (name == "garbage-rtc" && colon == std::string::npos) {
-        p.garbage_rtc = true;
+        p.garbageRtc = true;
     } else if (name == "no-rtc" && colon == std::string::npos) {
-        p.no_rtc = true;
+        p.noRtc = true;
     } else if (name == "fbo-inverted" && colon == std::string::npos) {
-        p.fbo_inverted = true;
+        p.fboInverted = true;
     } else if (name == "fcerror-eager") {
-        p.fcerror_eager = count;
+        p.fcerrorEager = count;
     } else {
         error = "unknown --personality " + spec + " (" + PersonalityNames() + ")";
         return false;

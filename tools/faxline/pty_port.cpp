@@ -35,11 +35,11 @@ int64_t WallMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-PtyPort::PtyPort(const std::string& link_path) : link_path_(link_path) {
+PtyPort::PtyPort(const std::string& linkPath) : linkPath_(linkPath) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master_ < 0) throw SystemError("posix_openpt");
     if (grantpt(master_) != 0 || unlockpt(master_) != 0) throw SystemError("grantpt");
-    slave_path_ = ptsname(master_);
+    slavePath_ = ptsname(master_);
     // The slave starts cooked with echo; a DTE that does not set raw mode itself would see
     // its commands echoed and CR LF mangled. Terminal settings made on the master apply to
     // the slave.
@@ -50,16 +50,16 @@ PtyPort::PtyPort(const std::string& link_path) : link_path_(link_path) {
         tio.c_cflag |= CLOCAL | CREAD;
         tcsetattr(master_, TCSANOW, &tio);
     }
-    ::unlink(link_path_.c_str());
-    if (::symlink(slave_path_.c_str(), link_path_.c_str()) != 0)
-        throw SystemError("symlink " + link_path_);
-    last_activity_ms_ = WallMs();
+    ::unlink(linkPath_.c_str());
+    if (::symlink(slavePath_.c_str(), linkPath_.c_str()) != 0)
+        throw SystemError("symlink " + linkPath_);
+    lastActivityMs_ = WallMs();
 }
 
 PtyPort::~PtyPort() {
     char target[256] = {};
-    if (::readlink(link_path_.c_str(), target, sizeof target - 1) > 0 && slave_path_ == target)
-        ::unlink(link_path_.c_str());
+    if (::readlink(linkPath_.c_str(), target, sizeof target - 1) > 0 && slavePath_ == target)
+        ::unlink(linkPath_.c_str());
     if (master_ >= 0) ::close(master_);
 }
 
@@ -90,10 +90,10 @@ void PtyPort::ReadAvailable() {
         if (n > 0) {
             if (!present_) {
                 present_ = true;
-                hang_up_ = false;
+                hangUp_ = false;
             }
             inbox_.insert(inbox_.end(), buf, buf + n);
-            last_activity_ms_ = WallMs();
+            lastActivityMs_ = WallMs();
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -106,11 +106,11 @@ void PtyPort::ReadAvailable() {
 
 void PtyPort::DteGone() {
     present_ = false;
-    hang_up_ = true;
+    hangUp_ = true;
     inbox_.clear();
     outbox_.clear();
     // Whatever the last program left unread would greet the next one: throw it away.
-    const int slave = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int slave = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (slave >= 0) {
         tcflush(slave, TCIOFLUSH);
         ::close(slave);
@@ -121,21 +121,21 @@ void PtyPort::CheckDtr() {
     termios tio{};
     if (tcgetattr(master_, &tio) != 0) return;
     const bool down = cfgetospeed(&tio) == B0;
-    if (down && !dtr_down_ && present_) hang_up_ = true;
-    dtr_down_ = down;
+    if (down && !dtrDown_ && present_) hangUp_ = true;
+    dtrDown_ = down;
 }
 
 bool PtyPort::TakeHangUp() {
-    const bool result = hang_up_;
-    hang_up_ = false;
+    const bool result = hangUp_;
+    hangUp_ = false;
     return result;
 }
 
 void PtyPort::Write(const uint8_t* data, size_t len) {
     if (!present_ || len == 0) return;
     outbox_.insert(outbox_.end(), data, data + len);
-    last_activity_ms_ = WallMs();
-    last_write_ms_ = last_activity_ms_;
+    lastActivityMs_ = WallMs();
+    lastWriteMs_ = lastActivityMs_;
     FlushOutbox();
 }
 
@@ -154,7 +154,7 @@ void PtyPort::FlushOutbox() {
 }
 
 int PtyPort::SlaveUnreadBytes() const {
-    const int slave = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int slave = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (slave < 0) return 0;
     int count = 0;
     if (::ioctl(slave, FIONREAD, &count) != 0) count = 0;
@@ -166,14 +166,14 @@ bool PtyPort::OutputPending() {
     if (!present_) return false;
     if (!outbox_.empty()) return true;
     // Bytes just written may still be on their way into the slave's queue.
-    const int64_t since_write = WallMs() - last_write_ms_;
-    if (since_write < 30) return true;
-    if (since_write > 5000) return false;
+    const int64_t sinceWrite = WallMs() - lastWriteMs_;
+    if (sinceWrite < 30) return true;
+    if (sinceWrite > 5000) return false;
     return SlaveUnreadBytes() > 0;
 }
 
 int64_t PtyPort::IdleMs() const {
-    return WallMs() - last_activity_ms_;
+    return WallMs() - lastActivityMs_;
 }
 
 }  // namespace corvane::faxline

@@ -1,4 +1,11 @@
 #pragma once
+// The master side of a pseudo-terminal that a fax program opens as its modem port, reachable
+// through a symlink of the caller's choosing.
+//
+// A pseudo-terminal has no DTR line, so the DTE counts as present once it has written a byte
+// since the last hang-up; its last close shows as POLLHUP (which stays set until the next open)
+// and EIO on read, and a speed of B0 stands for dropping DTR. Output while no DTE is present is
+// discarded, never left queued for the next program that opens the port.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,23 +15,16 @@
 
 namespace corvane::faxline {
 
-// The master side of a pseudo-terminal that a fax program opens as its modem port, reachable
-// through a symlink of the caller's choosing.
-//
-// A pseudo-terminal has no DTR line, so the DTE counts as present once it has written a byte
-// since the last hang-up; its last close shows as POLLHUP (which stays set until the next open)
-// and EIO on read, and a speed of B0 stands for dropping DTR. Output while no DTE is present is
-// discarded, never left queued for the next program that opens the port.
 class PtyPort {
   public:
-    explicit PtyPort(const std::string& link_path);
+    explicit PtyPort(const std::string& linkPath);
     ~PtyPort();
     PtyPort(const PtyPort&) = delete;
     PtyPort& operator=(const PtyPort&) = delete;
 
-    const std::string& link_path() const { return link_path_; }
-    const std::string& slave_path() const { return slave_path_; }
-    int master_fd() const { return master_; }
+    const std::string& linkPath() const { return linkPath_; }
+    const std::string& slavePath() const { return slavePath_; }
+    int masterFd() const { return master_; }
     // True when the program's side of the terminal stops its output on XOFF (IXON): its
     // driver then holds what it has queued, as a serial port's does.
     bool DteOutputStopsOnXoff() const;
@@ -35,7 +35,7 @@ class PtyPort {
     // Reads and writes what the poll result allows; checks DTR (speed B0).
     void Service(short revents);
 
-    bool dte_present() const { return present_; }
+    bool dtePresent() const { return present_; }
     // True once after the DTE hung up (closed the port or dropped DTR).
     bool TakeHangUp();
 
@@ -56,16 +56,16 @@ class PtyPort {
     void CheckDtr();
     int SlaveUnreadBytes() const;
 
-    std::string link_path_;
-    std::string slave_path_;
+    std::string linkPath_;
+    std::string slavePath_;
     int master_ = -1;
     bool present_ = false;
-    bool hang_up_ = false;
-    bool dtr_down_ = false;
+    bool hangUp_ = false;
+    bool dtrDown_ = false;
     std::deque<uint8_t> inbox_;
     std::vector<uint8_t> outbox_;
-    int64_t last_activity_ms_ = 0;
-    int64_t last_write_ms_ = 0;
+    int64_t lastActivityMs_ = 0;
+    int64_t lastWriteMs_ = 0;
 };
 
 int64_t WallMs();

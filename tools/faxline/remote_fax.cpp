@@ -70,15 +70,15 @@ RemoteFax::RemoteFax(const RemoteFaxOptions& options, TelephoneLine& line)
 
 RemoteFax::~RemoteFax() {
     if (fax_) fax_free(fax_);
-    if (data_carrier_) fsk_tx_free(data_carrier_);
+    if (dataCarrier_) fsk_tx_free(dataCarrier_);
 }
 
 std::string RemoteFax::CallFile() const {
-    if (call_number_ == 1 || options_.role == RemoteFaxOptions::Role::kSend) return options_.file;
+    if (callNumber_ == 1 || options_.role == RemoteFaxOptions::Role::Send) return options_.file;
     // Later calls receive beside the first: out.tif, out-2.tif, out-3.tif...
     const std::filesystem::path first(options_.file);
     std::filesystem::path next = first;
-    next.replace_filename(first.stem().string() + "-" + std::to_string(call_number_) +
+    next.replace_filename(first.stem().string() + "-" + std::to_string(callNumber_) +
                           first.extension().string());
     return next.string();
 }
@@ -86,51 +86,51 @@ std::string RemoteFax::CallFile() const {
 void RemoteFax::NextCall() {
     if (fax_) fax_free(fax_);
     fax_ = nullptr;
-    if (data_carrier_) fsk_tx_free(data_carrier_);
-    data_carrier_ = nullptr;
-    ++call_number_;
+    if (dataCarrier_) fsk_tx_free(dataCarrier_);
+    dataCarrier_ = nullptr;
+    ++callNumber_;
     rings_ = 0;
-    ring_deadline_ = -1;
-    call_started_ = false;
+    ringDeadline_ = -1;
+    callStarted_ = false;
     finished_ = false;
-    hang_up_pending_ = false;
-    document_complete_ = false;
-    post_page_messages_ = 0;
-    pages_kept_ = 0;
-    rtn_given_ = 0;
-    last_page_rejected_ = false;
-    page_rx_ = false;
-    tcf_rx_ = false;
-    page_bits_ = 0;
-    pending_rows_ = -1;
-    pending_bad_rows_ = 0;
-    other_answer_at_ = -1;
-    other_samples_ = 0;
-    dcn_sent_at_ = -1;
-    dcn_due_ = false;
+    hangUpPending_ = false;
+    documentComplete_ = false;
+    postPageMessages_ = 0;
+    pagesKept_ = 0;
+    rtnGiven_ = 0;
+    lastPageRejected_ = false;
+    pageRx_ = false;
+    tcfRx_ = false;
+    pageBits_ = 0;
+    pendingRows_ = -1;
+    pendingBadRows_ = 0;
+    otherAnswerAt_ = -1;
+    otherSamples_ = 0;
+    dcnSentAt_ = -1;
+    dcnDue_ = false;
     spoiler_.reset();
     summary_ = CallSummary{};
 }
 
 void RemoteFax::AnswerWithoutFax() {
-    other_answer_at_ = line_.now_samples();
-    other_samples_ = 0;
-    const bool voice = options_.answer == RemoteFaxOptions::Answer::kVoice;
+    otherAnswerAt_ = line_.nowSamples();
+    otherSamples_ = 0;
+    const bool voice = options_.answer == RemoteFaxOptions::Answer::Voice;
     if (calling())
-        summary_.t30_text = voice ? "called by voice" : "called by a data modem";
+        summary_.t30Text = voice ? "called by voice" : "called by a data modem";
     else
-        summary_.t30_text = voice ? "answered by voice" : "answered by a data modem";
+        summary_.t30Text = voice ? "answered by voice" : "answered by a data modem";
     // V.21: the answering modem sends on channel 2, the calling one on channel 1.
-    if (options_.answer == RemoteFaxOptions::Answer::kData)
-        data_carrier_ = fsk_tx_init(nullptr, &preset_fsk_specs[calling() ? FSK_V21CH1 : FSK_V21CH2],
-                                    &MarkBit, nullptr);
+    if (options_.answer == RemoteFaxOptions::Answer::Data)
+        dataCarrier_ = fsk_tx_init(nullptr, &preset_fsk_specs[calling() ? FSK_V21CH1 : FSK_V21CH2],
+                                   &MarkBit, nullptr);
 }
 
 void RemoteFax::TransmitWithoutFax(int16_t* amp, int len) {
     for (int i = 0; i < len; ++i) {
-        const int64_t n = other_samples_ + i;
+        const int64_t n = otherSamples_ + i;
         double value = 0;
-        if (options_.answer == RemoteFaxOptions::Answer::kVoice) {
+        if (options_.answer == RemoteFaxOptions::Answer::Voice) {
             if (n % MsToSamples(kVoicePeriodMs) < MsToSamples(kVoiceBurstMs))
                 value = kToneAmplitude * 0.5 * (Sine(300, n) + Sine(520, n));
         } else if (n < MsToSamples(kAnswerToneMs) && !calling()) {
@@ -140,18 +140,18 @@ void RemoteFax::TransmitWithoutFax(int16_t* amp, int len) {
     }
     // Answering, the carrier follows the modem's own answer tone; calling, it follows the
     // answer tone of the called modem (a fax modem's CED lasts as long).
-    const int64_t carrier_from = MsToSamples(kAnswerToneMs + kAnswerToneGapMs);
-    if (data_carrier_ && other_samples_ + len > carrier_from) {
-        const int skip = static_cast<int>(std::max<int64_t>(0, carrier_from - other_samples_));
-        fsk_tx(data_carrier_, amp + skip, len - skip);
+    const int64_t carrierFrom = MsToSamples(kAnswerToneMs + kAnswerToneGapMs);
+    if (dataCarrier_ && otherSamples_ + len > carrierFrom) {
+        const int skip = static_cast<int>(std::max<int64_t>(0, carrierFrom - otherSamples_));
+        fsk_tx(dataCarrier_, amp + skip, len - skip);
     }
-    other_samples_ += len;
+    otherSamples_ += len;
 }
 
 void RemoteFax::StartCall() {
-    if (call_started_) return;
-    call_started_ = true;
-    ring_deadline_ = line_.now_samples() + MsToSamples(options_.ring_wait_seconds * 1000LL);
+    if (callStarted_) return;
+    callStarted_ = true;
+    ringDeadline_ = line_.nowSamples() + MsToSamples(options_.ringWaitSeconds * 1000LL);
     line_.Dial(this, "1");
 }
 
@@ -176,17 +176,17 @@ void RemoteFax::StartT30(bool calling) {
                                                            T30_SUPPORT_SUPERFINE_RESOLUTION
                                                      : T30_SUPPORT_STANDARD_RESOLUTION);
     int sizes = T30_SUPPORT_215MM_WIDTH | T30_SUPPORT_A4_LENGTH | T30_SUPPORT_US_LETTER_LENGTH;
-    if (options_.length != RemoteFaxOptions::Length::kA4)
+    if (options_.length != RemoteFaxOptions::Length::A4)
         sizes |= T30_SUPPORT_B4_LENGTH | T30_SUPPORT_US_LEGAL_LENGTH;
-    if (options_.length == RemoteFaxOptions::Length::kUnlimited)
+    if (options_.length == RemoteFaxOptions::Length::Unlimited)
         sizes |= T30_SUPPORT_UNLIMITED_LENGTH;
     if (options_.width >= 2048) sizes |= T30_SUPPORT_255MM_WIDTH;
     if (options_.width >= 2432) sizes |= T30_SUPPORT_303MM_WIDTH;
     t30_set_supported_image_sizes(t30, sizes);
-    if (options_.role == RemoteFaxOptions::Role::kSend) {
+    if (options_.role == RemoteFaxOptions::Role::Send) {
         t30_set_tx_file(t30, options_.file.c_str(), -1, -1);
-        if (options_.rtn_page > 0)
-            spoiler_ = std::make_unique<OutgoingPageSpoiler>(options_.rtn_page, options_.rtn_times);
+        if (options_.rtnPage > 0)
+            spoiler_ = std::make_unique<OutgoingPageSpoiler>(options_.rtnPage, options_.rtnTimes);
         // A page answered with RTN goes again after fresh training, one rate lower each time
         // until none is left, as T.30 lets a sender do (spandsp would go on to the next page).
         t30->retransmit_capable = 1;
@@ -197,8 +197,8 @@ void RemoteFax::StartT30(bool calling) {
     t30_set_phase_d_handler(t30, &RemoteFax::PhaseD, this);
     t30_set_phase_e_handler(t30, &RemoteFax::PhaseE, this);
     t30_set_real_time_frame_handler(t30, &RemoteFax::Frame, this);
-    t30_send_frame_ = t30->send_hdlc_handler;
-    t30_send_frame_user_ = t30->send_hdlc_user_data;
+    t30SendFrame_ = t30->send_hdlc_handler;
+    t30SendFrameUser_ = t30->send_hdlc_user_data;
     t30->send_hdlc_handler = &RemoteFax::SendFrame;
     t30->send_hdlc_user_data = this;
     const int level = options_.verbose ? SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_SHOW_PROTOCOL |
@@ -214,30 +214,30 @@ void RemoteFax::StartT30(bool calling) {
 // off the call.
 int RemoteFax::PhaseB(t30_state_s*, void* user_data, int) {
     auto* self = static_cast<RemoteFax*>(user_data);
-    const auto phase = self->options_.dcn_after;
-    const bool calling = self->options_.role == RemoteFaxOptions::Role::kSend;
-    if (phase == RemoteFaxOptions::DcnPhase::kDis && calling) return T30_ERR_UNEXPECTED;
+    const auto phase = self->options_.dcnAfter;
+    const bool calling = self->options_.role == RemoteFaxOptions::Role::Send;
+    if (phase == RemoteFaxOptions::DcnPhase::Dis && calling) return T30_ERR_UNEXPECTED;
     return T30_ERR_OK;
 }
 
 int RemoteFax::PhaseD(t30_state_s* s, void* user_data, int result) {
     auto* self = static_cast<RemoteFax*>(user_data);
     self->line_.NotePageDone();
-    if (self->options_.role == RemoteFaxOptions::Role::kReceive) {
+    if (self->options_.role == RemoteFaxOptions::Role::Receive) {
         // The sender's end of document; T.30 confirms it right after this handler.
-        ++self->post_page_messages_;
-        self->document_complete_ = result == T30_EOP;
+        ++self->postPageMessages_;
+        self->documentComplete_ = result == T30_EOP;
         // The page just received, before T.30 judges its copy quality: it counts once T.30
         // has kept it (MCF or RTP; a page answered with RTN is thrown away).
         t30_stats_t stats;
         t30_get_transfer_statistics(s, &stats);
-        self->pending_rows_ = stats.length;
-        self->pending_bad_rows_ = stats.bad_rows;
+        self->pendingRows_ = stats.length;
+        self->pendingBadRows_ = stats.bad_rows;
     } else {
         t30_stats_t stats;
         t30_get_transfer_statistics(s, &stats);
-        self->document_complete_ = (result == T30_MCF || result == T30_RTP) &&
-                                   stats.pages_in_file > 0 && stats.pages_tx >= stats.pages_in_file;
+        self->documentComplete_ = (result == T30_MCF || result == T30_RTP) &&
+                                  stats.pages_in_file > 0 && stats.pages_tx >= stats.pages_in_file;
     }
     return T30_ERR_OK;
 }
@@ -247,37 +247,37 @@ void RemoteFax::PhaseE(t30_state_s* s, void* user_data, int completion_code) {
     t30_stats_t stats;
     t30_get_transfer_statistics(s, &stats);
     CallSummary& out = self->summary_;
-    out.t30_code = completion_code;
-    out.t30_text = t30_completion_code_to_str(completion_code);
+    out.t30Code = completion_code;
+    out.t30Text = t30_completion_code_to_str(completion_code);
     out.pages =
-        self->options_.role == RemoteFaxOptions::Role::kSend ? stats.pages_tx : stats.pages_rx;
+        self->options_.role == RemoteFaxOptions::Role::Send ? stats.pages_tx : stats.pages_rx;
     out.rate = stats.bit_rate;
     out.resolution = ResolutionName(stats.y_resolution);
-    if (const char* id = t30_get_rx_ident(s)) out.remote_id = id;
+    if (const char* id = t30_get_rx_ident(s)) out.remoteId = id;
     // The terminal has sent or received DCN by now; hang up after this block.
-    self->hang_up_pending_ = true;
+    self->hangUpPending_ = true;
     // A receiver that had to ask for a page again does not count as recovered.
     const bool recovered =
-        self->document_complete_ && (self->options_.role == RemoteFaxOptions::Role::kSend ||
-                                     stats.pages_rx == self->post_page_messages_);
+        self->documentComplete_ && (self->options_.role == RemoteFaxOptions::Role::Send ||
+                                    stats.pages_rx == self->postPageMessages_);
     // A page with rows the machine could not decode is not a fax that went through, even
     // where T.30 accepted it.
     // Nor is a document whose last page was rejected and never sent again.
-    const bool last_page_lost = self->options_.role == RemoteFaxOptions::Role::kReceive &&
-                                (self->last_page_rejected_ || stats.pages_rx == 0);
-    if ((completion_code == T30_ERR_OK || recovered) && out.bad_rows == 0 && !last_page_lost)
+    const bool lastPageLost = self->options_.role == RemoteFaxOptions::Role::Receive &&
+                              (self->lastPageRejected_ || stats.pages_rx == 0);
+    if ((completion_code == T30_ERR_OK || recovered) && out.badRows == 0 && !lastPageLost)
         self->Finish("ok");
     else
         self->Finish(self->line_.dropped() ? "dropped" : "failed");
 }
 
 void RemoteFax::SettlePendingPage(bool kept) {
-    if (pending_rows_ < 0) return;
+    if (pendingRows_ < 0) return;
     if (kept) {
-        summary_.rows = std::max(summary_.rows, 0) + pending_rows_;
-        summary_.bad_rows += pending_bad_rows_;
+        summary_.rows = std::max(summary_.rows, 0) + pendingRows_;
+        summary_.badRows += pendingBadRows_;
     }
-    pending_rows_ = -1;
+    pendingRows_ = -1;
 }
 
 void RemoteFax::Finish(const std::string& status) {
@@ -291,10 +291,10 @@ void RemoteFax::Transmit(int16_t* amp, int len) {
     if (fax_ && !finished_) {
         if (spoiler_) spoiler_->Hook(fax_);
         produced = fax_tx(fax_, amp, len);
-    } else if (other_answer_at_ >= 0 && !finished_) {
+    } else if (otherAnswerAt_ >= 0 && !finished_) {
         TransmitWithoutFax(amp, len);
         produced = len;
-        if (line_.now_samples() - other_answer_at_ >= MsToSamples(kOtherAnswerHoldMs)) {
+        if (line_.nowSamples() - otherAnswerAt_ >= MsToSamples(kOtherAnswerHoldMs)) {
             line_.HangUp(this);
             Finish("failed");
         }
@@ -302,21 +302,21 @@ void RemoteFax::Transmit(int16_t* amp, int len) {
     std::fill(amp + produced, amp + len, 0);
     // After its DCN the machine waits for the frame to go out, then hangs up.
     constexpr int64_t kDcnHangUpMs = 1500;
-    if (dcn_sent_at_ >= 0 && !finished_ &&
-        line_.now_samples() - dcn_sent_at_ >= MsToSamples(kDcnHangUpMs)) {
+    if (dcnSentAt_ >= 0 && !finished_ &&
+        line_.nowSamples() - dcnSentAt_ >= MsToSamples(kDcnHangUpMs)) {
         // Failed whatever T.30 makes of the page it took: the sender never had it confirmed.
         Finish("failed");
         line_.HangUp(this);
         if (fax_) t30_terminate(fax_get_t30_state(fax_));
-        summary_.pages = pages_kept_;  // the page it broke off on was never confirmed
-        summary_.t30_text = "broke off with DCN";
+        summary_.pages = pagesKept_;  // the page it broke off on was never confirmed
+        summary_.t30Text = "broke off with DCN";
     }
-    if (hang_up_pending_) {
-        hang_up_pending_ = false;
+    if (hangUpPending_) {
+        hangUpPending_ = false;
         line_.HangUp(this);
     }
-    if (ring_deadline_ >= 0 && !fax_ && other_answer_at_ < 0 && !finished_ &&
-        line_.now_samples() >= ring_deadline_) {
+    if (ringDeadline_ >= 0 && !fax_ && otherAnswerAt_ < 0 && !finished_ &&
+        line_.nowSamples() >= ringDeadline_) {
         line_.HangUp(this);
         Finish("no-answer");
     }
@@ -333,7 +333,7 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     const uint8_t fcf = msg[2] & 0xFE;
     if (self->spoiler_) self->spoiler_->OnFrame(incoming != 0, fcf);
     if (!incoming && self->BreaksOffWith(fcf)) {
-        self->dcn_due_ = true;  // SendFrame sends DCN instead; the frame never counts
+        self->dcnDue_ = true;  // SendFrame sends DCN instead; the frame never counts
         return;
     }
     // After CFR, and after MCF or RTP (to MPS), the next high-speed carrier is a page.
@@ -343,21 +343,21 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
     // The verdict on the page just received: MCF and RTP keep it, RTN throws it away.
     if (!incoming && (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN)) {
         self->SettlePendingPage(fcf != T30_RTN);
-        self->last_page_rejected_ = fcf == T30_RTN;
+        self->lastPageRejected_ = fcf == T30_RTN;
         // Damage ordered for a page counts against that page, resends included (PageBitIn).
-        if (fcf == T30_RTN && self->pages_kept_ + 1 == self->options_.rtn_page) ++self->rtn_given_;
-        if (fcf != T30_RTN) ++self->pages_kept_;
+        if (fcf == T30_RTN && self->pagesKept_ + 1 == self->options_.rtnPage) ++self->rtnGiven_;
+        if (fcf != T30_RTN) ++self->pagesKept_;
     }
-    if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcf_rx_ = false;
+    if (!incoming && (fcf == T30_CFR || fcf == T30_FTT)) self->tcfRx_ = false;
     if (!incoming && (fcf == T30_CFR || fcf == T30_MCF || fcf == T30_RTP)) {
-        self->page_rx_ = true;
-        self->page_bits_ = 0;
+        self->pageRx_ = true;
+        self->pageBits_ = 0;
     }
     if (incoming && fcf == T30_DCS) {
-        self->page_rx_ = false;
+        self->pageRx_ = false;
         // The training check that follows fails when the rate is above the limit.
-        self->tcf_rx_ =
-            self->options_.ftt_above > 0 && len >= 5 && DcsRate(msg[4]) > self->options_.ftt_above;
+        self->tcfRx_ =
+            self->options_.fttAbove > 0 && len >= 5 && DcsRate(msg[4]) > self->options_.fttAbove;
     }
 }
 
@@ -365,25 +365,25 @@ void RemoteFax::Frame(t30_state_s*, void* user, int incoming, const uint8_t* msg
 // where T.30 would answer, then hangs up (T.30 itself has no way to be told).
 void RemoteFax::SendFrame(void* user, const uint8_t* msg, int len) {
     auto* self = static_cast<RemoteFax*>(user);
-    if (msg && len >= 3 && self->dcn_due_) {
-        self->dcn_due_ = false;
+    if (msg && len >= 3 && self->dcnDue_) {
+        self->dcnDue_ = false;
         const uint8_t dcn[3] = {msg[0], msg[1], static_cast<uint8_t>(T30_DCN | (msg[2] & 1))};
-        self->dcn_sent_at_ = self->line_.now_samples();
-        self->t30_send_frame_(self->t30_send_frame_user_, dcn, 3);
+        self->dcnSentAt_ = self->line_.nowSamples();
+        self->t30SendFrame_(self->t30SendFrameUser_, dcn, 3);
         return;
     }
-    self->t30_send_frame_(self->t30_send_frame_user_, msg, len);
+    self->t30SendFrame_(self->t30SendFrameUser_, msg, len);
 }
 
 // The answering machine's reply it replaces with DCN: CFR or FTT after the training check
 // (dcs), or its verdict on page N (page:N).
 bool RemoteFax::BreaksOffWith(uint8_t fcf) const {
-    if (dcn_sent_at_ >= 0 || options_.role != RemoteFaxOptions::Role::kReceive) return false;
-    switch (options_.dcn_after) {
-        case RemoteFaxOptions::DcnPhase::kDcs:
+    if (dcnSentAt_ >= 0 || options_.role != RemoteFaxOptions::Role::Receive) return false;
+    switch (options_.dcnAfter) {
+        case RemoteFaxOptions::DcnPhase::Dcs:
             return fcf == T30_CFR || fcf == T30_FTT;
-        case RemoteFaxOptions::DcnPhase::kPage:
-            return pages_kept_ + 1 == options_.dcn_page &&
+        case RemoteFaxOptions::DcnPhase::Page:
+            return pagesKept_ + 1 == options_.dcnPage &&
                    (fcf == T30_MCF || fcf == T30_RTP || fcf == T30_RTN);
         default:
             return false;
@@ -395,8 +395,8 @@ void RemoteFax::HookPageBits() {
     put_bit_func_t* put = nullptr;
     void** user = nullptr;
     if (!PageReceiverSink(fax_, &put, &user)) return;
-    const bool spoil_page = page_rx_ && (options_.rtn_page > 0 || options_.rtp_page > 0);
-    if (!spoil_page && !tcf_rx_) {
+    const bool spoilPage = pageRx_ && (options_.rtnPage > 0 || options_.rtpPage > 0);
+    if (!spoilPage && !tcfRx_) {
         HookTrainingCheck(fax_);
         return;
     }
@@ -415,14 +415,14 @@ void RemoteFax::HookPageBits() {
 void RemoteFax::PageBitIn(void* user, int bit) {
     auto* self = static_cast<RemoteFax*>(user);
     t30_state_t* t30 = fax_get_t30_state(self->fax_);
-    if (bit >= 0 && self->tcf_rx_) {
+    if (bit >= 0 && self->tcfRx_) {
         bit = 1;  // a training check of ones: the channel is no good at this rate
     } else if (bit >= 0) {
-        const int page = self->pages_kept_ + 1;
-        const int64_t n = self->page_bits_++;
+        const int page = self->pagesKept_ + 1;
+        const int64_t n = self->pageBits_++;
         const bool bad =
-            page == self->options_.rtn_page && self->rtn_given_ < self->options_.rtn_times;
-        const bool poor = page == self->options_.rtp_page;
+            page == self->options_.rtnPage && self->rtnGiven_ < self->options_.rtnTimes;
+        const bool poor = page == self->options_.rtpPage;
         if ((bad && n % 200 < 40) || (poor && n % 400 < 40))
             bit = static_cast<int>((n * 2654435761u) >> 7) & 1;
     }
@@ -431,38 +431,38 @@ void RemoteFax::PageBitIn(void* user, int bit) {
 
 void RemoteFax::OnLineEvent(LineEvent event) {
     switch (event) {
-        case LineEvent::kRing:
-            if (fax_ || finished_ || other_answer_at_ >= 0 ||
-                options_.role != RemoteFaxOptions::Role::kReceive)
+        case LineEvent::Ring:
+            if (fax_ || finished_ || otherAnswerAt_ >= 0 ||
+                options_.role != RemoteFaxOptions::Role::Receive)
                 return;
-            call_started_ = true;
-            if (++rings_ >= options_.answer_after_rings) {
+            callStarted_ = true;
+            if (++rings_ >= options_.answerAfterRings) {
                 line_.Answer(this);
-                if (options_.answer == RemoteFaxOptions::Answer::kFax)
+                if (options_.answer == RemoteFaxOptions::Answer::Fax)
                     StartT30(false);
                 else
                     AnswerWithoutFax();
             }
             return;
-        case LineEvent::kAnswered:
-            if (options_.answer == RemoteFaxOptions::Answer::kFax)
+        case LineEvent::Answered:
+            if (options_.answer == RemoteFaxOptions::Answer::Fax)
                 StartT30(true);
             else
                 AnswerWithoutFax();
             return;
-        case LineEvent::kNoDialTone:
+        case LineEvent::NoDialTone:
             return;
-        case LineEvent::kBusy:
+        case LineEvent::Busy:
             line_.HangUp(this);
             Finish("busy");
             return;
-        case LineEvent::kFarEndHungUp:
+        case LineEvent::FarEndHungUp:
             if (fax_ && !finished_) {
                 // The terminal would only notice by its timers; end it the way a lost line ends.
                 // T.30 reports how far the call got (DCN already sent counts as done).
                 t30_terminate(fax_get_t30_state(fax_));
                 if (!finished_) Finish(line_.dropped() ? "dropped" : "failed");
-            } else if (other_answer_at_ >= 0 && !finished_) {
+            } else if (otherAnswerAt_ >= 0 && !finished_) {
                 Finish("failed");
             }
             return;

@@ -15,7 +15,7 @@
 namespace corvane::faxline {
 namespace {
 
-std::atomic<bool> g_stop{false};
+std::atomic<bool> gStop{false};
 
 int64_t WallUs() {
     using namespace std::chrono;
@@ -29,20 +29,20 @@ constexpr int64_t kGoneGraceMs = 1500;
 }  // namespace
 
 void Session::RequestStop() {
-    g_stop = true;
+    gStop = true;
 }
 
 Session::Session(const Options& options) : options_(options), line_(options.line) {
     Station first;
-    first.port = std::make_unique<PtyPort>(options_.modem_link);
-    first.modem = MakeModem(options_.modem_kind, *first.port);
-    first.lines = std::make_unique<StatusLineChannel>(options_.modem_link + ".lines");
+    first.port = std::make_unique<PtyPort>(options_.modemLink);
+    first.modem = MakeModem(options_.modemKind, *first.port);
+    first.lines = std::make_unique<StatusLineChannel>(options_.modemLink + ".lines");
     stations_.push_back(std::move(first));
-    if (!options_.second_modem_link.empty()) {
+    if (!options_.secondModemLink.empty()) {
         Station second;
-        second.port = std::make_unique<PtyPort>(options_.second_modem_link);
-        second.modem = MakeModem(options_.second_modem_kind, *second.port);
-        second.lines = std::make_unique<StatusLineChannel>(options_.second_modem_link + ".lines");
+        second.port = std::make_unique<PtyPort>(options_.secondModemLink);
+        second.modem = MakeModem(options_.secondModemKind, *second.port);
+        second.lines = std::make_unique<StatusLineChannel>(options_.secondModemLink + ".lines");
         stations_.push_back(std::move(second));
         line_.Attach(stations_[0].modem.get(), stations_[1].modem.get());
     } else {
@@ -57,10 +57,10 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
     const char* name = stations_.empty() ? "<1" : "<2";
     const std::string classes = stations_.empty() ? options_.classes : SupportedClasses(kind);
     DteWriter writer = [this, &port, name](const uint8_t* data, size_t len) {
-        if (options_.trace && port.dte_present()) Trace(name, data, len);
+        if (options_.trace && port.dtePresent()) Trace(name, data, len);
         port.Write(data, len);
     };
-    if (kind == ModemKind::kClass1) {
+    if (kind == ModemKind::Class1) {
         auto modem =
             std::make_unique<Class1Modem>(line_, std::move(writer), options_.verbose, classes);
         if (stations_.empty()) modem->SetPersonality(options_.personality);
@@ -76,11 +76,11 @@ std::unique_ptr<Modem> Session::MakeModem(ModemKind kind, PtyPort& port) {
         // The line runs on in real time while the modem waits for its DTE; a new wait starts
         // its own count.
         const int64_t now = WallUs();
-        if (now - last_pump_us_ > 100000) hold_next_block_us_ = now;
-        last_pump_us_ = now;
-        if (now >= hold_next_block_us_) {
+        if (now - lastPumpUs_ > 100000) holdNextBlockUs_ = now;
+        lastPumpUs_ = now;
+        if (now >= holdNextBlockUs_) {
             line_.RunBlock();
-            hold_next_block_us_ += kBlockMs * 1000;
+            holdNextBlockUs_ += kBlockMs * 1000;
         }
     });
     return modem;
@@ -99,28 +99,27 @@ void Session::Trace(const char* direction, const uint8_t* data, size_t len) {
         }
     }
     if (len > 200) text += "...";
-    std::fprintf(stderr, "[%8.3f %7.3f] %s %s\n", line_.now_samples() / double(kSampleRate),
-                 (WallMs() - start_ms_) / 1000.0, direction, text.c_str());
+    std::fprintf(stderr, "[%8.3f %7.3f] %s %s\n", line_.nowSamples() / double(kSampleRate),
+                 (WallMs() - startMs_) / 1000.0, direction, text.c_str());
 }
 
-void Session::ServicePorts(int64_t wait_us) {
+void Session::ServicePorts(int64_t waitUs) {
     std::vector<pollfd> fds;
-    for (Station& s : stations_) fds.push_back({s.port->master_fd(), s.port->WantedEvents(), 0});
+    for (Station& s : stations_) fds.push_back({s.port->masterFd(), s.port->WantedEvents(), 0});
     for (pollfd& p : fds)
         if (p.events == 0) p.fd = -1;  // left out: POLLHUP would end every wait at once
-    timespec ts{static_cast<time_t>(wait_us / 1000000),
-                static_cast<long>(wait_us % 1000000) * 1000};
+    timespec ts{static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000};
     ::ppoll(fds.data(), fds.size(), &ts, nullptr);
     for (size_t i = 0; i < stations_.size(); ++i) {
         Station& s = stations_[i];
         s.port->Service(fds[i].revents);
-        if (s.port->dte_present()) {
-            s.dte_seen = true;
-            s.gone_since_ms = -1;
+        if (s.port->dtePresent()) {
+            s.dteSeen = true;
+            s.goneSinceMs = -1;
         }
         if (s.port->TakeHangUp()) {
             s.modem->DteHungUp();
-            if (!s.port->dte_present()) s.gone_since_ms = WallMs();
+            if (!s.port->dtePresent()) s.goneSinceMs = WallMs();
         }
         ServiceStatusLines(s, i == 0 ? "1" : "2");
     }
@@ -156,35 +155,35 @@ void Session::FeedModems() {
 
 double Session::SpeedFactor() {
     switch (options_.pacing.mode) {
-        case Pacing::Mode::kRealtime:
+        case Pacing::Mode::Realtime:
             return 1.0;
-        case Pacing::Mode::kFixed:
+        case Pacing::Mode::Fixed:
             return options_.pacing.speed;
-        case Pacing::Mode::kAdaptive:
+        case Pacing::Mode::Adaptive:
             break;
     }
-    bool page_data = false;
+    bool pageData = false;
     for (Station& s : stations_) {
-        if (!s.port->dte_present()) continue;
+        if (!s.port->dtePresent()) continue;
         if (s.modem->WaitsForDte() || s.port->OutputPending()) return 1.0;
-        page_data = page_data || s.modem->InPageData();
+        pageData = pageData || s.modem->InPageData();
     }
-    return page_data ? options_.pacing.page_speed : options_.pacing.max_speed;
+    return pageData ? options_.pacing.pageSpeed : options_.pacing.maxSpeed;
 }
 
 void Session::MoveToNextCall() {
     if (!remote_ || calls_.size() + 1 >= static_cast<size_t>(options_.calls)) return;
-    if (!remote_->finished() || line_.state() != TelephoneLine::State::kIdle) return;
+    if (!remote_->finished() || line_.state() != TelephoneLine::State::Idle) return;
     CallSummary call = CurrentCall();
     calls_.push_back(call);
     std::string line = FormatSummary(call);
     line.replace(0, line.find(' '), "FAXLINE-CALL " + std::to_string(calls_.size()));
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    underruns_before_ = 0;
-    for (const Station& s : stations_) underruns_before_ += s.modem->underruns();
-    failing_underruns_before_ = FailingUnderruns();
-    overflows_before_ = Overflows();
+    underrunsBefore_ = 0;
+    for (const Station& s : stations_) underrunsBefore_ += s.modem->underruns();
+    failingUnderrunsBefore_ = FailingUnderruns();
+    overflowsBefore_ = Overflows();
     remote_->NextCall();
 }
 
@@ -201,39 +200,37 @@ int Session::Overflows() const {
     return n;
 }
 
-bool Session::Finished(int64_t now_ms) {
-    if (g_stop) {
+bool Session::Finished(int64_t nowMs) {
+    if (gStop) {
         stopped_ = true;
         return true;
     }
-    if (now_ms - start_ms_ > options_.timeout_seconds * 1000) {
-        timed_out_ = true;
+    if (nowMs - startMs_ > options_.timeoutSeconds * 1000) {
+        timedOut_ = true;
         return true;
     }
-    bool any_off_hook = false;
-    for (Station& s : stations_) any_off_hook = any_off_hook || s.modem->OffHook();
-    const bool call_done = remote_
-                               ? remote_->finished() && !any_off_hook
-                               : line_.ever_connected() &&
-                                     line_.state() == TelephoneLine::State::kIdle && !any_off_hook;
-    if (call_done && call_over_ms_ < 0) call_over_ms_ = now_ms;
+    bool anyOffHook = false;
+    for (Station& s : stations_) anyOffHook = anyOffHook || s.modem->OffHook();
+    const bool callDone = remote_ ? remote_->finished() && !anyOffHook
+                                  : line_.everConnected() &&
+                                        line_.state() == TelephoneLine::State::Idle && !anyOffHook;
+    if (callDone && callOverMs_ < 0) callOverMs_ = nowMs;
 
-    bool all_gone = true;
-    bool all_gone_long = true;
+    bool allGone = true;
+    bool allGoneLong = true;
     for (Station& s : stations_) {
-        if (!s.dte_seen || s.port->dte_present()) {
-            all_gone = all_gone_long = false;
+        if (!s.dteSeen || s.port->dtePresent()) {
+            allGone = allGoneLong = false;
             continue;
         }
-        if (s.gone_since_ms < 0 || now_ms - s.gone_since_ms < kGoneGraceMs) all_gone_long = false;
+        if (s.goneSinceMs < 0 || nowMs - s.goneSinceMs < kGoneGraceMs) allGoneLong = false;
     }
-    if (call_done) {
-        return all_gone || now_ms - call_over_ms_ > options_.linger_seconds * 1000;
+    if (callDone) {
+        return allGone || nowMs - callOverMs_ > options_.lingerSeconds * 1000;
     }
     // The DTE gave up without a call the fax machine finished (busy, no answer, errors).
-    const bool remote_idle = !remote_ || !remote_->call_started() || remote_->finished();
-    return all_gone_long && !any_off_hook && line_.state() == TelephoneLine::State::kIdle &&
-           remote_idle;
+    const bool remoteIdle = !remote_ || !remote_->callStarted() || remote_->finished();
+    return allGoneLong && !anyOffHook && line_.state() == TelephoneLine::State::Idle && remoteIdle;
 }
 
 CallSummary Session::CurrentCall() const {
@@ -241,19 +238,19 @@ CallSummary Session::CurrentCall() const {
     if (remote_) summary = remote_->summary();
     if (summary.status == "not-called") {
         if (!line_.outcome().empty()) summary.status = line_.outcome();
-        if (!remote_ && line_.ever_connected()) summary.status = line_.dropped() ? "dropped" : "ok";
+        if (!remote_ && line_.everConnected()) summary.status = line_.dropped() ? "dropped" : "ok";
     }
-    if (remote_ && remote_->call_started() && !remote_->finished()) summary.status = "failed";
+    if (remote_ && remote_->callStarted() && !remote_->finished()) summary.status = "failed";
     for (const Station& s : stations_) summary.underruns += s.modem->underruns();
-    summary.underruns -= underruns_before_;
-    summary.overflows = Overflows() - overflows_before_;
+    summary.underruns -= underrunsBefore_;
+    summary.overflows = Overflows() - overflowsBefore_;
     // Data lost inside a page, or a carrier dropped for want of data, is a failed transfer
     // whatever T.30 concluded.
     if (summary.status == "ok" &&
-        (FailingUnderruns() > failing_underruns_before_ || summary.overflows > 0))
+        (FailingUnderruns() > failingUnderrunsBefore_ || summary.overflows > 0))
         summary.status = "failed";
-    summary.simulated_seconds = line_.now_samples() / double(kSampleRate);
-    summary.wall_seconds = (WallMs() - start_ms_) / 1000.0;
+    summary.simulatedSeconds = line_.nowSamples() / double(kSampleRate);
+    summary.wallSeconds = (WallMs() - startMs_) / 1000.0;
     return summary;
 }
 
@@ -267,7 +264,7 @@ CallSummary Session::Summary() const {
         summary.calls = static_cast<int>(all.size());
         if (all.back().status == "not-called" && all.size() > 1) --summary.calls;
         summary.status = "ok";
-        summary.pages = summary.bad_rows = summary.rtn = summary.rtp = 0;
+        summary.pages = summary.badRows = summary.rtn = summary.rtp = 0;
         summary.underruns = summary.overflows = 0;
         summary.rows = -1;
         for (size_t i = 0; i < static_cast<size_t>(options_.calls); ++i) {
@@ -276,49 +273,49 @@ CallSummary Session::Summary() const {
             if (i >= all.size()) continue;
             summary.pages += all[i].pages;
             if (all[i].rows >= 0) summary.rows = std::max(summary.rows, 0) + all[i].rows;
-            summary.bad_rows += all[i].bad_rows;
+            summary.badRows += all[i].badRows;
             summary.rtn += all[i].rtn;
             summary.rtp += all[i].rtp;
             summary.underruns += all[i].underruns;
             summary.overflows += all[i].overflows;
         }
     }
-    if (timed_out_) summary.status = "timeout";
+    if (timedOut_) summary.status = "timeout";
     if (stopped_) summary.status = "stopped";
     return summary;
 }
 
 int Session::Run() {
-    start_ms_ = WallMs();
-    std::string ready = "READY pty=" + options_.modem_link;
-    if (stations_.size() > 1) ready += " pty2=" + options_.second_modem_link;
-    ready += " tty=" + stations_[0].port->slave_path();
-    if (stations_.size() > 1) ready += " tty2=" + stations_[1].port->slave_path();
+    startMs_ = WallMs();
+    std::string ready = "READY pty=" + options_.modemLink;
+    if (stations_.size() > 1) ready += " pty2=" + options_.secondModemLink;
+    ready += " tty=" + stations_[0].port->slavePath();
+    if (stations_.size() > 1) ready += " tty2=" + stations_[1].port->slavePath();
     std::printf("%s\n", ready.c_str());
     std::fflush(stdout);
 
-    int64_t next_block_us = WallUs();
+    int64_t nextBlockUs = WallUs();
     while (true) {
-        const int64_t now_us = WallUs();
-        if (now_us >= next_block_us) {
+        const int64_t nowUs = WallUs();
+        if (nowUs >= nextBlockUs) {
             line_.RunBlock();
             FeedModems();  // the modem may have released flow control
-            if (remote_ && options_.remote.role == RemoteFaxOptions::Role::kSend &&
-                !remote_->call_started()) {
+            if (remote_ && options_.remote.role == RemoteFaxOptions::Role::Send &&
+                !remote_->callStarted()) {
                 Station& s = stations_[0];
-                if (s.port->dte_present() && s.modem->IdleOnHook() && s.port->inbox().empty() &&
-                    s.port->IdleMs() >= options_.call_after_ms)
+                if (s.port->dtePresent() && s.modem->IdleOnHook() && s.port->inbox().empty() &&
+                    s.port->IdleMs() >= options_.callAfterMs)
                     remote_->StartCall();
             }
             const double factor = SpeedFactor();
             const int64_t period = static_cast<int64_t>(kBlockMs * 1000 / factor);
-            next_block_us += period;
+            nextBlockUs += period;
             // Falling behind (a busy machine) is not made up: simulated time lags instead.
-            if (next_block_us < now_us - period) next_block_us = now_us;
+            if (nextBlockUs < nowUs - period) nextBlockUs = nowUs;
             MoveToNextCall();
-            if (Finished(now_us / 1000)) break;
+            if (Finished(nowUs / 1000)) break;
         }
-        const int64_t wait = std::max<int64_t>(0, next_block_us - WallUs());
+        const int64_t wait = std::max<int64_t>(0, nextBlockUs - WallUs());
         ServicePorts(std::min<int64_t>(wait, 5000));
         for (Station& s : stations_) s.modem->ServiceDte();
     }

@@ -1,4 +1,6 @@
 #pragma once
+// One run of the tool: the ports, the modems, the line and the fax machine, driven by the
+// paced audio loop until the call has ended as far as every party is concerned.
 
 #include <memory>
 #include <vector>
@@ -13,8 +15,6 @@
 
 namespace corvane::faxline {
 
-// One run of the tool: the ports, the modems, the line and the fax machine, driven by the
-// paced audio loop until the call has ended as far as every party is concerned.
 class Session {
   public:
     explicit Session(const Options& options);
@@ -31,16 +31,16 @@ class Session {
         std::unique_ptr<PtyPort> port;
         std::unique_ptr<Modem> modem;
         std::unique_ptr<StatusLineChannel> lines;  // at <link>.lines
-        bool dte_seen = false;
-        int64_t gone_since_ms = -1;
+        bool dteSeen = false;
+        int64_t goneSinceMs = -1;
     };
 
     std::unique_ptr<Modem> MakeModem(ModemKind kind, PtyPort& port);
-    void ServicePorts(int64_t wait_us);
+    void ServicePorts(int64_t waitUs);
     void FeedModems();
     void ServiceStatusLines(Station& station, const char* name);
     double SpeedFactor();
-    bool Finished(int64_t now_ms);
+    bool Finished(int64_t nowMs);
     // Ends the fax machine's call once it is over and readies it for the next, while the run
     // has calls to go.
     void MoveToNextCall();
@@ -56,15 +56,15 @@ class Session {
     TelephoneLine line_;
     std::vector<Station> stations_;
     std::unique_ptr<RemoteFax> remote_;
-    int64_t start_ms_ = 0;
-    int64_t call_over_ms_ = -1;
-    int64_t last_pump_us_ = 0;  // pacing of the line while a modem waits for its DTE
-    int64_t hold_next_block_us_ = 0;
+    int64_t startMs_ = 0;
+    int64_t callOverMs_ = -1;
+    int64_t lastPumpUs_ = 0;  // pacing of the line while a modem waits for its DTE
+    int64_t holdNextBlockUs_ = 0;
     std::vector<CallSummary> calls_;  // calls over, while more are to come
-    int underruns_before_ = 0;        // modem counts when the current call began
-    int failing_underruns_before_ = 0;
-    int overflows_before_ = 0;
-    bool timed_out_ = false;
+    int underrunsBefore_ = 0;         // modem counts when the current call began
+    int failingUnderrunsBefore_ = 0;
+    int overflowsBefore_ = 0;
+    bool timedOut_ = false;
     bool stopped_ = false;
 };
 

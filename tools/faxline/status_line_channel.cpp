@@ -125,7 +125,7 @@ void StatusLineChannel::Send(Client& c, const std::string& text) {
 
 void StatusLineChannel::UpdateDtr() {
     const bool now = dtr();
-    if (dtr_ && !now) dtr_dropped_ = true;
+    if (dtr_ && !now) dtrDropped_ = true;
     dtr_ = now;
 }
 
@@ -140,8 +140,8 @@ bool StatusLineChannel::rts() const {
 }
 
 bool StatusLineChannel::TakeDtrDrop() {
-    const bool dropped = dtr_dropped_;
-    dtr_dropped_ = false;
+    const bool dropped = dtrDropped_;
+    dtrDropped_ = false;
     return dropped;
 }
 

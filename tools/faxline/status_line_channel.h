@@ -1,11 +1,11 @@
 #pragma once
+// The modem's RS-232 status lines as the DTE would see them.
 
 #include <string>
 #include <vector>
 
 namespace corvane::faxline {
 
-// The modem's RS-232 status lines as the DTE would see them.
 struct StatusLines {
     bool dcd = false;
     bool dsr = true;
@@ -62,7 +62,7 @@ class StatusLineChannel {
     std::vector<Client> clients_;
     StatusLines published_;
     bool dtr_ = true;
-    bool dtr_dropped_ = false;
+    bool dtrDropped_ = false;
 };
 
 }  // namespace corvane::faxline

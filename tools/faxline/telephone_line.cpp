@@ -22,7 +22,7 @@ constexpr int64_t kDropAfterPageMs = 1500;
 }  // namespace
 
 TelephoneLine::TelephoneLine(const LineOptions& options) : options_(options) {
-    if (options_.noise) noise_ = awgn_init_dbm0(nullptr, 1234567, options_.noise_dbm0);
+    if (options_.noise) noise_ = awgn_init_dbm0(nullptr, 1234567, options_.noiseDbm0);
 }
 
 TelephoneLine::~TelephoneLine() {
@@ -31,7 +31,7 @@ TelephoneLine::~TelephoneLine() {
 
 void TelephoneLine::Attach(LineParty* first, LineParty* second) {
     parties_ = {first, second};
-    const int delay = static_cast<int>(MsToSamples(options_.delay_ms));
+    const int delay = static_cast<int>(MsToSamples(options_.delayMs));
     forward_.samples.assign(delay, 0);
     backward_.samples.assign(delay, 0);
 }
@@ -40,91 +40,91 @@ LineParty* TelephoneLine::Other(LineParty* party) const {
     return party == parties_[0] ? parties_[1] : parties_[0];
 }
 
-void TelephoneLine::Schedule(int64_t delay_ms, LineParty* party, LineEvent event) {
-    if (party) pending_.push_back({now_ + MsToSamples(delay_ms), party, event});
+void TelephoneLine::Schedule(int64_t delayMs, LineParty* party, LineEvent event) {
+    if (party) pending_.push_back({now_ + MsToSamples(delayMs), party, event});
 }
 
 void TelephoneLine::Dial(LineParty* caller, const char* number) {
-    if (state_ != State::kIdle) {
-        Schedule(kBusyDetectMs, caller, LineEvent::kBusy);
+    if (state_ != State::Idle) {
+        Schedule(kBusyDetectMs, caller, LineEvent::Busy);
         return;
     }
     number_ = number ? number : "";
-    drain_until_ = -1;
+    drainUntil_ = -1;
     // The line's faults count from the start of each call of a run (--calls).
-    pages_done_ = 0;
-    page_data_samples_ = 0;
+    pagesDone_ = 0;
+    pageDataSamples_ = 0;
     dropped_ = false;
     caller_ = caller;
     callee_ = Other(caller);
     outcome_.clear();
-    if (options_.no_dialtone) {
+    if (options_.noDialtone) {
         // Nothing is dialled; a modem that dials blind waits for an answer that never comes.
         outcome_ = "no-dialtone";
-        Schedule(kDialToneWaitMs, caller, LineEvent::kNoDialTone);
+        Schedule(kDialToneWaitMs, caller, LineEvent::NoDialTone);
         return;
     }
-    if (options_.callee == LineOptions::CalleeBehaviour::kBusy) {
+    if (options_.callee == LineOptions::CalleeBehaviour::Busy) {
         outcome_ = "busy";
-        state_ = State::kBusyTone;
-        Schedule(kFirstRingMs + kBusyDetectMs, caller, LineEvent::kBusy);
+        state_ = State::BusyTone;
+        Schedule(kFirstRingMs + kBusyDetectMs, caller, LineEvent::Busy);
         return;
     }
-    state_ = State::kRinging;
-    next_ring_ = now_ + MsToSamples(kFirstRingMs);
+    state_ = State::Ringing;
+    nextRing_ = now_ + MsToSamples(kFirstRingMs);
 }
 
 void TelephoneLine::Answer(LineParty* callee) {
-    if (state_ != State::kRinging || callee != callee_) return;
-    if (options_.callee == LineOptions::CalleeBehaviour::kNoAnswer) return;
-    state_ = State::kConnected;
-    ever_connected_ = true;
-    Schedule(0, caller_, LineEvent::kAnswered);
+    if (state_ != State::Ringing || callee != callee_) return;
+    if (options_.callee == LineOptions::CalleeBehaviour::NoAnswer) return;
+    state_ = State::Connected;
+    everConnected_ = true;
+    Schedule(0, caller_, LineEvent::Answered);
 }
 
 void TelephoneLine::HangUp(LineParty* party) {
     switch (state_) {
-        case State::kIdle:
+        case State::Idle:
             return;
-        case State::kBusyTone:
-        case State::kRinging:
+        case State::BusyTone:
+        case State::Ringing:
             if (party == caller_) {
-                if (state_ == State::kRinging) outcome_ = "no-answer";
-                state_ = State::kIdle;
+                if (state_ == State::Ringing) outcome_ = "no-answer";
+                state_ = State::Idle;
                 std::erase_if(pending_, [&](const PendingEvent& e) {
-                    return e.party == caller_ && e.event == LineEvent::kBusy;
+                    return e.party == caller_ && e.event == LineEvent::Busy;
                 });
             }
             return;
-        case State::kConnected:
+        case State::Connected:
             EndCall(party);
             return;
     }
 }
 
-void TelephoneLine::EndCall(LineParty* hung_up_by) {
-    state_ = State::kIdle;
-    drop_due_ = -1;
-    drain_until_ = now_ + MsToSamples(options_.delay_ms);
-    hung_up_by_ = hung_up_by;
-    Schedule(kHangUpNoticeMs, Other(hung_up_by), LineEvent::kFarEndHungUp);
+void TelephoneLine::EndCall(LineParty* hungUpBy) {
+    state_ = State::Idle;
+    dropDue_ = -1;
+    drainUntil_ = now_ + MsToSamples(options_.delayMs);
+    hungUpBy_ = hungUpBy;
+    Schedule(kHangUpNoticeMs, Other(hungUpBy), LineEvent::FarEndHungUp);
 }
 
 void TelephoneLine::Drop() {
-    if (state_ != State::kConnected) return;
+    if (state_ != State::Connected) return;
     dropped_ = true;
-    state_ = State::kIdle;
-    drop_due_ = -1;
-    drain_until_ = -1;
-    Schedule(kHangUpNoticeMs, parties_[0], LineEvent::kFarEndHungUp);
-    Schedule(kHangUpNoticeMs, parties_[1], LineEvent::kFarEndHungUp);
+    state_ = State::Idle;
+    dropDue_ = -1;
+    drainUntil_ = -1;
+    Schedule(kHangUpNoticeMs, parties_[0], LineEvent::FarEndHungUp);
+    Schedule(kHangUpNoticeMs, parties_[1], LineEvent::FarEndHungUp);
 }
 
 void TelephoneLine::NotePageDone() {
-    ++pages_done_;
-    if (options_.drop_after_page > 0 && pages_done_ == options_.drop_after_page &&
-        state_ == State::kConnected)
-        drop_due_ = now_ + MsToSamples(kDropAfterPageMs);
+    ++pagesDone_;
+    if (options_.dropAfterPage > 0 && pagesDone_ == options_.dropAfterPage &&
+        state_ == State::Connected)
+        dropDue_ = now_ + MsToSamples(kDropAfterPageMs);
 }
 
 void TelephoneLine::DeliverDueEvents() {
@@ -155,49 +155,49 @@ void TelephoneLine::Carry(DelayLine& path, const int16_t* in, int16_t* out, int 
 }
 
 bool TelephoneLine::RingingAt(const LineParty* party) const {
-    if (state_ != State::kRinging || party != callee_ ||
-        options_.callee == LineOptions::CalleeBehaviour::kNoAnswer)
+    if (state_ != State::Ringing || party != callee_ ||
+        options_.callee == LineOptions::CalleeBehaviour::NoAnswer)
         return false;
-    const int64_t burst_start = next_ring_ - MsToSamples(kRingPeriodMs);
-    return now_ >= burst_start && now_ - burst_start < MsToSamples(kRingBurstMs);
+    const int64_t burstStart = nextRing_ - MsToSamples(kRingPeriodMs);
+    return now_ >= burstStart && now_ - burstStart < MsToSamples(kRingBurstMs);
 }
 
 void TelephoneLine::RunBlock() {
     DeliverDueEvents();
-    if (state_ == State::kRinging && now_ >= next_ring_) {
-        next_ring_ += MsToSamples(kRingPeriodMs);
-        if (options_.callee != LineOptions::CalleeBehaviour::kNoAnswer)
-            callee_->OnLineEvent(LineEvent::kRing);
+    if (state_ == State::Ringing && now_ >= nextRing_) {
+        nextRing_ += MsToSamples(kRingPeriodMs);
+        if (options_.callee != LineOptions::CalleeBehaviour::NoAnswer)
+            callee_->OnLineEvent(LineEvent::Ring);
     }
-    if (drop_due_ >= 0 && now_ >= drop_due_) Drop();
+    if (dropDue_ >= 0 && now_ >= dropDue_) Drop();
 
-    std::array<int16_t, kBlockSamples> out_first{};
-    std::array<int16_t, kBlockSamples> out_second{};
-    std::array<int16_t, kBlockSamples> in_first{};
-    std::array<int16_t, kBlockSamples> in_second{};
-    parties_[0]->Transmit(out_first.data(), kBlockSamples);
-    parties_[1]->Transmit(out_second.data(), kBlockSamples);
-    if (state_ == State::kConnected) {
-        Carry(forward_, out_first.data(), in_second.data(), kBlockSamples);
-        Carry(backward_, out_second.data(), in_first.data(), kBlockSamples);
+    std::array<int16_t, kBlockSamples> outFirst{};
+    std::array<int16_t, kBlockSamples> outSecond{};
+    std::array<int16_t, kBlockSamples> inFirst{};
+    std::array<int16_t, kBlockSamples> inSecond{};
+    parties_[0]->Transmit(outFirst.data(), kBlockSamples);
+    parties_[1]->Transmit(outSecond.data(), kBlockSamples);
+    if (state_ == State::Connected) {
+        Carry(forward_, outFirst.data(), inSecond.data(), kBlockSamples);
+        Carry(backward_, outSecond.data(), inFirst.data(), kBlockSamples);
         if (parties_[0]->CarriesPageData() || parties_[1]->CarriesPageData()) {
-            page_data_samples_ += kBlockSamples;
-            if (options_.drop_after_page_data_ms > 0 &&
-                page_data_samples_ >= MsToSamples(options_.drop_after_page_data_ms))
+            pageDataSamples_ += kBlockSamples;
+            if (options_.dropAfterPageDataMs > 0 &&
+                pageDataSamples_ >= MsToSamples(options_.dropAfterPageDataMs))
                 Drop();
         }
-    } else if (now_ < drain_until_) {
+    } else if (now_ < drainUntil_) {
         // The party that hung up sends nothing more; what it sent before still arrives.
-        if (hung_up_by_ == parties_[0]) out_first.fill(0);
-        if (hung_up_by_ == parties_[1]) out_second.fill(0);
-        Carry(forward_, out_first.data(), in_second.data(), kBlockSamples);
-        Carry(backward_, out_second.data(), in_first.data(), kBlockSamples);
+        if (hungUpBy_ == parties_[0]) outFirst.fill(0);
+        if (hungUpBy_ == parties_[1]) outSecond.fill(0);
+        Carry(forward_, outFirst.data(), inSecond.data(), kBlockSamples);
+        Carry(backward_, outSecond.data(), inFirst.data(), kBlockSamples);
     } else {
         std::fill(forward_.samples.begin(), forward_.samples.end(), 0);
         std::fill(backward_.samples.begin(), backward_.samples.end(), 0);
     }
-    parties_[0]->Receive(in_first.data(), kBlockSamples);
-    parties_[1]->Receive(in_second.data(), kBlockSamples);
+    parties_[0]->Receive(inFirst.data(), kBlockSamples);
+    parties_[1]->Receive(inSecond.data(), kBlockSamples);
     now_ += kBlockSamples;
 }
 

@@ -1,4 +1,7 @@
 #pragma once
+// The telephone line between two parties: call set-up with ring cadence, busy and no-answer
+// numbers, a one-way delay in each direction, optional noise and injected line drops. The far
+// end of a hang-up learns of it about one second later, as the exchange would tell it.
 
 #include <array>
 #include <cstdint>
@@ -14,22 +17,19 @@ struct awgn_state_s;
 namespace corvane::faxline {
 
 struct LineOptions {
-    enum class CalleeBehaviour { kAnswers, kBusy, kNoAnswer };
-    CalleeBehaviour callee = CalleeBehaviour::kAnswers;
-    bool no_dialtone = false;  // the line is dead: a caller hears no dial tone
-    int delay_ms = 0;          // one-way delay of the audio
+    enum class CalleeBehaviour { Answers, Busy, NoAnswer };
+    CalleeBehaviour callee = CalleeBehaviour::Answers;
+    bool noDialtone = false;  // the line is dead: a caller hears no dial tone
+    int delayMs = 0;          // one-way delay of the audio
     bool noise = false;
-    double noise_dbm0 = -50.0;        // noise level when enabled
-    int drop_after_page = 0;          // cut the line once this many pages went through (0: never)
-    int drop_after_page_data_ms = 0;  // cut the line after this much page data (0: never)
+    double noiseDbm0 = -50.0;     // noise level when enabled
+    int dropAfterPage = 0;        // cut the line once this many pages went through (0: never)
+    int dropAfterPageDataMs = 0;  // cut the line after this much page data (0: never)
 };
 
-// The telephone line between two parties: call set-up with ring cadence, busy and no-answer
-// numbers, a one-way delay in each direction, optional noise and injected line drops. The far
-// end of a hang-up learns of it about one second later, as the exchange would tell it.
 class TelephoneLine : public LineControl {
   public:
-    enum class State { kIdle, kBusyTone, kRinging, kConnected };
+    enum class State { Idle, BusyTone, Ringing, Connected };
 
     explicit TelephoneLine(const LineOptions& options);
     ~TelephoneLine() override;
@@ -48,13 +48,13 @@ class TelephoneLine : public LineControl {
     // Advances the simulated line by one block of audio.
     void RunBlock();
 
-    int64_t now_samples() const { return now_; }
+    int64_t nowSamples() const { return now_; }
     // True while a ring burst sounds at this party (what its modem shows on RI).
     bool RingingAt(const LineParty* party) const;
     State state() const { return state_; }
-    bool ever_connected() const { return ever_connected_; }
+    bool everConnected() const { return everConnected_; }
     bool dropped() const { return dropped_; }
-    const std::string& dialled_number() const { return number_; }
+    const std::string& dialledNumber() const { return number_; }
     // How the last call set-up ended for the caller: "busy", "no-answer", "no-dialtone" or
     // empty.
     const std::string& outcome() const { return outcome_; }
@@ -71,28 +71,28 @@ class TelephoneLine : public LineControl {
     };
 
     LineParty* Other(LineParty* party) const;
-    void Schedule(int64_t delay_ms, LineParty* party, LineEvent event);
-    void EndCall(LineParty* hung_up_by);
+    void Schedule(int64_t delayMs, LineParty* party, LineEvent event);
+    void EndCall(LineParty* hungUpBy);
     void Drop();
     void DeliverDueEvents();
     void Carry(DelayLine& path, const int16_t* in, int16_t* out, int len);
 
     LineOptions options_;
     std::array<LineParty*, 2> parties_{nullptr, nullptr};
-    State state_ = State::kIdle;
+    State state_ = State::Idle;
     LineParty* caller_ = nullptr;
     LineParty* callee_ = nullptr;
     std::string number_;
     std::string outcome_;
     int64_t now_ = 0;
-    int64_t next_ring_ = 0;
-    int64_t page_data_samples_ = 0;
-    int64_t drop_due_ = -1;
+    int64_t nextRing_ = 0;
+    int64_t pageDataSamples_ = 0;
+    int64_t dropDue_ = -1;
     // After a hang-up the audio already under way still arrives, until this time.
-    int64_t drain_until_ = -1;
-    LineParty* hung_up_by_ = nullptr;
-    int pages_done_ = 0;
-    bool ever_connected_ = false;
+    int64_t drainUntil_ = -1;
+    LineParty* hungUpBy_ = nullptr;
+    int pagesDone_ = 0;
+    bool everConnected_ = false;
     bool dropped_ = false;
     std::vector<PendingEvent> pending_;
     DelayLine forward_;   // first party to second
