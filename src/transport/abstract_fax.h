@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/fax_errors.h"
 #include "transport/class1_call.h"
 #include "transport/class2_commands.h"
 #include "transport/engine_states.h"
@@ -115,6 +116,23 @@ class TFxAbstractFax : public QObject {
     void RunMachine(FaxLineEvent event);
     // Ends the call with `error` unless it is ending already.
     void AbortWith(int error);
+    // Runs the row's function; a row without one cannot go on and ends the call.
+    template <class Machine, class Row>
+    void RunRow(Machine& machine, const Row& row, FaxLineEvent event, const QString& reply) {
+        if (!row.step) {
+            AbortWith(ecFaxInitError);
+            return;
+        }
+        row.step(machine, event, reply);
+    }
+    // A reply time-out in the row's state: its own handler, else a fatal time-out.
+    template <class Machine, class Row>
+    void TimeOutRow(Machine& machine, const Row& row) {
+        if (row.timedOut)
+            (machine.*row.timedOut)();
+        else
+            AbortWith(ecFatalTimeout);
+    }
     // After an exception out of a machine step: close what is open, log, hang up, and go to
     // the final state; the caller then finishes.
     virtual void EndAfterFailure() = 0;

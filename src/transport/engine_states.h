@@ -4,6 +4,7 @@
 // row per state, in the order of its state enum.
 
 #include <QString>
+#include <cstddef>
 
 #include "transport/fax_line.h"
 
@@ -33,6 +34,34 @@ struct StateFacts {
 
     bool has(StateFlag flag) const { return (flags & flag) != 0; }
 };
+
+// One row of a machine's table: the state, its name from the design, its kind, the function
+// that runs it (none: a state nothing drives), what a reply time-out does there (none: the
+// call ends with a fatal time-out) and its flags.
+template <class Machine, class State>
+struct StateRow {
+    State state;
+    const char* name;
+    StateKind kind;
+    void (*step)(Machine&, FaxLineEvent, const QString&);
+    void (Machine::*timedOut)();
+    unsigned flags;
+};
+
+// True when `rows` hold one row per state, in the order of the state enum, up to `last`.
+template <class Row, std::size_t N>
+constexpr bool OneRowPerState(const Row (&rows)[N], int last) {
+    int n = 0;
+    for (const Row& r : rows)
+        if (r.state != n++) return false;
+    return n == last + 1;
+}
+
+// The part of a row that the event loop reads.
+template <class Row>
+StateFacts FactsOf(const Row& r) {
+    return {r.name, r.kind, r.flags};
+}
 
 // Runs a state's function whatever it takes: nothing, the reply line, or the line event.
 // A table row stores StateStep<&Machine::stName>::run.

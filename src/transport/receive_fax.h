@@ -95,14 +95,7 @@ class TFxReceiveFax : public TFxAbstractFax {
 
   private:
     // One row per state, in the order of TFaxReceiveState (receive_fax_states.cpp).
-    struct StateRow {
-        TFaxReceiveState state;
-        const char* name;
-        StateKind kind;
-        void (*step)(TFxReceiveFax&, FaxLineEvent, const QString&);  // none: nothing drives it
-        void (TFxReceiveFax::*timedOut)();                           // none: -6006
-        unsigned flags;
-    };
+    using StateRow = corvane::StateRow<TFxReceiveFax, TFaxReceiveState>;
     static const StateRow kStates[];
     static const StateRow& Row(TFaxReceiveState state);
     friend const char* ReceiveStateName(TFaxReceiveState state);

@@ -71,14 +71,7 @@ constexpr TFxReceiveFax::StateRow TFxReceiveFax::kStates[] = {
 // clang-format on
 
 const TFxReceiveFax::StateRow& TFxReceiveFax::Row(TFaxReceiveState state) {
-    static_assert(
-        [] {
-            int n = 0;
-            for (const StateRow& r : kStates)
-                if (r.state != n++) return false;
-            return n == rfDone + 1;
-        }(),
-        "one row per state, in the order of the states");
+    static_assert(OneRowPerState(kStates, rfDone), "one row per state, in the order of the states");
     return kStates[state];
 }
 
@@ -87,26 +80,15 @@ const char* ReceiveStateName(TFaxReceiveState state) {
 }
 
 StateFacts TFxReceiveFax::CurrentStateFacts() const {
-    const StateRow& r = Row(state_);
-    return {r.name, r.kind, r.flags};
+    return FactsOf(Row(state_));
 }
 
 void TFxReceiveFax::RunState(FaxLineEvent event, const QString& reply) {
-    const StateRow& r = Row(state_);
-    if (!r.step) {
-        // A state nothing drives: the machine cannot go on.
-        AbortWith(ecFaxInitError);
-        return;
-    }
-    r.step(*this, event, reply);
+    RunRow(*this, Row(state_), event, reply);
 }
 
 void TFxReceiveFax::StateTimedOut() {
-    const StateRow& r = Row(state_);
-    if (r.timedOut)
-        (this->*r.timedOut)();
-    else
-        AbortWith(ecFatalTimeout);
+    TimeOutRow(*this, Row(state_));
 }
 
 }  // namespace corvane

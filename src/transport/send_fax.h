@@ -130,14 +130,7 @@ class TFxSendFax : public TFxAbstractFax {
 
   private:
     // One row per state, in the order of TFaxSendState (send_fax_states.cpp).
-    struct StateRow {
-        TFaxSendState state;
-        const char* name;
-        StateKind kind;
-        void (*step)(TFxSendFax&, FaxLineEvent, const QString&);  // none: a state nothing drives
-        void (TFxSendFax::*timedOut)();                           // none: -6006
-        unsigned flags;
-    };
+    using StateRow = corvane::StateRow<TFxSendFax, TFaxSendState>;
     static const StateRow kStates[];
     static const StateRow& Row(TFaxSendState state);
     friend const char* SendStateName(TFaxSendState state);

@@ -84,14 +84,7 @@ constexpr TFxSendFax::StateRow TFxSendFax::kStates[] = {
 // clang-format on
 
 const TFxSendFax::StateRow& TFxSendFax::Row(TFaxSendState state) {
-    static_assert(
-        [] {
-            int n = 0;
-            for (const StateRow& r : kStates)
-                if (r.state != n++) return false;
-            return n == tfDone + 1;
-        }(),
-        "one row per state, in the order of the states");
+    static_assert(OneRowPerState(kStates, tfDone), "one row per state, in the order of the states");
     return kStates[state];
 }
 
@@ -100,26 +93,15 @@ const char* SendStateName(TFaxSendState state) {
 }
 
 StateFacts TFxSendFax::CurrentStateFacts() const {
-    const StateRow& r = Row(state_);
-    return {r.name, r.kind, r.flags};
+    return FactsOf(Row(state_));
 }
 
 void TFxSendFax::RunState(FaxLineEvent event, const QString& reply) {
-    const StateRow& r = Row(state_);
-    if (!r.step) {
-        // A state nothing drives: the machine cannot go on.
-        AbortWith(ecFaxInitError);
-        return;
-    }
-    r.step(*this, event, reply);
+    RunRow(*this, Row(state_), event, reply);
 }
 
 void TFxSendFax::StateTimedOut() {
-    const StateRow& r = Row(state_);
-    if (r.timedOut)
-        (this->*r.timedOut)();
-    else
-        AbortWith(ecFatalTimeout);
+    TimeOutRow(*this, Row(state_));
 }
 
 }  // namespace corvane
