@@ -25,6 +25,19 @@ bool ParseInt(const std::string& text, int& out) {
     return true;
 }
 
+// What the far end is: a fax machine, a person or a data modem.
+bool ParseAnswer(const std::string& text, RemoteFaxOptions::Answer& out) {
+    if (text == "fax")
+        out = RemoteFaxOptions::Answer::Fax;
+    else if (text == "voice")
+        out = RemoteFaxOptions::Answer::Voice;
+    else if (text == "data")
+        out = RemoteFaxOptions::Answer::Data;
+    else
+        return false;
+    return true;
+}
+
 bool ParseKind(const std::string& text, ModemKind& out) {
     if (text == "1") {
         out = ModemKind::Class1;
@@ -283,26 +296,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error, b
         } else if (arg == "--caller") {
             // The same choice as --answer, for the end that calls.
             if (!value(v)) return std::nullopt;
-            if (v == "fax")
-                o.remote.answer = RemoteFaxOptions::Answer::Fax;
-            else if (v == "voice")
-                o.remote.answer = RemoteFaxOptions::Answer::Voice;
-            else if (v == "data")
-                o.remote.answer = RemoteFaxOptions::Answer::Data;
-            else {
+            if (!ParseAnswer(v, o.remote.answer)) {
                 error = "bad --caller: " + v;
                 return std::nullopt;
             }
             callerGiven = true;
         } else if (arg == "--answer") {
             if (!value(v)) return std::nullopt;
-            if (v == "fax")
-                o.remote.answer = RemoteFaxOptions::Answer::Fax;
-            else if (v == "voice")
-                o.remote.answer = RemoteFaxOptions::Answer::Voice;
-            else if (v == "data")
-                o.remote.answer = RemoteFaxOptions::Answer::Data;
-            else {
+            if (!ParseAnswer(v, o.remote.answer)) {
                 error = "bad --answer: " + v;
                 return std::nullopt;
             }
